@@ -1,0 +1,57 @@
+#pragma once
+// Every value of the "Config" section with its type and its default, in one place.
+#include <string>
+
+#include "core/settings/settings_store.h"
+
+namespace horolux::config {
+
+inline constexpr char kSection[] = "Config";
+
+struct IntValue {
+    const char* name;
+    int fallback;
+};
+
+struct TextValue {
+    const char* name;
+    const char* fallback;
+};
+
+// Start-up
+inline constexpr TextValue kFirstRun{"FirstRun", "YES"};
+inline constexpr TextValue kAppPath{"AppPath", ""};
+// Main window options and the sync schedule
+inline constexpr TextValue kLastSync{"LastSync", ""};
+inline constexpr IntValue kExitAfterSync{"ExitAfterSync", 0};
+inline constexpr IntValue kSyncOnStart{"SyncOnStart", 0};
+inline constexpr IntValue kScheduleSync{"ScheduleSync", 0};
+inline constexpr IntValue kScheduleHourDaySync{"ScheduleHourDaySync", 0};
+inline constexpr TextValue kScheduleInterval{"ScheduleInterval", "1"};
+inline constexpr TextValue kDoNextStartAt{"DoNextStartAt", ""};
+inline constexpr IntValue kSyncOnInternetConnect{"SyncOnInternetConnect", 0};
+inline constexpr IntValue kShowAlarmClock{"ShowAlarmClock", 0};
+// Alarms, each list joined by "@@"
+inline constexpr TextValue kAlarmTime{"AlarmTime", ""};
+inline constexpr TextValue kAlarmMsg{"AlarmMsg", "Alarm!"};
+// Floating clock appearance
+inline constexpr TextValue kAlarmClockPlacement{"AlarmClockPlacement", ""};
+inline constexpr TextValue kAlarmClockBkColor{"AlarmClockBkColor", "0"};
+inline constexpr TextValue kAlarmClockTextColor{"AlarmClockTextColor", "0"};
+inline constexpr TextValue kAlarmClockTextBkColor{"AlarmClockTextBkColor", "0"};
+inline constexpr IntValue kAlarmClockTransp{"AlarmClockTransp", 70};
+
+inline int Read(SettingsStore& store, const IntValue& v) {
+    return store.ReadInt(kSection, v.name, v.fallback);
+}
+inline std::string Read(SettingsStore& store, const TextValue& v) {
+    return store.ReadText(kSection, v.name, v.fallback);
+}
+inline void Write(SettingsStore& store, const IntValue& v, int value) {
+    store.WriteInt(kSection, v.name, value);
+}
+inline void Write(SettingsStore& store, const TextValue& v, const std::string& value) {
+    store.WriteText(kSection, v.name, value);
+}
+
+}  // namespace horolux::config

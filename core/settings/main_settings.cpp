@@ -1,0 +1,40 @@
+#include "core/settings/main_settings.h"
+
+#include "core/settings/config.h"
+
+namespace horolux {
+
+using config::Read;
+using config::Write;
+
+void LoadSettings(SettingsStore& store, MainSettings& s) {
+    s.lastSync = Read(store, config::kLastSync);
+    s.exitAfterSync = Read(store, config::kExitAfterSync);
+    s.syncOnStart = Read(store, config::kSyncOnStart);
+    s.scheduleSync = Read(store, config::kScheduleSync);
+    s.scheduleHourDaySync = Read(store, config::kScheduleHourDaySync);
+    s.scheduleInterval = Read(store, config::kScheduleInterval);
+    s.doNextStartAt = Read(store, config::kDoNextStartAt);
+    s.syncOnInternetConnect = Read(store, config::kSyncOnInternetConnect);
+    s.showAlarmClock = Read(store, config::kShowAlarmClock);
+    s.alarmTime = Read(store, config::kAlarmTime);
+    s.alarmMsg = Read(store, config::kAlarmMsg);
+    // No intervals means no alarms, whatever the message list's default says.
+    if (s.alarmTime.empty()) s.alarmMsg.clear();
+}
+
+void SaveSettings(SettingsStore& store, const MainSettings& s) {
+    Write(store, config::kLastSync, s.lastSync);
+    Write(store, config::kExitAfterSync, s.exitAfterSync);
+    Write(store, config::kSyncOnStart, s.syncOnStart);
+    Write(store, config::kScheduleSync, s.scheduleSync);
+    Write(store, config::kScheduleHourDaySync, s.scheduleHourDaySync);
+    Write(store, config::kScheduleInterval, s.scheduleInterval);
+    Write(store, config::kDoNextStartAt, s.doNextStartAt);
+    Write(store, config::kSyncOnInternetConnect, s.syncOnInternetConnect);
+    Write(store, config::kShowAlarmClock, s.showAlarmClock);
+    Write(store, config::kAlarmTime, s.alarmTime);
+    Write(store, config::kAlarmMsg, s.alarmMsg);
+}
+
+}  // namespace horolux

@@ -1,0 +1,27 @@
+#pragma once
+// The main window's persistent options and their load and save orders.
+#include <string>
+
+#include "core/settings/settings_store.h"
+
+namespace horolux {
+
+struct MainSettings {
+    std::string lastSync;
+    int exitAfterSync = 0;
+    int syncOnStart = 0;
+    int scheduleSync = 0;
+    int scheduleHourDaySync = 0;  // 0 hours, 1 days
+    std::string scheduleInterval = "1";
+    std::string doNextStartAt;  // seconds since 1970 UTC as decimal text, or empty
+    int syncOnInternetConnect = 0;
+    int showAlarmClock = 0;
+    // The alarm lists as stored, carried through unchanged until the alarm store parses them.
+    std::string alarmTime;
+    std::string alarmMsg;
+};
+
+void LoadSettings(SettingsStore& store, MainSettings& s);
+void SaveSettings(SettingsStore& store, const MainSettings& s);
+
+}  // namespace horolux

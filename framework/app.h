@@ -1,0 +1,41 @@
+#pragma once
+// CWinApp: the one application object. WinMain hands over to Run, which calls InitInstance;
+// a program that runs its main window modally from there returns false and ends.
+#include <memory>
+#include <string>
+
+#include "framework/registry_profile.h"
+#include "framework/wnd.h"
+
+namespace fw {
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    static CWinApp* Get();
+
+    int Run(HINSTANCE instance);
+    virtual bool InitInstance() = 0;
+
+    // The executable's file name without extension; message box caption and profile name.
+    const std::string& AppName() const { return m_appName; }
+    // Keeps the profile under HKCU\Software\<company>\<AppName()>.
+    void SetRegistryKey(const std::string& company);
+    horolux::SettingsStore& Profile();
+
+    HINSTANCE m_hInstance = nullptr;
+    CWnd* m_pMainWnd = nullptr;
+
+private:
+    std::string m_appName;
+    std::unique_ptr<RegistryProfile> m_profile;
+};
+
+// The executable's base name, for code that runs without an application object (tests).
+std::string ExecutableBaseName();
+
+}  // namespace fw

@@ -1,0 +1,46 @@
+#pragma once
+// CDialog: a dialog template from the resources bound to a C++ object, run modally (with our own
+// message loop, so gestures that capture the mouse survive) or modelessly.
+#include "framework/data_exchange.h"
+#include "framework/wnd.h"
+
+namespace fw {
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, HWND parent = nullptr)
+        : m_templateId(templateId), m_parent(parent) {}
+
+    // Runs the dialog until EndDialog or WM_QUIT; returns the EndDialog result, -1 on WM_QUIT or
+    // when the dialog could not be created. The window is destroyed before this returns.
+    INT_PTR DoModal();
+    // Creates the dialog modelessly.
+    bool Create(HWND parent = nullptr);
+    void EndDialog(INT_PTR result);
+    bool IsModal() const { return m_modal; }
+
+    // take = true: controls into members; false: members into controls.
+    void UpdateData(bool take = true);
+
+protected:
+    // Default initialisation: push the members into the controls. Return TRUE to let the
+    // system give the focus to the first control.
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(DataExchange&) {}
+
+    bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+    UINT m_templateId;
+    HWND m_parent;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    bool m_modal = false;
+    bool m_endModal = false;
+    INT_PTR m_result = -1;
+};
+
+}  // namespace fw

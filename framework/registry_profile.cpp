@@ -1,0 +1,73 @@
+#include "framework/registry_profile.h"
+
+#include <vector>
+
+namespace fw {
+namespace {
+
+struct KeyCloser {
+    HKEY key;
+    ~KeyCloser() {
+        if (key) RegCloseKey(key);
+    }
+};
+
+}  // namespace
+
+HKEY RegistryProfile::OpenSection(const std::string& section) const {
+    // Missing keys on the way are created, so a first read already lays out the profile.
+    HKEY key = nullptr;
+    const std::string path = root_ + "\\" + section;
+    if (RegCreateKeyExA(hive_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+int RegistryProfile::ReadInt(const std::string& section, const std::string& name, int fallback) {
+    KeyCloser k{OpenSection(section)};
+    if (!k.key) return fallback;
+    DWORD type = 0, value = 0, size = sizeof value;
+    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value)
+        return fallback;
+    return static_cast<int>(value);
+}
+
+std::string RegistryProfile::ReadText(const std::string& section, const std::string& name,
+                                      const std::string& fallback) {
+    KeyCloser k{OpenSection(section)};
+    if (!k.key) return fallback;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return fallback;
+    // The stored data need not end in a zero; leave room for one.
+    std::vector<char> data(size + 1, '\0');
+    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return fallback;
+    data.resize(size);
+    data.push_back('\0');
+    return std::string(data.data());
+}
+
+void RegistryProfile::WriteInt(const std::string& section, const std::string& name, int value) {
+    KeyCloser k{OpenSection(section)};
+    if (!k.key) return;
+    const DWORD data = static_cast<DWORD>(value);
+    RegSetValueExA(k.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                   sizeof data);
+}
+
+void RegistryProfile::WriteText(const std::string& section, const std::string& name,
+                                const std::string& value) {
+    KeyCloser k{OpenSection(section)};
+    if (!k.key) return;
+    RegSetValueExA(k.key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+}  // namespace fw

@@ -1,0 +1,32 @@
+#pragma once
+// The application profile in the registry: HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
+#include <string>
+
+#include "core/settings/settings_store.h"
+#include "framework/win32.h"
+
+namespace fw {
+
+class RegistryProfile final : public horolux::SettingsStore {
+public:
+    // root: the key holding the sections, e.g. "Software\\Horolux\\Horolux".
+    explicit RegistryProfile(std::string root, HKEY hive = HKEY_CURRENT_USER)
+        : root_(std::move(root)), hive_(hive) {}
+
+    int ReadInt(const std::string& section, const std::string& name, int fallback) override;
+    std::string ReadText(const std::string& section, const std::string& name,
+                         const std::string& fallback) override;
+    void WriteInt(const std::string& section, const std::string& name, int value) override;
+    void WriteText(const std::string& section, const std::string& name,
+                   const std::string& value) override;
+
+    const std::string& Root() const { return root_; }
+
+private:
+    HKEY OpenSection(const std::string& section) const;
+
+    std::string root_;
+    HKEY hive_;
+};
+
+}  // namespace fw

@@ -1,0 +1,22 @@
+#pragma once
+// printf-style formatting into a std::string, for the program's fixed message formats.
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace fw {
+
+[[gnu::format(printf, 1, 2)]] inline std::string Format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(out.data(), out.size() + 1, fmt, args);
+    va_end(args);
+    return out;
+}
+
+}  // namespace fw

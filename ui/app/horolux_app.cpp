@@ -1,0 +1,90 @@
+#include "ui/app/horolux_app.h"
+
+#include <mmsystem.h>
+
+#include "core/app/startup.h"
+#include "ui/mainwnd/main_dialog.h"
+
+CHoroluxApp theApp;
+
+namespace {
+
+LONG SetRunValue(HKEY hive, const std::string& exePath) {
+    HKEY key = nullptr;
+    LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, &key);
+    if (error != ERROR_SUCCESS) return error;
+    error = RegSetValueExA(key, kRunValueName, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(exePath.c_str()),
+                           static_cast<DWORD>(exePath.size() + 1));
+    RegCloseKey(key);
+    return error;
+}
+
+LONG RemoveRunValue(HKEY hive) {
+    HKEY key = nullptr;
+    LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, &key);
+    if (error != ERROR_SUCCESS) return error;
+    error = RegDeleteValueA(key, kRunValueName);
+    RegCloseKey(key);
+    return error;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CHoroluxApp::InitInstance() {
+    SetRegistryKey(kProfileRootKey);
+
+    if (HWND running = FindWindowA(nullptr, kMainCaption)) {
+        PostMessageA(running, UWM_SHOW_MAIN, 0, 0);
+        return false;
+    }
+
+    char cwd[MAX_PATH + 1] = {};
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, cwd);
+    if (length == 0 || length >= MAX_PATH) cwd[0] = '\0';
+    const horolux::StartupRecord record = horolux::RecordStartup(Profile(), cwd, FileExists);
+    m_appPath = record.appPath;
+    m_firstRun = record.firstRun;
+    if (record.writeRunValue) WriteRunValue();
+
+    CHoroluxDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return false;
+}
+
+void CHoroluxApp::WriteRunValue() {
+    const std::string exePath = m_appPath + horolux::kExeFileName;
+    if (!FileExists(exePath)) return;
+    // A standard user cannot write the machine-wide key on current Windows; autostart for this
+    // user alone is then the honest substitute, rather than a ticked box that registered nothing.
+    if (SetRunValue(HKEY_LOCAL_MACHINE, exePath) == ERROR_SUCCESS)
+        RemoveRunValue(HKEY_CURRENT_USER);  // one autostart entry, not two
+    else
+        SetRunValue(HKEY_CURRENT_USER, exePath);
+}
+
+LONG DeleteRunValue() {
+    const LONG machineError = RemoveRunValue(HKEY_LOCAL_MACHINE);
+    RemoveRunValue(HKEY_CURRENT_USER);
+    return machineError;
+}
+
+int CHoroluxApp::PlayWaveResource(UINT id, bool loop) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), "WAVE");
+    if (!info) return 0;
+    HGLOBAL handle = LoadResource(module, info);
+    if (!handle) return 0;
+    const void* image = LockResource(handle);
+    if (!image) return 0;
+    UINT flags = SND_ASYNC | SND_NODEFAULT | SND_MEMORY;
+    if (loop) flags |= SND_LOOP;
+    return sndPlaySoundA(static_cast<LPCSTR>(image), flags);
+}
