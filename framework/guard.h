@@ -14,12 +14,15 @@ inline void ReportUnexpectedError(const char* where, DWORD lastError) {
                          static_cast<int>(lastError)));
 }
 
+// The system's last error code as it was when the exception being handled was thrown.
+DWORD LastErrorAtThrow();
+
 template <class Body>
 void CatchAll(const char* where, Body&& body) noexcept {
     try {
         body();
     } catch (...) {
-        ReportUnexpectedError(where, GetLastError());
+        ReportUnexpectedError(where, LastErrorAtThrow());
     }
 }
 

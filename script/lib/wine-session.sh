@@ -7,7 +7,14 @@ WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 wine_session_start() {
   local want_private_display=${1:-}
   export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-  export WINEPREFIX=${HOROLUX_WINEPREFIX:-$(mktemp -d /tmp/horolux-wine.XXXXXX)/prefix}
+  HOROLUX_TEMP_PREFIX=""
+  if [ -n "${HOROLUX_WINEPREFIX:-}" ]; then
+    export WINEPREFIX=$HOROLUX_WINEPREFIX
+  else
+    HOROLUX_TEMP_PREFIX=$(mktemp -d /tmp/horolux-wine.XXXXXX)
+    export WINEPREFIX=$HOROLUX_TEMP_PREFIX/prefix
+  fi
+  mkdir -p "$WINEPREFIX"
   HOROLUX_XVFB_PID=""
   if [ -n "$want_private_display" ] || [ -z "${DISPLAY:-}" ]; then
     local n
@@ -32,6 +39,12 @@ wine_session_start() {
 
 wine_session_stop() {
   "$WINESERVER" -k 2>/dev/null || true
-  [ -n "${HOROLUX_XVFB_PID:-}" ] && kill "$HOROLUX_XVFB_PID" 2>/dev/null || true
-  HOROLUX_XVFB_PID=""
+  if [ -n "${HOROLUX_XVFB_PID:-}" ]; then kill "$HOROLUX_XVFB_PID" 2>/dev/null || true; fi
+  if [ -n "${HOROLUX_TEMP_PREFIX:-}" ]; then "$WINESERVER" -w 2>/dev/null || true; rm -rf "$HOROLUX_TEMP_PREFIX"; fi
+  HOROLUX_XVFB_PID="" HOROLUX_TEMP_PREFIX=""
+}
+
+# A screenshot of the whole display.
+wine_screenshot() {
+  xwd -root -silent -display "$DISPLAY" | convert xwd:- "$1"
 }

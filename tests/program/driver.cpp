@@ -1,0 +1,112 @@
+#include "driver.h"
+
+#include <vector>
+
+#include "test_registry.h"
+
+namespace driver {
+
+std::string BuiltExePath() {
+    // The build runs on the Unix side; Wine maps / to drive Z:.
+    std::string path = std::string("Z:") + HOROLUX_EXE;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string MakeTempFolder(const std::string& tag) {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static int counter = 0;
+    std::string dir = std::string(base) + "hlx_" + tag + "_" + std::to_string(GetCurrentProcessId()) +
+                      "_" + std::to_string(++counter) + "\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string CopyExeInto(const std::string& folder) {
+    const std::string target = folder + "Horolux.exe";
+    CopyFileA(BuiltExePath().c_str(), target.c_str(), FALSE);
+    return target;
+}
+
+void ResetProgramState() {
+    test::DeleteTree(HKEY_CURRENT_USER, "Software\\Horolux");
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(hive, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_WRITE,
+                          &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Horolux");
+            RegCloseKey(key);
+        }
+    }
+}
+
+Program::~Program() {
+    if (!info_.hProcess) return;
+    if (Running() && !EndWithOk(5000)) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool Program::Start(const std::string& exe, const std::string& workingDir) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string commandLine = "\"" + exe + "\"";
+    return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          workingDir.c_str(), &si, &info_) != FALSE;
+}
+
+bool Program::Running() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND FindTopLevel(DWORD pid, const char* caption) {
+    HWND hwnd = nullptr;
+    while ((hwnd = FindWindowExA(nullptr, hwnd, nullptr, caption))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == pid) return hwnd;
+    }
+    return nullptr;
+}
+
+HWND Program::WaitForMainWindow(DWORD timeoutMs) {
+    WaitUntil([&] { return (main_ = FindTopLevel(Pid(), "Horolux")) != nullptr || !Running(); },
+              timeoutMs);
+    return main_;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+    return true;
+}
+
+bool Program::EndWithOk(DWORD timeoutMs) {
+    HWND hwnd = main_ ? main_ : FindTopLevel(Pid(), "Horolux");
+    if (hwnd) PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return WaitForExit(timeoutMs);
+}
+
+std::string ControlText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return "<no control>";
+    std::vector<char> buf(2048, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(control, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied))
+        return "<no answer>";
+    return std::string(buf.data(), copied);
+}
+
+int CheckState(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return static_cast<int>(state);
+}
+
+}  // namespace driver

@@ -1,0 +1,58 @@
+#pragma once
+// Drives a running Horolux.exe from another process of the same Wine session: starts it in a
+// chosen folder, finds its main window by caption, reads and clicks controls, and ends it.
+#include <string>
+
+#include "framework/win32.h"
+
+namespace driver {
+
+// Horolux.exe of this build, as a Windows path.
+std::string BuiltExePath();
+// A new empty folder under the temporary folder, ending in a backslash.
+std::string MakeTempFolder(const std::string& tag);
+// Copies the built Horolux.exe into folder (ending in a backslash); returns the copy's path.
+std::string CopyExeInto(const std::string& folder);
+
+// Clears everything the program keeps: its profile and the autostart values.
+void ResetProgramState();
+
+class Program {
+public:
+    Program() = default;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();  // a program still running is ended (OK action, then forcibly)
+
+    bool Start(const std::string& exe, const std::string& workingDir);
+    // Waits until this process shows a top-level window captioned "Horolux".
+    HWND WaitForMainWindow(DWORD timeoutMs = 10000);
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    bool Running() const;
+    // The dialog's OK action: takes the controls and ends the program normally.
+    bool EndWithOk(DWORD timeoutMs = 10000);
+    DWORD Pid() const { return info_.dwProcessId; }
+    HWND MainWindow() const { return main_; }
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND main_ = nullptr;
+};
+
+// The top-level window of process pid with exactly this caption, or null.
+HWND FindTopLevel(DWORD pid, const char* caption);
+// Window text of a control in another process (WM_GETTEXT with a time-out).
+std::string ControlText(HWND dialog, int id);
+int CheckState(HWND dialog, int id);
+// Polls cond every 20 ms until it holds or timeoutMs passes.
+template <class Cond>
+bool WaitUntil(Cond cond, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!cond()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+}  // namespace driver

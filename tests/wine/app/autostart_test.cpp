@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_registry.h"
+#include "test_resources.h"
+#include "ui/app/horolux_app.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+const std::string kRun = kRunKey;
+
+std::string MakeTempAppFolder(bool withExe) {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    std::string dir = std::string(base) + "hlx_autostart_" + std::to_string(GetTickCount()) + "\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    if (withExe) {
+        HANDLE f = CreateFileA((dir + "Horolux.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        CloseHandle(f);
+    }
+    return dir;
+}
+
+class AutostartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteRunValue();
+        saved_ = theApp.m_appPath;
+    }
+    void TearDown() override {
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        DeleteRunValue();
+        theApp.m_appPath = saved_;
+        test::DeleteTree(HKEY_CURRENT_USER, "Software\\HoroluxTest");
+    }
+    std::string saved_;
+};
+
+TEST_F(AutostartTest, WritesTheFullExecutablePathToTheMachineRunKey) {
+    theApp.m_appPath = MakeTempAppFolder(true);
+    theApp.WriteRunValue();
+    auto raw = test::ReadRaw(HKEY_LOCAL_MACHINE, kRun, "Horolux");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(raw->data, theApp.m_appPath + "Horolux.exe" + std::string(1, '\0'));
+    EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux")) << "no second entry per user";
+}
+
+TEST_F(AutostartTest, NothingIsWrittenWithoutTheExecutable) {
+    theApp.m_appPath = MakeTempAppFolder(false);
+    theApp.WriteRunValue();
+    EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
+    EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"));
+}
+
+TEST_F(AutostartTest, FallsBackToTheUserRunKeyWhenTheMachineKeyCannotBeWritten) {
+    theApp.m_appPath = MakeTempAppFolder(true);
+    // Stand in an empty key for HKLM, so opening its Run key fails as for a standard user.
+    HKEY empty = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\HoroluxTest\\EmptyMachine", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &empty, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, empty), ERROR_SUCCESS);
+    RegCloseKey(empty);
+
+    theApp.WriteRunValue();
+    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"), theApp.m_appPath + "Horolux.exe");
+
+    // Removing it reports the machine-wide failure but still clears the user's entry.
+    EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"));
+}
+
+TEST_F(AutostartTest, DeleteReportsSuccessAndThenTheMissingValue) {
+    theApp.m_appPath = MakeTempAppFolder(true);
+    theApp.WriteRunValue();
+    EXPECT_EQ(DeleteRunValue(), ERROR_SUCCESS);
+    EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
+    EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(PlayWaveResource, MissingResourceGivesZeroAndAPresentOnePlays) {
+    EXPECT_EQ(theApp.PlayWaveResource(178, false), 0) << "there is no sound 178";
+    EXPECT_EQ(theApp.PlayWaveResource(9999, true), 0);
+    // The test executable carries one small clip. Without a sound device Wine still
+    // accepts an asynchronous play.
+    EXPECT_NE(theApp.PlayWaveResource(IDR_TEST_WAVE, false), 0);
+    sndPlaySoundA(nullptr, 0);
+}
+
+}  // namespace
