@@ -46,5 +46,7 @@ wine_session_stop() {
 
 # A screenshot of the whole display.
 wine_screenshot() {
-  xwd -root -silent -display "$DISPLAY" | convert xwd:- "$1"
+  local convert=/usr/bin/convert  # ImageMagick itself, not a stand-in earlier on PATH
+  [ -x "$convert" ] || convert=convert
+  xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- "$1"
 }
