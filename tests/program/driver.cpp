@@ -109,4 +109,48 @@ int CheckState(HWND dialog, int id) {
     return static_cast<int>(state);
 }
 
+void Click(HWND dialog, int id) {
+    // Posted, not sent: a click may open a modal box that a plain send would wait on.
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void Command(HWND window, UINT id) {
+    PostMessageA(window, WM_COMMAND, id, 0);
+}
+
+MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs) {
+    MessageBoxSeen seen;
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            box = nullptr;
+            while ((box = FindWindowExA(nullptr, box, "#32770", nullptr))) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(box, &owner);
+                if (owner == pid && IsWindowVisible(box) && GetDlgItem(box, button)) return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    if (!box) return seen;
+    seen.seen = true;
+    char buf[1024] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(box, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                        5000, &copied);
+    seen.caption = buf;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") != 0 || (GetWindowLongA(child, GWL_STYLE) & SS_ICON)) continue;
+        buf[0] = '\0';
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                            SMTO_ABORTIFHUNG, 5000, &copied);
+        if (buf[0]) seen.text = buf;
+    }
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    return seen;
+}
+
 }  // namespace driver

@@ -44,6 +44,18 @@ HWND FindTopLevel(DWORD pid, const char* caption);
 // Window text of a control in another process (WM_GETTEXT with a time-out).
 std::string ControlText(HWND dialog, int id);
 int CheckState(HWND dialog, int id);
+// Clicks a button of a control in another process, as a user's click would end up.
+void Click(HWND dialog, int id);
+// Sends a command (a tray menu item) to the window and waits until it was handled.
+void Command(HWND window, UINT id);
+
+struct MessageBoxSeen {
+    bool seen = false;
+    std::string caption, text;
+};
+// Waits for a message box of process pid, records it and presses the button with command id.
+MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs = 5000);
+
 // Polls cond every 20 ms until it holds or timeoutMs passes.
 template <class Cond>
 bool WaitUntil(Cond cond, DWORD timeoutMs) {
