@@ -1,31 +1,30 @@
-# Sourced by script/run and script/test: the loopback time-page server (tools/timeserver.py) and
-# Wine's WinINet routed to it through http_proxy, so the program's fixed URL never leaves the
-# machine.
+# Sourced by script/run and script/test: the loopback time-page server (tools/timeserver.py), with
+# Wine's WinINet routed to it through http_proxy so the program's fixed URL never leaves the machine.
 #   timeserver_start [mode]   then   timeserver_stop
-HOROLUX_ROOT=${HOROLUX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+# Exports HOROLUX_TIMESERVER_PORT (the Wine tests' switch) and http_proxy. The server ends by
+# itself after HOROLUX_TIMESERVER_LIFETIME seconds (default 3600) or when this shell ends.
+_horolux_timeserver_py="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/timeserver.py"
 
 timeserver_start() {
-    local mode=${1:-now}
+    local mode=${1:-now} _
+    timeserver_stop
     HOROLUX_TIMESERVER_DIR=$(mktemp -d /tmp/horolux-timeserver.XXXXXX)
     local port_file=$HOROLUX_TIMESERVER_DIR/port
-    python3 "$HOROLUX_ROOT/tools/timeserver.py" --port-file "$port_file" --mode "$mode" \
-        --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" \
-        2>"$HOROLUX_TIMESERVER_DIR/log" &
+    python3 "$_horolux_timeserver_py" --port-file "$port_file" --mode "$mode" \
+        --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$HOROLUX_TIMESERVER_DIR/log" &
     HOROLUX_TIMESERVER_PID=$!
-    local _
     for _ in $(seq 100); do
         [ -s "$port_file" ] && break
         kill -0 "$HOROLUX_TIMESERVER_PID" 2>/dev/null || break
         sleep 0.05
     done
     if [ ! -s "$port_file" ]; then
-        echo "timeserver: did not start; $(cat "$HOROLUX_TIMESERVER_DIR/log")" >&2
+        echo "timeserver: did not start: $(cat "$HOROLUX_TIMESERVER_DIR/log")" >&2
         timeserver_stop
         return 1
     fi
-    export HOROLUX_TIMESERVER_PORT
     HOROLUX_TIMESERVER_PORT=$(cat "$port_file")
-    export http_proxy=http://127.0.0.1:$HOROLUX_TIMESERVER_PORT
+    export HOROLUX_TIMESERVER_PORT http_proxy=http://127.0.0.1:$HOROLUX_TIMESERVER_PORT
 }
 
 timeserver_stop() {
@@ -33,7 +32,7 @@ timeserver_stop() {
         kill "$HOROLUX_TIMESERVER_PID" 2>/dev/null || true
         wait "$HOROLUX_TIMESERVER_PID" 2>/dev/null || true
     fi
-    [ -n "${HOROLUX_TIMESERVER_DIR:-}" ] && rm -rf "$HOROLUX_TIMESERVER_DIR"
+    if [ -n "${HOROLUX_TIMESERVER_DIR:-}" ]; then rm -rf "$HOROLUX_TIMESERVER_DIR"; fi
     HOROLUX_TIMESERVER_PID="" HOROLUX_TIMESERVER_DIR=""
     unset HOROLUX_TIMESERVER_PORT http_proxy
 }

@@ -1,0 +1,300 @@
+// FetchTimePage against tools/timeserver.py on the loopback interface. The program's URL stays the
+// real host's: Wine's WinINet honours http_proxy in its preconfigured mode (Windows does not), so
+// script/lib/timeserver.sh routes every request to the local server through it.
+#include "ui/sync/time_client.h"
+
+#include <gtest/gtest.h>
+#include <wininet.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using horolux::ParseUniversalTime;
+using horolux::TimePageOutcome;
+
+std::string EnvText(const char* name) {
+    char value[512];
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+// A GET straight to the test server (not through the proxy), for its control requests.
+std::string ServerGet(int port, const std::string& pathAndQuery) {
+    std::string body;
+    HINTERNET root = InternetOpenA("horolux-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (!root) return "<no root handle>";
+    std::string url = "http://127.0.0.1:" + std::to_string(port) + pathAndQuery;
+    HINTERNET page = InternetOpenUrlA(root, url.c_str(), nullptr, 0,
+                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    if (page) {
+        char chunk[4096];
+        DWORD got = 0;
+        while (InternetReadFile(page, chunk, sizeof chunk, &got) && got > 0)
+            body.append(chunk, got);
+        InternetCloseHandle(page);
+    } else {
+        body = "<no page handle>";
+    }
+    InternetCloseHandle(root);
+    return body;
+}
+
+// The value of one "name: value" line of a text.
+std::string LineValue(const std::string& text, const std::string& name) {
+    std::size_t at = text.find(name + ": ");
+    if (at == std::string::npos) return "<missing " + name + ">";
+    at += name.size() + 2;
+    return text.substr(at, text.find('\n', at) - at);
+}
+
+int SecondOfDay(int h, int m, int s) {
+    return (h * 3600 + m * 60 + s) % 86400;
+}
+
+// Distance of two times of day in seconds, across midnight too.
+int DayDistance(int a, int b) {
+    int d = std::abs(a - b) % 86400;
+    return d > 43200 ? 86400 - d : d;
+}
+
+struct Fetched {
+    TimePage page;
+    int steps = 0;
+    DWORD milliseconds = 0;
+};
+
+Fetched Fetch() {
+    Fetched f;
+    DWORD start = GetTickCount();
+    f.page = FetchTimePage([&f] { ++f.steps; });
+    f.milliseconds = GetTickCount() - start;
+    return f;
+}
+
+constexpr char kChildMarker[] = "HOROLUX_TIMECLIENT_CHILD";
+
+// Starts this test program again with arguments and with some "name=value" variables replaced or
+// added, waits for it and returns its exit code (or a code of its own on a failure to start).
+DWORD RunThisProgram(const std::string& arguments, const std::vector<std::string>& variables) {
+    auto nameOf = [](const std::string& v) { return v.substr(0, v.find('=', 1)); };
+    std::string block;
+    LPCH current = GetEnvironmentStringsA();
+    for (LPCH entry = current; *entry; entry += std::strlen(entry) + 1) {
+        bool replaced = false;
+        for (const std::string& v : variables) {
+            replaced = replaced || lstrcmpiA(nameOf(entry).c_str(), nameOf(v).c_str()) == 0;
+        }
+        if (!replaced) block.append(entry).push_back('\0');
+    }
+    FreeEnvironmentStringsA(current);
+    for (const std::string& v : variables) block.append(v).push_back('\0');
+    block.push_back('\0');
+
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string commandLine = "\"" + std::string(exe) + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, block.data(), nullptr,
+                        &si, &pi)) {
+        return 1000 + GetLastError();
+    }
+    DWORD code = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0 ? 0 : 999;
+    if (code == 999) {
+        TerminateProcess(pi.hProcess, 999);
+    } else {
+        GetExitCodeProcess(pi.hProcess, &code);
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+bool AllBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+class TimeClient : public ::testing::Test {
+protected:
+    void SetUp() override {
+        port_ = std::atoi(EnvText("HOROLUX_TIMESERVER_PORT").c_str());
+        if (port_ <= 0) {
+            GTEST_SKIP() << "HOROLUX_TIMESERVER_PORT is not set: no loopback time server "
+                            "(source script/lib/timeserver.sh and call timeserver_start)";
+        }
+        // Without the proxy the request would leave the machine for the real host.
+        ASSERT_EQ(EnvText("http_proxy"), "http://127.0.0.1:" + std::to_string(port_));
+        ASSERT_EQ(Control("mode=now"), "ok\n");
+    }
+
+    std::string Control(const std::string& query) { return ServerGet(port_, "/control?" + query); }
+    std::string LastRequest() { return ServerGet(port_, "/control/last"); }
+    int RequestCount() { return std::atoi(LineValue(LastRequest(), "count").c_str()); }
+
+    int port_ = 0;
+};
+
+TEST_F(TimeClient, FetchReturnsTheServedPageInFiveSteps) {
+    ASSERT_EQ(Control("mode=fixed&time=21:12:07"), "ok\n");
+    Fetched f = Fetch();
+    std::string served = ServerGet(port_, "/cgi-bin/timer.pl");
+
+    ASSERT_EQ(f.page.outcome, TimePageOutcome::Ok);
+    EXPECT_EQ(f.steps, 5);
+    ASSERT_EQ(f.page.text.size(), horolux::kTimePageSize);
+    ASSERT_LT(served.size(), horolux::kTimePageSize);
+    EXPECT_NE(served.find("21:12:07   Universal"), std::string::npos) << served;
+    EXPECT_EQ(f.page.text.substr(0, served.size()), served);
+    EXPECT_TRUE(AllBlank(f.page.text.substr(served.size()))) << "the rest of the buffer is blank";
+
+    auto parsed = ParseUniversalTime(f.page.text);
+    ASSERT_EQ(parsed.outcome, TimePageOutcome::Ok);
+    EXPECT_EQ(parsed.utc.wHour, 21);
+    EXPECT_EQ(parsed.utc.wMinute, 12);
+    EXPECT_EQ(parsed.utc.wSecond, 7);
+}
+
+TEST_F(TimeClient, RequestCarriesTheAgentAndThePath) {
+    int before = RequestCount();
+    ASSERT_EQ(Fetch().page.outcome, TimePageOutcome::Ok);
+    ASSERT_EQ(Fetch().page.outcome, TimePageOutcome::Ok);
+    std::string last = LastRequest();
+
+    // One request per fetch: no retry. (The page is cacheable; Wine asks afresh even without
+    // INTERNET_FLAG_RELOAD, so only on Windows does this also show the cache bypassed.)
+    EXPECT_EQ(RequestCount(), before + 2) << last;
+    EXPECT_EQ(LineValue(last, "user-agent"), "Horolux");
+    // Through a proxy the request line carries the whole URL: "GET http://host[:80]/path HTTP/1.x".
+    std::string line = LineValue(last, "request");
+    ASSERT_EQ(line.rfind("GET http://", 0), 0u) << line;
+    std::string target = line.substr(4, line.find(' ', 4) - 4);
+    std::string hostPort = target.substr(7, target.find('/', 7) - 7);
+    EXPECT_EQ(hostPort.substr(0, hostPort.find(':')), "tycho.usno.navy.mil") << line;
+    EXPECT_TRUE(hostPort.find(':') == std::string::npos ||
+                hostPort.substr(hostPort.find(':')) == ":80")
+        << "plain HTTP on the default port: " << line;
+    EXPECT_EQ(target.substr(7 + hostPort.size()), "/cgi-bin/timer.pl") << line;
+}
+
+TEST_F(TimeClient, CurrentAndOffsetPagesAgreeWithTheClock) {
+    const struct {
+        const char* query;
+        int offsetSeconds;
+    } cases[] = {
+        {"mode=now", 0}, {"mode=offset&offset=7200", 7200}, {"mode=offset&offset=-90", -90}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(Control(c.query), "ok\n");
+        Fetched f = Fetch();
+        SYSTEMTIME now;
+        GetSystemTime(&now);
+        ASSERT_EQ(f.page.outcome, TimePageOutcome::Ok) << c.query;
+        auto parsed = ParseUniversalTime(f.page.text);
+        ASSERT_EQ(parsed.outcome, TimePageOutcome::Ok) << c.query;
+        int served = SecondOfDay(parsed.utc.wHour, parsed.utc.wMinute, parsed.utc.wSecond);
+        int expected = SecondOfDay(now.wHour, now.wMinute, now.wSecond) + c.offsetSeconds + 86400;
+        EXPECT_LE(DayDistance(served, expected % 86400), 1) << c.query;
+    }
+}
+
+TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
+    enum Text { kBlank, kNotBlank };
+    const struct {
+        const char* query;
+        TimePageOutcome parse;
+        Text text;
+        DWORD atLeastMs;
+    } cases[] = {
+        {"mode=nomarker", TimePageOutcome::NotRecognised, kNotBlank, 0},
+        {"mode=lowercase", TimePageOutcome::NotRecognised, kNotBlank, 0},
+        {"mode=empty", TimePageOutcome::NotRecognised, kBlank, 0},
+        {"mode=beyond", TimePageOutcome::NotRecognised, kNotBlank, 0},
+        {"mode=edge", TimePageOutcome::Ok, kNotBlank, 0},  // the marker's last byte is the 1024th
+        // Wine gives a page handle for a 404 and hands over its body.
+        {"mode=notfound", TimePageOutcome::NotRecognised, kNotBlank, 0},
+        // Wine gives a page handle even when the server closes without a word; the read gets 0.
+        {"mode=hangup", TimePageOutcome::NotRecognised, kBlank, 0},
+        {"mode=truncated", TimePageOutcome::NotRecognised, kBlank, 0},
+        // No time-out is set: a slow server is waited for.
+        {"mode=slow&delay=2", TimePageOutcome::Ok, kNotBlank, 1900},
+        // The edge page in pieces: the one read waits for 1024 bytes, not just the first piece.
+        {"mode=dribble", TimePageOutcome::Ok, kNotBlank, 350},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Control(c.query), "ok\n") << c.query;
+        Fetched f = Fetch();
+        ASSERT_EQ(f.page.outcome, TimePageOutcome::Ok) << c.query;
+        EXPECT_EQ(f.steps, 5) << c.query;
+        ASSERT_EQ(f.page.text.size(), horolux::kTimePageSize) << c.query;
+        EXPECT_EQ(ParseUniversalTime(f.page.text).outcome, c.parse) << c.query;
+        EXPECT_EQ(AllBlank(f.page.text), c.text == kBlank) << c.query;
+        EXPECT_GE(f.milliseconds, c.atLeastMs) << c.query;
+    }
+}
+
+// Wine's WinINet takes http_proxy in once per process: another proxy needs another process.
+TEST_F(TimeClient, ClosedPortGivesConnectFailed) {
+    int closed = std::atoi(ServerGet(port_, "/control/closedport").c_str());
+    ASSERT_GT(closed, 0);
+    int before = RequestCount();
+    DWORD exitCode = RunThisProgram("--gtest_filter=TimeClientChild.*",
+                                    {"http_proxy=http://127.0.0.1:" + std::to_string(closed),
+                                     std::string(kChildMarker) + "=1"});
+    EXPECT_EQ(exitCode, 0u) << "the child's report is above";
+    EXPECT_EQ(RequestCount(), before) << "nothing reached the server";
+}
+
+TEST(TimeClientChild, ClosedProxyGivesConnectFailed) {
+    if (EnvText(kChildMarker) != "1") {
+        GTEST_SKIP() << "runs only in the process that TimeClient.ClosedPortGivesConnectFailed "
+                        "starts with a closed proxy port";
+    }
+    ASSERT_EQ(EnvText("http_proxy").rfind("http://127.0.0.1:", 0), 0u) << "loopback only";
+    Fetched f = Fetch();
+    EXPECT_EQ(f.page.outcome, TimePageOutcome::ConnectFailed);
+    EXPECT_EQ(f.steps, 2) << "after the root handle opened and after the page failed to";
+    EXPECT_TRUE(f.page.text.empty());
+}
+
+// The Win32 edges of the clock arithmetic need no server.
+TEST(TimeClientEdges, SystemTimeFieldsKeepTheirPlaces) {
+    const SYSTEMTIME cases[] = {
+        {2026, 12, 1, 7, 19, 44, 30, 123},
+        {1, 2, 3, 4, 5, 6, 7, 8},
+        {65535, 65534, 65533, 65532, 65531, 65530, 65529, 65528},
+    };
+    for (const SYSTEMTIME& t : cases) {
+        horolux::SystemTime p = ToPortableTime(t);
+        const WORD want[] = {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                             t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+        const WORD got[] = {p.wYear, p.wMonth,  p.wDayOfWeek, p.wDay,
+                            p.wHour, p.wMinute, p.wSecond,    p.wMilliseconds};
+        SYSTEMTIME back = ToSystemTime(p);
+        const WORD round[] = {back.wYear, back.wMonth,  back.wDayOfWeek, back.wDay,
+                              back.wHour, back.wMinute, back.wSecond,    back.wMilliseconds};
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(got[i], want[i]) << "field " << i;
+            EXPECT_EQ(round[i], want[i]) << "field " << i;
+        }
+    }
+}
+
+TEST(TimeClientEdges, CurrentTimeZoneGivesTheClocksOwnDifference) {
+    // Local time = UTC - bias: the system's two clocks must differ by the bias reported.
+    horolux::TimeZoneRecord zone = CurrentTimeZone();
+    SYSTEMTIME utc, local;
+    GetSystemTime(&utc);
+    GetLocalTime(&local);
+    horolux::SystemTime converted = ToPortableTime(local);
+    horolux::UtcToLocalTimeOfDay(ToPortableTime(utc), zone, converted);
+    int want = SecondOfDay(local.wHour, local.wMinute, local.wSecond);
+    int got = SecondOfDay(converted.wHour, converted.wMinute, converted.wSecond);
+    EXPECT_LE(DayDistance(got, want), 1) << "bias " << horolux::EffectiveBias(zone) << ", zone id "
+                                         << zone.zoneId << ", TZ=" << EnvText("TZ");
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+// FetchTimePage: the one HTTP request of a sync, through WinINet with the system's proxy settings,
+// and the Win32 edges of the clock arithmetic (SYSTEMTIME and the time zone in portable records).
+#include <functional>
+#include <string>
+
+#include "core/sync/clock_math.h"
+#include "core/sync/time_page.h"
+#include "framework/win32.h"
+
+// The historic US Naval Observatory master clock page. Plain HTTP on the default port; the only
+// way to reach another server is the system's proxy setting.
+inline constexpr char kTimePageUrl[] = "http://tycho.usno.navy.mil/cgi-bin/timer.pl";
+inline constexpr char kTimeAgentName[] = "Horolux";
+// No status callback is installed, so the context value is never handed back.
+inline constexpr DWORD_PTR kTimePageContext = 777;
+
+struct TimePage {
+    horolux::TimePageOutcome outcome = horolux::TimePageOutcome::OpenFailed;
+    // On Ok: exactly kTimePageSize characters, the body over blanks; a NUL in the body ends the
+    // text that ParseUniversalTime examines.
+    std::string text;
+};
+
+// Fetches the first 1024 bytes of the time page, calling progress after each step: five times
+// when the page is read, twice when it cannot be opened, never when WinINet cannot start.
+TimePage FetchTimePage(const std::function<void()>& progress);
+
+// The system's time zone as GetTimeZoneInformation reports it at this moment.
+horolux::TimeZoneRecord CurrentTimeZone();
+
+horolux::SystemTime ToPortableTime(const SYSTEMTIME& t);
+SYSTEMTIME ToSystemTime(const horolux::SystemTime& t);
