@@ -1,0 +1,129 @@
+#include "ui/controls/picture_dialog.h"
+
+#include <string>
+
+#include "framework/message_map.h"
+#include "framework/reflect.h"
+
+namespace {
+
+std::string ClassOf(HWND hwnd) {
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+bool IsTrackbar(HWND hwnd) {
+    return _stricmp(ClassOf(hwnd).c_str(), TRACKBAR_CLASSA) == 0;
+}
+
+// Controls that fill their whole window with the colour brush, and so need the picture put
+// behind them first to repaint cleanly when their text changes. Group boxes fill nothing and
+// may lie over other controls, so they are left out.
+bool FillsItsBackground(HWND hwnd) {
+    const std::string cls = ClassOf(hwnd);
+    if (_stricmp(cls.c_str(), "Static") == 0 || _stricmp(cls.c_str(), "Edit") == 0) return true;
+    if (_stricmp(cls.c_str(), "Button") != 0) return false;
+    const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+           type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;
+}
+
+}  // namespace
+
+bool CPictureDialog::SetBitmap(UINT resourceId, int mode) {
+    m_mode = mode;
+    return m_picture.LoadResource(resourceId);
+}
+
+bool CPictureDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CPictureDialog;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessage(WM_ERASEBKGND, &Self::OnEraseBkgnd),
+        fw::OnMessage(WM_CTLCOLORBTN, &Self::OnCtlColor),
+        fw::OnMessage(WM_CTLCOLORSTATIC, &Self::OnCtlColor),
+        fw::OnMessage(WM_QUERYNEWPALETTE, &Self::OnQueryNewPalette),
+        fw::OnMessage(WM_PALETTECHANGED, &Self::OnPaletteChanged),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || fw::ReflectDrawItem(msg, wp, lp, result) ||
+           CDialog::ProcessMessage(msg, wp, lp, result);
+}
+
+void CPictureDialog::PaintBackground(HDC dc) {
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    const int w = client.right, h = client.bottom;
+    switch (m_mode) {
+        case kStretch:
+            m_picture.Draw(dc, 0, 0, w, h);
+            break;
+        case kCentre:
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+            m_picture.DrawAt(dc, (w - m_picture.Width()) / 2, (h - m_picture.Height()) / 2);
+            break;
+        default:
+            m_picture.Tile(dc, client);
+            break;
+    }
+}
+
+LRESULT CPictureDialog::OnEraseBkgnd(WPARAM wp, LPARAM) {
+    if (!m_picture.HasPixels()) return Default();
+    HDC dc = reinterpret_cast<HDC>(wp);
+    if (m_mode == kCentre) {
+        Default();  // the plain dialog colour around the picture
+        RECT client{};
+        GetClientRect(m_hWnd, &client);
+        m_picture.DrawAt(dc, (client.right - m_picture.Width()) / 2,
+                         (client.bottom - m_picture.Height()) / 2);
+    } else {
+        PaintBackground(dc);
+    }
+    return TRUE;
+}
+
+void CPictureDialog::PaintBehind(HWND control, HDC dc) {
+    RECT rc{};
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    fw::ViewportOffsetScope offset(dc, -rc.left, -rc.top);
+    PaintBackground(dc);
+}
+
+LRESULT CPictureDialog::OnCtlColor(WPARAM wp, LPARAM lp) {
+    if (!m_picture.HasPixels()) return Default();
+    HWND control = reinterpret_cast<HWND>(lp);
+    HDC dc = reinterpret_cast<HDC>(wp);
+    // Sliders keep their own background: a hollow brush would leave their channel smeared.
+    if (IsTrackbar(control)) return Default();
+    if (control && GetParent(control) == m_hWnd && FillsItsBackground(control))
+        PaintBehind(control, dc);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(m_transparentBrush);
+}
+
+LRESULT CPictureDialog::OnQueryNewPalette(WPARAM, LPARAM) {
+    if (!m_picture.Palette()) return Default();
+    UINT changed = 0;
+    {
+        fw::WindowDC dc(m_hWnd);
+        fw::SelectPaletteScope select(dc, m_picture.Palette(), false);
+        changed = RealizePalette(dc);
+    }
+    if (changed == 0 || changed == GDI_ERROR) return 0;
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    return 1;
+}
+
+LRESULT CPictureDialog::OnPaletteChanged(WPARAM wp, LPARAM) {
+    HWND changer = reinterpret_cast<HWND>(wp);
+    if (!m_picture.Palette() || changer == m_hWnd || IsChild(m_hWnd, changer)) return Default();
+    UINT changed = 0;
+    {
+        fw::WindowDC dc(m_hWnd);
+        fw::SelectPaletteScope select(dc, m_picture.Palette(), true);
+        changed = RealizePalette(dc);
+    }
+    if (changed != 0 && changed != GDI_ERROR) InvalidateRect(m_hWnd, nullptr, TRUE);
+    return 0;
+}

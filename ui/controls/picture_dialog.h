@@ -1,0 +1,34 @@
+#pragma once
+// CPictureDialog: a dialog whose background is a bitmap of the program's resources, stretched,
+// tiled or centred; static texts, check boxes and buttons show the picture through.
+#include "framework/dialog.h"
+#include "ui/controls/dib_picture.h"
+
+class CPictureDialog : public fw::CDialog {
+public:
+    enum Mode { kTile = 0, kStretch = 1, kCentre = 2 };
+
+    using fw::CDialog::CDialog;
+
+    // The caller invalidates the window when it changes the picture of a shown dialog.
+    bool SetBitmap(UINT resourceId, int mode);
+    const CDibPicture& Picture() const { return m_picture; }
+    int Mode() const { return m_mode; }
+
+protected:
+    bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+    // The background as it would be erased, drawn into dc in this dialog's client coordinates.
+    void PaintBackground(HDC dc);
+
+private:
+    LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
+    LRESULT OnCtlColor(WPARAM wp, LPARAM lp);
+    LRESULT OnQueryNewPalette(WPARAM wp, LPARAM lp);
+    LRESULT OnPaletteChanged(WPARAM wp, LPARAM lp);
+    void PaintBehind(HWND control, HDC dc);
+
+    CDibPicture m_picture;
+    int m_mode = kTile;
+    HBRUSH m_transparentBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+};

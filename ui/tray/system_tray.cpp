@@ -1,0 +1,200 @@
+#include "ui/tray/system_tray.h"
+
+#include "core/tray/tray_tip.h"
+#include "framework/app.h"
+#include "framework/gdi.h"
+#include "framework/message_box.h"
+
+namespace {
+
+double NowDays() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return horolux::DateTimeDays(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
+                                 t.wMilliseconds);
+}
+
+}  // namespace
+
+CSystemTray::~CSystemTray() {
+    DeleteIcon();
+    m_frames.Clear();
+    DestroyWindow();
+}
+
+HICON CSystemTray::LoadTrayIcon(UINT resourceId) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+bool CSystemTray::Create(fw::CWnd* parent, UINT callbackMessage, const char* tip, HICON icon,
+                         UINT id) {
+    if (LOBYTE(LOWORD(GetVersion())) < 4) {
+        m_enabled = FALSE;
+        return false;
+    }
+    // The title stays empty: a second instance looks for the main window by its caption.
+    if (!m_hWnd && !CreateEx(0, RegisterClassFor(kRuntimeClassName), "", WS_POPUP, 0, 0, 10, 10,
+                             nullptr, nullptr))
+        return false;
+
+    m_notifyData = NOTIFYICONDATAA{};
+    // The platform's version-2 layout: the shell then takes the 128-byte tip and balloons.
+    m_notifyData.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    m_notifyData.hWnd = parent && parent->GetSafeHwnd() ? parent->GetSafeHwnd() : m_hWnd;
+    m_notifyData.uID = id;
+    m_notifyData.hIcon = icon;
+    m_notifyData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_notifyData.uCallbackMessage = callbackMessage;
+    horolux::CopyTipText(m_notifyData.szTip, sizeof m_notifyData.szTip, tip ? tip : "");
+
+    m_enabled = Shell_NotifyIconA(NIM_ADD, &m_notifyData);
+    return m_enabled != FALSE;
+}
+
+bool CSystemTray::Notify(DWORD action, UINT flags) {
+    m_notifyData.uFlags = flags;
+    return Shell_NotifyIconA(action, &m_notifyData) != FALSE;
+}
+
+void CSystemTray::DeleteIcon() {
+    if (!m_enabled) return;
+    Notify(NIM_DELETE, 0);
+    m_enabled = FALSE;
+}
+
+bool CSystemTray::SetTrayIcon(HICON icon) {
+    if (!m_enabled) return false;
+    m_notifyData.hIcon = icon;
+    return Notify(NIM_MODIFY, NIF_ICON);
+}
+
+bool CSystemTray::SetTrayIcon(UINT resourceId) {
+    return SetTrayIcon(LoadTrayIcon(resourceId));
+}
+
+HICON CSystemTray::GetTrayIcon() const {
+    return m_enabled ? m_notifyData.hIcon : nullptr;
+}
+
+bool CSystemTray::SetTipText(const char* text) {
+    if (!m_enabled) return false;
+    horolux::CopyTipText(m_notifyData.szTip, sizeof m_notifyData.szTip, text ? text : "");
+    return Notify(NIM_MODIFY, NIF_TIP);
+}
+
+bool CSystemTray::SetFrameIcons(UINT firstId, UINT lastId) {
+    const auto result = m_frames.Set(firstId, lastId, [](UINT id) { return LoadTrayIcon(id); });
+    if (result == horolux::FrameListResult::kOutOfMemory) fw::AppMessageBox("Out of memory.");
+    return result == horolux::FrameListResult::kOk;
+}
+
+bool CSystemTray::StartAnimation(UINT delayMs, int periodSeconds) {
+    StopAnimation();
+    if (!m_enabled || !m_hWnd) return false;
+    m_frames.Restart();
+    m_startTime = NowDays();
+    m_period = periodSeconds;
+    m_savedIcon = GetTrayIcon();
+    m_timer = SetTimer(m_hWnd, kAnimationTimer, delayMs, nullptr);
+    NextFrame();
+    return m_timer != 0;
+}
+
+bool CSystemTray::NextFrame() {
+    if (!m_enabled) return false;
+    const auto frame = m_frames.Next();
+    if (!frame) return false;
+    SetTrayIcon(*frame);
+    return true;
+}
+
+bool CSystemTray::StopAnimation() {
+    bool stopped = false;
+    if (m_timer) {
+        stopped = KillTimer(m_hWnd, m_timer) != FALSE;
+        m_timer = 0;
+    }
+    if (m_savedIcon) {
+        SetTrayIcon(m_savedIcon);
+        m_savedIcon = nullptr;
+    }
+    return stopped;
+}
+
+void CSystemTray::OnTimer() {
+    if (horolux::AnimationPeriodOver(m_startTime, NowDays(), m_period)) {
+        StopAnimation();
+        return;
+    }
+    NextFrame();
+}
+
+bool CSystemTray::SetDefaultMenuItem(UINT item, bool byPosition) {
+    if (m_defaultItem == item && (m_defaultByPosition != FALSE) == byPosition) return true;
+    m_defaultItem = item;
+    m_defaultByPosition = byPosition;
+    // Try the choice on a copy of the menu: only whether the menu loads decides the result.
+    fw::OwnedMenu menu(m_notifyData.uID);
+    HMENU popup = menu.SubMenu(0);
+    if (!popup) return false;
+    SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
+    return true;
+}
+
+HWND CSystemTray::CommandTarget() const {
+    fw::CWinApp* app = fw::CWinApp::Get();
+    if (app && app->m_pMainWnd && app->m_pMainWnd->GetSafeHwnd())
+        return app->m_pMainWnd->GetSafeHwnd();
+    return m_notifyData.hWnd;  // no main window: at least the menu has an owner
+}
+
+LRESULT CSystemTray::OnTrayMessage(WPARAM wp, LPARAM lp) {
+    if (wp != m_notifyData.uID) return 0;
+    HWND target = CommandTarget();
+
+    switch (LOWORD(lp)) {
+        case WM_RBUTTONUP: {
+            fw::OwnedMenu menu(m_notifyData.uID);
+            HMENU popup = menu.SubMenu(0);
+            if (!popup) return 0;
+            SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
+            POINT pos{};
+            GetCursorPos(&pos);
+            // Without the foreground the menu would not close when the user clicks elsewhere,
+            // and without the WM_NULL after it the next right click would open it only briefly.
+            SetForegroundWindow(target);
+            TrackPopupMenu(popup, 0, pos.x, pos.y, 0, target, nullptr);
+            PostMessageA(target, WM_NULL, 0, 0);
+            return 1;
+        }
+        case WM_LBUTTONDBLCLK: {
+            SetForegroundWindow(target);
+            UINT command = m_defaultItem;
+            if (m_defaultByPosition) {
+                fw::OwnedMenu menu(m_notifyData.uID);
+                HMENU popup = menu.SubMenu(0);
+                if (!popup) return 0;
+                command = GetMenuItemID(popup, static_cast<int>(m_defaultItem));
+            }
+            ::SendMessageA(target, WM_COMMAND, command, 0);
+            return 1;
+        }
+        default:
+            return 1;
+    }
+}
+
+bool CSystemTray::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (m_notifyData.uCallbackMessage && msg == m_notifyData.uCallbackMessage) {
+        result = OnTrayMessage(wp, lp);
+        return true;
+    }
+    if (msg == WM_TIMER) {
+        OnTimer();
+        result = 0;
+        return true;
+    }
+    return CWnd::ProcessMessage(msg, wp, lp, result);
+}

@@ -1,0 +1,65 @@
+#pragma once
+// CSystemTray: the program's icon in the notification area. A hidden window of its own owns the
+// icon, so the icon's mouse messages and the animation timer arrive here; the chosen tray
+// command goes to the application's main window.
+#include <string>
+
+#include "core/tray/tray_animation.h"
+#include "framework/wnd.h"
+
+#include <shellapi.h>  // after <windows.h>, which framework/wnd.h brings
+
+class CSystemTray : public fw::CWnd {
+public:
+    static constexpr char kRuntimeClassName[] = "CSystemTray";
+    static constexpr UINT_PTR kAnimationTimer = 4567;
+
+    CSystemTray() = default;
+    ~CSystemTray() override;
+
+    // Adds the icon. With no parent (or one without a window) the icon belongs to our own hidden
+    // window, which then handles callbackMessage.
+    bool Create(fw::CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id);
+    void DeleteIcon();
+
+    bool SetTrayIcon(HICON icon);
+    bool SetTrayIcon(UINT resourceId);
+    HICON GetTrayIcon() const;
+    // Texts longer than 127 characters are cut to fit the shell's field.
+    bool SetTipText(const char* text);
+    std::string GetTipText() const { return m_notifyData.szTip; }
+
+    bool SetFrameIcons(UINT firstId, UINT lastId);
+    bool StartAnimation(UINT delayMs, int periodSeconds = -1);
+    bool NextFrame();
+    bool StopAnimation();
+    bool IsAnimating() const { return m_timer != 0; }
+
+    bool SetDefaultMenuItem(UINT item, bool byPosition);
+    bool IsEnabled() const { return m_enabled != FALSE; }
+
+    // The callback message: 1 when it concerned this icon, 0 otherwise.
+    virtual LRESULT OnTrayMessage(WPARAM wp, LPARAM lp);
+
+    // An icon of the program's resources at the size the notification area shows; shared, so
+    // the same ID always gives the same handle and nothing needs freeing.
+    static HICON LoadTrayIcon(UINT resourceId);
+
+protected:
+    bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void OnTimer();
+    HWND CommandTarget() const;
+    bool Notify(DWORD action, UINT flags);
+
+    BOOL m_enabled = FALSE;
+    NOTIFYICONDATAA m_notifyData{};
+    horolux::TrayFrames<HICON> m_frames;  // with the index of the frame shown
+    UINT_PTR m_timer = 0;
+    double m_startTime = 0;  // days, as a date-time value
+    int m_period = 0;        // seconds; 0 or less: no limit
+    HICON m_savedIcon = nullptr;
+    UINT m_defaultItem = 0;
+    BOOL m_defaultByPosition = TRUE;
+};
