@@ -4,7 +4,7 @@
 #include "framework/message_map.h"
 #include "ui/app/horolux_app.h"
 
-CHoroluxDlg::CHoroluxDlg() : fw::CDialog(IDD) {
+CHoroluxDlg::CHoroluxDlg() : CPictureDialog(IDD) {
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -19,8 +19,10 @@ bool CHoroluxDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         fw::OnMessage(WM_SYSCOMMAND, &Self::OnSysCommand),
         fw::OnMessage(WM_SIZE, &Self::OnSize),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+        fw::OnMessage(WM_LBUTTONDBLCLK, &Self::OnLButtonDblClk),
     };
-    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
+    return map.Dispatch(*this, msg, wp, lp, result) ||
+           CPictureDialog::ProcessMessage(msg, wp, lp, result);
 }
 
 void CHoroluxDlg::DoDataExchange(fw::DataExchange& dx) {
@@ -58,9 +60,45 @@ BOOL CHoroluxDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
+    SetBitmap(IDB_BACKGROUND, kStretch);
+    SetUpButtons();
+
     LoadSettings();
     UpdateData(false);
+
+    m_trayIcon.Create(nullptr, kTrayCallbackMessage, "Horolux",
+                      CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU);
+    m_trayIcon.SetDefaultMenuItem(0, true);
     return TRUE;
+}
+
+void CHoroluxDlg::SetUpButtons() {
+    const struct {
+        CShadedButton& button;
+        UINT id;
+        const char* tip;
+    } buttons[] = {
+        {m_syncButton, IDC_SYNC, "Sync the PC clock from Internet"},
+        {m_closeButton, IDCANCEL, "Close/Hide this window"},
+        {m_exitButton, IDC_EXIT, "Exit the application!"},
+    };
+    for (const auto& b : buttons) {
+        b.button.SubclassDlgItem(b.id, m_hWnd);
+        b.button.SetShade(CShadedButton::kSoftBump, 8, 10, 0, RGB(0, 0, 0));
+        b.button.SetTooltipText(b.tip, true);
+    }
+}
+
+LRESULT CHoroluxDlg::OnLButtonDblClk(WPARAM, LPARAM) {
+    if (m_backgroundToggle == 0) {
+        SetBitmap(IDB_PATTERN, kTile);
+        m_backgroundToggle = 1;
+    } else {
+        SetBitmap(IDB_BACKGROUND, kStretch);
+        m_backgroundToggle = 0;
+    }
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    return Default();
 }
 
 void CHoroluxDlg::OnCancel() {
@@ -103,6 +141,7 @@ LRESULT CHoroluxDlg::OnSize(WPARAM wp, LPARAM) {
 }
 
 LRESULT CHoroluxDlg::OnDestroy(WPARAM, LPARAM) {
+    m_trayIcon.DeleteIcon();  // first, so no tray click reaches a window going away
     SaveSettings();
     return Default();
 }

@@ -28,6 +28,8 @@ public:
             b.button->SetShade(CShadedButton::kSoftBump, 8, 10, 0, RGB(0, 0, 0));
             b.button->SetTooltipText(b.tip);
         }
+        // The template shows the dialog as it is created, before it has its picture.
+        InvalidateRect(m_hWnd, nullptr, TRUE);
         SetWindowPos(m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         UpdateWindow(m_hWnd);
         return true;
