@@ -8,3 +8,12 @@
 #define IDC_TEST_RADIO3 9105
 #define IDC_TEST_STATIC 9106
 #define IDC_TEST_BUTTON 9107
+// Number field and its spin: a pair styled as the main window's, a pair whose spin wraps, and a
+// plain edit that is no number field.
+#define IDD_TEST_NUMBER 9300
+#define IDC_TEST_NUM_EDIT 9301
+#define IDC_TEST_NUM_SPIN 9302
+#define IDC_TEST_NUM_WRAP_EDIT 9303
+#define IDC_TEST_NUM_WRAP_SPIN 9304
+#define IDC_TEST_NUM_PLAIN_EDIT 9305
+#define IDC_TEST_NUM_PLAIN_SPIN 9306

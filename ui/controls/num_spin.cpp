@@ -1,0 +1,68 @@
+#include "ui/controls/num_spin.h"
+
+#include "core/controls/number_text.h"
+
+CNumEdit* CNumSpinCtrl::BuddyEdit() const {
+    return dynamic_cast<CNumEdit*>(fw::CWnd::FromHandle(GetBuddy()));
+}
+
+void CNumSpinCtrl::SetDelta(float delta) {
+    if (CNumEdit* edit = BuddyEdit()) edit->SetDelta(delta);
+}
+
+float CNumSpinCtrl::GetDelta() const {
+    const CNumEdit* edit = BuddyEdit();
+    return edit ? edit->GetDelta() : 0.0f;
+}
+
+HWND CNumSpinCtrl::SetBuddy(HWND buddy) {
+    const auto previous =
+        reinterpret_cast<HWND>(SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy)));
+    if (CNumEdit* edit = BuddyEdit()) edit->SetValue(0);
+    return previous;
+}
+
+HWND CNumSpinCtrl::GetBuddy() const {
+    return reinterpret_cast<HWND>(SendMessage(UDM_GETBUDDY));
+}
+
+void CNumSpinCtrl::GetRange(float& min, float& max) const {
+    min = max = 0.0f;
+    if (const CNumEdit* edit = BuddyEdit()) edit->GetRange(min, max);
+}
+
+void CNumSpinCtrl::SetRange(float min, float max) {
+    SendMessage(UDM_SETRANGE, 0, MAKELPARAM(horolux::kSpinUpper, horolux::kSpinLower));
+    if (CNumEdit* edit = BuddyEdit()) edit->SetRange(min, max);
+}
+
+float CNumSpinCtrl::GetPos() const {
+    CNumEdit* edit = BuddyEdit();
+    return edit ? edit->GetValue() : 0.0f;
+}
+
+void CNumSpinCtrl::SetPos(float value) {
+    SendMessage(UDM_SETPOS, 0, MAKELPARAM(horolux::kSpinMiddle, 0));
+    if (CNumEdit* edit = BuddyEdit()) edit->SetValue(value);
+}
+
+LRESULT CNumSpinCtrl::OnDeltaPos(NMUPDOWN* change) {
+    const int before = horolux::SpinPositionBeforeStep(change->iPos, change->iDelta);
+    if (before != change->iPos) {
+        change->iPos = before;
+        // The up-down adds iDelta to its own position, not to iPos: move that one too.
+        SendMessage(UDM_SETPOS32, 0, before);
+    }
+    if (CNumEdit* edit = BuddyEdit()) edit->ChangeValue(change->iDelta);
+    return 0;  // the step is allowed
+}
+
+bool CNumSpinCtrl::ReflectNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY || !lp) return false;
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    if (header->code != UDN_DELTAPOS) return false;
+    auto* spin = dynamic_cast<CNumSpinCtrl*>(fw::CWnd::FromHandle(header->hwndFrom));
+    if (!spin) return false;
+    result = spin->OnDeltaPos(reinterpret_cast<NMUPDOWN*>(lp));
+    return true;
+}
