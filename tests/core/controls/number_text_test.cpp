@@ -292,10 +292,5 @@ TEST(SpinPosition, ReturnsToTheMiddleNearEitherEnd) {
         EXPECT_EQ(SpinPositionBeforeStep(c.pos, c.delta), c.before) << c.pos << " by " << c.delta;
 }
 
-TEST(SwallowedChar, OnlyTheSpace) {
-    EXPECT_TRUE(IsSwallowedChar(' '));
-    for (unsigned ch : {9u, 48u, 45u, 46u, 8u, 97u, 160u}) EXPECT_FALSE(IsSwallowedChar(ch)) << ch;
-}
-
 }  // namespace
 }  // namespace horolux

@@ -217,10 +217,7 @@ TEST_F(NumEditTest, ValidityOfTheWindowText) {
     const struct {
         const char* text;
         int code;
-    } cases[] = {
-        {"26", 0}, {" 26 ", 0}, {"265", 1}, {"0", 1}, {"nan", 1},
-        {"", 2},   {"2 6", 2},  {"abc", 2}, {"-", 3}, {"+", 3},
-    };
+    } cases[] = {{" 26 ", 0}, {"265", 1}, {"2 6", 2}, {"-", 3}};
     for (const auto& c : cases) {
         SetWindowTextA(edit, c.text);
         EXPECT_EQ(dialog.edit.IsValid(), c.code) << '"' << c.text << '"';
