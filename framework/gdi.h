@@ -100,7 +100,8 @@ private:
 class SelectObjectScope {
 public:
     SelectObjectScope() = default;
-    SelectObjectScope(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+    SelectObjectScope(HDC dc, HGDIOBJ object)
+        : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
     SelectObjectScope(SelectObjectScope&& o) noexcept
         : dc_(std::exchange(o.dc_, nullptr)), old_(std::exchange(o.old_, nullptr)) {}
     SelectObjectScope& operator=(SelectObjectScope&& o) noexcept {
@@ -127,7 +128,8 @@ private:
 class SelectPaletteScope {
 public:
     SelectPaletteScope(HDC dc, HPALETTE palette, bool background)
-        : dc_(dc), old_(palette ? SelectPalette(dc, palette, background) : nullptr),
+        : dc_(dc),
+          old_(palette ? SelectPalette(dc, palette, background) : nullptr),
           background_(background) {}
     SelectPaletteScope(const SelectPaletteScope&) = delete;
     SelectPaletteScope& operator=(const SelectPaletteScope&) = delete;
@@ -189,7 +191,9 @@ private:
 // Moves the viewport origin for drawing in another window's coordinates; put back at the end.
 class ViewportOffsetScope {
 public:
-    ViewportOffsetScope(HDC dc, int dx, int dy) : dc_(dc) { OffsetViewportOrgEx(dc, dx, dy, &old_); }
+    ViewportOffsetScope(HDC dc, int dx, int dy) : dc_(dc) {
+        OffsetViewportOrgEx(dc, dx, dy, &old_);
+    }
     ViewportOffsetScope(const ViewportOffsetScope&) = delete;
     ViewportOffsetScope& operator=(const ViewportOffsetScope&) = delete;
     ~ViewportOffsetScope() { SetViewportOrgEx(dc_, old_.x, old_.y, nullptr); }

@@ -9,9 +9,15 @@ namespace horolux {
 
 using Colour = std::uint32_t;  // 0x00BBGGRR
 
-constexpr std::uint8_t RedOf(Colour c) { return static_cast<std::uint8_t>(c & 0xFF); }
-constexpr std::uint8_t GreenOf(Colour c) { return static_cast<std::uint8_t>((c >> 8) & 0xFF); }
-constexpr std::uint8_t BlueOf(Colour c) { return static_cast<std::uint8_t>((c >> 16) & 0xFF); }
+constexpr std::uint8_t RedOf(Colour c) {
+    return static_cast<std::uint8_t>(c & 0xFF);
+}
+constexpr std::uint8_t GreenOf(Colour c) {
+    return static_cast<std::uint8_t>((c >> 8) & 0xFF);
+}
+constexpr std::uint8_t BlueOf(Colour c) {
+    return static_cast<std::uint8_t>((c >> 16) & 0xFF);
+}
 constexpr Colour MakeColour(int r, int g, int b) {
     return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }

@@ -48,9 +48,9 @@ void CDibPicture::Clear() {
 }
 
 bool CDibPicture::LoadResource(UINT resourceId) {
-    fw::Bitmap loaded(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                      MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP,
-                                                      0, 0, LR_CREATEDIBSECTION)));
+    fw::Bitmap loaded(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!loaded) return false;
     BITMAP bm{};
     if (!GetObjectA(loaded.Get(), sizeof bm, &bm)) return false;
@@ -94,8 +94,8 @@ void CDibPicture::MakePalette() {
     m_palette.Reset();
     const BITMAPINFOHEADER* header = Header();
     if (!header || header->biBitCount > 8) return;
-    const int entries = header->biClrUsed ? static_cast<int>(header->biClrUsed)
-                                          : 1 << header->biBitCount;
+    const int entries =
+        header->biClrUsed ? static_cast<int>(header->biClrUsed) : 1 << header->biBitCount;
     std::vector<std::uint8_t> block(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * entries, 0);
     auto* log = reinterpret_cast<LOGPALETTE*>(block.data());
     log->palVersion = 0x300;

@@ -47,7 +47,8 @@ void CPaletteDib::Reset() {
 bool CPaletteDib::MakeSurface(HDC compatibleWith) {
     const std::vector<BYTE> info = InfoBlock(m_image);
     void* bits = nullptr;
-    fw::Bitmap section(CreateDIBSection(compatibleWith, reinterpret_cast<const BITMAPINFO*>(info.data()),
+    fw::Bitmap section(CreateDIBSection(compatibleWith,
+                                        reinterpret_cast<const BITMAPINFO*>(info.data()),
                                         DIB_RGB_COLORS, &bits, nullptr, 0));
     fw::MemoryDC dc(compatibleWith);
     if (!section || !bits || !dc) return false;

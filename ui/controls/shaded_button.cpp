@@ -201,8 +201,7 @@ LRESULT CShadedButton::OnEnable(WPARAM enabled, LPARAM) {
         // The system drops the focus of a window it disables; hand it on within our own active
         // dialog only, so that disabling never takes the focus from another field or program.
         HWND focus = GetFocus();
-        if (focus == m_hWnd ||
-            (!focus && GetActiveWindow() == GetAncestor(m_hWnd, GA_ROOT))) {
+        if (focus == m_hWnd || (!focus && GetActiveWindow() == GetAncestor(m_hWnd, GA_ROOT))) {
             HWND parent = GetParent(m_hWnd);
             HWND next = GetNextDlgTabItem(parent, m_hWnd, FALSE);
             SetFocus(next && next != m_hWnd ? next : parent);
@@ -269,7 +268,8 @@ void CShadedButton::DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disab
     std::vector<char> text(static_cast<size_t>(length) + 1);
     GetWindowTextA(m_hWnd, text.data(), length + 1);
 
-    fw::SelectObjectScope font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+    fw::SelectObjectScope font(dc,
+                               reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
     fw::BkModeScope transparent(dc, TRANSPARENT);
     const UINT flags = DT_CENTER | DT_WORDBREAK | (hideMnemonic ? DT_HIDEPREFIX : 0);
 

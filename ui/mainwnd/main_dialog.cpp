@@ -53,7 +53,8 @@ BOOL CHoroluxDlg::OnInitDialog() {
 
     HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
     char aboutText[64] = {};
-    if (systemMenu && LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, aboutText, sizeof aboutText) > 0) {
+    if (systemMenu &&
+        LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, aboutText, sizeof aboutText) > 0) {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
     }
@@ -107,7 +108,8 @@ void CHoroluxDlg::OnCancel() {
 }
 
 void CHoroluxDlg::OnExit() {
-    if (fw::AppMessageBox("Do you realy want to exit?", MB_YESNO | MB_ICONQUESTION, "Horolux") == IDYES)
+    if (fw::AppMessageBox("Do you realy want to exit?", MB_YESNO | MB_ICONQUESTION, "Horolux") ==
+        IDYES)
         PostQuitMessage(0);
 }
 

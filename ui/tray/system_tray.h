@@ -6,8 +6,9 @@
 
 #include "core/tray/tray_animation.h"
 #include "framework/wnd.h"
-
-#include <shellapi.h>  // after <windows.h>, which framework/wnd.h brings
+// clang-format off
+#include <shellapi.h>  // needs <windows.h> first, which framework/wnd.h brings
+// clang-format on
 
 class CSystemTray : public fw::CWnd {
 public:

@@ -11,14 +11,20 @@ TEST(SoftBumpRelief, ThreeByTwoButtonTerms) {
     // Rows count from the bottom: j = 0 is the bottom row, j = 1 the top one.
     EXPECT_EQ(SoftBumpA(0, 2), -127);
     EXPECT_EQ(SoftBumpA(1, 2), 0);
-    const struct { int i; int b; } columns[] = {{0, 128}, {1, 43}, {2, -42}};
+    const struct {
+        int i;
+        int b;
+    } columns[] = {{0, 128}, {1, 43}, {2, -42}};
     for (const auto& c : columns) EXPECT_EQ(SoftBumpB(c.i, 3), c.b) << "column " << c.i;
 }
 
 TEST(SoftBumpRelief, CubeTruncatesTowardsZeroAtEachStep) {
-    const struct { int t; int cube; } cases[] = {
-        {0, 0}, {1, 0}, {-1, 0}, {43, 4}, {-42, -4}, {100, 61}, {-127, -125}, {127, 125},
-        {128, 128},
+    const struct {
+        int t;
+        int cube;
+    } cases[] = {
+        {0, 0},    {1, 0},       {-1, 0},    {43, 4},    {-42, -4},
+        {100, 61}, {-127, -125}, {127, 125}, {128, 128},
     };
     for (const auto& c : cases) EXPECT_EQ(SoftBumpCube(c.t), c.cube) << c.t;
 }
@@ -26,7 +32,9 @@ TEST(SoftBumpRelief, CubeTruncatesTowardsZeroAtEachStep) {
 TEST(SoftBumpRelief, ThreeByTwoButtonValues) {
     // v = (cube(a) + cube(b)) × (128 − 8) / 128 + 128, held within 8..247; cube(−127) = −125,
     // cube(0) = 0, cube(128) = 128, cube(43) = 4, cube(−42) = −4.
-    const struct { int i, j, v; } cases[] = {
+    const struct {
+        int i, j, v;
+    } cases[] = {
         {0, 0, 130},  // (−125 + 128) × 120 / 128 = 2
         {1, 0, 15},   // (−125 + 4) × 120 / 128 = −113
         {2, 0, 8},    // (−125 − 4) × 120 / 128 = −120
@@ -61,7 +69,10 @@ TEST(GrainedPixel, GrainStaysWithinPlusMinusG) {
 }
 
 TEST(GrainedPixel, HeldValuesNeverLeaveAByte) {
-    const struct { int v; int g; } cases[] = {{8, 8}, {247, 8}, {0, 0}, {255, 0}, {100, 100}};
+    const struct {
+        int v;
+        int g;
+    } cases[] = {{8, 8}, {247, 8}, {0, 0}, {255, 0}, {100, 100}};
     for (const auto& c : cases)
         for (int r : {0, 1, 16383, 32766, 32767}) {
             const int p = GrainedPixel(c.v, r, c.g);
@@ -77,7 +88,10 @@ TEST(SoftBumpPalette, GreySchemeEntries) {
     const ShadeColours grey{MakeColour(128, 128, 128), MakeColour(192, 192, 192),
                             MakeColour(255, 255, 255)};
     const auto p = SoftBumpPalette(grey);
-    const struct { int index; int value; } cases[] = {
+    const struct {
+        int index;
+        int value;
+    } cases[] = {
         {0, 128}, {64, 160}, {127, 191}, {128, 192}, {255, 255},
     };
     for (const auto& c : cases) {
@@ -93,14 +107,17 @@ TEST(SoftBumpPalette, ChannelsAreMixedSeparately) {
     const ShadeColours c{MakeColour(0, 64, 128), MakeColour(128, 128, 128),
                          MakeColour(255, 192, 128)};
     const auto p = SoftBumpPalette(c);
-    EXPECT_EQ(p[0], (PaletteEntry{128, 64, 0, 0}));      // blue, green, red
+    EXPECT_EQ(p[0], (PaletteEntry{128, 64, 0, 0}));  // blue, green, red
     EXPECT_EQ(p[64], (PaletteEntry{128, 96, 64, 0}));
     EXPECT_EQ(p[255], (PaletteEntry{128, 192, 255, 0}));
 }
 
 TEST(PaletteImage, CreateLaysOutRowsAndTable) {
-    const struct { int w, h, bpp, stride, entries; } cases[] = {
-        {3, 2, 8, 4, 256}, {8, 8, 4, 4, 16}, {9, 1, 4, 8, 16}, {33, 2, 1, 8, 2}, {64, 3, 8, 64, 256},
+    const struct {
+        int w, h, bpp, stride, entries;
+    } cases[] = {
+        {3, 2, 8, 4, 256}, {8, 8, 4, 4, 16},    {9, 1, 4, 8, 16},
+        {33, 2, 1, 8, 2},  {64, 3, 8, 64, 256},
     };
     for (const auto& c : cases) {
         PaletteImage img;
@@ -125,7 +142,10 @@ TEST(PaletteImage, SetEntryIgnoresIndexesOutsideTheTable) {
 }
 
 TEST(PaletteImage, BlendMovesTowardsTheColour) {
-    const struct { unsigned percent; int expected; } cases[] = {
+    const struct {
+        unsigned percent;
+        int expected;
+    } cases[] = {
         {0, 100}, {10, 115}, {50, 175}, {100, 250}, {250, 250},
     };
     for (const auto& c : cases) {

@@ -23,8 +23,8 @@ TEST(TrayFrames, TwelveFramesRunFromTheSecondAndWrapToTheFirst) {
     TrayFrames<unsigned> frames;
     ASSERT_EQ(frames.Set(kFirst, kLast, Identity), FrameListResult::kOk);
     ASSERT_EQ(frames.Size(), 12u);
-    const std::vector<unsigned> expected = {152, 153, 154, 155, 156, 157, 158, 159,
-                                            160, 161, 162, 151, 152, 153};
+    const std::vector<unsigned> expected = {152, 153, 154, 155, 156, 157, 158,
+                                            159, 160, 161, 162, 151, 152, 153};
     EXPECT_EQ(Advance(frames, 14), expected);
 }
 
@@ -48,7 +48,10 @@ TEST(TrayFrames, ReversedRangeFailsAndKeepsTheOldFrames) {
     frames.Set(kFirst, kLast, Identity);
     Advance(frames, 3);  // now at index 3
     int loads = 0;
-    auto counting = [&](unsigned id) { ++loads; return id; };
+    auto counting = [&](unsigned id) {
+        ++loads;
+        return id;
+    };
     EXPECT_EQ(frames.Set(162, 151, counting), FrameListResult::kBadRange);
     EXPECT_EQ(loads, 0);
     ASSERT_EQ(frames.Size(), 12u);
@@ -107,8 +110,11 @@ double At(double seconds) {
 
 TEST(WholeSecondsBetween, RoundsToTheNearestSecond) {
     const double start = At(0);
-    const struct { double elapsed; long seconds; } cases[] = {
-        {0.0, 0}, {0.4, 0}, {0.6, 1}, {1.0, 1}, {2.49, 2}, {2.51, 3},
+    const struct {
+        double elapsed;
+        long seconds;
+    } cases[] = {
+        {0.0, 0}, {0.4, 0}, {0.6, 1},   {1.0, 1},       {2.49, 2},  {2.51, 3},
         {3.4, 3}, {3.6, 4}, {59.7, 60}, {3600.2, 3600}, {-1.6, -2},
     };
     for (const auto& c : cases)
@@ -117,11 +123,14 @@ TEST(WholeSecondsBetween, RoundsToTheNearestSecond) {
 
 TEST(AnimationPeriodOver, StopsOnlyOnceMoreThanThePeriodHasPassed) {
     const double start = At(0);
-    const struct { int period; double elapsed; bool over; } cases[] = {
+    const struct {
+        int period;
+        double elapsed;
+        bool over;
+    } cases[] = {
         {3, 0.0, false}, {3, 3.0, false}, {3, 3.4, false},  // 3 whole seconds: not more than 3
-        {3, 3.6, true},  {3, 4.0, true},  {3, 100, true},
-        {1, 1.4, false}, {1, 1.6, true},
-        {0, 100, false}, {-1, 1e6, false},  // no limit
+        {3, 3.6, true},  {3, 4.0, true},  {3, 100, true},   {1, 1.4, false},
+        {1, 1.6, true},  {0, 100, false}, {-1, 1e6, false},  // no limit
     };
     for (const auto& c : cases)
         EXPECT_EQ(AnimationPeriodOver(start, At(c.elapsed), c.period), c.over)
@@ -129,7 +138,10 @@ TEST(AnimationPeriodOver, StopsOnlyOnceMoreThanThePeriodHasPassed) {
 }
 
 TEST(CopyTipText, FitsAndAlwaysEndsInNul) {
-    const struct { std::string in; std::string out; } cases[] = {
+    const struct {
+        std::string in;
+        std::string out;
+    } cases[] = {
         {"Horolux", "Horolux"},
         {"", ""},
         {std::string(127, 'x'), std::string(127, 'x')},

@@ -11,8 +11,8 @@ COLORREF PictureColour(const CDibPicture& pic, int x, int y) {
     const int stride = ((pic.Width() * pic.BitsPerPixel() + 31) / 32) * 4;
     const uint8_t* row = pic.Bits().data() + static_cast<size_t>(pic.Height() - 1 - y) * stride;
     if (pic.BitsPerPixel() == 24) return RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
-    const int index = pic.BitsPerPixel() == 4 ? (x % 2 ? row[x / 2] & 0xF : row[x / 2] >> 4)
-                                              : row[x];
+    const int index =
+        pic.BitsPerPixel() == 4 ? (x % 2 ? row[x / 2] & 0xF : row[x / 2] >> 4) : row[x];
     const RGBQUAD& q = info->bmiColors[index];
     return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
 }
@@ -92,7 +92,11 @@ TEST_F(PictureDialogTest, ControlsAreTransparentExceptSliders) {
     ASSERT_TRUE(slider);
     const HBRUSH hollow = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     test::Capture scratch(4, 4);
-    const struct { UINT msg; HWND control; bool transparent; } cases[] = {
+    const struct {
+        UINT msg;
+        HWND control;
+        bool transparent;
+    } cases[] = {
         {WM_CTLCOLORSTATIC, GetDlgItem(Hwnd(), IDC_LAST_SYNC), true},
         {WM_CTLCOLORSTATIC, GetDlgItem(Hwnd(), IDC_AUTOSTART), true},
         {WM_CTLCOLORBTN, GetDlgItem(Hwnd(), IDC_SYNC), true},
@@ -113,9 +117,9 @@ TEST(PictureDialogWithoutPicture, ColoursAndErasesAsAPlainDialog) {
     test::PictureDialog dialog;
     ASSERT_TRUE(dialog.Open(false));
     test::Capture scratch(4, 4);
-    const auto brush = SendMessageA(dialog.GetSafeHwnd(), WM_CTLCOLORSTATIC,
-                                    reinterpret_cast<WPARAM>(scratch.Dc()),
-                                    reinterpret_cast<LPARAM>(GetDlgItem(dialog.GetSafeHwnd(), IDC_LAST_SYNC)));
+    const auto brush = SendMessageA(
+        dialog.GetSafeHwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(scratch.Dc()),
+        reinterpret_cast<LPARAM>(GetDlgItem(dialog.GetSafeHwnd(), IDC_LAST_SYNC)));
     EXPECT_NE(reinterpret_cast<HBRUSH>(brush), GetStockObject(NULL_BRUSH));
     const test::Capture bg(dialog.GetSafeHwnd(), test::Capture::kBackground);
     EXPECT_EQ(bg.At(5, 5), GetSysColor(COLOR_BTNFACE));

@@ -55,7 +55,8 @@ TEST(ShadedButtonDefault, TheTemplatesDefaultButtonStaysTheDefault) {
     ASSERT_TRUE(dialog.Create());
     // The template's Close button made the default one before it is taken over.
     HWND close = GetDlgItem(dialog.GetSafeHwnd(), IDCANCEL);
-    SetWindowLongA(close, GWL_STYLE, (GetWindowLongA(close, GWL_STYLE) & ~BS_TYPEMASK) | BS_DEFPUSHBUTTON);
+    SetWindowLongA(close, GWL_STYLE,
+                   (GetWindowLongA(close, GWL_STYLE) & ~BS_TYPEMASK) | BS_DEFPUSHBUTTON);
     ASSERT_TRUE(dialog.close.SubclassDlgItem(IDCANCEL, dialog.GetSafeHwnd()));
     const LRESULT code = SendMessageA(close, WM_GETDLGCODE, 0, 0);
     EXPECT_TRUE(code & DLGC_DEFPUSHBUTTON);
@@ -81,7 +82,9 @@ TEST_F(ShadedButtonTest, FacesAreBuiltAtTheButtonsSize) {
 TEST_F(ShadedButtonTest, FlatHoverAndPressedFacesAndEdges) {
     const CPaletteDib& normal = dialog.sync.Face(false);
     const CPaletteDib& hover = dialog.sync.Face(true);
-    struct Probe { int x, y; };
+    struct Probe {
+        int x, y;
+    };
     const Probe corners[] = {{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}};
     {
         SCOPED_TRACE("flat: the normal face to the edge, no frame");
@@ -186,7 +189,10 @@ TEST_F(ShadedButtonTest, DoubleClickCountsAsASecondPress) {
 }
 
 TEST_F(ShadedButtonTest, TooltipCarriesOneToolWithTheText) {
-    const struct { CShadedButton* b; const char* text; } cases[] = {
+    const struct {
+        CShadedButton* b;
+        const char* text;
+    } cases[] = {
         {&dialog.sync, "Sync the PC clock from Internet"},
         {&dialog.close, "Close/Hide this window"},
         {&dialog.exit, "Exit the application!"},

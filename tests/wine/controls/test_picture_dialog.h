@@ -18,7 +18,11 @@ public:
     bool Open(bool withPicture = true) {
         if (!Create()) return false;
         if (withPicture && !SetBitmap(IDB_BACKGROUND, kStretch)) return false;
-        const struct { CShadedButton* button; UINT id; const char* tip; } buttons[] = {
+        const struct {
+            CShadedButton* button;
+            UINT id;
+            const char* tip;
+        } buttons[] = {
             {&sync, IDC_SYNC, "Sync the PC clock from Internet"},
             {&close, IDCANCEL, "Close/Hide this window"},
             {&exit, IDC_EXIT, "Exit the application!"},
@@ -68,8 +72,12 @@ protected:
 class Capture {
 public:
     Capture(int width, int height)
-        : width_(width), height_(height), screen_(nullptr), dc_(screen_),
-          bitmap_(CreateCompatibleBitmap(screen_, width, height)), select_(dc_, bitmap_.Get()) {
+        : width_(width),
+          height_(height),
+          screen_(nullptr),
+          dc_(screen_),
+          bitmap_(CreateCompatibleBitmap(screen_, width, height)),
+          select_(dc_, bitmap_.Get()) {
         RECT all{0, 0, width, height};
         FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     }

@@ -1,3 +1,5 @@
+#include "ui/tray/system_tray.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +11,6 @@
 
 #include "framework/app.h"
 #include "resource.h"
-#include "ui/tray/system_tray.h"
 
 namespace {
 
@@ -124,9 +125,13 @@ TEST_F(SystemTrayTest, CallbackForAnotherIconReturnsZeroAndDoesNothing) {
 }
 
 TEST_F(SystemTrayTest, DoubleClickSendsTheDefaultCommand) {
-    const struct { UINT item; bool byPosition; WPARAM command; } cases[] = {
-        {0, true, ID_TRAY_SHOW},          // Horolux's choice: 32772
-        {4, true, ID_TRAY_SYNC_CLOCK},    // another position
+    const struct {
+        UINT item;
+        bool byPosition;
+        WPARAM command;
+    } cases[] = {
+        {0, true, ID_TRAY_SHOW},                // Horolux's choice: 32772
+        {4, true, ID_TRAY_SYNC_CLOCK},          // another position
         {ID_TRAY_ABOUT, false, ID_TRAY_ABOUT},  // a command ID
         {0, true, ID_TRAY_SHOW},
     };
@@ -276,7 +281,10 @@ TEST_F(SystemTrayTest, WithoutPeriodTheAnimationRunsUntilStopped) {
 }
 
 TEST_F(SystemTrayTest, TooltipIsCutToFitItsField) {
-    const struct { std::string text; std::string kept; } cases[] = {
+    const struct {
+        std::string text;
+        std::string kept;
+    } cases[] = {
         {"Horolux - Syncing...", "Horolux - Syncing..."},
         {std::string(127, 'a'), std::string(127, 'a')},
         {std::string(128, 'b'), std::string(127, 'b')},
@@ -299,8 +307,8 @@ TEST(SystemTrayLifetime, DestructionRemovesTheIconAndTheWindow) {
     HWND hwnd = nullptr;
     {
         CSystemTray tray;
-        ASSERT_TRUE(tray.Create(nullptr, WM_USER, "Horolux", CSystemTray::LoadTrayIcon(IDR_MAINFRAME),
-                                IDR_TRAY_MENU));
+        ASSERT_TRUE(tray.Create(nullptr, WM_USER, "Horolux",
+                                CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU));
         hwnd = tray.GetSafeHwnd();
         ASSERT_TRUE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
     }
