@@ -75,9 +75,15 @@ HWND FindTopLevel(DWORD pid, const char* caption) {
 }
 
 HWND Program::WaitForMainWindow(DWORD timeoutMs) {
-    WaitUntil([&] { return (main_ = FindTopLevel(Pid(), "Horolux")) != nullptr || !Running(); },
-              timeoutMs);
-    return main_;
+    // The dialog exists before its controls and settings are in; it is shown only after its
+    // initialisation, and stays shown for at least 300 ms.
+    WaitUntil(
+        [&] {
+            main_ = FindTopLevel(Pid(), "Horolux");
+            return (main_ && IsWindowVisible(main_)) || !Running();
+        },
+        timeoutMs);
+    return main_ && IsWindowVisible(main_) ? main_ : nullptr;
 }
 
 bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {

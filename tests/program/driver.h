@@ -25,7 +25,7 @@ public:
     ~Program();  // a program still running is ended (OK action, then forcibly)
 
     bool Start(const std::string& exe, const std::string& workingDir);
-    // Waits until this process shows a top-level window captioned "Horolux".
+    // Waits until this process shows its initialised main window, captioned "Horolux".
     HWND WaitForMainWindow(DWORD timeoutMs = 10000);
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;

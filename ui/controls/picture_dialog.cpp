@@ -20,6 +20,11 @@ bool IsTrackbar(HWND hwnd) {
 // Controls that fill their whole window with the colour brush, and so need the picture put
 // behind them first to repaint cleanly when their text changes. Group boxes fill nothing and
 // may lie over other controls, so they are left out.
+// An animation control fills the frame's transparent parts with the brush it is given.
+bool IsAnimation(HWND hwnd) {
+    return _stricmp(ClassOf(hwnd).c_str(), ANIMATE_CLASSA) == 0;
+}
+
 bool FillsItsBackground(HWND hwnd) {
     const std::string cls = ClassOf(hwnd);
     if (_stricmp(cls.c_str(), "Static") == 0 || _stricmp(cls.c_str(), "Edit") == 0) return true;
@@ -33,6 +38,7 @@ bool FillsItsBackground(HWND hwnd) {
 
 bool CPictureDialog::SetBitmap(UINT resourceId, int mode) {
     m_mode = mode;
+    m_resourceId = resourceId;
     return m_picture.LoadResource(resourceId);
 }
 
@@ -90,12 +96,29 @@ void CPictureDialog::PaintBehind(HWND control, HDC dc) {
     PaintBackground(dc);
 }
 
+HBRUSH CPictureDialog::BrushBehind(HWND control) {
+    fw::Brush& brush = m_behindBrushes[{control, m_resourceId, m_mode}];
+    if (brush) return brush.Get();
+    RECT rc{};
+    GetClientRect(control, &rc);
+    fw::WindowDC screen(m_hWnd);
+    fw::MemoryDC memory(screen);
+    fw::Bitmap picture(CreateCompatibleBitmap(screen, rc.right, rc.bottom));
+    {
+        fw::SelectObjectScope select(memory, picture.Get());
+        PaintBehind(control, memory);
+    }
+    brush.Reset(CreatePatternBrush(picture.Get()));  // the brush keeps its own copy
+    return brush.Get();
+}
+
 LRESULT CPictureDialog::OnCtlColor(WPARAM wp, LPARAM lp) {
     if (!m_picture.HasPixels()) return Default();
     HWND control = reinterpret_cast<HWND>(lp);
     HDC dc = reinterpret_cast<HDC>(wp);
     // Sliders keep their own background: a hollow brush would leave their channel smeared.
     if (IsTrackbar(control)) return Default();
+    if (IsAnimation(control)) return reinterpret_cast<LRESULT>(BrushBehind(control));
     if (control && GetParent(control) == m_hWnd && FillsItsBackground(control))
         PaintBehind(control, dc);
     SetBkMode(dc, TRANSPARENT);

@@ -1,7 +1,11 @@
 #pragma once
 // CPictureDialog: a dialog whose background is a bitmap of the program's resources, stretched,
 // tiled or centred; static texts, check boxes and buttons show the picture through.
+#include <map>
+#include <tuple>
+
 #include "framework/dialog.h"
+#include "framework/gdi.h"
 #include "ui/controls/dib_picture.h"
 
 class CPictureDialog : public fw::CDialog {
@@ -27,8 +31,14 @@ private:
     LRESULT OnQueryNewPalette(WPARAM wp, LPARAM lp);
     LRESULT OnPaletteChanged(WPARAM wp, LPARAM lp);
     void PaintBehind(HWND control, HDC dc);
+    HBRUSH BrushBehind(HWND control);
 
     CDibPicture m_picture;
     int m_mode = kTile;
+    UINT m_resourceId = 0;
+    // The picture behind controls that fill their background with the brush they are given
+    // (animation controls), one per control and picture. Kept for the dialog's life, since such
+    // a control may still hold a brush it was given for an earlier picture.
+    std::map<std::tuple<HWND, UINT, int>, fw::Brush> m_behindBrushes;
     HBRUSH m_transparentBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 };

@@ -1,8 +1,19 @@
 #include "ui/mainwnd/main_dialog.h"
 
+#include <wininet.h>
+
+#include <cstdlib>
+
 #include "framework/message_box.h"
 #include "framework/message_map.h"
+#include "framework/text.h"
 #include "ui/app/horolux_app.h"
+#include "ui/mainwnd/moments.h"
+
+namespace {
+constexpr char kPickerFormat[] = "yyyy'-'MM'-'dd' 'hh':'mm";
+constexpr int kScheduleControls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
+}  // namespace
 
 CHoroluxDlg::CHoroluxDlg() : CPictureDialog(IDD) {
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -11,17 +22,32 @@ CHoroluxDlg::CHoroluxDlg() : CPictureDialog(IDD) {
 bool CHoroluxDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     using Self = CHoroluxDlg;
     static const fw::MessageMap<Self> map = {
+        fw::OnCommand(IDC_SYNC, &Self::OnSyncClock),
+        fw::OnCommand(ID_TRAY_SYNC_CLOCK, &Self::OnSyncClock),
         fw::OnCommand(IDC_EXIT, &Self::OnExit),
         fw::OnCommand(ID_TRAY_EXIT, &Self::OnExit),
         fw::OnCommand(ID_TRAY_SHOW, &Self::OnTrayShow),
+        fw::OnCommand(ID_TRAY_ALARMS, &Self::OnTraySetAlarm),
+        fw::OnCommand(ID_TRAY_SHOW_ALARM_CLOCK, &Self::OnTrayShowAlarmClock),
         fw::OnCommand(ID_TRAY_ABOUT, &Self::OnAbout),
+        fw::OnCommand(IDC_AUTOSTART, &Self::OnAutostart),
+        fw::OnCommand(IDC_SYNC_ON_START, &Self::OnSyncOnStart),
+        fw::OnCommand(IDC_EXIT_AFTER_SYNC, &Self::OnExitAfterSync),
+        fw::OnCommand(IDC_SCHEDULE_SYNC, &Self::OnScheduleSync),
+        fw::OnCommand(IDC_UNIT_HOUR, &Self::OnScheduleChange),
+        fw::OnCommand(IDC_UNIT_DAY, &Self::OnScheduleChange),
+        fw::OnControl(IDC_INTERVAL, EN_CHANGE, &Self::OnScheduleChange),
+        fw::OnCommand(IDC_SYNC_ON_CONNECT, &Self::OnSyncOnConnect),
+        fw::OnNotify(IDC_NEXT_START_PICKER, DTN_DATETIMECHANGE, &Self::OnPickerChange),
         fw::OnMessage(UWM_SHOW_MAIN, &Self::OnShowMain),
+        fw::OnMessage(WM_TIMER, &Self::OnTimerMessage),
         fw::OnMessage(WM_SYSCOMMAND, &Self::OnSysCommand),
         fw::OnMessage(WM_SIZE, &Self::OnSize),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
         fw::OnMessage(WM_LBUTTONDBLCLK, &Self::OnLButtonDblClk),
     };
     return map.Dispatch(*this, msg, wp, lp, result) ||
+           CNumSpinCtrl::ReflectNotify(msg, wp, lp, result) ||  // the spin's steps
            CPictureDialog::ProcessMessage(msg, wp, lp, result);
 }
 
@@ -50,6 +76,8 @@ void CHoroluxDlg::SaveSettings() {
 
 BOOL CHoroluxDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_intervalEdit.SubclassDlgItem(IDC_INTERVAL, m_hWnd);
+    m_intervalSpin.SubclassDlgItem(IDC_INTERVAL_SPIN, m_hWnd);
 
     HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
     char aboutText[64] = {};
@@ -63,6 +91,8 @@ BOOL CHoroluxDlg::OnInitDialog() {
 
     SetBitmap(IDB_BACKGROUND, kStretch);
     SetUpButtons();
+    SendDlgItemMessageA(m_hWnd, IDC_SYNC_ANIMATION, ACM_OPENA, 0,
+                        reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_SYNC_AVI)));
 
     LoadSettings();
     UpdateData(false);
@@ -70,6 +100,26 @@ BOOL CHoroluxDlg::OnInitDialog() {
     m_trayIcon.Create(nullptr, kTrayCallbackMessage, "Horolux",
                       CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU);
     m_trayIcon.SetDefaultMenuItem(0, true);
+
+    EnableScheduleControls();
+    SetUpScheduleControls();
+
+    if (!m_settings.doNextStartAt.empty()) {
+        m_nextSet = 1;
+        SetPickerMoment(std::strtoll(m_settings.doNextStartAt.c_str(), nullptr, 10));
+        UpdateData(false);
+    } else {
+        UpdateNextSync();
+    }
+
+    // Whatever connection is up now is not new; only a later one triggers a sync.
+    DWORD flags = 0;
+    char name[128] = {};
+    InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
+    m_connectionName = name;
+
+    if (m_settings.showAlarmClock) OnTrayShowAlarmClock();
+    StartTimers();
     return TRUE;
 }
 
@@ -90,16 +140,17 @@ void CHoroluxDlg::SetUpButtons() {
     }
 }
 
-LRESULT CHoroluxDlg::OnLButtonDblClk(WPARAM, LPARAM) {
-    if (m_backgroundToggle == 0) {
-        SetBitmap(IDB_PATTERN, kTile);
-        m_backgroundToggle = 1;
-    } else {
-        SetBitmap(IDB_BACKGROUND, kStretch);
-        m_backgroundToggle = 0;
-    }
-    InvalidateRect(m_hWnd, nullptr, TRUE);
-    return Default();
+void CHoroluxDlg::SetUpScheduleControls() {
+    m_intervalSpin.SetBuddy(m_intervalEdit);
+    m_intervalSpin.SetRange(1, 264);
+    m_intervalSpin.SetPos(static_cast<float>(std::atoi(m_settings.scheduleInterval.c_str())));
+    m_intervalSpin.SetDelta(1);
+    SendDlgItemMessageA(m_hWnd, IDC_NEXT_START_PICKER, DTM_SETFORMATA, 0,
+                        reinterpret_cast<LPARAM>(kPickerFormat));
+}
+
+void CHoroluxDlg::EnableScheduleControls() {
+    for (int id : kScheduleControls) EnableWindow(GetDlgItem(id), m_settings.scheduleSync != 0);
 }
 
 void CHoroluxDlg::OnCancel() {
@@ -136,14 +187,76 @@ LRESULT CHoroluxDlg::OnSysCommand(WPARAM wp, LPARAM) {
     return Default();
 }
 
+void CHoroluxDlg::OnAutostart() {
+    UpdateData(true);
+    if (m_autostart)
+        theApp.WriteRunValue();
+    else
+        DeleteRunValue();
+}
+
+void CHoroluxDlg::OnSyncOnStart() {
+    UpdateData(true);
+    if (m_settings.syncOnStart) m_settings.exitAfterSync = 0;
+    UpdateData(false);
+    SaveSettings();
+}
+
+void CHoroluxDlg::OnExitAfterSync() {
+    UpdateData(true);
+    if (m_settings.exitAfterSync) m_settings.syncOnStart = 0;
+    UpdateData(false);
+    SaveSettings();
+}
+
+void CHoroluxDlg::OnScheduleSync() {
+    UpdateData(true);
+    EnableScheduleControls();
+    SaveSettings();
+    m_minuteCounter = 0;
+    UpdateNextSync();
+}
+
+void CHoroluxDlg::OnScheduleChange() {
+    // Only the user's changes count: the program filling the field while hidden does not.
+    if (!IsWindowVisible(m_hWnd)) return;
+    UpdateData(true);
+    m_minuteCounter = 0;
+    UpdateNextSync();
+}
+
+void CHoroluxDlg::OnSyncOnConnect() {
+    if (IsWindowVisible(m_hWnd)) UpdateData(true);
+}
+
+LRESULT CHoroluxDlg::OnPickerChange(NMHDR*) {
+    m_nextSet = 1;
+    // 64-bit, so a moment after January 2038 is stored as chosen rather than wrapped negative.
+    m_settings.doNextStartAt = fw::Format("%lld", static_cast<long long>(PickerMoment()));
+    return 0;
+}
+
 LRESULT CHoroluxDlg::OnSize(WPARAM wp, LPARAM) {
     const LRESULT result = Default();
     if (wp == SIZE_MINIMIZED && m_hWnd && IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_HIDE);
     return result;
 }
 
+LRESULT CHoroluxDlg::OnLButtonDblClk(WPARAM, LPARAM) {
+    if (m_backgroundToggle == 0) {
+        SetBitmap(IDB_PATTERN, kTile);
+        m_backgroundToggle = 1;
+    } else {
+        SetBitmap(IDB_BACKGROUND, kStretch);
+        m_backgroundToggle = 0;
+    }
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    return Default();
+}
+
 LRESULT CHoroluxDlg::OnDestroy(WPARAM, LPARAM) {
     m_trayIcon.DeleteIcon();  // first, so no tray click reaches a window going away
     SaveSettings();
+    CleanAlarmDataArray();
     return Default();
 }

@@ -1,15 +1,25 @@
 #pragma once
-// CHoroluxDlg: the main window. It owns the program's state for the program's whole life.
+// CHoroluxDlg: the main window. It owns the program's state for the program's whole life: the
+// settings, the tray icon, the schedule counters and the sync texts.
+#include <cstdint>
 #include <string>
 
 #include "core/settings/main_settings.h"
+#include "framework/wait_cursor.h"
 #include "res/resource.h"
+#include "ui/controls/num_edit.h"
+#include "ui/controls/num_spin.h"
 #include "ui/controls/picture_dialog.h"
 #include "ui/controls/shaded_button.h"
 #include "ui/tray/system_tray.h"
 
 // The tray icon's callback message to its own window.
 inline constexpr UINT kTrayCallbackMessage = WM_USER;
+
+// Timers of the main window.
+inline constexpr UINT_PTR kTimerInit = 999;       // once, 300 ms after start
+inline constexpr UINT_PTR kTimerHourCount = 1;    // every minute: connection watch, schedule
+inline constexpr UINT_PTR kTimerAlarm = 2;        // every minute after the last alarm tick
 
 class CHoroluxDlg : public CPictureDialog {
 public:
@@ -19,6 +29,25 @@ public:
     void LoadSettings();
     void SaveSettings();
 
+    // Fetches the time page, sets the clock's time of day and reports the outcome.
+    void SyncClock();
+    // Recomputes and shows the next scheduled sync moment.
+    void UpdateNextSync();
+
+    // The sync texts; each is on screen before the call returns.
+    void SetStatusText(const std::string& text);
+    void SetLastSyncText(const std::string& text);
+    void SetOldTimeText(const std::string& text);
+    void SetNewTimeText(const std::string& text);
+    void SetNextSyncText(const std::string& text);
+    void RedrawNow();
+
+    // The alarms' part of the window; they come with the alarm store.
+    void OnTraySetAlarm() {}
+    void OnTrayShowAlarmClock() {}
+    void CleanAlarmDataArray() {}
+    void FireAlarms() {}
+
 protected:
     BOOL OnInitDialog() override;
     void OnCancel() override;
@@ -26,21 +55,61 @@ protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    // Window set-up
+    void SetUpButtons();
+    void SetUpScheduleControls();
+    void EnableScheduleControls();
+    void StartTimers();
+    void StartAlarmTimer();
+
+    // Commands and notifications
+    void OnSyncClock() { SyncClock(); }
     void OnExit();
     void OnTrayShow();
     void OnAbout();
+    void OnAutostart();
+    void OnSyncOnStart();
+    void OnExitAfterSync();
+    void OnScheduleSync();
+    void OnScheduleChange();
+    void OnSyncOnConnect();
+    LRESULT OnPickerChange(NMHDR*);
     LRESULT OnShowMain(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnLButtonDblClk(WPARAM, LPARAM);
-    void SetUpButtons();
+
+    // Timers and the schedule
+    LRESULT OnTimerMessage(WPARAM, LPARAM);
+    bool OnTimer(UINT id);
+    void OnInitTick();
+    void OnMinuteTick();
+    bool HasAlarmSlots() const { return !m_settings.alarmTime.empty(); }
+    std::int64_t PickerMoment() const;
+    void SetPickerMoment(std::int64_t moment);
+
+    // The sync's steps
+    void RunSync(fw::CWaitCursor& wait);
+    void AdvanceTray() { m_trayIcon.NextFrame(); }
+    void PlaySyncClip();
+    void StopSyncClip();
+    void EndSyncWithError();
+
+    // Status texts
+    void ShowTextNow(std::string& member, int controlId, const std::string& text);
+    std::string SyncTipText() const;
 
     horolux::MainSettings m_settings;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;
     HICON m_hIcon = nullptr;
     int m_backgroundToggle = 0;  // 0: bitmap 163 stretched, 1: bitmap 166 tiled
+    std::string m_connectionName;  // the Internet connection last seen
+    int m_nextSet = 0;             // the picker holds a moment the user chose
+    std::int32_t m_minuteCounter = 0;
     CShadedButton m_syncButton, m_closeButton, m_exitButton;
+    CNumEdit m_intervalEdit;
+    CNumSpinCtrl m_intervalSpin;
     CSystemTray m_trayIcon;
 };

@@ -1,0 +1,61 @@
+// hlxctl: drives a running Horolux from a shell, for benchmarks and for looking at it by hand.
+//   hlxctl show | click ID | command ID | text ID | check ID | timer ID | wait-text ID TEXT [MS]
+// Prints what it read; exits 1 when the window or the awaited text is not there.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "driver.h"
+
+namespace {
+
+HWND MainWindow() {
+    HWND hwnd = nullptr;
+    while ((hwnd = FindWindowExA(nullptr, hwnd, nullptr, "Horolux"))) {
+        char cls[32] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(hwnd, 1004)) return hwnd;  // has a status line
+    }
+    return nullptr;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: hlxctl show|click ID|command ID|text ID|check ID|timer ID|wait-text ID TEXT [MS]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string verb = argv[1];
+    HWND main = MainWindow();
+    if (!main) {
+        std::fprintf(stderr, "hlxctl: Horolux is not running\n");
+        return 1;
+    }
+    const int id = argc > 2 ? std::atoi(argv[2]) : 0;
+    if (verb == "show") {
+        driver::Command(main, 32772);
+    } else if (verb == "click" && argc > 2) {
+        driver::Click(main, id);
+    } else if (verb == "command" && argc > 2) {
+        driver::Command(main, static_cast<UINT>(id));
+    } else if (verb == "text" && argc > 2) {
+        std::printf("%s\n", driver::ControlText(main, id).c_str());
+    } else if (verb == "check" && argc > 2) {
+        std::printf("%d\n", driver::CheckState(main, id));
+    } else if (verb == "timer" && argc > 2) {
+        PostMessageA(main, WM_TIMER, static_cast<WPARAM>(id), 0);
+    } else if (verb == "wait-text" && argc > 3) {
+        const DWORD timeout = argc > 4 ? static_cast<DWORD>(std::atoi(argv[4])) : 10000;
+        if (!driver::WaitUntil([&] { return driver::ControlText(main, id) == argv[3]; }, timeout)) {
+            std::printf("%s\n", driver::ControlText(main, id).c_str());
+            return 1;
+        }
+    } else {
+        return Usage();
+    }
+    return 0;
+}

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "driver.h"
+#include "resource.h"
+#include "test_registry.h"
+
+namespace {
+
+const std::string kConfig = "Software\\Horolux\\Horolux\\Config";
+
+std::optional<DWORD> ConfigInt(const char* name) {
+    auto raw = test::ReadRaw(HKEY_CURRENT_USER, kConfig, name);
+    if (!raw || raw->type != REG_DWORD || raw->data.size() != 4) return std::nullopt;
+    return *reinterpret_cast<const DWORD*>(raw->data.data());
+}
+
+void SetConfigInt(const char* name, DWORD value) {
+    test::SetRaw(HKEY_CURRENT_USER, kConfig, name, REG_DWORD, &value, sizeof value);
+}
+void SetConfigText(const char* name, const std::string& value) {
+    test::SetRaw(HKEY_CURRENT_USER, kConfig, name, REG_SZ, value.c_str(),
+                 static_cast<DWORD>(value.size() + 1));
+}
+
+bool Visible(HWND h) { return IsWindowVisible(h) != FALSE; }
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver::ResetProgramState();
+        home_ = driver::MakeTempFolder("main");
+        exe_ = driver::CopyExeInto(home_);
+    }
+    void TearDown() override { driver::ResetProgramState(); }
+
+    // Starts the program as on any run after the first, so it hides itself into the tray.
+    HWND StartLaterRun() {
+        SetConfigText("FirstRun", "NO");
+        return Start();
+    }
+    HWND Start() {
+        EXPECT_TRUE(program_.Start(exe_, home_));
+        return program_.WaitForMainWindow();
+    }
+
+    std::string home_, exe_;
+    driver::Program program_;
+};
+
+TEST_F(MainWindow, FirstRunStaysVisibleALaterRunHidesAfterStart) {
+    HWND first = Start();
+    ASSERT_TRUE(first);
+    Sleep(900);
+    EXPECT_TRUE(Visible(first)) << "the first run shows the window";
+    ASSERT_TRUE(program_.EndWithOk());
+
+    driver::Program later;
+    ASSERT_TRUE(later.Start(exe_, home_));
+    HWND main = later.WaitForMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !Visible(main); }, 3000)) << "hidden into the tray";
+    EXPECT_TRUE(later.Running());
+}
+
+TEST_F(MainWindow, CloseHidesAndShowRestoresAtTheOldPlace) {
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    SetWindowPos(main, nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT before{};
+    GetWindowRect(main, &before);
+
+    driver::Click(main, IDCANCEL);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !Visible(main); }, 3000));
+    EXPECT_TRUE(program_.Running());
+
+    driver::Command(main, ID_TRAY_SHOW);
+    ASSERT_TRUE(driver::WaitUntil([&] { return Visible(main) && !IsIconic(main); }, 3000));
+    RECT after{};
+    GetWindowRect(main, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+
+    // Esc is the same cancel action.
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !Visible(main); }, 3000));
+}
+
+TEST_F(MainWindow, ExitAsksAndNoKeepsTheProgram) {
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    for (bool fromTray : {false, true}) {
+        if (fromTray)
+            driver::Command(main, ID_TRAY_EXIT);
+        else
+            driver::Click(main, IDC_EXIT);
+        auto box = driver::AnswerMessageBox(program_.Pid(), IDNO);
+        ASSERT_TRUE(box.seen);
+        EXPECT_EQ(box.caption, "Horolux");
+        EXPECT_EQ(box.text, "Do you realy want to exit?");
+        Sleep(300);
+        EXPECT_TRUE(program_.Running());
+    }
+    driver::Click(main, IDC_EXIT);
+    ASSERT_TRUE(driver::AnswerMessageBox(program_.Pid(), IDYES).seen);
+    DWORD code = 99;
+    EXPECT_TRUE(program_.WaitForExit(5000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(ConfigInt("ScheduleSync"), 0u) << "the settings were saved on the way out";
+}
+
+TEST_F(MainWindow, SyncOnStartAndExitAfterSyncExcludeEachOtherAndAreStoredAtOnce) {
+    SetConfigInt("ExitAfterSync", 1);
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    ASSERT_EQ(driver::CheckState(main, IDC_EXIT_AFTER_SYNC), BST_CHECKED);
+
+    driver::Click(main, IDC_SYNC_ON_START);
+    ASSERT_TRUE(driver::WaitUntil([&] { return ConfigInt("SyncOnStart") == 1u; }, 3000));
+    EXPECT_EQ(ConfigInt("ExitAfterSync"), 0u);
+    EXPECT_EQ(driver::CheckState(main, IDC_EXIT_AFTER_SYNC), BST_UNCHECKED);
+
+    driver::Click(main, IDC_EXIT_AFTER_SYNC);
+    ASSERT_TRUE(driver::WaitUntil([&] { return ConfigInt("ExitAfterSync") == 1u; }, 3000));
+    EXPECT_EQ(ConfigInt("SyncOnStart"), 0u);
+    EXPECT_EQ(driver::CheckState(main, IDC_SYNC_ON_START), BST_UNCHECKED);
+}
+
+TEST_F(MainWindow, SyncEveryEnablesItsControlsAndShowsTheNextMoment) {
+    SetConfigInt("ScheduleSync", 1);
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    const int controls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
+    for (int id : controls) EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, id))) << id;
+    // The next moment (an hour from now) is shown in the hidden static.
+    ASSERT_TRUE(driver::WaitUntil([&] { return driver::ControlText(main, IDC_NEXT_SYNC).size() == 21; }, 3000))
+        << driver::ControlText(main, IDC_NEXT_SYNC);
+
+    driver::Click(main, IDC_SCHEDULE_SYNC);
+    ASSERT_TRUE(driver::WaitUntil([&] { return ConfigInt("ScheduleSync") == 0u; }, 3000));
+    for (int id : controls) EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, IDC_NEXT_START_PICKER)));
+    EXPECT_EQ(driver::ControlText(main, IDC_NEXT_SYNC), "");
+}
+
+TEST_F(MainWindow, ASecondStartShowsTheHiddenWindow) {
+    HWND main = StartLaterRun();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !Visible(main); }, 3000));
+    driver::Program second;
+    ASSERT_TRUE(second.Start(exe_, home_));
+    EXPECT_TRUE(second.WaitForExit(5000));
+    EXPECT_TRUE(driver::WaitUntil([&] { return Visible(main); }, 3000));
+}
+
+TEST_F(MainWindow, StartShowsStoredTextsAndEmptyStatus) {
+    SetConfigText("LastSync", " 2026-12-01  08:15:00");
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(driver::ControlText(main, IDC_LAST_SYNC), " 2026-12-01  08:15:00");
+    EXPECT_EQ(driver::ControlText(main, IDC_OLD_TIME), "");
+    EXPECT_EQ(driver::ControlText(main, IDC_NEW_TIME), "");
+    EXPECT_EQ(driver::ControlText(main, IDC_STATUS), "");
+    char caption[64] = {};
+    GetWindowTextA(main, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Horolux");
+    EXPECT_TRUE(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// The main window's timers: start-up actions, the minute tick with the connection watch and the
+// periodic schedule, and the alarm tick; and the next-sync moment shown in the window and tray.
+#include "core/schedule/schedule.h"
+#include "core/sync/clock_math.h"
+#include "framework/guard.h"
+#include "framework/message_box.h"
+#include "ui/app/horolux_app.h"
+#include "ui/mainwnd/main_dialog.h"
+#include "ui/mainwnd/moments.h"
+#include "ui/sync/time_client.h"
+
+#include <wininet.h>
+
+void CHoroluxDlg::StartTimers() {
+    if (!SetTimer(m_hWnd, kTimerInit, 300, nullptr))
+        fw::AppMessageBox("Error when setting the init timer!");
+    if (!SetTimer(m_hWnd, kTimerHourCount, 60000, nullptr))
+        fw::AppMessageBox("Error when setting the houer count timer!");
+}
+
+void CHoroluxDlg::StartAlarmTimer() {
+    if (!SetTimer(m_hWnd, kTimerAlarm, 60000, nullptr))
+        fw::AppMessageBox("Error when setting the alarm timer!");
+}
+
+LRESULT CHoroluxDlg::OnTimerMessage(WPARAM id, LPARAM) {
+    bool handled = true;
+    fw::CatchAll("CHoroluxDlg::OnTimer(UINT nIDEvent)", [&] { handled = OnTimer(static_cast<UINT>(id)); });
+    return handled ? 0 : Default();
+}
+
+bool CHoroluxDlg::OnTimer(UINT id) {
+    switch (id) {
+        case kTimerInit: OnInitTick(); return true;
+        case kTimerHourCount: OnMinuteTick(); return true;
+        case kTimerAlarm:
+            KillTimer(m_hWnd, kTimerAlarm);
+            FireAlarms();
+            // The next tick comes a minute after this one ends, popups included.
+            StartAlarmTimer();
+            return true;
+        default: return false;
+    }
+}
+
+void CHoroluxDlg::OnInitTick() {
+    KillTimer(m_hWnd, kTimerInit);
+    if (!theApp.m_firstRun) ShowWindow(m_hWnd, SW_MINIMIZE);  // into the tray
+    if (m_settings.syncOnStart) SyncClock();
+    if (!m_nextSet) UpdateNextSync();
+    if (HasAlarmSlots()) StartAlarmTimer();
+}
+
+void CHoroluxDlg::OnMinuteTick() {
+    if (m_settings.syncOnInternetConnect) {
+        DWORD flags = 0;
+        char name[128] = {};
+        const BOOL connected = InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
+        const horolux::ConnectionState state{connected != FALSE, flags, name};
+        switch (horolux::WatchConnection(state, m_connectionName)) {
+            case horolux::ConnectionWatch::EndTick: return;
+            case horolux::ConnectionWatch::SyncAndEndTick: SyncClock(); return;
+            case horolux::ConnectionWatch::Continue: break;
+        }
+    }
+    if (!m_settings.scheduleSync) return;
+
+    const horolux::ScheduleMinute minute{m_settings.scheduleHourDaySync, m_settings.scheduleInterval,
+                                         m_nextSet != 0, UnixNow(), PickerMoment()};
+    if (horolux::AdvanceSchedule(m_minuteCounter, minute) != horolux::ScheduleTick::Due) return;
+    m_minuteCounter = 0;
+    m_nextSet = 0;
+    m_settings.doNextStartAt.clear();
+    SyncClock();
+    UpdateNextSync();
+}
+
+std::int64_t CHoroluxDlg::PickerMoment() const {
+    SYSTEMTIME local{};
+    if (DateTime_GetSystemtime(GetDlgItem(IDC_NEXT_START_PICKER), &local) != GDT_VALID) return 0;
+    return UnixFromLocal(local);
+}
+
+void CHoroluxDlg::SetPickerMoment(std::int64_t moment) {
+    SYSTEMTIME local = LocalFromUnix(moment);
+    DateTime_SetSystemtime(GetDlgItem(IDC_NEXT_START_PICKER), GDT_VALID, &local);
+}
+
+void CHoroluxDlg::UpdateNextSync() {
+    if (IsWindowVisible(m_hWnd)) UpdateData(true);  // a just-typed interval counts
+    if (m_settings.scheduleSync) {
+        const auto next = horolux::NextSyncMoment(m_settings.scheduleHourDaySync,
+                                                  m_settings.scheduleInterval, m_minuteCounter,
+                                                  UnixNow());
+        if (next) {
+            SetPickerMoment(*next);
+            m_nextSyncText = horolux::FormatTimeText(ToPortableTime(LocalFromUnix(*next)));
+        }
+    } else {
+        m_nextSyncText.clear();
+    }
+    m_trayIcon.SetTipText(SyncTipText().c_str());
+    SetNextSyncText(m_nextSyncText);
+}
