@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <cstring>
 #include <vector>
 
 #include "test_registry.h"
@@ -52,12 +53,35 @@ Program::~Program() {
     CloseHandle(info_.hProcess);
 }
 
-bool Program::Start(const std::string& exe, const std::string& workingDir) {
+namespace {
+// This process's environment with some variables replaced, as a block for CreateProcess.
+std::vector<char> EnvironmentWith(const std::vector<std::string>& overrides) {
+    std::vector<std::string> entries;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
+    FreeEnvironmentStringsA(block);
+    for (const std::string& o : overrides) {
+        const std::string name = o.substr(0, o.find('=') + 1);
+        std::erase_if(entries, [&](const std::string& e) {
+            return _strnicmp(e.c_str(), name.c_str(), name.size()) == 0;
+        });
+        entries.push_back(o);
+    }
+    std::vector<char> out;
+    for (const std::string& e : entries) out.insert(out.end(), e.c_str(), e.c_str() + e.size() + 1);
+    out.push_back('\0');
+    return out;
+}
+}  // namespace
+
+bool Program::Start(const std::string& exe, const std::string& workingDir,
+                    const std::vector<std::string>& extraEnvironment) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     std::string commandLine = "\"" + exe + "\"";
-    return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingDir.c_str(), &si, &info_) != FALSE;
+    std::vector<char> environment = EnvironmentWith(extraEnvironment);
+    return CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                          environment.data(), workingDir.c_str(), &si, &info_) != FALSE;
 }
 
 bool Program::Running() const {

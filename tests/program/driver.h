@@ -2,6 +2,7 @@
 // Drives a running Horolux.exe from another process of the same Wine session: starts it in a
 // chosen folder, finds its main window by caption, reads and clicks controls, and ends it.
 #include <string>
+#include <vector>
 
 #include "framework/win32.h"
 
@@ -24,7 +25,9 @@ public:
     Program& operator=(const Program&) = delete;
     ~Program();  // a program still running is ended (OK action, then forcibly)
 
-    bool Start(const std::string& exe, const std::string& workingDir);
+    // extraEnvironment: "NAME=value" entries that override this process's environment.
+    bool Start(const std::string& exe, const std::string& workingDir,
+               const std::vector<std::string>& extraEnvironment = {});
     // Waits until this process shows its initialised main window, captioned "Horolux".
     HWND WaitForMainWindow(DWORD timeoutMs = 10000);
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);

@@ -3,6 +3,8 @@
 // script/lib/timeserver.sh routes every request to the local server through it.
 #include "ui/sync/time_client.h"
 
+#include "time_server_client.h"
+
 #include <gtest/gtest.h>
 #include <wininet.h>
 
@@ -15,33 +17,8 @@ namespace {
 
 using horolux::ParseUniversalTime;
 using horolux::TimePageOutcome;
-
-std::string EnvText(const char* name) {
-    char value[512];
-    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-// A GET straight to the test server (not through the proxy), for its control requests.
-std::string ServerGet(int port, const std::string& pathAndQuery) {
-    std::string body;
-    HINTERNET root = InternetOpenA("horolux-tests", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    if (!root) return "<no root handle>";
-    std::string url = "http://127.0.0.1:" + std::to_string(port) + pathAndQuery;
-    HINTERNET page = InternetOpenUrlA(root, url.c_str(), nullptr, 0,
-                                      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (page) {
-        char chunk[4096];
-        DWORD got = 0;
-        while (InternetReadFile(page, chunk, sizeof chunk, &got) && got > 0)
-            body.append(chunk, got);
-        InternetCloseHandle(page);
-    } else {
-        body = "<no page handle>";
-    }
-    InternetCloseHandle(root);
-    return body;
-}
+using test::EnvText;
+using test::ServerGet;
 
 // The value of one "name: value" line of a text.
 std::string LineValue(const std::string& text, const std::string& name) {
