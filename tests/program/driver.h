@@ -35,6 +35,7 @@ public:
     // The dialog's OK action: takes the controls and ends the program normally.
     bool EndWithOk(DWORD timeoutMs = 10000);
     DWORD Pid() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
     HWND MainWindow() const { return main_; }
 
 private:
