@@ -168,4 +168,21 @@ TEST_F(MainWindow, StartShowsStoredTextsAndEmptyStatus) {
     EXPECT_TRUE(GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 }
 
+TEST_F(MainWindow, TheAboutBoxOpensFromTheSystemMenuAndTheTray) {
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    for (bool fromTray : {false, true}) {
+        if (fromTray)
+            driver::Command(main, ID_TRAY_ABOUT);
+        else
+            PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND about = nullptr;
+        ASSERT_TRUE(driver::WaitUntil([&] { return (about = driver::FindTopLevel(program_.Pid(), "About Horolux")); }, 5000))
+            << (fromTray ? "tray" : "system menu");
+        PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(about); }, 5000));
+    }
+    EXPECT_TRUE(program_.Running());
+}
+
 }  // namespace

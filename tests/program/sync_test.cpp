@@ -196,4 +196,38 @@ TEST_F(Sync, TheHourlyScheduleSyncsOnTheSixtiethMinuteTick) {
     EXPECT_EQ(RequestCount(), before + 1);
 }
 
+TEST_F(Sync, SyncOnStartSyncsShortlyAfterStart) {
+    SetConfig("SyncOnStart", 1);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
+}
+
+TEST_F(Sync, AChosenMomentInThePastSyncsAtTheNextTickAndIsForgotten) {
+    SetConfig("ScheduleSync", 1);
+    SetConfig("ScheduleInterval", std::string("24"));
+    SetConfig("DoNextStartAt", std::string("1796600000"));  // a day ago
+    ASSERT_TRUE(Start());
+    const int before = RequestCount();
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(program_.MainWindow(), WM_TIMER, 1, 0, SMTO_ABORTIFHUNG, 15000, &ignored));
+    EXPECT_EQ(RequestCount(), before + 1);
+    EXPECT_EQ(Text(IDC_STATUS), kSuccess);
+    ASSERT_TRUE(program_.EndWithOk());
+    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kConfig, "DoNextStartAt"), "");
+}
+
+TEST_F(Sync, WithoutADialUpLinkTheConnectionWatchHoldsTheSchedule) {
+    // Wine reports a LAN connection and no modem: every minute tick ends at the watch.
+    SetConfig("SyncOnInternetConnect", 1);
+    SetConfig("ScheduleSync", 1);
+    SetConfig("ScheduleInterval", std::string("0"));  // otherwise due at every tick
+    ASSERT_TRUE(Start());
+    const int before = RequestCount();
+    DWORD_PTR ignored = 0;
+    for (int minute = 0; minute < 3; ++minute)
+        ASSERT_TRUE(SendMessageTimeoutA(program_.MainWindow(), WM_TIMER, 1, 0, SMTO_ABORTIFHUNG, 15000, &ignored));
+    EXPECT_EQ(RequestCount(), before);
+    EXPECT_EQ(Text(IDC_STATUS), "");
+}
+
 }  // namespace
