@@ -2,51 +2,23 @@
 
 #include <optional>
 
-#include "driver.h"
+#include "program_test.h"
 #include "resource.h"
-#include "test_registry.h"
 
 namespace {
 
-const std::string kConfig = "Software\\Horolux\\Horolux\\Config";
-
-std::optional<DWORD> ConfigInt(const char* name) {
-    auto raw = test::ReadRaw(HKEY_CURRENT_USER, kConfig, name);
-    if (!raw || raw->type != REG_DWORD || raw->data.size() != 4) return std::nullopt;
-    return *reinterpret_cast<const DWORD*>(raw->data.data());
-}
-
-void SetConfigInt(const char* name, DWORD value) {
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, name, REG_DWORD, &value, sizeof value);
-}
-void SetConfigText(const char* name, const std::string& value) {
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, name, REG_SZ, value.c_str(),
-                 static_cast<DWORD>(value.size() + 1));
-}
+using driver::ConfigInt;
+using driver::SetConfig;
 
 bool Visible(HWND h) { return IsWindowVisible(h) != FALSE; }
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public driver::ProgramTest {
 protected:
-    void SetUp() override {
-        driver::ResetProgramState();
-        home_ = driver::MakeTempFolder("main");
-        exe_ = driver::CopyExeInto(home_);
-    }
-    void TearDown() override { driver::ResetProgramState(); }
-
     // Starts the program as on any run after the first, so it hides itself into the tray.
     HWND StartLaterRun() {
-        SetConfigText("FirstRun", "NO");
+        SetConfig("FirstRun", std::string("NO"));
         return Start();
     }
-    HWND Start() {
-        EXPECT_TRUE(program_.Start(exe_, home_));
-        return program_.WaitForMainWindow();
-    }
-
-    std::string home_, exe_;
-    driver::Program program_;
 };
 
 TEST_F(MainWindow, FirstRunStaysVisibleALaterRunHidesAfterStart) {
@@ -111,7 +83,7 @@ TEST_F(MainWindow, ExitAsksAndNoKeepsTheProgram) {
 }
 
 TEST_F(MainWindow, SyncOnStartAndExitAfterSyncExcludeEachOtherAndAreStoredAtOnce) {
-    SetConfigInt("ExitAfterSync", 1);
+    SetConfig("ExitAfterSync", 1);
     HWND main = Start();
     ASSERT_TRUE(main);
     ASSERT_EQ(driver::CheckState(main, IDC_EXIT_AFTER_SYNC), BST_CHECKED);
@@ -128,7 +100,7 @@ TEST_F(MainWindow, SyncOnStartAndExitAfterSyncExcludeEachOtherAndAreStoredAtOnce
 }
 
 TEST_F(MainWindow, SyncEveryEnablesItsControlsAndShowsTheNextMoment) {
-    SetConfigInt("ScheduleSync", 1);
+    SetConfig("ScheduleSync", 1);
     HWND main = Start();
     ASSERT_TRUE(main);
     const int controls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
@@ -155,7 +127,7 @@ TEST_F(MainWindow, ASecondStartShowsTheHiddenWindow) {
 }
 
 TEST_F(MainWindow, StartShowsStoredTextsAndEmptyStatus) {
-    SetConfigText("LastSync", " 2026-12-01  08:15:00");
+    SetConfig("LastSync", std::string(" 2026-12-01  08:15:00"));
     HWND main = Start();
     ASSERT_TRUE(main);
     EXPECT_EQ(driver::ControlText(main, IDC_LAST_SYNC), " 2026-12-01  08:15:00");

@@ -2,33 +2,27 @@
 
 #include <optional>
 
-#include "driver.h"
+#include "program_test.h"
 #include "resource.h"
 #include "test_registry.h"
 
 namespace {
 
-const std::string kConfig = "Software\\Horolux\\Horolux\\Config";
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::optional<std::string> ConfigText(const char* name) {
-    return test::ReadSz(HKEY_CURRENT_USER, kConfig, name);
-}
+using driver::ConfigText;
+
 std::optional<std::string> RunValue() {
     return test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux");
 }
 
-class Startup : public ::testing::Test {
+class Startup : public driver::ProgramTest {
 protected:
     void SetUp() override {
-        driver::ResetProgramState();
-        home_ = driver::MakeTempFolder("home");
-        exe_ = driver::CopyExeInto(home_);
+        ProgramTest::SetUp();
         elsewhere_ = driver::MakeTempFolder("elsewhere");
     }
-    void TearDown() override { driver::ResetProgramState(); }
-
-    std::string home_, exe_, elsewhere_;
+    std::string elsewhere_;
 };
 
 TEST_F(Startup, FirstStartFromItsOwnFolderRecordsItAndRegistersAutostart) {
@@ -91,10 +85,9 @@ TEST_F(Startup, ASecondInstanceShowsTheFirstAndEndsAtOnce) {
 }
 
 TEST_F(Startup, TheOkActionSavesWhatTheWindowShows) {
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, "ScheduleInterval", REG_SZ, "12", 3);
-    const DWORD one = 1;
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, "ExitAfterSync", REG_DWORD, &one, sizeof one);
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, "ScheduleHourDaySync", REG_DWORD, &one, sizeof one);
+    driver::SetConfig("ScheduleInterval", std::string("12"));
+    driver::SetConfig("ExitAfterSync", 1);
+    driver::SetConfig("ScheduleHourDaySync", 1);
 
     driver::Program p;
     ASSERT_TRUE(p.Start(exe_, home_));
@@ -111,9 +104,7 @@ TEST_F(Startup, TheOkActionSavesWhatTheWindowShows) {
     ASSERT_TRUE(p.WaitForExit(0, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(ConfigText("ScheduleInterval"), "48");
-    auto exitAfter = test::ReadRaw(HKEY_CURRENT_USER, kConfig, "ExitAfterSync");
-    ASSERT_TRUE(exitAfter);
-    EXPECT_EQ(exitAfter->type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(driver::ConfigInt("ExitAfterSync"), 1u) << "a REG_DWORD as shown";
     EXPECT_EQ(ConfigText("LastSync"), "");
     EXPECT_EQ(ConfigText("AlarmTime"), "");
     EXPECT_EQ(ConfigText("AlarmMsg"), "");

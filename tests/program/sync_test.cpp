@@ -6,24 +6,15 @@
 #include <cstdio>
 #include <optional>
 
-#include "driver.h"
+#include "program_test.h"
 #include "resource.h"
-#include "test_registry.h"
 #include "time_server_client.h"
 
 namespace {
 
-const std::string kConfig = "Software\\Horolux\\Horolux\\Config";
 constexpr char kSuccess[] = " PC clock changed successfully ";
 constexpr char kNotRecognised[] = " Unrecognized communication error! ";
-
-void SetConfig(const char* name, DWORD value) {
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, name, REG_DWORD, &value, sizeof value);
-}
-void SetConfig(const char* name, const std::string& value) {
-    test::SetRaw(HKEY_CURRENT_USER, kConfig, name, REG_SZ, value.c_str(),
-                 static_cast<DWORD>(value.size() + 1));
-}
+using driver::SetConfig;
 
 // Seconds of " yyyy-mm-dd  hh:mm:ss" since an arbitrary day, or -1 when it is not such a text.
 long long TextSeconds(const std::string& text) {
@@ -46,18 +37,15 @@ long long LocalNowSeconds() {
     return TextSeconds(text);
 }
 
-class Sync : public ::testing::Test {
+class Sync : public driver::ProgramTest {
 protected:
     void SetUp() override {
         const std::string port = test::EnvText("HOROLUX_TIMESERVER_PORT");
         if (port.empty()) GTEST_SKIP() << "no time server (script/test starts one)";
         port_ = std::atoi(port.c_str());
         ASSERT_EQ(Control("mode=now"), "ok\n");
-        driver::ResetProgramState();
-        home_ = driver::MakeTempFolder("sync");
-        exe_ = driver::CopyExeInto(home_);
+        ProgramTest::SetUp();
     }
-    void TearDown() override { driver::ResetProgramState(); }
 
     std::string Control(const std::string& query) { return test::ServerGet(port_, "/control?" + query); }
     int RequestCount() {
@@ -66,11 +54,6 @@ protected:
         return at == std::string::npos ? -1 : std::atoi(last.c_str() + at + 7);
     }
 
-    HWND Start(const std::vector<std::string>& environment = {}) {
-        EXPECT_TRUE(program_.Start(exe_, home_, environment));
-        return program_.WaitForMainWindow();
-    }
-    std::string Text(int id) { return driver::ControlText(program_.MainWindow(), id); }
     bool WaitForStatus(const std::string& status, DWORD ms = 10000) {
         return driver::WaitUntil([&] { return Text(IDC_STATUS) == status; }, ms);
     }
@@ -81,8 +64,6 @@ protected:
     }
 
     int port_ = 0;
-    std::string home_, exe_;
-    driver::Program program_;
 };
 
 // ctest runs this once more with TZ=Asia/Kolkata (half-hour offset); Wine hands the zone of the
@@ -101,7 +82,7 @@ TEST_F(Sync, ASuccessfulSyncShowsAndStoresTheLocalTimeOfTheZone) {
     EXPECT_LE(std::llabs(TextSeconds(newText) - LocalNowSeconds()), 2)
         << newText << " is not the zone's local time";
     ASSERT_TRUE(program_.EndWithOk());
-    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kConfig, "LastSync"), newText);
+    EXPECT_EQ(driver::ConfigText("LastSync"), newText);
 }
 
 TEST_F(Sync, AClockTheSystemRefusesKeepsTheLastSuccess) {
@@ -117,7 +98,7 @@ TEST_F(Sync, AClockTheSystemRefusesKeepsTheLastSuccess) {
     EXPECT_EQ(Text(IDC_OLD_TIME), oldText);
     EXPECT_EQ(Text(IDC_NEW_TIME), lastSync);
     ASSERT_TRUE(program_.EndWithOk());
-    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kConfig, "LastSync"), lastSync);
+    EXPECT_EQ(driver::ConfigText("LastSync"), lastSync);
 }
 
 TEST_F(Sync, EveryUnreadablePageShowsTheMessageBoxThenItsStatus) {
@@ -170,7 +151,7 @@ TEST_F(Sync, ExitAfterSyncEndsOnSuccessOnly) {
     DWORD code = 99;
     EXPECT_TRUE(program_.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
-    auto last = test::ReadSz(HKEY_CURRENT_USER, kConfig, "LastSync");
+    auto last = driver::ConfigText("LastSync");
     ASSERT_TRUE(last);
     EXPECT_GT(TextSeconds(*last), 0) << "the success was stored on the way out";
 }
@@ -213,7 +194,7 @@ TEST_F(Sync, AChosenMomentInThePastSyncsAtTheNextTickAndIsForgotten) {
     EXPECT_EQ(RequestCount(), before + 1);
     EXPECT_EQ(Text(IDC_STATUS), kSuccess);
     ASSERT_TRUE(program_.EndWithOk());
-    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kConfig, "DoNextStartAt"), "");
+    EXPECT_EQ(driver::ConfigText("DoNextStartAt"), "");
 }
 
 TEST_F(Sync, WithoutADialUpLinkTheConnectionWatchHoldsTheSchedule) {

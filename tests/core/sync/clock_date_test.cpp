@@ -18,6 +18,15 @@ SystemTime At(int y, int mo, int d, int dow, int h, int mi, int s, int ms = 0) {
     return t;
 }
 
+// before's record with another time of day, as the sync makes it.
+SystemTime WithTimeOfDay(const SystemTime& before, int h, int m, int s) {
+    SystemTime t = before;
+    t.wHour = static_cast<std::uint16_t>(h);
+    t.wMinute = static_cast<std::uint16_t>(m);
+    t.wSecond = static_cast<std::uint16_t>(s);
+    return t;
+}
+
 void ExpectDate(const SystemTime& t, int y, int mo, int d, int dow) {
     EXPECT_EQ(t.wYear, y);
     EXPECT_EQ(t.wMonth, mo);
@@ -28,8 +37,7 @@ void ExpectDate(const SystemTime& t, int y, int mo, int d, int dow) {
 TEST(MoveToNearestDay, CrossingMidnightForwardTakesTheNextDay) {
     // The clock shows 23:59:58 on Tuesday 7 January 2003; the page says 00:00:03 local.
     const SystemTime before = At(2003, 1, 7, 2, 23, 59, 58, 250);
-    SystemTime after = before;
-    after.wHour = 0, after.wMinute = 0, after.wSecond = 3;
+    SystemTime after = WithTimeOfDay(before, 0, 0, 3);
     MoveToNearestDay(before, after);
     ExpectDate(after, 2003, 1, 8, 3);
     EXPECT_EQ(after.wHour, 0);
@@ -46,16 +54,12 @@ TEST(MoveToNearestDay, CrossingMidnightBackwardTakesThePreviousDay) {
         {At(2000, 1, 1, 6, 1, 0, 0), 22, 0, 0, 1999, 12, 31, 5},
     };
     for (const auto& c : cases) {
-        SystemTime after = c.before;
-        after.wHour = static_cast<std::uint16_t>(c.h);
-        after.wMinute = static_cast<std::uint16_t>(c.m);
-        after.wSecond = static_cast<std::uint16_t>(c.s);
+        SystemTime after = WithTimeOfDay(c.before, c.h, c.m, c.s);
         MoveToNearestDay(c.before, after);
         ExpectDate(after, c.y, c.mo, c.d, c.dow);
     }
     SystemTime newYear = At(2025, 12, 31, 3, 23, 59, 0);
-    SystemTime after = newYear;
-    after.wHour = 0, after.wMinute = 0, after.wSecond = 30;
+    SystemTime after = WithTimeOfDay(newYear, 0, 0, 30);
     MoveToNearestDay(newYear, after);
     ExpectDate(after, 2026, 1, 1, 4);
 }
@@ -69,10 +73,7 @@ TEST(MoveToNearestDay, SmallCorrectionsAndOddValuesKeepTheDate) {
         {At(2026, 12, 7, 1, 23, 0, 0), 0xFFFD, 0, 0},
     };
     for (const auto& c : cases) {
-        SystemTime after = c.before;
-        after.wHour = static_cast<std::uint16_t>(c.h);
-        after.wMinute = static_cast<std::uint16_t>(c.m);
-        after.wSecond = static_cast<std::uint16_t>(c.s);
+        SystemTime after = WithTimeOfDay(c.before, c.h, c.m, c.s);
         MoveToNearestDay(c.before, after);
         ExpectDate(after, 2026, 12, 7, 1);
     }
