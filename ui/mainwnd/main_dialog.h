@@ -42,6 +42,8 @@ public:
     void SetNextSyncText(const std::string& text);
     void RedrawNow();
 
+    const CSystemTray& TrayIcon() const { return m_trayIcon; }
+
     // The alarms' part of the window; they come with the alarm store.
     void OnTraySetAlarm() {}
     void OnTrayShowAlarmClock() {}
