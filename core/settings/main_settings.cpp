@@ -17,10 +17,8 @@ void LoadSettings(SettingsStore& store, MainSettings& s) {
     s.doNextStartAt = Read(store, config::kDoNextStartAt);
     s.syncOnInternetConnect = Read(store, config::kSyncOnInternetConnect);
     s.showAlarmClock = Read(store, config::kShowAlarmClock);
-    s.alarmTime = Read(store, config::kAlarmTime);
-    s.alarmMsg = Read(store, config::kAlarmMsg);
-    // No intervals means no alarms, whatever the message list's default says.
-    if (s.alarmTime.empty()) s.alarmMsg.clear();
+    const std::string intervals = Read(store, config::kAlarmTime);
+    LoadAlarms(s.alarms, intervals, Read(store, config::kAlarmMsg));
 }
 
 void SaveSettings(SettingsStore& store, const MainSettings& s) {
@@ -33,8 +31,9 @@ void SaveSettings(SettingsStore& store, const MainSettings& s) {
     Write(store, config::kDoNextStartAt, s.doNextStartAt);
     Write(store, config::kSyncOnInternetConnect, s.syncOnInternetConnect);
     Write(store, config::kShowAlarmClock, s.showAlarmClock);
-    Write(store, config::kAlarmTime, s.alarmTime);
-    Write(store, config::kAlarmMsg, s.alarmMsg);
+    const auto [intervals, messages] = SaveAlarms(s.alarms);
+    Write(store, config::kAlarmTime, intervals);
+    Write(store, config::kAlarmMsg, messages);
 }
 
 }  // namespace horolux

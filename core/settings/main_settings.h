@@ -2,6 +2,7 @@
 // The main window's persistent options and their load and save orders.
 #include <string>
 
+#include "core/alarms/alarm_store.h"
 #include "core/settings/settings_store.h"
 
 namespace horolux {
@@ -16,9 +17,7 @@ struct MainSettings {
     std::string doNextStartAt;  // seconds since 1970 UTC as decimal text, or empty
     int syncOnInternetConnect = 0;
     int showAlarmClock = 0;
-    // The alarm lists as stored, carried through unchanged until the alarm store parses them.
-    std::string alarmTime;
-    std::string alarmMsg;
+    AlarmDataArray alarms;
 };
 
 void LoadSettings(SettingsStore& store, MainSettings& s);

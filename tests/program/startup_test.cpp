@@ -88,6 +88,8 @@ TEST_F(Startup, TheOkActionSavesWhatTheWindowShows) {
     driver::SetConfig("ScheduleInterval", std::string("12"));
     driver::SetConfig("ExitAfterSync", 1);
     driver::SetConfig("ScheduleHourDaySync", 1);
+    driver::SetConfig("AlarmTime", std::string("30@@abc@@1440"));
+    driver::SetConfig("AlarmMsg", std::string("Tea@@Stretch"));
 
     driver::Program p;
     ASSERT_TRUE(p.Start(exe_, home_));
@@ -106,8 +108,10 @@ TEST_F(Startup, TheOkActionSavesWhatTheWindowShows) {
     EXPECT_EQ(ConfigText("ScheduleInterval"), "48");
     EXPECT_EQ(driver::ConfigInt("ExitAfterSync"), 1u) << "a REG_DWORD as shown";
     EXPECT_EQ(ConfigText("LastSync"), "");
-    EXPECT_EQ(ConfigText("AlarmTime"), "");
-    EXPECT_EQ(ConfigText("AlarmMsg"), "");
+    // Three alarms come back in their order, the unreadable interval as 0, the third without
+    // a message of its own.
+    EXPECT_EQ(ConfigText("AlarmTime"), "30@@0@@1440");
+    EXPECT_EQ(ConfigText("AlarmMsg"), "Tea@@Stretch@@");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "framework/guard.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/text.h"
@@ -72,6 +73,10 @@ void CHoroluxDlg::LoadSettings() {
 
 void CHoroluxDlg::SaveSettings() {
     horolux::SaveSettings(theApp.Profile(), m_settings);
+}
+
+void CHoroluxDlg::CleanAlarmDataArray() {
+    fw::CatchAll("CHoroluxDlg::CleanAlarmDataArray()", [&] { m_settings.alarms.RemoveAll(); });
 }
 
 BOOL CHoroluxDlg::OnInitDialog() {

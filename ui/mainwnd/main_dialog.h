@@ -44,10 +44,12 @@ public:
 
     const CSystemTray& TrayIcon() const { return m_trayIcon; }
 
-    // The alarms' part of the window; they come with the alarm store.
+    // Frees every alarm and leaves the store without slots.
+    void CleanAlarmDataArray();
+
+    // The alarm windows; they come with the alarm popup and lists.
     void OnTraySetAlarm() {}
     void OnTrayShowAlarmClock() {}
-    void CleanAlarmDataArray() {}
     void FireAlarms() {}
 
 protected:
@@ -87,7 +89,7 @@ private:
     bool OnTimer(UINT id);
     void OnInitTick();
     void OnMinuteTick();
-    bool HasAlarmSlots() const { return !m_settings.alarmTime.empty(); }
+    bool HasAlarmSlots() const { return m_settings.alarms.GetSize() > 0; }
     std::int64_t PickerMoment() const;
     void SetPickerMoment(std::int64_t moment);
 

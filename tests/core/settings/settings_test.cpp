@@ -68,7 +68,7 @@ TEST(MainSettings, EmptyStoreGivesEveryOptionOff) {
     EXPECT_EQ(s.doNextStartAt, "");
     EXPECT_EQ(s.syncOnInternetConnect, 0);
     EXPECT_EQ(s.showAlarmClock, 0);
-    EXPECT_EQ(s.alarmTime, "");
+    EXPECT_EQ(s.alarms.GetSize(), 0u) << "no intervals, no alarms, though AlarmMsg defaults to Alarm!";
     EXPECT_TRUE(store.Values().empty()) << "loading must not write";
 }
 
@@ -98,8 +98,7 @@ TEST(MainSettings, RoundTripKeepsValuesExactlyAsHeld) {
     out.doNextStartAt = "1796665200";
     out.syncOnInternetConnect = 1;
     out.showAlarmClock = 1;
-    out.alarmTime = "15@@60";
-    out.alarmMsg = "Tea@@Stretch";
+    LoadAlarms(out.alarms, "15@@60", "Tea@@Stretch");
     SaveSettings(store, out);
 
     MainSettings in;
@@ -113,8 +112,11 @@ TEST(MainSettings, RoundTripKeepsValuesExactlyAsHeld) {
     EXPECT_EQ(in.doNextStartAt, "1796665200");
     EXPECT_EQ(in.syncOnInternetConnect, 1);
     EXPECT_EQ(in.showAlarmClock, 1);
-    EXPECT_EQ(in.alarmTime, "15@@60");
-    EXPECT_EQ(in.alarmMsg, "Tea@@Stretch");
+    ASSERT_EQ(in.alarms.GetSize(), 2u);
+    EXPECT_EQ(in.alarms.GetAt(0)->interval, 15);
+    EXPECT_EQ(in.alarms.GetAt(1)->message, "Stretch");
+    EXPECT_EQ(store.ReadText("Config", "AlarmTime", "?"), "15@@60");
+    EXPECT_EQ(store.ReadText("Config", "AlarmMsg", "?"), "Tea@@Stretch");
 
     const auto& v = store.Values();
     EXPECT_FALSE(v.at({"Config", "ExitAfterSync"}).isText);
