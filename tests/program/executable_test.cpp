@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,49 @@ TEST(Executable, CarriesItsManifestMenusAndDialogs) {
     LoadStringA(exe, IDS_ABOUTBOX, about, sizeof about);
     EXPECT_STREQ(about, "&About Horolux...");
     DestroyMenu(menu);
+    FreeLibrary(exe);
+}
+
+TEST(Executable, CarriesTheNineAlarmSoundsInTheirFormats) {
+    HMODULE exe = LoadLibraryExA(driver::BuiltExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(exe);
+    const struct { int id; WORD format; DWORD rate; double seconds; } clips[] = {
+        {174, 1, 11025, 0.7}, {175, 1, 11025, 0.9}, {176, 7, 11025, 1.0}, {177, 7, 11025, 1.0},
+        {179, 1, 18839, 0.8}, {180, 1, 22050, 0.45}, {181, 7, 11025, 12.0}, {182, 1, 18839, 1.2},
+        {183, 1, 25031, 2.4},
+    };
+    for (const auto& c : clips) {
+        SCOPED_TRACE(c.id);
+        HRSRC info = FindResourceA(exe, MAKEINTRESOURCEA(c.id), "WAVE");
+        ASSERT_TRUE(info);
+        const auto* riff = static_cast<const BYTE*>(LockResource(LoadResource(exe, info)));
+        const DWORD size = SizeofResource(exe, info);
+        ASSERT_GE(size, 44u);
+        ASSERT_EQ(std::memcmp(riff, "RIFF", 4), 0);
+        ASSERT_EQ(std::memcmp(riff + 8, "WAVEfmt ", 8), 0);
+        WORD format = 0, channels = 0, bits = 0;
+        DWORD rate = 0;
+        std::memcpy(&format, riff + 20, 2);
+        std::memcpy(&channels, riff + 22, 2);
+        std::memcpy(&rate, riff + 24, 4);
+        std::memcpy(&bits, riff + 34, 2);
+        EXPECT_EQ(format, c.format);
+        EXPECT_EQ(channels, 1);
+        EXPECT_EQ(rate, c.rate);
+        EXPECT_EQ(bits, 8);
+        // The last chunk is the samples, one byte each.
+        DWORD dataSize = 0;
+        const BYTE* data = riff + size - 4;
+        for (const BYTE* p = riff + 12; p + 8 <= riff + size; p += 8 + ((*reinterpret_cast<const DWORD*>(p + 4) + 1) & ~1u))
+            if (std::memcmp(p, "data", 4) == 0) {
+                std::memcpy(&dataSize, p + 4, 4);
+                data = p + 8;
+                break;
+            }
+        EXPECT_LE(data + dataSize, riff + size);
+        EXPECT_NEAR(static_cast<double>(dataSize) / c.rate, c.seconds, 0.01);
+    }
+    EXPECT_FALSE(FindResourceA(exe, MAKEINTRESOURCEA(178), "WAVE"));
     FreeLibrary(exe);
 }
 

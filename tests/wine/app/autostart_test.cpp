@@ -89,6 +89,8 @@ TEST(PlayWaveResource, MissingResourceGivesZeroAndAPresentOnePlays) {
     // The test executable carries one small clip. Without a sound device Wine still
     // accepts an asynchronous play.
     EXPECT_NE(theApp.PlayWaveResource(IDR_TEST_WAVE, false), 0);
+    for (UINT id : {174, 175, 176, 177, 179, 180, 181, 182, 183})
+        EXPECT_NE(theApp.PlayWaveResource(id, false), 0) << "alarm sound " << id;
     sndPlaySoundA(nullptr, 0);
 }
 
