@@ -65,8 +65,11 @@ void CDialog::EndDialog(INT_PTR result) {
 }
 
 void CDialog::UpdateData(bool take) {
+    const bool outer = m_exchanging;  // a handler may exchange while an exchange runs
+    m_exchanging = true;
     DataExchange dx(m_hWnd, take);
     DoDataExchange(dx);
+    m_exchanging = outer;
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -31,6 +31,11 @@ protected:
     virtual void DoDataExchange(DataExchange&) {}
 
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // Controls report the changes the exchange itself makes (an edit's EN_CHANGE when its text
+    // is pushed); those reports are not the user's and reach no handler.
+    bool BypassesHandlers(UINT msg, WPARAM, LPARAM lp) const override {
+        return m_exchanging && msg == WM_COMMAND && lp != 0;
+    }
 
     UINT m_templateId;
     HWND m_parent;
@@ -38,6 +43,7 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+    bool m_exchanging = false;
     bool m_modal = false;
     bool m_endModal = false;
     INT_PTR m_result = -1;

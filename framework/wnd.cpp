@@ -99,7 +99,8 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     const CurrentMessage outer = self->m_current;  // handlers may re-enter (SendMessage to self)
     self->m_current = {msg, wp, lp};
     LRESULT result = 0;
-    if (!self->ProcessMessage(msg, wp, lp, result)) result = self->Default();
+    if (self->BypassesHandlers(msg, wp, lp) || !self->ProcessMessage(msg, wp, lp, result))
+        result = self->Default();
     self->m_current = outer;
 
     if (msg == WM_NCDESTROY) {

@@ -40,6 +40,8 @@ protected:
     virtual bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     // The default processing of the message being handled now.
     LRESULT Default();
+    // True for a message that should skip this window's handlers and get default processing.
+    virtual bool BypassesHandlers(UINT, WPARAM, LPARAM) const { return false; }
     // Called after the last message (WM_NCDESTROY), when the object no longer has a window.
     virtual void PostNcDestroy() {}
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/app.h"
+#include "framework/data_exchange.h"
 #include "framework/dialog.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
@@ -89,15 +90,16 @@ TEST(DataExchange, PushWritesMembersAndTakeReadsControls) {
     EXPECT_EQ(dlg.GetSafeHwnd(), nullptr);
 }
 
-TEST(DataExchange, PushingAnUnchangedTextSendsNoChangeNotification) {
+TEST(DataExchange, ChangesThePushMakesReachNoHandler) {
     TestDialog dlg;
     ASSERT_TRUE(dlg.Create());
     dlg.calls.clear();
-    dlg.UpdateData(false);
-    EXPECT_TRUE(dlg.calls.empty());
     dlg.text = "new";
     dlg.UpdateData(false);
-    EXPECT_EQ(dlg.calls, std::vector<std::string>{"change"});
+    EXPECT_EQ(fw::GetWindowTextString(dlg.GetDlgItem(IDC_TEST_EDIT)), "new");
+    EXPECT_TRUE(dlg.calls.empty()) << "the edit's change report during the push is not the user's";
+    SetDlgItemTextA(dlg.GetSafeHwnd(), IDC_TEST_EDIT, "typed");
+    EXPECT_EQ(dlg.calls, std::vector<std::string>{"change"}) << "other changes are reported as before";
     dlg.DestroyWindow();
 }
 
