@@ -1,8 +1,11 @@
 #pragma once
 // Answers the next message box of this process from a helper thread and records what it showed.
+// Dialogs already open when the watcher starts are never taken for the box.
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/win32.h"
 
@@ -11,7 +14,8 @@ namespace test {
 class MessageBoxWatcher {
 public:
     // button: the command to click (IDOK, IDYES, IDNO, ...).
-    explicit MessageBoxWatcher(int button) : button_(button), thread_([this] { Run(); }) {}
+    explicit MessageBoxWatcher(int button)
+        : button_(button), before_(OpenDialogs()), thread_([this] { Run(); }) {}
     ~MessageBoxWatcher() { Finish(); }
     // Stops watching; what was recorded may be read after this.
     void Finish() {
@@ -30,7 +34,9 @@ private:
             while ((box = FindWindowExA(nullptr, box, "#32770", nullptr))) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(box, &owner);
-                if (owner == pid && IsWindowVisible(box) && GetDlgItem(box, button_)) break;
+                if (owner == pid && IsWindowVisible(box) && GetDlgItem(box, button_) &&
+                    std::find(before_.begin(), before_.end(), box) == before_.end())
+                    break;
             }
             if (box) {
                 Record(box);
@@ -59,7 +65,14 @@ private:
         }
     }
 
+    static std::vector<HWND> OpenDialogs() {
+        std::vector<HWND> open;
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) open.push_back(w);
+        return open;
+    }
+
     int button_;
+    std::vector<HWND> before_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> seen_{false};
     std::thread thread_;

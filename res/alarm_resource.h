@@ -1,0 +1,11 @@
+// Resource and control IDs of the alarm windows.
+#pragma once
+
+// Set Alarm dialog (168)
+#define IDD_SET_ALARM 168
+#define IDC_ALARM_MESSAGE 1022
+#define IDC_ALARM_INTERVAL 1023
+#define IDC_ALARM_ON_OFF 1025
+#define IDC_SOUND_NONE 1036  // 1036..1046: the sounds 0..10, one radio group
+#define IDC_ALARM_INTERVAL_SPIN 1047
+#define IDC_ALARM_INTERVAL_LABEL 1049

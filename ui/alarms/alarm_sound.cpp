@@ -1,0 +1,12 @@
+#include "ui/alarms/alarm_sound.h"
+
+#include "core/alarms/alarm_sound.h"
+#include "ui/app/horolux_app.h"
+
+void PlayAlarmSound(int sound) {
+    if (sound == horolux::kSoundBeep) {
+        for (unsigned frequency : horolux::kBeepFrequencies) Beep(frequency, horolux::kBeepMilliseconds);
+        return;
+    }
+    if (const auto clip = horolux::AlarmSoundResource(sound)) theApp.PlayWaveResource(*clip, false);
+}

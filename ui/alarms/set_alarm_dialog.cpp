@@ -1,0 +1,99 @@
+#include "ui/alarms/set_alarm_dialog.h"
+
+#include <cstdlib>
+
+#include "core/alarms/alarm_sound.h"
+#include "framework/message_box.h"
+#include "framework/message_map.h"
+#include "ui/alarms/alarm_sound.h"
+
+namespace {
+constexpr int kFirstSoundButton = IDC_SOUND_NONE;
+constexpr int kLastSoundButton = IDC_SOUND_NONE + horolux::kSoundCount - 1;
+}  // namespace
+
+bool CSetAlarmDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CSetAlarmDlg;
+    static const fw::MessageMap<Self> map = {
+        fw::OnCommand(IDC_ALARM_ON_OFF, &Self::OnAlarmOnOff),
+        fw::OnControl(IDC_ALARM_INTERVAL, EN_CHANGE, &Self::UpdateIntervalLabel),
+    };
+    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED && LOWORD(wp) >= kFirstSoundButton &&
+        LOWORD(wp) <= kLastSoundButton) {
+        PreviewSound(LOWORD(wp) - kFirstSoundButton);
+        result = 0;
+        return true;
+    }
+    return map.Dispatch(*this, msg, wp, lp, result) ||
+           CNumSpinCtrl::ReflectNotify(msg, wp, lp, result) ||
+           CDialog::ProcessMessage(msg, wp, lp, result);
+}
+
+void CSetAlarmDlg::DoDataExchange(fw::DataExchange& dx) {
+    dx.Text(IDC_ALARM_INTERVAL, m_intervalText);
+    dx.Text(IDC_ALARM_MESSAGE, m_messageText);
+    if (!dx.Taking() && (m_onOff < 0 || m_onOff > 2)) m_onOff = 0;
+    dx.Check(IDC_ALARM_ON_OFF, m_onOff);
+    dx.Radio(IDC_SOUND_NONE, m_sound);
+}
+
+BOOL CSetAlarmDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    UpdateData(true);
+    m_intervalEdit.SubclassDlgItem(IDC_ALARM_INTERVAL, m_hWnd);
+    m_intervalSpin.SubclassDlgItem(IDC_ALARM_INTERVAL_SPIN, m_hWnd);
+
+    m_onOff = std::atoi(m_intervalText.c_str()) >= 1 ? 1 : 0;
+    CheckDlgButton(m_hWnd, IDC_ALARM_ON_OFF, m_onOff ? BST_CHECKED : BST_UNCHECKED);
+    EnableEdits(m_onOff != 0);
+
+    m_messageFont.Reset(CreateFontA(26, 0, 0, 0, 800, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    SendDlgItemMessageA(m_hWnd, IDC_ALARM_MESSAGE, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(m_messageFont.Get()), TRUE);
+
+    // Setting the buddy and the position rewrites the edit; the push below puts the caller's
+    // interval back.
+    m_intervalSpin.SetBuddy(m_intervalEdit);
+    m_intervalSpin.SetRange(1.0f, 999999.0f);
+    m_intervalSpin.SetDelta(1.0f);
+    const float position = static_cast<float>(std::atoi(m_intervalText.c_str()));
+    m_intervalSpin.SetPos(position);
+    m_intervalSpin.SetPos(position);
+    UpdateData(false);
+    return TRUE;
+}
+
+void CSetAlarmDlg::EnableEdits(bool on) {
+    EnableWindow(GetDlgItem(IDC_ALARM_INTERVAL), on);
+    EnableWindow(GetDlgItem(IDC_ALARM_MESSAGE), on);
+}
+
+void CSetAlarmDlg::UpdateIntervalLabel() {
+    if (!IsWindowVisible(m_hWnd)) return;
+    UpdateData(true);
+    SetDlgItemTextA(m_hWnd, IDC_ALARM_INTERVAL_LABEL,
+                    horolux::IntervalLabel(std::atoi(m_intervalText.c_str())).c_str());
+}
+
+void CSetAlarmDlg::OnAlarmOnOff() {
+    UpdateData(true);
+    m_intervalText = m_onOff ? "1" : "0";
+    UpdateData(false);
+    EnableEdits(m_onOff != 0);
+    if (m_onOff) UpdateIntervalLabel();
+}
+
+void CSetAlarmDlg::PreviewSound(int sound) {
+    PlayAlarmSound(sound);
+}
+
+void CSetAlarmDlg::OnOK() {
+    UpdateData(true);
+    if (!horolux::AllDigits(m_intervalText)) {
+        fw::AppMessageBox("Alarm Interval must be a number!");
+        m_intervalText = "0";
+        UpdateData(false);
+        return;
+    }
+    EndDialog(IDOK);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// CSetAlarmDlg: one alarm's interval, message and sound, with its on/off button. The caller
+// fills the three values, runs the dialog and reads them back after OK; the store is the
+// caller's business.
+#include <string>
+
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "res/alarm_resource.h"
+#include "res/resource.h"
+#include "ui/controls/num_edit.h"
+#include "ui/controls/num_spin.h"
+
+class CSetAlarmDlg : public fw::CDialog {
+public:
+    enum { IDD = IDD_SET_ALARM };
+    explicit CSetAlarmDlg(HWND parent = nullptr) : fw::CDialog(IDD, parent) {}
+
+    std::string m_intervalText = "1";
+    std::string m_messageText = "Alarm!";
+    int m_onOff = 0;
+    int m_sound = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void DoDataExchange(fw::DataExchange& dx) override;
+    bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void UpdateIntervalLabel();
+    void OnAlarmOnOff();
+    void PreviewSound(int sound);
+    void EnableEdits(bool on);
+
+    CNumEdit m_intervalEdit;
+    CNumSpinCtrl m_intervalSpin;
+    fw::Font m_messageFont;
+};
