@@ -17,3 +17,6 @@
 #define IDC_TEST_NUM_WRAP_SPIN 9304
 #define IDC_TEST_NUM_PLAIN_EDIT 9305
 #define IDC_TEST_NUM_PLAIN_SPIN 9306
+// Segment display: one plain static that the test sizes in pixels.
+#define IDD_TEST_SEGMENT 9400
+#define IDC_TEST_SEGMENT 9401
