@@ -21,6 +21,9 @@
 #define IDD_ABOUTBOX 100
 #define IDM_ABOUTBOX 0x0010  // system menu item
 
+// About box controls (dialog 100)
+#define IDC_STAR_CREDITS 1027  // the credits area, taken over by CStarCredits
+
 // Main window (dialog 102)
 #define IDD_HOROLUX_DIALOG 102
 #define IDC_SYNC 1000

@@ -149,7 +149,7 @@ TEST_F(MainWindow, TheAboutBoxOpensFromTheSystemMenuAndTheTray) {
         else
             PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         HWND about = nullptr;
-        ASSERT_TRUE(driver::WaitUntil([&] { return (about = driver::FindTopLevel(program_.Pid(), "About Horolux")); }, 5000))
+        ASSERT_TRUE(driver::WaitUntil([&] { return (about = driver::FindTopLevel(program_.Pid(), "                                  About - Horolux")); }, 5000))
             << (fromTray ? "tray" : "system menu");
         PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(about); }, 5000));

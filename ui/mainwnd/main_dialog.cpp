@@ -9,6 +9,7 @@
 #include "framework/message_map.h"
 #include "framework/text.h"
 #include "ui/app/horolux_app.h"
+#include "ui/controls/about_box.h"
 #include "ui/mainwnd/moments.h"
 
 namespace {
@@ -180,7 +181,7 @@ LRESULT CHoroluxDlg::OnShowMain(WPARAM, LPARAM) {
 }
 
 void CHoroluxDlg::OnAbout() {
-    fw::CDialog about(IDD_ABOUTBOX, m_hWnd);
+    CAboutBox about(m_hWnd);
     about.DoModal();
 }
 

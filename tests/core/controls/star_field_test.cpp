@@ -124,7 +124,7 @@ TEST(Credits, LinesAreCentredStackedAndFadeTowardsTheTop) {
 
 TEST(Credits, TheCrawlEntersAtTheBottomAndRestartsOnceTheLastLineIsUp) {
     // The about box: 18 lines, 3 pixels a frame; the area and the line height as under Wine.
-    const int height = 225, width = 392, step = 3, lineHeight = 29;
+    const int height = 207, width = 353, step = 3, lineHeight = 23;
     const std::vector<TextExtent> lines(18, TextExtent{80, lineHeight});
     int scroll = height;
     const CreditFrame first = PlaceCredits(scroll, lines, width);
@@ -140,8 +140,8 @@ TEST(Credits, TheCrawlEntersAtTheBottomAndRestartsOnceTheLastLineIsUp) {
         if (frame.restart) break;
         ASSERT_LT(frames, 1000);
     }
-    // From 225 down past −493 in steps of 3: the restart comes on the frame at −495.
-    EXPECT_EQ(frames, (225 + 495) / 3);
+    // From 207 down past −391 in steps of 3: the restart comes on the frame at −393.
+    EXPECT_EQ(frames, (207 + 393) / 3);
     EXPECT_EQ(scroll, height - step) << "the crawl starts again from the bottom";
 }
 

@@ -1,0 +1,195 @@
+#include "core/clockwnd/clock_window.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace horolux {
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// One "%d" at pos: blanks, a sign, at least one digit. nullopt when there is no number or it
+// does not fit an int.
+std::optional<int> ReadInt(const std::string& text, std::size_t& pos) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    if (pos >= text.size() || !IsDigit(text[pos])) return std::nullopt;
+    std::int64_t value = 0;
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<int>::max()} + 1;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        value = value * 10 + (text[pos] - '0');
+        if (value > kLimit) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int>::max()) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+ClockRect MovedTo(const ClockRect& r, int left, int top) {
+    return {left, top, left + r.Width(), top + r.Height()};
+}
+
+int ClampToInt(std::int64_t v) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight,
+                  AnchorPoint topLeft, AnchorPoint bottomRight) {
+    if (bottomRight.x == kAnchorSameAsTopLeft.x && bottomRight.y == kAnchorSameAsTopLeft.y)
+        bottomRight = topLeft;
+    Anchor a;
+    a.topLeft = topLeft;
+    a.bottomRight = bottomRight;
+    a.marginLeft = control.left - topLeft.x * clientWidth / 100;
+    a.marginTop = control.top - topLeft.y * clientHeight / 100;
+    a.marginRight = control.right - bottomRight.x * clientWidth / 100;
+    a.marginBottom = control.bottom - bottomRight.y * clientHeight / 100;
+    return a;
+}
+
+ClockRect ArrangeAnchor(const Anchor& a, int clientWidth, int clientHeight) {
+    return {a.topLeft.x * clientWidth / 100 + a.marginLeft,
+            a.topLeft.y * clientHeight / 100 + a.marginTop,
+            a.bottomRight.x * clientWidth / 100 + a.marginRight,
+            a.bottomRight.y * clientHeight / 100 + a.marginBottom};
+}
+
+bool NeedsClipSiblings(const std::string& className, std::uint32_t style) {
+    constexpr std::uint32_t kButtonTypeMask = 0xF, kGroupBox = 0x7;
+    return EqualsNoCase(className, "BUTTON") && (style & kButtonTypeMask) == kGroupBox;
+}
+
+bool NeedsRepaintAfterMoving(const std::string& className, std::uint32_t style) {
+    // Left, centred and right text, and a centred image, are drawn relative to the size.
+    constexpr std::uint32_t kStaticTypeMask = 0x1F, kCentreImage = 0x200;
+    return EqualsNoCase(className, "STATIC") &&
+           ((style & kStaticTypeMask) < 3 || (style & kCentreImage) != 0);
+}
+
+ClockRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight) {
+    return {clientWidth - gripWidth, clientHeight - gripHeight, clientWidth, clientHeight};
+}
+
+ClockRect SnapOntoScreen(const ClockRect& before, const ClockRect& after, int screenWidth,
+                         int screenHeight) {
+    ClockRect r = after;
+    if (before.top != 0 && r.top < 0) r = MovedTo(r, r.left, 0);
+    if (before.left != 0 && r.left < 0) r = MovedTo(r, 0, r.top);
+    if (before.right != screenWidth && r.right > screenWidth)
+        r = MovedTo(r, screenWidth - r.Width(), r.top);
+    if (before.bottom != screenHeight && r.bottom > screenHeight)
+        r = MovedTo(r, r.left, screenHeight - r.Height());
+    return r;
+}
+
+ClockRect FirstRunRect(const ClockRect& window, int screenWidth, int screenHeight) {
+    const int w = window.Width() + 20, h = window.Height() + 10;
+    const int left = screenWidth / 2 - w / 2, top = screenHeight / 2 - h / 2;
+    return {left, top, left + w, top + h};
+}
+
+std::string FormatPlacement(const ClockPlacement& p) {
+    std::string out;
+    for (int v : {p.normal.left, p.normal.top, p.normal.right, p.normal.bottom, p.showCmd,
+                  p.flags}) {
+        if (!out.empty()) out += ',';
+        out += std::to_string(v);
+    }
+    return out;
+}
+
+std::optional<ClockPlacement> ParsePlacement(const std::string& text) {
+    int values[6] = {};
+    std::size_t pos = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0) {
+            if (pos >= text.size() || text[pos] != ',') return std::nullopt;
+            ++pos;
+        }
+        const auto v = ReadInt(text, pos);
+        if (!v) return std::nullopt;
+        values[i] = *v;
+    }
+    return ClockPlacement{{values[0], values[1], values[2], values[3]}, values[4], values[5]};
+}
+
+ClockPlacement SanitisePlacement(ClockPlacement p, int minWidth, int minHeight, int screenWidth,
+                                 int screenHeight) {
+    // A stored hidden, minimised or maximised state would leave a clock without caption or
+    // task-bar button that the user cannot get back.
+    p.showCmd = kShowNormal;
+    p.flags &= kPlacementFlags;
+
+    auto fit = [](std::int64_t start, std::int64_t end, int minSize, int screenSize,
+                  int& outStart, int& outEnd) {
+        std::int64_t size = std::max<std::int64_t>(std::min<std::int64_t>(end - start, screenSize),
+                                                   minSize);
+        // Entirely off the screen (a stored place from another screen): back onto it.
+        if (start + size <= 0 || start >= screenSize)
+            start = std::clamp<std::int64_t>(start, 0, std::max<std::int64_t>(screenSize - size, 0));
+        outStart = ClampToInt(start);
+        outEnd = ClampToInt(start + size);
+    };
+    const ClockRect r = p.normal;
+    fit(r.left, r.right, minWidth, screenWidth, p.normal.left, p.normal.right);
+    fit(r.top, r.bottom, minHeight, screenHeight, p.normal.top, p.normal.bottom);
+    return p;
+}
+
+std::optional<std::uint32_t> ColourFromText(const std::string& text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    std::uint32_t value = 0;
+    bool tooBig = false;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        value = value * 10 + static_cast<std::uint32_t>(text[pos] - '0');
+        if (value > 0xFFFFFF) {
+            tooBig = true;
+            break;
+        }
+    }
+    if (tooBig || value == 0 || negative) return std::nullopt;
+    return value;
+}
+
+std::string ColourText(std::uint32_t colour) {
+    return std::to_string(colour);
+}
+
+std::string AlarmClockText(const AlarmDataArray& alarms) {
+    std::string text;
+    bool first = true;
+    for (std::size_t i = 0; i < alarms.GetSize(); ++i) {
+        const AlarmData* alarm = alarms.GetAt(i);
+        if (!alarm) continue;
+        if (!first) text += "::";
+        first = false;
+        text += std::to_string(std::int64_t{alarm->interval} - alarm->count);
+    }
+    return text;
+}
+
+}  // namespace horolux

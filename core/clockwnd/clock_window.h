@@ -1,0 +1,92 @@
+#pragma once
+// The floating clock's arithmetic: where an anchored control goes when the window is resized,
+// where a dragged window is put back onto the screen, the first-run placement, the stored
+// placement and colour texts, and the minutes-left text it shows.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/alarms/alarm_store.h"
+
+namespace horolux {
+
+// A rectangle in pixels; right and bottom lie outside it, as in the platform's rectangles.
+struct ClockRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    friend bool operator==(const ClockRect&, const ClockRect&) = default;
+};
+
+// ---- Anchored layout -------------------------------------------------------------------------
+
+// A point of the client area in percent of its width and height.
+struct AnchorPoint {
+    int x = 0, y = 0;
+};
+inline constexpr AnchorPoint kAnchorSameAsTopLeft{-1, -1};
+
+// A control whose corners follow points of the client area, each at a fixed pixel margin.
+struct Anchor {
+    AnchorPoint topLeft, bottomRight;
+    int marginLeft = 0, marginTop = 0, marginRight = 0, marginBottom = 0;
+};
+
+// The anchor that keeps a control where it is now in a client area of width × height.
+Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight,
+                  AnchorPoint topLeft, AnchorPoint bottomRight = kAnchorSameAsTopLeft);
+// Where the anchored control goes in a client area of width × height.
+ClockRect ArrangeAnchor(const Anchor& anchor, int clientWidth, int clientHeight);
+
+// What a control's window class and style ask of the layout.
+bool NeedsClipSiblings(const std::string& className, std::uint32_t style);   // group boxes
+bool NeedsRepaintAfterMoving(const std::string& className, std::uint32_t style);  // text statics
+
+// The size grip's square in the bottom-right corner of the client area.
+ClockRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight);
+
+// ---- Dragging and placing -------------------------------------------------------------------
+
+// Puts a window that a drag moved from before to after back onto a screen of the given size at
+// every edge it crossed; an edge the window already touched before the drag may be crossed.
+ClockRect SnapOntoScreen(const ClockRect& before, const ClockRect& after, int screenWidth,
+                         int screenHeight);
+
+// The first run's place: the window 20 pixels wider and 10 taller, centred on the screen.
+ClockRect FirstRunRect(const ClockRect& window, int screenWidth, int screenHeight);
+
+// The stored placement: restored rectangle, show command and placement flags.
+struct ClockPlacement {
+    ClockRect normal;
+    int showCmd = 0;
+    int flags = 0;
+    friend bool operator==(const ClockPlacement&, const ClockPlacement&) = default;
+};
+
+inline constexpr int kShowNormal = 1;       // SW_SHOWNORMAL
+inline constexpr int kPlacementFlags = 0x7;  // the flags a placement record knows
+
+// "%d,%d,%d,%d,%d,%d": left, top, right, bottom, show command, flags.
+std::string FormatPlacement(const ClockPlacement& placement);
+// The six numbers as the format reads them (blanks before a number, a sign, digits); nullopt
+// when fewer than six are there or one does not fit an int. Text after the sixth is ignored.
+std::optional<ClockPlacement> ParsePlacement(const std::string& text);
+// A stored placement made fit to apply: shown normally, known flags only, at least the minimum
+// and at most the screen's size, and not entirely off the screen.
+ClockPlacement SanitisePlacement(ClockPlacement placement, int minWidth, int minHeight,
+                                 int screenWidth, int screenHeight);
+
+// ---- Colours and the clock's text ----------------------------------------------------------
+
+// A stored colour, read as a decimal number as strtol reads it (leading blanks, a sign, digits,
+// anything after ignored). nullopt for no colour: no digits, 0, or a value that is no RGB colour
+// (negative or beyond 0xFFFFFF), which the default colour then stands in for.
+std::optional<std::uint32_t> ColourFromText(const std::string& text);
+// A colour as stored: its decimal value.
+std::string ColourText(std::uint32_t colour);
+
+// The minutes left for each live alarm in slot order, joined by "::"; empty without alarms.
+std::string AlarmClockText(const AlarmDataArray& alarms);
+
+}  // namespace horolux

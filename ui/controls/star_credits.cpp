@@ -1,0 +1,173 @@
+#include "ui/controls/star_credits.h"
+
+#include "framework/message_map.h"
+
+namespace {
+
+COLORREF Grey(std::uint8_t g) {
+    return RGB(g, g, g);
+}
+
+void FillBlack(HDC dc, int width, int height) {
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+}
+
+}  // namespace
+
+CStarCredits::CStarCredits(std::uint64_t seed)
+    : m_random(seed),
+      m_font(CreateFontA(24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_SWISS, "Tahoma")) {}
+
+CStarCredits::~CStarCredits() {
+    // Only when the object goes before its window; otherwise the timer ended with WM_DESTROY.
+    if (m_hWnd) KillTimer(m_hWnd, kFrameTimer);
+}
+
+bool CStarCredits::SubclassDlgItem(UINT id, HWND parent) {
+    if (!CWnd::SubclassDlgItem(id, parent)) return false;
+    GetClientRect(m_hWnd, &m_client);
+    m_stars = horolux::NewStarField(m_random);
+    m_scroll = Height();
+    ComposeFrame();
+    SetTimer(m_hWnd, kFrameTimer, kFrameMs, nullptr);
+    return true;
+}
+
+bool CStarCredits::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CStarCredits;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessage(WM_TIMER, &Self::OnTimer),
+        fw::OnMessage(WM_ERASEBKGND, &Self::OnEraseBkgnd),
+        fw::OnMessage(WM_PAINT, &Self::OnPaint),
+        fw::OnMessage(WM_PRINTCLIENT, &Self::OnPrintClient),
+        fw::OnMessage(WM_SIZE, &Self::OnSize),
+        fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
+}
+
+LRESULT CStarCredits::OnTimer(WPARAM id, LPARAM) {
+    if (id == kFrameTimer) ComposeFrame();
+    return Default();
+}
+
+LRESULT CStarCredits::OnEraseBkgnd(WPARAM, LPARAM) {
+    return TRUE;  // the frame covers every pixel; erasing first would flash the dialog colour
+}
+
+LRESULT CStarCredits::OnPaint(WPARAM, LPARAM) {
+    fw::PaintDC dc(m_hWnd);
+    CopyFrameTo(dc);
+    return 0;
+}
+
+LRESULT CStarCredits::OnPrintClient(WPARAM wp, LPARAM) {
+    CopyFrameTo(reinterpret_cast<HDC>(wp));
+    return 0;
+}
+
+LRESULT CStarCredits::OnSize(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    GetClientRect(m_hWnd, &m_client);
+    if (m_frameDc) {
+        m_frameSelect = fw::SelectObjectScope();  // the old bitmap out before it goes
+        fw::WindowDC screen(nullptr);
+        m_frameBitmap.Reset(CreateCompatibleBitmap(screen, Width(), Height()));
+        m_frameSelect = fw::SelectObjectScope(m_frameDc, m_frameBitmap.Get());
+    }
+    return result;
+}
+
+LRESULT CStarCredits::OnDestroy(WPARAM, LPARAM) {
+    KillTimer(m_hWnd, kFrameTimer);
+    return Default();
+}
+
+bool CStarCredits::MakeFrameImage() {
+    if (m_frameDc && m_frameBitmap) return true;
+    fw::WindowDC screen(nullptr);
+    m_frameDc = fw::MemoryDC(screen);
+    m_frameBitmap.Reset(CreateCompatibleBitmap(screen, Width(), Height()));
+    if (!m_frameDc || !m_frameBitmap) {
+        m_frameBitmap.Reset();
+        m_frameDc = fw::MemoryDC();
+        return false;
+    }
+    m_frameSelect = fw::SelectObjectScope(m_frameDc, m_frameBitmap.Get());
+    return true;
+}
+
+void CStarCredits::ComposeFrame() {
+    if (!MakeFrameImage()) return;
+    HDC dc = m_frameDc;
+    SetBkColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, RGB(255, 255, 255));
+    FillBlack(dc, Width(), Height());
+    DrawStars(dc);
+    DrawCredits(dc);
+    ++m_frames;
+    InvalidateRect(m_hWnd, &m_client, TRUE);
+}
+
+void CStarCredits::DrawStars(HDC dc) {
+    // The stock DC pen and brush take any colour: nothing is created per star.
+    fw::SelectObjectScope pen(dc, GetStockObject(DC_PEN));
+    fw::SelectObjectScope brush(dc, GetStockObject(DC_BRUSH));
+    for (horolux::Star& star : m_stars) {
+        horolux::StepStar(star, m_starSpeed);
+        const horolux::StarDot dot = horolux::ProjectStar(star, Width(), Height());
+        SetDCPenColor(dc, Grey(dot.grey));
+        SetDCBrushColor(dc, Grey(dot.grey));
+        Ellipse(dc, dot.x, dot.y, dot.x + 3, dot.y + 3);
+    }
+}
+
+void CStarCredits::DrawCredits(HDC frame) {
+    const int width = Width(), height = Height();
+    fw::MemoryDC text(frame);
+    fw::Bitmap textImage(CreateCompatibleBitmap(frame, width, height));
+    if (!text || !textImage) return;
+    fw::SelectObjectScope image(text, textImage.Get());
+    FillBlack(text, width, height);
+    fw::BkModeScope transparent(text, TRANSPARENT);
+    fw::SelectObjectScope font(text, m_font.Get());
+
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(text, &metrics);
+    std::vector<horolux::TextExtent> extents;
+    extents.reserve(m_lines.size());
+    for (const std::string& line : m_lines) {
+        SIZE size{};
+        GetTextExtentPoint32A(text, line.c_str(), static_cast<int>(line.size()), &size);
+        // An empty line still takes a line's height, whatever the system measures for it.
+        if (line.empty()) size.cy = metrics.tmHeight;
+        extents.push_back({size.cx, size.cy});
+    }
+    const horolux::CreditFrame placed = horolux::PlaceCredits(m_scroll, extents, width);
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const horolux::CreditPlacement& p = placed.lines[i];
+        if (!p.drawn || m_lines[i].empty()) continue;
+        SetTextColor(text, Grey(p.grey));
+        TextOutA(text, p.x, p.y, m_lines[i].c_str(), static_cast<int>(m_lines[i].size()));
+    }
+    m_scroll = horolux::NextScroll(m_scroll, placed.restart, height, m_scrollStep);
+
+    // Each row squeezed towards the centre, the narrower the higher: the text recedes.
+    fw::StretchModeScope mode(frame, HALFTONE);
+    SetBrushOrgEx(frame, 0, 0, nullptr);
+    for (int row = 0; row < height; ++row) {
+        const horolux::RowSpan span = horolux::PerspectiveRow(row, width, height);
+        if (span.width <= 0) continue;
+        StretchBlt(frame, span.x, row, span.width, 1, text, 0, row, width, 1, SRCPAINT);
+    }
+}
+
+void CStarCredits::CopyFrameTo(HDC dc) const {
+    if (m_frameDc)
+        BitBlt(dc, 0, 0, Width(), Height(), m_frameDc, 0, 0, SRCCOPY);
+    else
+        FillBlack(dc, Width(), Height());
+}
