@@ -142,7 +142,8 @@ void CStarCredits::DrawCredits(HDC frame) {
     for (const std::string& line : m_lines) {
         SIZE size{};
         GetTextExtentPoint32A(text, line.c_str(), static_cast<int>(line.size()), &size);
-        // An empty line still takes a line's height, whatever the system measures for it.
+        // Wine measures an empty text 0 high; an empty last line would then restart the crawl
+        // as soon as the first line is up.
         if (line.empty()) size.cy = metrics.tmHeight;
         extents.push_back({size.cx, size.cy});
     }
