@@ -20,3 +20,7 @@
 // Segment display: one plain static that the test sizes in pixels.
 #define IDD_TEST_SEGMENT 9400
 #define IDC_TEST_SEGMENT 9401
+// Animated picture: a plain static where the alarm popup has control 1030, and one beside it.
+#define IDD_TEST_ANIMATED 9500
+#define IDC_TEST_ANIMATED_PICTURE 9501
+#define IDC_TEST_ANIMATED_OTHER 9502
