@@ -9,3 +9,8 @@
 #define IDC_SOUND_NONE 1036  // 1036..1046: the sounds 0..10, one radio group
 #define IDC_ALARM_INTERVAL_SPIN 1047
 #define IDC_ALARM_INTERVAL_LABEL 1049
+
+// Alarm popup (167)
+#define IDD_ALARM_POPUP 167
+#define IDC_POPUP_MESSAGE 1022
+#define IDC_POPUP_PICTURE 1030

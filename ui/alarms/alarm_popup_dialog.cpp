@@ -1,0 +1,46 @@
+#include "ui/alarms/alarm_popup_dialog.h"
+
+#include "framework/message_map.h"
+#include "res/resource.h"
+#include "ui/clockwnd/keep_on_top.h"
+
+bool CAlarmPopupDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CAlarmPopupDlg;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessage(WM_TIMER, &Self::OnTimer),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
+}
+
+BOOL CAlarmPopupDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    KeepOnTop(m_hWnd);
+
+    RECT rc{};
+    GetWindowRect(m_hWnd, &rc);
+    const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    SetWindowPos(m_hWnd, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2,
+                 GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    m_messageFont.Reset(CreateFontA(26, 0, 0, 0, 800, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    SendDlgItemMessageA(m_hWnd, IDC_POPUP_MESSAGE, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(m_messageFont.Get()), TRUE);
+
+    SetTimer(m_hWnd, kTimerEnableButtons, 2500, nullptr);
+    SetTimer(m_hWnd, kTimerKeepOnTop, 15000, nullptr);
+
+    m_picture.SubclassDlgItem(IDC_POPUP_PICTURE, m_hWnd);
+    if (m_picture.LoadPictureResource(MAKEINTRESOURCEA(IDR_ALARM_GIF), "GIF")) m_picture.ShowPicture();
+    return TRUE;
+}
+
+LRESULT CAlarmPopupDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id == kTimerEnableButtons) {
+        EnableWindow(GetDlgItem(IDOK), TRUE);
+        EnableWindow(GetDlgItem(IDCANCEL), TRUE);
+    } else if (id == kTimerKeepOnTop) {
+        KeepOnTop(m_hWnd);
+    }
+    return Default();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// CAlarmPopupDlg: the window of a firing alarm. Its message in large letters, the ringing bell,
+// and two buttons that wake up after 2.5 s: OK keeps the alarm (1), "Delete alarm" removes it (2).
+#include <string>
+
+#include "framework/dialog.h"
+#include "framework/gdi.h"
+#include "res/alarm_resource.h"
+#include "ui/alarms/animated_picture.h"
+
+inline constexpr UINT_PTR kTimerEnableButtons = 88;
+inline constexpr UINT_PTR kTimerKeepOnTop = 434344;
+
+class CAlarmPopupDlg : public fw::CDialog {
+public:
+    enum { IDD = IDD_ALARM_POPUP };
+    CAlarmPopupDlg() : fw::CDialog(IDD) {}
+
+    std::string m_message;
+
+protected:
+    BOOL OnInitDialog() override;
+    // Esc, like the button, deletes the alarm; neither does anything in the first 2.5 s.
+    void OnCancel() override {
+        if (IsWindowEnabled(GetDlgItem(IDCANCEL))) EndDialog(IDCANCEL);
+    }
+    void OnOK() override {
+        if (IsWindowEnabled(GetDlgItem(IDOK))) CDialog::OnOK();
+    }
+    void DoDataExchange(fw::DataExchange& dx) override { dx.Text(IDC_POPUP_MESSAGE, m_message); }
+    bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    LRESULT OnTimer(WPARAM id, LPARAM);
+
+    CAnimatedPicture m_picture;
+    fw::Font m_messageFont;
+};
