@@ -1,5 +1,7 @@
 #include "core/alarms/alarm_store.h"
 
+#include <cstdint>
+
 #include "core/schedule/schedule.h"
 
 namespace horolux {
@@ -17,6 +19,11 @@ std::size_t AlarmDataArray::LiveCount() const {
     std::size_t n = 0;
     for (const auto& slot : slots_) n += slot != nullptr;
     return n;
+}
+
+bool CountAlarmMinute(AlarmData& alarm) {
+    if (alarm.count < INT32_MAX) ++alarm.count;
+    return alarm.interval >= 1 && alarm.count >= alarm.interval;
 }
 
 bool SplitString(const std::string& text, const std::string& separator, std::vector<std::string>& out) {

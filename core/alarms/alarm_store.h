@@ -39,6 +39,10 @@ private:
     std::vector<std::unique_ptr<AlarmData>> slots_;
 };
 
+// One minute of an alarm: counts it and tells whether the alarm fires now (its count reached its
+// interval). An alarm switched off (interval below 1) counts but never fires.
+bool CountAlarmMinute(AlarmData& alarm);
+
 // Appends the pieces of text between occurrences of separator, empty pieces included; an empty
 // text has no pieces. False, appending nothing, for an empty separator.
 bool SplitString(const std::string& text, const std::string& separator, std::vector<std::string>& out);

@@ -77,5 +77,23 @@ TEST(AlarmStore, SavesLiveAlarmsInSlotOrderSkippingEmptySlots) {
     EXPECT_EQ(store.GetSize(), 0u);
 }
 
+TEST(AlarmStore, AnAlarmFiresWhenItsCountReachesItsInterval) {
+    const struct { int interval; int firesAtTick; } cases[] = {{1, 1}, {3, 3}, {1440, 1440}};
+    for (const auto& c : cases) {
+        AlarmData alarm;
+        alarm.interval = c.interval;
+        int tick = 1;
+        while (!CountAlarmMinute(alarm) && tick < 5000) ++tick;
+        EXPECT_EQ(tick, c.firesAtTick) << c.interval;
+    }
+    // Switched off (0) or a stored negative interval: counted, never fired.
+    for (int interval : {0, -5}) {
+        AlarmData alarm;
+        alarm.interval = interval;
+        for (int tick = 0; tick < 100; ++tick) ASSERT_FALSE(CountAlarmMinute(alarm)) << interval;
+        EXPECT_EQ(alarm.count, 100);
+    }
+}
+
 }  // namespace
 }  // namespace horolux
