@@ -1,0 +1,152 @@
+#include "ui/alarms/alarms_dialog.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "framework/message_box.h"
+#include "framework/message_map.h"
+#include "framework/wait_cursor.h"
+#include "ui/alarms/set_alarm_dialog.h"
+
+namespace {
+
+constexpr char kNoInterval[] = "You must give a alarm time interval!";
+constexpr char kNoSelection[] = "You must select a alarm in the list!";
+
+void SetCell(HWND list, int row, int column, const std::string& text) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+bool CAlarmsDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CAlarmsDlg;
+    static const fw::MessageMap<Self> map = {
+        fw::OnCommand(IDC_ADD_ALARM, &Self::OnAddAlarm),
+        fw::OnCommand(IDC_EDIT_ALARM, &Self::OnEditAlarm),
+        fw::OnCommand(IDC_DELETE_ALARM, &Self::OnDeleteAlarm),
+        fw::OnNotify(IDC_ALARM_LIST, NM_DBLCLK, &Self::OnListDoubleClick),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
+}
+
+BOOL CAlarmsDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    HWND list = List();
+    SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | WS_CLIPCHILDREN);
+    ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    const struct { const char* heading; int width; } columns[] = {
+        {"Interval", 50}, {"Count", 50}, {"Message", 200}};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[i].width;
+        column.pszText = const_cast<char*>(columns[i].heading);
+        column.iSubItem = i;
+        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+    FillAlarmList();
+    return TRUE;
+}
+
+void CAlarmsDlg::FillAlarmList() {
+    fw::CWaitCursor wait;
+    HWND list = List();
+    ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    int row = 0;
+    for (std::size_t slot = 0; slot < m_alarms.GetSize(); ++slot) {
+        const horolux::AlarmData* alarm = m_alarms.GetAt(slot);
+        if (!alarm) continue;
+        // Each row remembers its slot, so a row whose alarm a popup deleted meanwhile is known.
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = row;
+        item.pszText = const_cast<char*>("");
+        item.lParam = static_cast<LPARAM>(slot);
+        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SetCell(list, row, 0, std::to_string(alarm->interval));
+        SetCell(list, row, 1, std::to_string(alarm->count));
+        SetCell(list, row, 2, alarm->message);
+        ++row;
+    }
+}
+
+horolux::AlarmData* CAlarmsDlg::SelectedAlarm(std::size_t& slot) {
+    const int row = static_cast<int>(::SendMessageA(List(), LVM_GETSELECTIONMARK, 0, 0));
+    horolux::AlarmData* alarm = nullptr;
+    if (row >= 0) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        if (::SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+            slot = static_cast<std::size_t>(item.lParam);
+            alarm = m_alarms.GetAt(slot);
+        }
+    }
+    if (!alarm) {
+        if (row >= 0) FillAlarmList();  // the row's alarm was deleted meanwhile: show what is left
+        fw::AppMessageBox(kNoSelection);
+    }
+    return alarm;
+}
+
+void CAlarmsDlg::OnAddAlarm() {
+    CSetAlarmDlg dialog(m_hWnd);
+    if (dialog.DoModal() != IDOK) return;
+    if (dialog.m_intervalText.empty()) {
+        fw::AppMessageBox(kNoInterval);
+        return;
+    }
+    auto alarm = std::make_unique<horolux::AlarmData>();
+    alarm->interval = std::atoi(dialog.m_intervalText.c_str());
+    alarm->message = dialog.m_messageText;
+    alarm->sound = dialog.m_sound;
+    m_alarms.Add(std::move(alarm));
+    FillAlarmList();
+}
+
+void CAlarmsDlg::OnEditAlarm() {
+    std::size_t slot = 0;
+    horolux::AlarmData* alarm = SelectedAlarm(slot);
+    if (!alarm) return;
+    CSetAlarmDlg dialog(m_hWnd);
+    dialog.m_intervalText = std::to_string(alarm->interval);
+    dialog.m_messageText = alarm->message;
+    dialog.m_sound = alarm->sound;
+    if (dialog.DoModal() != IDOK) return;
+    // A popup may have deleted the alarm while the dialog was open.
+    alarm = m_alarms.GetAt(slot);
+    if (!alarm) {
+        FillAlarmList();
+        return;
+    }
+    if (dialog.m_intervalText.empty()) {
+        fw::AppMessageBox(kNoInterval);
+        return;
+    }
+    alarm->interval = std::atoi(dialog.m_intervalText.c_str());
+    alarm->count = 0;
+    alarm->message = dialog.m_messageText;
+    alarm->sound = dialog.m_sound;
+    FillAlarmList();
+}
+
+void CAlarmsDlg::OnDeleteAlarm() {
+    std::size_t slot = 0;
+    if (!SelectedAlarm(slot)) return;
+    if (fw::AppMessageBox("Do you realy want to delete the selected alarm?", MB_YESNO | MB_ICONQUESTION) !=
+        IDYES)
+        return;
+    fw::CWaitCursor wait;
+    m_alarms.EmptySlot(slot);
+    FillAlarmList();
+}
+
+LRESULT CAlarmsDlg::OnListDoubleClick(NMHDR*) {
+    OnEditAlarm();
+    return 0;
+}

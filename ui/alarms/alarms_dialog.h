@@ -1,0 +1,29 @@
+#pragma once
+// CAlarmsDlg: the list of alarms, where they are added, edited and deleted. It works on the
+// main window's store directly; the store reaches the settings with the next save.
+#include "core/alarms/alarm_store.h"
+#include "framework/dialog.h"
+#include "res/alarm_resource.h"
+
+class CAlarmsDlg : public fw::CDialog {
+public:
+    enum { IDD = IDD_ALARMS };
+    explicit CAlarmsDlg(horolux::AlarmDataArray& alarms, HWND parent = nullptr)
+        : fw::CDialog(IDD, parent), m_alarms(alarms) {}
+
+protected:
+    BOOL OnInitDialog() override;
+    bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void FillAlarmList();
+    void OnAddAlarm();
+    void OnEditAlarm();
+    void OnDeleteAlarm();
+    LRESULT OnListDoubleClick(NMHDR*);
+    // The alarm of the selected row, or null after telling the user to select one.
+    horolux::AlarmData* SelectedAlarm(std::size_t& slot);
+    HWND List() const { return GetDlgItem(IDC_ALARM_LIST); }
+
+    horolux::AlarmDataArray& m_alarms;
+};
