@@ -10,8 +10,7 @@ namespace horolux {
 namespace {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::toupper(static_cast<unsigned char>(x)) ==
                       std::toupper(static_cast<unsigned char>(y));
            });
@@ -49,13 +48,13 @@ ClockRect MovedTo(const ClockRect& r, int left, int top) {
 
 int ClampToInt(std::int64_t v) {
     return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                      std::numeric_limits<int>::max()));
+                                                     std::numeric_limits<int>::max()));
 }
 
 }  // namespace
 
-Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight,
-                  AnchorPoint topLeft, AnchorPoint bottomRight) {
+Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight, AnchorPoint topLeft,
+                  AnchorPoint bottomRight) {
     if (bottomRight.x == kAnchorSameAsTopLeft.x && bottomRight.y == kAnchorSameAsTopLeft.y)
         bottomRight = topLeft;
     Anchor a;
@@ -111,8 +110,8 @@ ClockRect FirstRunRect(const ClockRect& window, int screenWidth, int screenHeigh
 
 std::string FormatPlacement(const ClockPlacement& p) {
     std::string out;
-    for (int v : {p.normal.left, p.normal.top, p.normal.right, p.normal.bottom, p.showCmd,
-                  p.flags}) {
+    for (int v :
+         {p.normal.left, p.normal.top, p.normal.right, p.normal.bottom, p.showCmd, p.flags}) {
         if (!out.empty()) out += ',';
         out += std::to_string(v);
     }
@@ -134,26 +133,29 @@ std::optional<ClockPlacement> ParsePlacement(const std::string& text) {
     return ClockPlacement{{values[0], values[1], values[2], values[3]}, values[4], values[5]};
 }
 
-ClockPlacement SanitisePlacement(ClockPlacement p, int minWidth, int minHeight, int screenWidth,
-                                 int screenHeight) {
+ClockPlacement SanitisePlacement(ClockPlacement p, int minWidth, int minHeight,
+                                 const ClockRect& screen) {
     // A stored hidden, minimised or maximised state would leave a clock without caption or
     // task-bar button that the user cannot get back.
     p.showCmd = kShowNormal;
     p.flags &= kPlacementFlags;
 
-    auto fit = [](std::int64_t start, std::int64_t end, int minSize, int screenSize,
+    // One axis: size within the minimum and the screen, and back onto the screen when the
+    // stored place lies wholly outside it (a place from another monitor set-up).
+    auto fit = [](std::int64_t start, std::int64_t end, int minSize, int screenStart, int screenEnd,
                   int& outStart, int& outEnd) {
-        std::int64_t size = std::max<std::int64_t>(std::min<std::int64_t>(end - start, screenSize),
-                                                   minSize);
-        // Entirely off the screen (a stored place from another screen): back onto it.
-        if (start + size <= 0 || start >= screenSize)
-            start = std::clamp<std::int64_t>(start, 0, std::max<std::int64_t>(screenSize - size, 0));
+        const std::int64_t screenSize = std::int64_t{screenEnd} - screenStart;
+        const std::int64_t size =
+            std::max<std::int64_t>(std::min<std::int64_t>(end - start, screenSize), minSize);
+        if (start + size <= screenStart || start >= screenEnd)
+            start = std::clamp<std::int64_t>(start, screenStart,
+                                             std::max<std::int64_t>(screenEnd - size, screenStart));
         outStart = ClampToInt(start);
         outEnd = ClampToInt(start + size);
     };
     const ClockRect r = p.normal;
-    fit(r.left, r.right, minWidth, screenWidth, p.normal.left, p.normal.right);
-    fit(r.top, r.bottom, minHeight, screenHeight, p.normal.top, p.normal.bottom);
+    fit(r.left, r.right, minWidth, screen.left, screen.right, p.normal.left, p.normal.right);
+    fit(r.top, r.bottom, minHeight, screen.top, screen.bottom, p.normal.top, p.normal.bottom);
     return p;
 }
 

@@ -34,13 +34,13 @@ struct Anchor {
 };
 
 // The anchor that keeps a control where it is now in a client area of width × height.
-Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight,
-                  AnchorPoint topLeft, AnchorPoint bottomRight = kAnchorSameAsTopLeft);
+Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight, AnchorPoint topLeft,
+                  AnchorPoint bottomRight = kAnchorSameAsTopLeft);
 // Where the anchored control goes in a client area of width × height.
 ClockRect ArrangeAnchor(const Anchor& anchor, int clientWidth, int clientHeight);
 
 // What a control's window class and style ask of the layout.
-bool NeedsClipSiblings(const std::string& className, std::uint32_t style);   // group boxes
+bool NeedsClipSiblings(const std::string& className, std::uint32_t style);        // group boxes
 bool NeedsRepaintAfterMoving(const std::string& className, std::uint32_t style);  // text statics
 
 // The size grip's square in the bottom-right corner of the client area.
@@ -64,7 +64,7 @@ struct ClockPlacement {
     friend bool operator==(const ClockPlacement&, const ClockPlacement&) = default;
 };
 
-inline constexpr int kShowNormal = 1;       // SW_SHOWNORMAL
+inline constexpr int kShowNormal = 1;        // SW_SHOWNORMAL
 inline constexpr int kPlacementFlags = 0x7;  // the flags a placement record knows
 
 // "%d,%d,%d,%d,%d,%d": left, top, right, bottom, show command, flags.
@@ -73,9 +73,10 @@ std::string FormatPlacement(const ClockPlacement& placement);
 // when fewer than six are there or one does not fit an int. Text after the sixth is ignored.
 std::optional<ClockPlacement> ParsePlacement(const std::string& text);
 // A stored placement made fit to apply: shown normally, known flags only, at least the minimum
-// and at most the screen's size, and not entirely off the screen.
+// and at most the screen's size, and not entirely off the screen (the whole desktop, which may
+// span several monitors).
 ClockPlacement SanitisePlacement(ClockPlacement placement, int minWidth, int minHeight,
-                                 int screenWidth, int screenHeight);
+                                 const ClockRect& screen);
 
 // ---- Colours and the clock's text ----------------------------------------------------------
 

@@ -244,7 +244,12 @@ LRESULT CHoroluxDlg::OnPickerChange(NMHDR*) {
 
 LRESULT CHoroluxDlg::OnSize(WPARAM wp, LPARAM) {
     const LRESULT result = Default();
-    if (wp == SIZE_MINIMIZED && m_hWnd && IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_HIDE);
+    if (wp == SIZE_MINIMIZED && m_hWnd) {
+        if (IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_HIDE);
+        // Minimising the owner hid the floating clock with it.
+        if (m_settings.showAlarmClock == 1 && m_alarmClock && m_alarmClock->GetSafeHwnd())
+            ShowWindow(m_alarmClock->GetSafeHwnd(), SW_SHOW);
+    }
     return result;
 }
 
@@ -263,6 +268,37 @@ LRESULT CHoroluxDlg::OnLButtonDblClk(WPARAM, LPARAM) {
 LRESULT CHoroluxDlg::OnDestroy(WPARAM, LPARAM) {
     m_trayIcon.DeleteIcon();  // first, so no tray click reaches a window going away
     SaveSettings();
+    m_alarmClock.Reset();
     CleanAlarmDataArray();
     return Default();
+}
+
+void CHoroluxDlg::OnTrayShowAlarmClock() {
+    fw::CatchAll("CHoroluxDlg::OnTrayShowAlarmClock()", [&] {
+        m_alarmClock.Reset();
+        auto clock = std::make_unique<CAlarmClockDlg>(theApp.Profile());
+        if (!clock->Create(m_hWnd)) return;
+        HWND window = clock->GetSafeHwnd();
+        ShowWindow(window, SW_SHOW);
+        m_settings.showAlarmClock = 1;
+        clock->SetShowFlag(&m_settings.showAlarmClock);
+        if (theApp.m_firstRun) {
+            RECT r{};
+            GetWindowRect(window, &r);
+            const horolux::ClockRect centred =
+                horolux::FirstRunRect({r.left, r.top, r.right, r.bottom},
+                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            SetWindowPos(window, nullptr, centred.left, centred.top, centred.Width(),
+                         centred.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        m_alarmClock.Reset(std::move(clock));
+        SetAlarmClockText();
+    });
+}
+
+void CHoroluxDlg::SetAlarmClockText() {
+    fw::CatchAll("CHoroluxDlg::SetAlarmClockText()", [&] {
+        if (!m_alarmClock || !m_alarmClock->GetSafeHwnd()) return;
+        m_alarmClock->SetClockText(horolux::AlarmClockText(m_settings.alarms));
+    });
 }

@@ -7,6 +7,7 @@
 #include "core/settings/main_settings.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
+#include "ui/clockwnd/alarm_clock_dialog.h"
 #include "ui/controls/num_edit.h"
 #include "ui/controls/num_spin.h"
 #include "ui/controls/picture_dialog.h"
@@ -49,8 +50,12 @@ public:
 
     // The alarm windows; they come with the alarm popup and lists.
     void OnTraySetAlarm() {}
-    void OnTrayShowAlarmClock() {}
     void FireAlarms() {}
+
+    // Replaces the floating clock with a new one, shown, with the alarms' minutes left.
+    void OnTrayShowAlarmClock();
+    // Gives the floating clock, if there is one, the minutes left of each alarm.
+    void SetAlarmClockText();
 
 protected:
     BOOL OnInitDialog() override;
@@ -116,4 +121,5 @@ private:
     CNumEdit m_intervalEdit;
     CNumSpinCtrl m_intervalSpin;
     CSystemTray m_trayIcon;
+    CAlarmClockHolder m_alarmClock;
 };

@@ -25,8 +25,8 @@ TEST(ClockLayout, AnchorsKeepMarginsToTheirPercentPoints) {
         // The clock's display: the whole client area, whatever its size.
         {"fills the client", {0, 0, 31, 15}, {0, 0}, {100, 100}, 301, 97, {0, 0, 301, 97}},
         {"inset both corners", {4, 2, 26, 13}, {0, 0}, {100, 100}, 130, 65, {4, 2, 125, 63}},
-        {"pinned bottom-right", {20, 10, 28, 14}, {100, 100}, kAnchorSameAsTopLeft, 60, 40,
-         {49, 35, 57, 39}},
+        // Pinned to the bottom-right corner; (-1, -1) stands for the same point twice.
+        {"corner", {20, 10, 28, 14}, {100, 100}, kAnchorSameAsTopLeft, 60, 40, {49, 35, 57, 39}},
         // Truncating percent arithmetic: 50 % of 31 is 15, of 61 is 30.
         {"half way, odd sizes", {10, 0, 20, 5}, {50, 0}, {50, 0}, 61, 10, {25, 0, 35, 5}},
     };
@@ -38,10 +38,10 @@ TEST(ClockLayout, AnchorsKeepMarginsToTheirPercentPoints) {
 }
 
 TEST(ClockLayout, ControlKindsAndGrip) {
-    EXPECT_TRUE(NeedsRepaintAfterMoving("Static", 0x0));       // left text: the clock's display
-    EXPECT_TRUE(NeedsRepaintAfterMoving("STATIC", 0x2));       // right text
-    EXPECT_FALSE(NeedsRepaintAfterMoving("Static", 0xE));      // bitmap
-    EXPECT_TRUE(NeedsRepaintAfterMoving("Static", 0x20E));     // centred bitmap
+    EXPECT_TRUE(NeedsRepaintAfterMoving("Static", 0x0));    // left text: the clock's display
+    EXPECT_TRUE(NeedsRepaintAfterMoving("STATIC", 0x2));    // right text
+    EXPECT_FALSE(NeedsRepaintAfterMoving("Static", 0xE));   // bitmap
+    EXPECT_TRUE(NeedsRepaintAfterMoving("Static", 0x20E));  // centred bitmap
     EXPECT_FALSE(NeedsRepaintAfterMoving("Button", 0x0));
     EXPECT_TRUE(NeedsClipSiblings("button", 0x7));
     EXPECT_FALSE(NeedsClipSiblings("Button", 0x3));
@@ -119,13 +119,19 @@ TEST(ClockPlacementText, OddStoredPlacementsAreMadeFitToApply) {
         {"maximised, odd flags", {At(100, 50, 120, 60), 3, 0xFF}, {At(100, 50, 120, 60), 1, 7}},
         {"inverted", {{100, 50, 90, 40}, 1, 0}, {At(100, 50, 35, 22), 1, 0}},
         {"larger than the screen", {At(0, 0, 5000, 60), 1, 0}, {At(0, 0, 1024, 60), 1, 0}},
-        {"far off left and top", {At(-500000, -500000, 120, 60), 1, 0},
-         {At(0, 0, 120, 60), 1, 0}},
+        {"far off left and top", {At(-500000, -500000, 120, 60), 1, 0}, {At(0, 0, 120, 60), 1, 0}},
         {"beyond the right", {At(1024, 100, 120, 60), 1, 0}, {At(904, 100, 120, 60), 1, 0}},
         {"extreme", {{INT_MIN, INT_MAX, INT_MAX, INT_MIN}, 1, 0}, {At(0, 746, 1024, 22), 1, 0}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SanitisePlacement(c.stored, 35, 22, kScreenW, kScreenH), c.expected) << c.what;
+        EXPECT_EQ(SanitisePlacement(c.stored, 35, 22, At(0, 0, kScreenW, kScreenH)), c.expected)
+            << c.what;
+    // A second monitor left of the first: a place there is kept, one beyond it is brought back.
+    const ClockRect desktop{-1280, 0, kScreenW, kScreenH};
+    EXPECT_EQ(SanitisePlacement({At(-1000, 50, 120, 60), 1, 0}, 35, 22, desktop).normal,
+              At(-1000, 50, 120, 60));
+    EXPECT_EQ(SanitisePlacement({At(-1500, 50, 120, 60), 1, 0}, 35, 22, desktop).normal,
+              At(-1280, 50, 120, 60));
 }
 
 TEST(ClockColours, StoredTextsAndDefaults) {

@@ -1,0 +1,8 @@
+#include "ui/clockwnd/keep_on_top.h"
+
+void KeepOnTop(HWND window) {
+    // Showing the window activates it; the foreground window gets the activation back.
+    HWND foreground = GetForegroundWindow();
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    if (foreground) SetForegroundWindow(foreground);
+}

@@ -1,0 +1,160 @@
+#include "ui/clockwnd/transparency.h"
+
+#include <windowsx.h>
+
+#include "core/clockwnd/transparency.h"
+#include "framework/message_box.h"
+#include "framework/message_map.h"
+
+namespace {
+constexpr char kCallbackError[] = "Unexpected error in OnSliderTrackCallback()!";
+constexpr char kSetLayeredName[] = "SetLayeredWindowAttributes";
+using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+}  // namespace
+
+// ---- CLayeredWindowHelper ---------------------------------------------------------------------
+
+CLayeredWindowHelper::CLayeredWindowHelper(const char* moduleName)
+    : m_module(LoadLibraryA(moduleName)) {}
+
+void CLayeredWindowHelper::AddLayeredStyle(HWND window) {
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+}
+
+bool CLayeredWindowHelper::SetAttributes(HWND window, COLORREF colourKey, BYTE alpha, DWORD flags) {
+    if (!m_module) return true;
+    auto* proc = reinterpret_cast<void*>(GetProcAddress(m_module, kSetLayeredName));
+    if (!proc) return false;
+    return reinterpret_cast<SetLayeredFn>(proc)(window, colourKey, alpha, flags) != FALSE;
+}
+
+bool CLayeredWindowHelper::SetOpacity(HWND window, BYTE percent) {
+    return SetAttributes(window, 0, horolux::AlphaFromPercent(percent), LWA_ALPHA);
+}
+
+void CLayeredWindowHelper::Release() {
+    if (m_module) FreeLibrary(m_module);
+    m_module = nullptr;
+}
+
+// ---- CTrackSliderCtrl -------------------------------------------------------------------------
+
+void CTrackSliderCtrl::Start(HWND window, UINT message, LPARAM lParam) {
+    m_callbackWindow = window;
+    m_callbackMessage = message;
+    m_callbackLParam = lParam;
+    SetCapture(m_hWnd);
+}
+
+bool CTrackSliderCtrl::ReflectNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY || !lp) return false;
+    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+    if (header->code != NM_CUSTOMDRAW && header->code != NM_RELEASEDCAPTURE) return false;
+    auto* slider = dynamic_cast<CTrackSliderCtrl*>(fw::CWnd::FromHandle(header->hwndFrom));
+    if (!slider) return false;
+    slider->ReportPosition();
+    result = 0;  // custom draw: let the slider draw itself
+    return true;
+}
+
+bool CTrackSliderCtrl::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CTrackSliderCtrl;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessage(WM_LBUTTONUP, &Self::OnButtonUp),
+        fw::OnMessage(WM_RBUTTONUP, &Self::OnButtonUp),
+        fw::OnMessage(WM_MOUSEMOVE, &Self::OnMouseMove),
+        fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
+}
+
+void CTrackSliderCtrl::ReportPosition() {
+    if (!m_callbackWindow) return;
+    const LRESULT position = SendMessage(TBM_GETPOS);
+    ::SendMessageA(m_callbackWindow, m_callbackMessage, kSliderMoved, position);
+}
+
+LRESULT CTrackSliderCtrl::OnButtonUp(WPARAM, LPARAM) {
+    if (m_callbackWindow)
+        ::SendMessageA(m_callbackWindow, m_callbackMessage, kSliderClose, m_callbackLParam);
+    return m_hWnd ? Default() : 0;
+}
+
+LRESULT CTrackSliderCtrl::OnMouseMove(WPARAM wp, LPARAM lp) {
+    if (wp == MK_LBUTTON || wp == MK_RBUTTON) {
+        // The band runs from the thumb's top edge down to the popup's bottom edge.
+        RECT thumb{};
+        SendMessage(TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        RECT popup{};
+        GetWindowRect(GetParent(m_hWnd), &popup);
+        POINT bottom{0, popup.bottom};
+        ScreenToClient(m_hWnd, &bottom);
+        if (const auto position =
+                horolux::TrackedSliderPosition(GET_Y_LPARAM(lp), thumb.top, bottom.y))
+            SendMessage(TBM_SETPOS, TRUE, *position);
+    }
+    return Default();
+}
+
+LRESULT CTrackSliderCtrl::OnDestroy(WPARAM, LPARAM) {
+    // Only our own capture: another window's is none of the slider's business.
+    if (GetCapture() == m_hWnd) ReleaseCapture();
+    return Default();
+}
+
+// ---- CTranspSliderDlg -------------------------------------------------------------------------
+
+bool CTranspSliderDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CTranspSliderDlg;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessage(UWM_SLIDER_TRACK, &Self::OnSliderTrackCallback),
+        fw::OnMessage(WM_LBUTTONUP, &Self::OnButtonUp),
+        fw::OnMessage(WM_RBUTTONUP, &Self::OnButtonUp),
+        fw::OnMessage(WM_MOUSEMOVE, &Self::OnMouseMove),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) ||
+           CTrackSliderCtrl::ReflectNotify(msg, wp, lp, result) ||
+           CDialog::ProcessMessage(msg, wp, lp, result);
+}
+
+void CTranspSliderDlg::DoDataExchange(fw::DataExchange& dx) {
+    HWND slider = GetDlgItem(IDC_TRANSP_SLIDER);
+    if (dx.Taking())
+        m_position = static_cast<int>(::SendMessageA(slider, TBM_GETPOS, 0, 0));
+    else
+        ::SendMessageA(slider, TBM_SETPOS, TRUE, m_position);
+}
+
+BOOL CTranspSliderDlg::OnInitDialog() {
+    m_slider.SubclassDlgItem(IDC_TRANSP_SLIDER, m_hWnd);
+    CDialog::OnInitDialog();
+    m_slider.SendMessage(TBM_SETRANGEMIN, FALSE, 0);
+    m_slider.SendMessage(TBM_SETRANGEMAX, FALSE, 100);
+    m_slider.Start(m_hWnd, UWM_SLIDER_TRACK, 0);
+    return TRUE;
+}
+
+LRESULT CTranspSliderDlg::OnSliderTrackCallback(WPARAM wp, LPARAM lp) {
+    if (!m_hWnd) return 0;
+    try {
+        if (wp == kSliderClose)
+            OnOK();
+        else if (wp == kSliderMoved && m_notifyWindow)
+            ::SendMessageA(m_notifyWindow, m_notifyMessage, m_notifyWParam, lp);
+        return 1;
+    } catch (...) {
+        fw::AppMessageBox(kCallbackError, MB_OK);
+        return 0;
+    }
+}
+
+LRESULT CTranspSliderDlg::OnButtonUp(WPARAM, LPARAM) {
+    OnOK();
+    return Default();
+}
+
+LRESULT CTranspSliderDlg::OnMouseMove(WPARAM wp, LPARAM) {
+    // The slider lost the mouse: any move without the right button alone ends the gesture.
+    if (wp != MK_RBUTTON) OnOK();
+    return Default();
+}
