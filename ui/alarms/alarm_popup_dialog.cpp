@@ -27,8 +27,8 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, IDC_POPUP_MESSAGE, WM_SETFONT,
                         reinterpret_cast<WPARAM>(m_messageFont.Get()), TRUE);
 
-    SetTimer(m_hWnd, kTimerEnableButtons, 2500, nullptr);
-    SetTimer(m_hWnd, kTimerKeepOnTop, 15000, nullptr);
+    SetTimer(m_hWnd, kPopupTimerEnableButtons, 2500, nullptr);
+    SetTimer(m_hWnd, kPopupTimerKeepOnTop, 15000, nullptr);
 
     m_picture.SubclassDlgItem(IDC_POPUP_PICTURE, m_hWnd);
     if (m_picture.LoadPictureResource(MAKEINTRESOURCEA(IDR_ALARM_GIF), "GIF")) m_picture.ShowPicture();
@@ -36,10 +36,10 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
 }
 
 LRESULT CAlarmPopupDlg::OnTimer(WPARAM id, LPARAM) {
-    if (id == kTimerEnableButtons) {
+    if (id == kPopupTimerEnableButtons) {
         EnableWindow(GetDlgItem(IDOK), TRUE);
         EnableWindow(GetDlgItem(IDCANCEL), TRUE);
-    } else if (id == kTimerKeepOnTop) {
+    } else if (id == kPopupTimerKeepOnTop) {
         KeepOnTop(m_hWnd);
     }
     return Default();

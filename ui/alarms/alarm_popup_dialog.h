@@ -8,8 +8,8 @@
 #include "res/alarm_resource.h"
 #include "ui/alarms/animated_picture.h"
 
-inline constexpr UINT_PTR kTimerEnableButtons = 88;
-inline constexpr UINT_PTR kTimerKeepOnTop = 434344;
+inline constexpr UINT_PTR kPopupTimerEnableButtons = 88;
+inline constexpr UINT_PTR kPopupTimerKeepOnTop = 434344;
 
 class CAlarmPopupDlg : public fw::CDialog {
 public:

@@ -49,8 +49,10 @@ public:
     void CleanAlarmDataArray();
 
     // The alarm windows; they come with the alarm popup and lists.
-    void OnTraySetAlarm() {}
-    void FireAlarms() {}
+    // Opens the Alarms window on the store; the floating clock shows the result.
+    void OnTraySetAlarm();
+    // The alarm tick: each live alarm counts a minute; those due ring and show their popup.
+    void FireAlarms();
 
     // Replaces the floating clock with a new one, shown, with the alarms' minutes left.
     void OnTrayShowAlarmClock();
@@ -97,6 +99,8 @@ private:
     bool HasAlarmSlots() const { return m_settings.alarms.GetSize() > 0; }
     std::int64_t PickerMoment() const;
     void SetPickerMoment(std::int64_t moment);
+
+    void ShowAlarmPopup(std::size_t slot);
 
     // The sync's steps
     void RunSync(fw::CWaitCursor& wait);

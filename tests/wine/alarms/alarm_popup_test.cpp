@@ -44,7 +44,7 @@ TEST(AlarmPopup, OpensCentredOnTopWithTheMessageAndSleepingButtons) {
     SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(IsWindow(h));
 
-    SendMessageA(h, WM_TIMER, kTimerEnableButtons, 0);
+    SendMessageA(h, WM_TIMER, kPopupTimerEnableButtons, 0);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDOK)));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDCANCEL)));
     SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -59,7 +59,7 @@ TEST(AlarmPopup, ModalRunGivesOkOrDeleteAfterTheButtonsWake) {
                 BOOL r = CAlarmPopupDlg::OnInitDialog();
                 // A click while asleep, then the wake-up tick and the real click.
                 PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-                PostMessageA(m_hWnd, WM_TIMER, kTimerEnableButtons, 0);
+                PostMessageA(m_hWnd, WM_TIMER, kPopupTimerEnableButtons, 0);
                 PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
                 return r;
             }

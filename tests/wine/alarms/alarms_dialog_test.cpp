@@ -87,8 +87,10 @@ TEST_F(AlarmsDialogTest, EditResetsTheCountOfTheRowsAlarm) {
     Select(0);
     std::thread answer([] {
         HWND set = nullptr;
-        for (int i = 0; i < 500 && !(set = FindWindowA("#32770", "Set Alarm")); ++i) Sleep(10);
-        if (!set) return;
+        // Shown only once its initialisation has put its values in.
+        for (int i = 0; i < 500; ++i, Sleep(10))
+            if ((set = FindWindowA("#32770", "Set Alarm")) && IsWindowVisible(set)) break;
+        if (!set || !IsWindowVisible(set)) return;
         SetDlgItemTextA(set, IDC_ALARM_INTERVAL, "45");
         SetDlgItemTextA(set, IDC_ALARM_MESSAGE, "Stretch");
         PostMessageA(set, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

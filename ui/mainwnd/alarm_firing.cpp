@@ -1,0 +1,39 @@
+// The alarm tick: every live alarm counts a minute; one whose count reaches its interval rings
+// and shows its popup, from which the user may delete it.
+#include "core/alarms/alarm_store.h"
+#include "framework/guard.h"
+#include "ui/alarms/alarm_popup_dialog.h"
+#include "ui/alarms/alarms_dialog.h"
+#include "ui/alarms/alarm_sound.h"
+#include "ui/mainwnd/main_dialog.h"
+
+void CHoroluxDlg::FireAlarms() {
+    horolux::AlarmDataArray& alarms = m_settings.alarms;
+    // The size is read anew each step: a popup's modal loop may run other handlers meanwhile.
+    for (std::size_t i = 0; i < alarms.GetSize(); ++i) {
+        horolux::AlarmData* alarm = alarms.GetAt(i);
+        if (!alarm) continue;
+        const bool fires = horolux::CountAlarmMinute(*alarm);
+        SetAlarmClockText();
+        if (fires) ShowAlarmPopup(i);
+    }
+    SetAlarmClockText();
+}
+
+void CHoroluxDlg::ShowAlarmPopup(std::size_t slot) {
+    horolux::AlarmData* alarm = m_settings.alarms.GetAt(slot);
+    alarm->count = 0;
+    CAlarmPopupDlg popup;
+    popup.m_message = alarm->message;
+    PlayAlarmSound(alarm->sound);
+    // The record may be gone when the popup returns (deleted in the Alarms window meanwhile).
+    if (popup.DoModal() == IDCANCEL) m_settings.alarms.EmptySlot(slot);
+}
+
+void CHoroluxDlg::OnTraySetAlarm() {
+    fw::CatchAll("CHoroluxDlg::OnTraySetAlarm()", [&] {
+        CAlarmsDlg alarms(m_settings.alarms, m_hWnd);
+        alarms.DoModal();
+        SetAlarmClockText();
+    });
+}
