@@ -27,6 +27,9 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
     SendDlgItemMessageA(m_hWnd, IDC_POPUP_MESSAGE, WM_SETFONT,
                         reinterpret_cast<WPARAM>(m_messageFont.Get()), TRUE);
 
+    // The dialog hands the focus to the message and selects it all; nothing is to be selected.
+    PostMessageA(GetDlgItem(IDC_POPUP_MESSAGE), EM_SETSEL, static_cast<WPARAM>(-1), 0);
+
     SetTimer(m_hWnd, kPopupTimerEnableButtons, 2500, nullptr);
     SetTimer(m_hWnd, kPopupTimerKeepOnTop, 15000, nullptr);
 
