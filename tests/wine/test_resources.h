@@ -20,6 +20,11 @@
 // Segment display: one plain static that the test sizes in pixels.
 #define IDD_TEST_SEGMENT 9400
 #define IDC_TEST_SEGMENT 9401
+// Extended list control: a report list styled as the alarm list, wider than its three columns,
+// and a button to take the focus away from it.
+#define IDD_TEST_LIST 9600
+#define IDC_TEST_LIST 9601
+#define IDC_TEST_LIST_BUTTON 9602
 // Animated picture: a plain static where the alarm popup has control 1030, and one beside it.
 #define IDD_TEST_ANIMATED 9500
 #define IDC_TEST_ANIMATED_PICTURE 9501
