@@ -5,6 +5,7 @@
 
 #include "framework/message_box.h"
 #include "framework/message_map.h"
+#include "framework/reflect.h"
 #include "framework/wait_cursor.h"
 #include "ui/alarms/set_alarm_dialog.h"
 
@@ -30,14 +31,17 @@ bool CAlarmsDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         fw::OnCommand(IDC_DELETE_ALARM, &Self::OnDeleteAlarm),
         fw::OnNotify(IDC_ALARM_LIST, NM_DBLCLK, &Self::OnListDoubleClick),
     };
-    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
+    return map.Dispatch(*this, msg, wp, lp, result) ||
+           fw::ReflectDrawItem(msg, wp, lp, result) ||  // the list draws its own rows
+           CDialog::ProcessMessage(msg, wp, lp, result);
 }
 
 BOOL CAlarmsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    m_list.SubclassDlgItem(IDC_ALARM_LIST, m_hWnd);
     HWND list = List();
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | WS_CLIPCHILDREN);
-    ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    m_list.SetFullRowSel(true);
     const struct { const char* heading; int width; } columns[] = {
         {"Interval", 50}, {"Count", 50}, {"Message", 200}};
     for (int i = 0; i < 3; ++i) {

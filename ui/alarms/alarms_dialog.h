@@ -4,6 +4,7 @@
 #include "core/alarms/alarm_store.h"
 #include "framework/dialog.h"
 #include "res/alarm_resource.h"
+#include "ui/controls/list_ctrl_ex.h"
 
 class CAlarmsDlg : public fw::CDialog {
 public:
@@ -25,5 +26,6 @@ private:
     horolux::AlarmData* SelectedAlarm(std::size_t& slot);
     HWND List() const { return GetDlgItem(IDC_ALARM_LIST); }
 
+    CListCtrlEx m_list;
     horolux::AlarmDataArray& m_alarms;
 };

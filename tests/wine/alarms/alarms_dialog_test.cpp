@@ -52,7 +52,7 @@ TEST_F(AlarmsDialogTest, ListsTheLiveAlarmsInSlotOrder) {
     EXPECT_EQ(Cell(list, 1, 0), "30");
     EXPECT_EQ(Cell(list, 1, 2), "c");
     EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0), 200);
-    EXPECT_TRUE(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(GetWindowLongA(list, GWL_STYLE) & WS_CLIPCHILDREN);
 }
 
 TEST_F(AlarmsDialogTest, EditAndDeleteNeedASelection) {
