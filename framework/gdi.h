@@ -96,6 +96,22 @@ private:
     HDC dc_ = nullptr;
 };
 
+// SaveDC now, RestoreDC at the end: font, colours, mode and brush all come back at once, so a
+// control hands its device context back as it was given.
+class SavedDcState {
+public:
+    explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    SavedDcState(const SavedDcState&) = delete;
+    SavedDcState& operator=(const SavedDcState&) = delete;
+    ~SavedDcState() {
+        if (saved_) RestoreDC(dc_, saved_);
+    }
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 // SelectObject now, the previous object back at the end of the scope.
 class SelectObjectScope {
 public:

@@ -20,21 +20,6 @@ POINT PointOf(LPARAM lp) {
     return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
 }
 
-// SaveDC now, RestoreDC at the end: the control gets its device context back as it gave it.
-class SavedDcState {
-public:
-    explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    SavedDcState(const SavedDcState&) = delete;
-    SavedDcState& operator=(const SavedDcState&) = delete;
-    ~SavedDcState() {
-        if (saved_) RestoreDC(dc_, saved_);
-    }
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 bool AltHeld() {
     return (GetKeyState(VK_LMENU) & 0x8000) || (GetKeyState(VK_RMENU) & 0x8000);
 }
@@ -109,7 +94,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
     RECT client{};
     GetClientRect(m_hWnd, &client);
 
-    SavedDcState state(dc);
+    fw::SavedDcState state(dc);
     if (auto font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT))) SelectObject(dc, font);
     SIZE space{};
     GetTextExtentPoint32A(dc, " ", 1, &space);

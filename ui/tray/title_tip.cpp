@@ -6,21 +6,6 @@
 
 namespace {
 
-// SaveDC now, RestoreDC at the end: font, colours, mode and brush all come back at once.
-class SavedDcState {
-public:
-    explicit SavedDcState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    SavedDcState(const SavedDcState&) = delete;
-    SavedDcState& operator=(const SavedDcState&) = delete;
-    ~SavedDcState() {
-        if (saved_) RestoreDC(dc_, saved_);
-    }
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 POINT PointOf(LPARAM lp) {
     return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
 }
@@ -88,7 +73,7 @@ void CTitleTipWnd::Show(const RECT& cell, const std::string& text, int offset) {
     SIZE extent{};
     {
         fw::WindowDC dc(m_hWnd);
-        SavedDcState state(dc);
+        fw::SavedDcState state(dc);
         SelectObject(dc, ParentFont());
         GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     }
@@ -112,7 +97,7 @@ void CTitleTipWnd::Hide() {
 }
 
 void CTitleTipWnd::Paint(HDC dc) {
-    SavedDcState state(dc);
+    fw::SavedDcState state(dc);
     SelectObject(dc, ParentFont());
     if (m_backgroundBrush) {
         SetTextColor(dc, m_textColour);
