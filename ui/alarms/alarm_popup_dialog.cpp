@@ -1,6 +1,7 @@
 #include "ui/alarms/alarm_popup_dialog.h"
 
 #include "framework/message_map.h"
+#include "ui/alarms/message_font.h"
 #include "res/resource.h"
 #include "ui/clockwnd/keep_on_top.h"
 
@@ -23,9 +24,7 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
                  GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    m_messageFont.Reset(CreateFontA(26, 0, 0, 0, 800, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
-    SendDlgItemMessageA(m_hWnd, IDC_POPUP_MESSAGE, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(m_messageFont.Get()), TRUE);
+    m_messageFont = SetMessageFont(m_hWnd, IDC_POPUP_MESSAGE);
 
     // The dialog hands the focus to the message and selects it all; nothing is to be selected.
     PostMessageA(GetDlgItem(IDC_POPUP_MESSAGE), EM_SETSEL, static_cast<WPARAM>(-1), 0);

@@ -5,6 +5,7 @@
 #include "core/alarms/alarm_sound.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
+#include "ui/alarms/message_font.h"
 #include "ui/alarms/alarm_sound.h"
 
 namespace {
@@ -47,9 +48,7 @@ BOOL CSetAlarmDlg::OnInitDialog() {
     CheckDlgButton(m_hWnd, IDC_ALARM_ON_OFF, m_onOff ? BST_CHECKED : BST_UNCHECKED);
     EnableEdits(m_onOff != 0);
 
-    m_messageFont.Reset(CreateFontA(26, 0, 0, 0, 800, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
-    SendDlgItemMessageA(m_hWnd, IDC_ALARM_MESSAGE, WM_SETFONT,
-                        reinterpret_cast<WPARAM>(m_messageFont.Get()), TRUE);
+    m_messageFont = SetMessageFont(m_hWnd, IDC_ALARM_MESSAGE);
 
     // Setting the buddy and the position rewrites the edit; the push below puts the caller's
     // interval back.
