@@ -59,10 +59,16 @@ TEST_F(FloatingClock, TheTrayCommandShowsItHidingTheMainWindowKeepsItAndExitStor
     DWORD flags = 0;
     EXPECT_TRUE(GetLayeredWindowAttributes(clock, nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 178);
-    const RECT r = Rect(clock);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) / 2 - w / 2);
-    EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) / 2 - h / 2);
+    // The window shows before the command has centred it: wait for the command to end.
+    RECT r{};
+    auto centred = [&] {
+        r = Rect(clock);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        return r.left == GetSystemMetrics(SM_CXSCREEN) / 2 - w / 2 &&
+               r.top == GetSystemMetrics(SM_CYSCREEN) / 2 - h / 2;
+    };
+    EXPECT_TRUE(driver::WaitUntil(centred, 3000))
+        << "at " << r.left << "," << r.top << " size " << r.right - r.left << "x" << r.bottom - r.top;
 
     // Asked again: a fresh clock in place of the old one.
     driver::Command(main, ID_TRAY_SHOW_ALARM_CLOCK);
