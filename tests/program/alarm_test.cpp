@@ -11,9 +11,14 @@ protected:
     // The next alarm popup of the program, once it shows.
     HWND WaitForPopup() {
         HWND popup = nullptr;
-        driver::WaitUntil([&] { return (popup = driver::FindTopLevel(program_.Pid(), " A L A R M ")) != nullptr; },
-                          5000);
-        return popup;
+        // A popup exists before its controls; it is shown once its initialisation is done.
+        driver::WaitUntil(
+            [&] {
+                popup = driver::FindTopLevel(program_.Pid(), " A L A R M ");
+                return popup && IsWindowVisible(popup);
+            },
+            5000);
+        return popup && IsWindowVisible(popup) ? popup : nullptr;
     }
     // Wakes the popup's buttons without waiting 2.5 s, then presses one.
     void Answer(HWND popup, int button) {
