@@ -61,7 +61,8 @@ TEST_F(Alarms, TheTrayCommandOpensTheAlarmsList) {
     ASSERT_TRUE(main);
     driver::Command(main, ID_TRAY_ALARMS);
     HWND list = nullptr;
-    ASSERT_TRUE(driver::WaitUntil([&] { return (list = driver::FindTopLevel(program_.Pid(), "Horolux - Alarms")); }, 5000));
+    ASSERT_TRUE(driver::WaitUntil([&] { return (list = driver::FindTopLevel(program_.Pid(), "Horolux - Alarms")) && IsWindowVisible(list); },
+                                  5000));
     EXPECT_EQ(SendMessageA(GetDlgItem(list, IDC_ALARM_LIST), LVM_GETITEMCOUNT, 0, 0), 1);
     PostMessageA(list, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(list); }, 3000));
