@@ -1,6 +1,6 @@
 #pragma once
 // The alarms: one record per alarm, kept in an ordered array of slots, and their stored form
-// (intervals and messages, each list joined by "@@").
+// (intervals, messages and sounds, each list joined by "@@").
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -17,7 +17,7 @@ struct AlarmData {
     std::int32_t count = 0;     // minutes since the alarm last fired, was loaded, added or edited
     std::int32_t interval = 0;  // minutes between firings; 0 for an alarm switched off
     std::string message = kDefaultAlarmMessage;
-    std::int32_t sound = 0;     // 0 no sound, 1 PC beep, 2..10 a clip; not stored
+    std::int32_t sound = 0;     // 0 no sound, 1 PC beep, 2..10 a clip
 };
 
 // Slots in the one order of the alarms everywhere. Deleting an alarm empties its slot and the
@@ -39,19 +39,34 @@ private:
     std::vector<std::unique_ptr<AlarmData>> slots_;
 };
 
+// An alarm switched off (interval below 1) neither counts nor fires.
+inline bool IsAlarmOn(const AlarmData& alarm) { return alarm.interval >= 1; }
+
 // One minute of an alarm: counts it and tells whether the alarm fires now (its count reached its
-// interval). An alarm switched off (interval below 1) counts but never fires.
+// interval). An alarm switched off stays as it is.
 bool CountAlarmMinute(AlarmData& alarm);
+
+// Whether a message comes back unchanged from the stored form: one holding "@@" would split in
+// two, and one ending in "@" would run into the separator after it ("a@" + "@@" + "x").
+bool IsStorableAlarmMessage(const std::string& message);
 
 // Appends the pieces of text between occurrences of separator, empty pieces included; an empty
 // text has no pieces. False, appending nothing, for an empty separator.
 bool SplitString(const std::string& text, const std::string& separator, std::vector<std::string>& out);
 
-// Rebuilds the store from the two stored texts. An interval item reads as atoi reads it;
-// an alarm without a message item gets an empty message.
-void LoadAlarms(AlarmDataArray& alarms, const std::string& intervals, const std::string& messages);
+// The stored form of the live alarms, one item each in slot order.
+struct StoredAlarms {
+    std::string intervals;
+    std::string messages;
+    std::string sounds;
+    bool operator==(const StoredAlarms&) const = default;
+};
 
-// The two stored texts of the live alarms in slot order: intervals, then messages.
-std::pair<std::string, std::string> SaveAlarms(const AlarmDataArray& alarms);
+// Rebuilds the store from the stored texts. An interval item reads as atoi reads it; an alarm
+// without a message item gets an empty message, and one without a sound item, or with an item
+// that is not a sound number, no sound (settings of older versions have no sounds at all).
+void LoadAlarms(AlarmDataArray& alarms, const StoredAlarms& stored);
+
+StoredAlarms SaveAlarms(const AlarmDataArray& alarms);
 
 }  // namespace horolux

@@ -186,7 +186,7 @@ std::string AlarmClockText(const AlarmDataArray& alarms) {
     bool first = true;
     for (std::size_t i = 0; i < alarms.GetSize(); ++i) {
         const AlarmData* alarm = alarms.GetAt(i);
-        if (!alarm) continue;
+        if (!alarm || !IsAlarmOn(*alarm)) continue;  // nothing to count down
         if (!first) text += "::";
         first = false;
         text += std::to_string(std::int64_t{alarm->interval} - alarm->count);

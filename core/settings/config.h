@@ -34,6 +34,7 @@ inline constexpr IntValue kShowAlarmClock{"ShowAlarmClock", 0};
 // Alarms, each list joined by "@@"
 inline constexpr TextValue kAlarmTime{"AlarmTime", ""};
 inline constexpr TextValue kAlarmMsg{"AlarmMsg", "Alarm!"};
+inline constexpr TextValue kAlarmSound{"AlarmSound", ""};  // sound numbers; none stored before
 // Floating clock appearance
 inline constexpr TextValue kAlarmClockPlacement{"AlarmClockPlacement", ""};
 inline constexpr TextValue kAlarmClockBkColor{"AlarmClockBkColor", "0"};

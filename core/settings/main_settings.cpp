@@ -17,8 +17,7 @@ void LoadSettings(SettingsStore& store, MainSettings& s) {
     s.doNextStartAt = Read(store, config::kDoNextStartAt);
     s.syncOnInternetConnect = Read(store, config::kSyncOnInternetConnect);
     s.showAlarmClock = Read(store, config::kShowAlarmClock);
-    const std::string intervals = Read(store, config::kAlarmTime);
-    LoadAlarms(s.alarms, intervals, Read(store, config::kAlarmMsg));
+    LoadAlarms(store, s.alarms);
 }
 
 void SaveSettings(SettingsStore& store, const MainSettings& s) {
@@ -31,9 +30,22 @@ void SaveSettings(SettingsStore& store, const MainSettings& s) {
     Write(store, config::kDoNextStartAt, s.doNextStartAt);
     Write(store, config::kSyncOnInternetConnect, s.syncOnInternetConnect);
     Write(store, config::kShowAlarmClock, s.showAlarmClock);
-    const auto [intervals, messages] = SaveAlarms(s.alarms);
-    Write(store, config::kAlarmTime, intervals);
-    Write(store, config::kAlarmMsg, messages);
+    SaveAlarms(store, s.alarms);
+}
+
+void LoadAlarms(SettingsStore& store, AlarmDataArray& alarms) {
+    StoredAlarms stored;
+    stored.intervals = Read(store, config::kAlarmTime);
+    stored.messages = Read(store, config::kAlarmMsg);
+    stored.sounds = Read(store, config::kAlarmSound);
+    LoadAlarms(alarms, stored);
+}
+
+void SaveAlarms(SettingsStore& store, const AlarmDataArray& alarms) {
+    const StoredAlarms stored = SaveAlarms(alarms);
+    Write(store, config::kAlarmTime, stored.intervals);
+    Write(store, config::kAlarmMsg, stored.messages);
+    Write(store, config::kAlarmSound, stored.sounds);
 }
 
 }  // namespace horolux

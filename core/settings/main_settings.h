@@ -23,4 +23,8 @@ struct MainSettings {
 void LoadSettings(SettingsStore& store, MainSettings& s);
 void SaveSettings(SettingsStore& store, const MainSettings& s);
 
+// The alarms alone, as the settings load and save them; saved after every change of the store.
+void LoadAlarms(SettingsStore& store, AlarmDataArray& alarms);
+void SaveAlarms(SettingsStore& store, const AlarmDataArray& alarms);
+
 }  // namespace horolux

@@ -45,7 +45,7 @@ TEST(AlarmStore, LoadsOneAlarmPerIntervalItem) {
     for (const auto& c : cases) {
         AlarmDataArray store;
         store.Add(std::make_unique<AlarmData>());  // loading starts from an empty store
-        LoadAlarms(store, c.intervals, c.messages);
+        LoadAlarms(store, {c.intervals, c.messages, ""});
         ASSERT_EQ(store.GetSize(), c.alarms.size()) << c.intervals;
         for (std::size_t i = 0; i < c.alarms.size(); ++i) {
             const AlarmData* a = store.GetAt(i);
@@ -59,20 +59,20 @@ TEST(AlarmStore, LoadsOneAlarmPerIntervalItem) {
 
 TEST(AlarmStore, SavesLiveAlarmsInSlotOrderSkippingEmptySlots) {
     AlarmDataArray store;
-    LoadAlarms(store, "10@@20@@30", "a@@b@@c");
+    LoadAlarms(store, {"10@@20@@30", "a@@b@@c", "0@@7@@10"});
     store.GetAt(1)->count = 17;  // counts are never stored
-    EXPECT_EQ(SaveAlarms(store), std::make_pair(std::string("10@@20@@30"), std::string("a@@b@@c")));
+    EXPECT_EQ(SaveAlarms(store), (StoredAlarms{"10@@20@@30", "a@@b@@c", "0@@7@@10"}));
 
     store.EmptySlot(0);
     EXPECT_EQ(store.GetSize(), 3u) << "the slot stays";
     EXPECT_EQ(store.GetAt(0), nullptr);
     EXPECT_EQ(store.LiveCount(), 2u);
-    EXPECT_EQ(SaveAlarms(store), std::make_pair(std::string("20@@30"), std::string("b@@c")));
+    EXPECT_EQ(SaveAlarms(store), (StoredAlarms{"20@@30", "b@@c", "7@@10"}));
 
     store.EmptySlot(1);
     store.EmptySlot(2);
     store.EmptySlot(99);  // out of range: nothing happens
-    EXPECT_EQ(SaveAlarms(store), std::make_pair(std::string(), std::string()));
+    EXPECT_EQ(SaveAlarms(store), StoredAlarms{});
     store.RemoveAll();
     EXPECT_EQ(store.GetSize(), 0u);
 }
@@ -86,13 +86,56 @@ TEST(AlarmStore, AnAlarmFiresWhenItsCountReachesItsInterval) {
         while (!CountAlarmMinute(alarm) && tick < 5000) ++tick;
         EXPECT_EQ(tick, c.firesAtTick) << c.interval;
     }
-    // Switched off (0) or a stored negative interval: counted, never fired.
+    // Switched off (0) or a stored negative interval: neither counted nor fired.
     for (int interval : {0, -5}) {
         AlarmData alarm;
         alarm.interval = interval;
         for (int tick = 0; tick < 100; ++tick) ASSERT_FALSE(CountAlarmMinute(alarm)) << interval;
-        EXPECT_EQ(alarm.count, 100);
+        EXPECT_EQ(alarm.count, 0);
     }
+}
+
+TEST(AlarmStore, SoundsComeBackAndOddSoundItemsMeanNoSound) {
+    const struct {
+        const char* sounds;
+        std::vector<int> expected;
+    } cases[] = {
+        {"3@@10@@0", {3, 10, 0}},
+        {"", {0, 0, 0}},           // stored by a version without sounds
+        {"5", {5, 0, 0}},          // a short list
+        {"11@@-1@@x", {0, 0, 0}},  // out of range, negative, not a number
+        {" 4@@4 @@+4", {0, 0, 0}},
+        {"04@@99999999999@@2@@9", {4, 0, 2}},  // extra items are ignored
+    };
+    for (const auto& c : cases) {
+        AlarmDataArray store;
+        LoadAlarms(store, {"1@@2@@3", "a@@b@@c", c.sounds});
+        ASSERT_EQ(store.GetSize(), 3u);
+        for (std::size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(store.GetAt(i)->sound, c.expected[i]) << '"' << c.sounds << "\" #" << i;
+    }
+}
+
+TEST(AlarmStore, OnlyMessagesThatComeBackUnchangedAreStorable) {
+    for (const char* ok : {"", "Tea", "@x", "mail me@home", "a@b@c", "x @ y"})
+        EXPECT_TRUE(IsStorableAlarmMessage(ok)) << ok;
+    for (const char* bad : {"@@", "a@@b", "mail me@", "@", "x@@@"})
+        EXPECT_FALSE(IsStorableAlarmMessage(bad)) << bad;
+
+    // Every storable message, next to any other, survives the save and the load.
+    const std::vector<std::string> messages = {"mail me@home", "@x", "", "a@b", "@start"};
+    AlarmDataArray store;
+    for (const auto& m : messages) {
+        auto alarm = std::make_unique<AlarmData>();
+        alarm->interval = 5;
+        alarm->message = m;
+        store.Add(std::move(alarm));
+    }
+    AlarmDataArray reloaded;
+    LoadAlarms(reloaded, SaveAlarms(store));
+    ASSERT_EQ(reloaded.GetSize(), messages.size());
+    for (std::size_t i = 0; i < messages.size(); ++i)
+        EXPECT_EQ(reloaded.GetAt(i)->message, messages[i]) << i;
 }
 
 }  // namespace

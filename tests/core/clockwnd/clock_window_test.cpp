@@ -169,8 +169,15 @@ TEST(ClockText, MinutesLeftOfLiveAlarmsInSlotOrder) {
     alarms.EmptySlot(first);
     EXPECT_EQ(AlarmClockText(alarms), "10") << "no separator before the first live alarm";
     add(0, 0);
-    add(INT_MIN + 1, INT_MAX);  // no overflow however odd the record
-    EXPECT_EQ(AlarmClockText(alarms), "10::0::-4294967294");
+    add(INT_MIN + 1, INT_MAX);
+    EXPECT_EQ(AlarmClockText(alarms), "10") << "switched-off alarms have nothing to count down";
+    add(INT_MAX, 0);
+    add(1, INT_MAX);  // no overflow, however odd the record
+    EXPECT_EQ(AlarmClockText(alarms), "10::2147483647::-2147483646");
+
+    AlarmDataArray off;
+    off.Add(std::make_unique<AlarmData>());  // interval 0
+    EXPECT_EQ(AlarmClockText(off), "") << "only switched-off alarms: as with none";
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ TEST(ConfigTable, NamesAndDefaultsAreTheStoredOnes) {
         {config::kDoNextStartAt, "DoNextStartAt", ""},
         {config::kAlarmTime, "AlarmTime", ""},
         {config::kAlarmMsg, "AlarmMsg", "Alarm!"},
+        {config::kAlarmSound, "AlarmSound", ""},
         {config::kAlarmClockPlacement, "AlarmClockPlacement", ""},
         {config::kAlarmClockBkColor, "AlarmClockBkColor", "0"},
         {config::kAlarmClockTextColor, "AlarmClockTextColor", "0"},
@@ -80,10 +81,10 @@ TEST(MainSettings, LoadAndSaveFollowTheStoredOrder) {
     const std::vector<std::string> expected = {
         "R LastSync", "R ExitAfterSync", "R SyncOnStart", "R ScheduleSync",
         "R ScheduleHourDaySync", "R ScheduleInterval", "R DoNextStartAt",
-        "R SyncOnInternetConnect", "R ShowAlarmClock", "R AlarmTime", "R AlarmMsg",
+        "R SyncOnInternetConnect", "R ShowAlarmClock", "R AlarmTime", "R AlarmMsg", "R AlarmSound",
         "W LastSync", "W ExitAfterSync", "W SyncOnStart", "W ScheduleSync",
         "W ScheduleHourDaySync", "W ScheduleInterval", "W DoNextStartAt",
-        "W SyncOnInternetConnect", "W ShowAlarmClock", "W AlarmTime", "W AlarmMsg"};
+        "W SyncOnInternetConnect", "W ShowAlarmClock", "W AlarmTime", "W AlarmMsg", "W AlarmSound"};
     EXPECT_EQ(store.Journal(), expected);
 }
 
@@ -98,7 +99,7 @@ TEST(MainSettings, RoundTripKeepsValuesExactlyAsHeld) {
     out.doNextStartAt = "1796665200";
     out.syncOnInternetConnect = 1;
     out.showAlarmClock = 1;
-    LoadAlarms(out.alarms, "15@@60", "Tea@@Stretch");
+    LoadAlarms(out.alarms, {"15@@60", "Tea@@Stretch", "4@@1"});
     SaveSettings(store, out);
 
     MainSettings in;
@@ -117,19 +118,22 @@ TEST(MainSettings, RoundTripKeepsValuesExactlyAsHeld) {
     EXPECT_EQ(in.alarms.GetAt(1)->message, "Stretch");
     EXPECT_EQ(store.ReadText("Config", "AlarmTime", "?"), "15@@60");
     EXPECT_EQ(store.ReadText("Config", "AlarmMsg", "?"), "Tea@@Stretch");
+    EXPECT_EQ(store.ReadText("Config", "AlarmSound", "?"), "4@@1");
+    EXPECT_EQ(in.alarms.GetAt(0)->sound, 4);
 
     const auto& v = store.Values();
     EXPECT_FALSE(v.at({"Config", "ExitAfterSync"}).isText);
     EXPECT_TRUE(v.at({"Config", "ScheduleInterval"}).isText);
 }
 
-TEST(MainSettings, NoAlarmsSavesBothAlarmTextsEmpty) {
+TEST(MainSettings, NoAlarmsSavesEveryAlarmTextEmpty) {
     MemorySettingsStore store;
     MainSettings s;
     LoadSettings(store, s);  // AlarmMsg defaults to "Alarm!" but there is no alarm
     SaveSettings(store, s);
     EXPECT_EQ(store.ReadText("Config", "AlarmTime", "?"), "");
     EXPECT_EQ(store.ReadText("Config", "AlarmMsg", "?"), "");
+    EXPECT_EQ(store.ReadText("Config", "AlarmSound", "?"), "");
 }
 
 }  // namespace
