@@ -30,12 +30,15 @@ Modes:
     dribble    the edge page, sent in pieces of 128 bytes 50 ms apart
     hangup     the connection is closed without any answer
     truncated  headers that announce a body, then the connection is closed before it
+    hang       the request is taken and never answered; the connection stays open (up to 60 s)
+    trickle    headers that announce a long page, then one byte of it every 0.5 s (up to 60 s)
 """
 
 import argparse
 import datetime
 import http.server
 import os
+import select
 import socket
 import sys
 import threading
@@ -45,13 +48,15 @@ import urllib.parse
 HOST = "127.0.0.1"  # never anything else
 PAGE_PATH = "/cgi-bin/timer.pl"
 MODES = ("now", "fixed", "offset", "nomarker", "lowercase", "empty", "beyond", "edge", "notfound",
-         "slow", "dribble", "hangup", "truncated")
+         "slow", "dribble", "hangup", "truncated", "hang", "trickle")
 MAX_CONCURRENT = 32
 SOCKET_TIMEOUT = 15.0
 EARLY_IN_SECOND = 0.25  # answer "now" pages only in the first quarter of a second
 BEYOND_INDEX = 1100
 EDGE_INDEX = 1024 - len("Universal")
 DRIBBLE_PIECE, DRIBBLE_GAP = 128, 0.05
+STALL_LIMIT = 60.0  # hang and trickle give up after this, so no thread lives for ever
+TRICKLE_GAP = 0.5
 
 
 class State:
@@ -202,6 +207,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
             self.connection.shutdown(socket.SHUT_RDWR)
             return
+        if mode == "hang":
+            self.hang()
+            return
+        if mode == "trickle":
+            self.trickle(time_page(utc_now_early_in_second()).encode("latin-1"))
+            return
         if mode == "truncated":
             self.send_response(200)
             self.send_header("Content-Type", "text/html")
@@ -252,6 +263,40 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(DRIBBLE_GAP)
             self.wfile.write(data[at:at + DRIBBLE_PIECE])
             self.wfile.flush()
+
+
+    def hang(self):
+        """Says nothing until the client gives up (closes) or the limit passes."""
+        self.close_connection = True
+        deadline = time.monotonic() + STALL_LIMIT
+        while time.monotonic() < deadline:
+            readable, _, _ = select.select([self.connection], [], [], 0.5)
+            if readable:
+                try:
+                    if not self.connection.recv(4096):
+                        return  # the client closed
+                except OSError:
+                    return
+
+    def trickle(self, data):
+        """A page that never completes in time: one byte at a time, far apart."""
+        self.close_connection = True
+        data = data * 4  # longer than the 1024 bytes a client keeps
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.wfile.flush()
+        deadline = time.monotonic() + STALL_LIMIT
+        for byte in data:
+            if time.monotonic() >= deadline:
+                return
+            time.sleep(TRICKLE_GAP)
+            try:
+                self.wfile.write(bytes([byte]))
+                self.wfile.flush()
+            except OSError:
+                return  # the client gave up
 
 
 class Server(http.server.ThreadingHTTPServer):

@@ -110,7 +110,7 @@ void CAlarmsDlg::OnAddAlarm() {
     alarm->message = dialog.m_messageText;
     alarm->sound = dialog.m_sound;
     m_alarms.Add(std::move(alarm));
-    FillAlarmList();
+    AlarmsChanged();
 }
 
 void CAlarmsDlg::OnEditAlarm() {
@@ -136,7 +136,7 @@ void CAlarmsDlg::OnEditAlarm() {
     alarm->count = 0;
     alarm->message = dialog.m_messageText;
     alarm->sound = dialog.m_sound;
-    FillAlarmList();
+    AlarmsChanged();
 }
 
 void CAlarmsDlg::OnDeleteAlarm() {
@@ -147,7 +147,12 @@ void CAlarmsDlg::OnDeleteAlarm() {
         return;
     fw::CWaitCursor wait;
     m_alarms.EmptySlot(slot);
+    AlarmsChanged();
+}
+
+void CAlarmsDlg::AlarmsChanged() {
     FillAlarmList();
+    if (m_onChange) m_onChange();
 }
 
 LRESULT CAlarmsDlg::OnListDoubleClick(NMHDR*) {

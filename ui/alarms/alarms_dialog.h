@@ -1,6 +1,9 @@
 #pragma once
 // CAlarmsDlg: the list of alarms, where they are added, edited and deleted. It works on the
-// main window's store directly; the store reaches the settings with the next save.
+// main window's store directly and tells its owner after each change, which saves it at once.
+#include <functional>
+#include <utility>
+
 #include "core/alarms/alarm_store.h"
 #include "framework/dialog.h"
 #include "res/alarm_resource.h"
@@ -9,8 +12,9 @@
 class CAlarmsDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_ALARMS };
-    explicit CAlarmsDlg(horolux::AlarmDataArray& alarms, HWND parent = nullptr)
-        : fw::CDialog(IDD, parent), m_alarms(alarms) {}
+    explicit CAlarmsDlg(horolux::AlarmDataArray& alarms, HWND parent = nullptr,
+                        std::function<void()> onChange = {})
+        : fw::CDialog(IDD, parent), m_alarms(alarms), m_onChange(std::move(onChange)) {}
 
 protected:
     BOOL OnInitDialog() override;
@@ -25,7 +29,10 @@ private:
     // The alarm of the selected row, or null after telling the user to select one.
     horolux::AlarmData* SelectedAlarm(std::size_t& slot);
     HWND List() const { return GetDlgItem(IDC_ALARM_LIST); }
+    // Shows the store as it now is and tells the owner.
+    void AlarmsChanged();
 
     CListCtrlEx m_list;
     horolux::AlarmDataArray& m_alarms;
+    std::function<void()> m_onChange;
 };

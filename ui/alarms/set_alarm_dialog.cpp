@@ -3,12 +3,14 @@
 #include <cstdlib>
 
 #include "core/alarms/alarm_sound.h"
+#include "core/alarms/alarm_store.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "ui/alarms/message_font.h"
 #include "ui/alarms/alarm_sound.h"
 
 namespace {
+constexpr char kUnstorableMessage[] = "An alarm message must not contain \"@@\" or end with \"@\"!";
 constexpr int kFirstSoundButton = IDC_SOUND_NONE;
 constexpr int kLastSoundButton = IDC_SOUND_NONE + horolux::kSoundCount - 1;
 }  // namespace
@@ -92,6 +94,12 @@ void CSetAlarmDlg::OnOK() {
         fw::AppMessageBox("Alarm Interval must be a number!");
         m_intervalText = "0";
         UpdateData(false);
+        return;
+    }
+    if (!horolux::IsStorableAlarmMessage(m_messageText)) {
+        fw::AppMessageBox(kUnstorableMessage, MB_OK | MB_ICONEXCLAMATION);
+        // Through the dialog manager, so the default button stays right.
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_ALARM_MESSAGE)), TRUE);
         return;
     }
     EndDialog(IDOK);

@@ -29,6 +29,18 @@ LONG RemoveRunValue(HKEY hive) {
     return error;
 }
 
+// The running program's main window: captioned "Horolux" and marked as ours. The first program
+// may still be starting, so it is given a few seconds to show up.
+HWND FindRunningMainWindow(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, kMainCaption)) != nullptr;)
+            if (GetPropA(w, kMainWindowProperty)) return w;
+        if (GetTickCount() - start >= timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -39,8 +51,14 @@ bool FileExists(const std::string& path) {
 bool CHoroluxApp::InitInstance() {
     SetRegistryKey(kProfileRootKey);
 
-    if (HWND running = FindWindowA(nullptr, kMainCaption)) {
-        PostMessageA(running, UWM_SHOW_MAIN, 0, 0);
+    // The mutex decides, so two starts at the same moment leave one program; another program's
+    // window that happens to be captioned "Horolux" decides nothing.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    const bool second = mutex ? GetLastError() == ERROR_ALREADY_EXISTS
+                              : FindRunningMainWindow(0) != nullptr;  // no mutex: the window must do
+    m_instanceMutex.Reset(mutex);
+    if (second) {
+        if (HWND running = FindRunningMainWindow(10000)) PostMessageA(running, UWM_SHOW_MAIN, 0, 0);
         return false;
     }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/app.h"
+#include "framework/handles.h"
 
 // Posted by a second instance to the running main window: show yourself.
 inline constexpr UINT UWM_SHOW_MAIN = WM_USER + 101;
@@ -11,6 +12,10 @@ inline constexpr char kMainCaption[] = "Horolux";
 inline constexpr char kProfileRootKey[] = "Horolux";
 inline constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValueName[] = "Horolux";
+// Held for the program's life; one program per user session.
+inline constexpr char kInstanceMutexName[] = "Local\\Horolux.Instance";
+// Marks the main window, so a second start tells it from another program's "Horolux" window.
+inline constexpr char kMainWindowProperty[] = "Horolux.MainWindow";
 
 class CHoroluxApp : public fw::CWinApp {
 public:
@@ -23,6 +28,9 @@ public:
 
     std::string m_appPath;  // ends in a backslash
     int m_firstRun = 0;
+
+private:
+    fw::KernelHandle m_instanceMutex;
 };
 
 extern CHoroluxApp theApp;

@@ -294,12 +294,17 @@ LRESULT CAlarmClockDlg::OnKeyDown(WPARAM key, LPARAM) {
 }
 
 LRESULT CAlarmClockDlg::OnDestroy(WPARAM, LPARAM) {
-    if (m_savePlacement) SavePlacement();
     // Stored with the window rather than the object, so a clock that lingers after its window
     // cannot overwrite the opacity a newer clock has stored since.
-    config::Write(m_settings, config::kAlarmClockTransp, m_opacity);
+    SaveState();
     m_anchors.clear();
     return Default();
+}
+
+void CAlarmClockDlg::SaveState() {
+    if (!m_hWnd) return;
+    if (m_savePlacement) SavePlacement();
+    config::Write(m_settings, config::kAlarmClockTransp, m_opacity);
 }
 
 // ---- Anchored layout and placement ------------------------------------------------------------

@@ -38,6 +38,8 @@ public:
     bool IsBusy() const { return m_busy > 0; }
 
     int Opacity() const { return m_opacity; }
+    // Stores the placement and the opacity, as closing the window does.
+    void SaveState();
     const CSegmentDisplay& Display() const { return m_display; }
 
 protected:

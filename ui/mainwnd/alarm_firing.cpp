@@ -27,13 +27,22 @@ void CHoroluxDlg::ShowAlarmPopup(std::size_t slot) {
     popup.m_message = alarm->message;
     PlayAlarmSound(alarm->sound);
     // The record may be gone when the popup returns (deleted in the Alarms window meanwhile).
-    if (popup.DoModal() == IDCANCEL) m_settings.alarms.EmptySlot(slot);
+    if (popup.DoModal() == IDCANCEL) {
+        m_settings.alarms.EmptySlot(slot);
+        SaveAlarms();
+    }
 }
 
 void CHoroluxDlg::OnTraySetAlarm() {
     fw::CatchAll("CHoroluxDlg::OnTraySetAlarm()", [&] {
-        CAlarmsDlg alarms(m_settings.alarms, m_hWnd);
+        CAlarmsDlg alarms(m_settings.alarms, m_hWnd, [this] { OnAlarmsChanged(); });
         alarms.DoModal();
         SetAlarmClockText();
     });
+}
+
+void CHoroluxDlg::OnAlarmsChanged() {
+    SaveAlarms();
+    if (!m_alarmTimerOn) StartAlarmTimer();
+    SetAlarmClockText();
 }

@@ -46,6 +46,8 @@ bool CHoroluxDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         fw::OnMessage(WM_SYSCOMMAND, &Self::OnSysCommand),
         fw::OnMessage(WM_SIZE, &Self::OnSize),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+        fw::OnMessage(WM_QUERYENDSESSION, &Self::OnQueryEndSession),
+        fw::OnMessage(WM_ENDSESSION, &Self::OnEndSession),
         fw::OnMessage(WM_LBUTTONDBLCLK, &Self::OnLButtonDblClk),
     };
     return map.Dispatch(*this, msg, wp, lp, result) ||
@@ -76,12 +78,17 @@ void CHoroluxDlg::SaveSettings() {
     horolux::SaveSettings(theApp.Profile(), m_settings);
 }
 
+void CHoroluxDlg::SaveAlarms() {
+    horolux::SaveAlarms(theApp.Profile(), m_settings.alarms);
+}
+
 void CHoroluxDlg::CleanAlarmDataArray() {
     fw::CatchAll("CHoroluxDlg::CleanAlarmDataArray()", [&] { m_settings.alarms.RemoveAll(); });
 }
 
 BOOL CHoroluxDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    SetPropA(m_hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     m_intervalEdit.SubclassDlgItem(IDC_INTERVAL, m_hWnd);
     m_intervalSpin.SubclassDlgItem(IDC_INTERVAL_SPIN, m_hWnd);
 
@@ -267,10 +274,24 @@ LRESULT CHoroluxDlg::OnLButtonDblClk(WPARAM, LPARAM) {
 
 LRESULT CHoroluxDlg::OnDestroy(WPARAM, LPARAM) {
     m_trayIcon.DeleteIcon();  // first, so no tray click reaches a window going away
+    RemovePropA(m_hWnd, kMainWindowProperty);
     SaveSettings();
     m_alarmClock.Reset();
     CleanAlarmDataArray();
     return Default();
+}
+
+LRESULT CHoroluxDlg::OnQueryEndSession(WPARAM, LPARAM) {
+    return TRUE;  // never in the way of a log-off or shutdown
+}
+
+LRESULT CHoroluxDlg::OnEndSession(WPARAM ending, LPARAM) {
+    // The process is ended after this without WM_DESTROY: store now what tear-down would.
+    if (ending) {
+        SaveSettings();
+        if (m_alarmClock) m_alarmClock->SaveState();
+    }
+    return 0;
 }
 
 void CHoroluxDlg::OnTrayShowAlarmClock() {

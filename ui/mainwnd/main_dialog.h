@@ -29,6 +29,8 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // The alarms alone, right after each change, so a crash loses none.
+    void SaveAlarms();
 
     // Fetches the time page, sets the clock's time of day and reports the outcome.
     void SyncClock();
@@ -48,9 +50,11 @@ public:
     // Frees every alarm and leaves the store without slots.
     void CleanAlarmDataArray();
 
-    // The alarm windows; they come with the alarm popup and lists.
     // Opens the Alarms window on the store; the floating clock shows the result.
     void OnTraySetAlarm();
+    // After each change of the store: saves it, starts the alarm minute if it is not running
+    // (a first alarm rings on time without a restart) and updates the floating clock.
+    void OnAlarmsChanged();
     // The alarm tick: each live alarm counts a minute; those due ring and show their popup.
     void FireAlarms();
 
@@ -89,6 +93,8 @@ private:
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnSize(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM, LPARAM);
     LRESULT OnLButtonDblClk(WPARAM, LPARAM);
 
     // Timers and the schedule
@@ -121,6 +127,7 @@ private:
     std::string m_connectionName;  // the Internet connection last seen
     int m_nextSet = 0;             // the picker holds a moment the user chose
     std::int32_t m_minuteCounter = 0;
+    bool m_alarmTimerOn = false;
     CShadedButton m_syncButton, m_closeButton, m_exitButton;
     CNumEdit m_intervalEdit;
     CNumSpinCtrl m_intervalSpin;

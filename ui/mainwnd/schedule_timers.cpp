@@ -19,8 +19,8 @@ void CHoroluxDlg::StartTimers() {
 }
 
 void CHoroluxDlg::StartAlarmTimer() {
-    if (!SetTimer(m_hWnd, kTimerAlarm, 60000, nullptr))
-        fw::AppMessageBox("Error when setting the alarm timer!");
+    m_alarmTimerOn = SetTimer(m_hWnd, kTimerAlarm, 60000, nullptr) != 0;
+    if (!m_alarmTimerOn) fw::AppMessageBox("Error when setting the alarm timer!");
 }
 
 LRESULT CHoroluxDlg::OnTimerMessage(WPARAM id, LPARAM) {
@@ -34,6 +34,8 @@ bool CHoroluxDlg::OnTimer(UINT id) {
         case kTimerInit: OnInitTick(); return true;
         case kTimerHourCount: OnMinuteTick(); return true;
         case kTimerAlarm:
+            // m_alarmTimerOn stays set: the tick restarts the timer below, and one started by a
+            // change made from a popup meanwhile would tick into this one.
             KillTimer(m_hWnd, kTimerAlarm);
             FireAlarms();
             // The next tick comes a minute after this one ends, popups included.

@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <utility>
 
 using horolux::kTimePageSize;
@@ -13,6 +14,7 @@ namespace {
 class InternetHandle {
 public:
     explicit InternetHandle(HINTERNET h) : h_(h) {}
+    InternetHandle(InternetHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
     ~InternetHandle() { Close(); }
@@ -27,6 +29,51 @@ private:
     HINTERNET h_;
 };
 
+// A server that accepts and then stays silent, or sends a byte now and then, must not hold the
+// program (and with it every alarm) for as long as it likes: each wait of the connection is
+// bounded, and so is the whole answer.
+constexpr DWORD kStepTimeoutMs = 10000;     // connecting, sending, each wait for data
+constexpr ULONGLONG kAnswerTimeMs = 15000;  // from the request to the last byte kept
+
+void BoundWaits(HINTERNET handle) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        DWORD ms = kStepTimeoutMs;
+        InternetSetOptionA(handle, option, &ms, sizeof ms);
+    }
+}
+
+// The GET of the page, sent; null when no answer came. Built from a connection handle rather than
+// with InternetOpenUrlA because Wine hands the root handle's time-outs on to neither; the request
+// on the wire is the same.
+InternetHandle OpenPage(HINTERNET connection) {
+    const char* acceptTypes[] = {"*/*", nullptr};
+    InternetHandle page(HttpOpenRequestA(connection, "GET", kTimePagePath, nullptr, nullptr,
+                                         acceptTypes, INTERNET_FLAG_RELOAD, kTimePageContext));
+    // Judge by the outcome: under Wine GetLastError may read 12006 after a success.
+    if (page && !HttpSendRequestA(page.get(), nullptr, 0, nullptr, 0)) page.Close();
+    return page;
+}
+
+// Fills text from the start of the body until it is full or the body ends; false on a failed
+// read or when the deadline passes first. Only what has arrived is read each time, so a body that
+// trickles in cannot keep one read going past the deadline.
+bool ReadBody(HINTERNET page, std::string& text, ULONGLONG deadline) {
+    std::size_t filled = 0;
+    while (filled < text.size()) {
+        if (GetTickCount64() >= deadline) return false;
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(page, &available, 0, 0)) return false;
+        if (available == 0) return true;  // the end of the body
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(available, text.size() - filled));
+        DWORD received = 0;
+        if (!InternetReadFile(page, text.data() + filled, wanted, &received)) return false;
+        if (received == 0) return true;
+        filled += received;
+    }
+    return true;
+}
+
 }  // namespace
 
 TimePage FetchTimePage(const std::function<void()>& progress) {
@@ -34,13 +81,18 @@ TimePage FetchTimePage(const std::function<void()>& progress) {
     InternetHandle root(
         InternetOpenA(kTimeAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) return {TimePageOutcome::OpenFailed, {}};
+    BoundWaits(root.get());
     progress();
 
-    // Judge by the handle: under Wine GetLastError may read 12006 after a success.
-    InternetHandle page(InternetOpenUrlA(root.get(), kTimePageUrl, nullptr, static_cast<DWORD>(-1),
-                                         INTERNET_FLAG_RELOAD, kTimePageContext));
+    const ULONGLONG requested = GetTickCount64();
+    InternetHandle connection(InternetConnectA(root.get(), kTimePageHost, INTERNET_DEFAULT_HTTP_PORT,
+                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
+                                               kTimePageContext));
+    if (connection) BoundWaits(connection.get());
+    InternetHandle page = connection ? OpenPage(connection.get()) : InternetHandle(nullptr);
     progress();
     if (!page) {
+        connection.Close();
         root.Close();
         return {TimePageOutcome::ConnectFailed, {}};
     }
@@ -48,12 +100,11 @@ TimePage FetchTimePage(const std::function<void()>& progress) {
 
     // What the body does not fill stays blank; the count of bytes read is not needed.
     std::string text(kTimePageSize, ' ');
-    DWORD received = 0;
-    BOOL read =
-        InternetReadFile(page.get(), text.data(), static_cast<DWORD>(kTimePageSize), &received);
+    const bool read = ReadBody(page.get(), text, requested + kAnswerTimeMs);
     progress();
 
     page.Close();
+    connection.Close();
     root.Close();
     progress();
     if (!read) return {TimePageOutcome::ReadFailed, {}};

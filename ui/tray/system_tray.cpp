@@ -7,6 +7,12 @@
 
 namespace {
 
+// Broadcast by the shell to every top-level window when the taskbar is created anew.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 double NowDays() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -49,8 +55,19 @@ bool CSystemTray::Create(fw::CWnd* parent, UINT callbackMessage, const char* tip
     m_notifyData.uCallbackMessage = callbackMessage;
     horolux::CopyTipText(m_notifyData.szTip, sizeof m_notifyData.szTip, tip ? tip : "");
 
+    m_wanted = true;
     m_enabled = Shell_NotifyIconA(NIM_ADD, &m_notifyData);
     return m_enabled != FALSE;
+}
+
+void CSystemTray::OnTaskbarCreated() {
+    // Also when the first add failed because the program started before the taskbar did.
+    if (!m_wanted) return;
+    constexpr UINT kAll = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    if (Notify(NIM_ADD, kAll))
+        m_enabled = TRUE;
+    else if (m_enabled)
+        Notify(NIM_MODIFY, kAll);  // a shell that still knows the icon refuses it twice
 }
 
 bool CSystemTray::Notify(DWORD action, UINT flags) {
@@ -59,6 +76,7 @@ bool CSystemTray::Notify(DWORD action, UINT flags) {
 }
 
 void CSystemTray::DeleteIcon() {
+    m_wanted = false;
     if (!m_enabled) return;
     Notify(NIM_DELETE, 0);
     m_enabled = FALSE;
@@ -193,6 +211,11 @@ bool CSystemTray::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
     }
     if (msg == WM_TIMER) {
         OnTimer();
+        result = 0;
+        return true;
+    }
+    if (msg == TaskbarCreatedMessage() && msg != 0) {
+        OnTaskbarCreated();
         result = 0;
         return true;
     }

@@ -41,6 +41,9 @@ public:
 
     // The callback message: 1 when it concerned this icon, 0 otherwise.
     virtual LRESULT OnTrayMessage(WPARAM wp, LPARAM lp);
+    // A new notification area (Explorer restarted) has none of the old icons: adds ours again,
+    // with the picture and tip it has now, a frame of a running animation included.
+    void OnTaskbarCreated();
 
     // An icon of the program's resources at the size the notification area shows; shared, so
     // the same ID always gives the same handle and nothing needs freeing.
@@ -55,6 +58,7 @@ private:
     bool Notify(DWORD action, UINT flags);
 
     BOOL m_enabled = FALSE;
+    bool m_wanted = false;  // created and not deleted: belongs in every new notification area
     NOTIFYICONDATAA m_notifyData{};
     horolux::TrayFrames<HICON> m_frames;  // with the index of the frame shown
     UINT_PTR m_timer = 0;

@@ -21,7 +21,7 @@ std::string Cell(HWND list, int row, int column) {
 class AlarmsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        horolux::LoadAlarms(alarms, "10@@20@@30", "a@@b@@c");
+        horolux::LoadAlarms(alarms, {"10@@20@@30", "a@@b@@c", ""});
         alarms.GetAt(1)->count = 7;
         alarms.EmptySlot(0);  // deleted by its popup earlier
         ASSERT_TRUE(dialog.Create());
@@ -40,7 +40,8 @@ protected:
     void Click(int id) { SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
     horolux::AlarmDataArray alarms;
-    CAlarmsDlg dialog{alarms};
+    int changes = 0;  // the owner saves the store at each
+    CAlarmsDlg dialog{alarms, nullptr, [this] { ++changes; }};
     HWND list = nullptr;
 };
 
@@ -63,6 +64,7 @@ TEST_F(AlarmsDialogTest, EditAndDeleteNeedASelection) {
         EXPECT_EQ(box.text, "You must select a alarm in the list!");
     }
     EXPECT_EQ(alarms.LiveCount(), 2u);
+    EXPECT_EQ(changes, 0);
 }
 
 TEST_F(AlarmsDialogTest, DeleteAsksAndRemovesTheRowsAlarm) {
@@ -74,11 +76,13 @@ TEST_F(AlarmsDialogTest, DeleteAsksAndRemovesTheRowsAlarm) {
         EXPECT_EQ(box.text, "Do you realy want to delete the selected alarm?");
     }
     EXPECT_EQ(alarms.LiveCount(), 2u) << "No keeps it";
+    EXPECT_EQ(changes, 0);
     {
         test::MessageBoxWatcher box(IDYES);
         Click(IDC_DELETE_ALARM);
     }
     EXPECT_EQ(alarms.GetAt(2), nullptr) << "row 1 was the 30-minute alarm in slot 2";
+    EXPECT_EQ(changes, 1);
     ASSERT_EQ(Rows(), 1);
     EXPECT_EQ(Cell(list, 0, 0), "20");
 }
@@ -103,6 +107,7 @@ TEST_F(AlarmsDialogTest, EditResetsTheCountOfTheRowsAlarm) {
     EXPECT_EQ(edited->count, 0);
     EXPECT_EQ(edited->message, "Stretch");
     EXPECT_EQ(Cell(list, 0, 1), "0");
+    EXPECT_EQ(changes, 1);
 }
 
 TEST_F(AlarmsDialogTest, ARowWhoseAlarmWasDeletedMeanwhileIsNotTouched) {
@@ -113,6 +118,7 @@ TEST_F(AlarmsDialogTest, ARowWhoseAlarmWasDeletedMeanwhileIsNotTouched) {
     box.Finish();
     EXPECT_EQ(box.text, "You must select a alarm in the list!");
     EXPECT_EQ(Rows(), 1) << "the list shows what is left";
+    EXPECT_EQ(changes, 0) << "nothing was changed here";
 }
 
 }  // namespace

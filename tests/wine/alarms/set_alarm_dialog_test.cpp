@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/app.h"
 #include "message_box_watcher.h"
 #include "ui/alarms/set_alarm_dialog.h"
 
@@ -100,6 +101,28 @@ TEST(SetAlarmDialog, OkRefusesAnIntervalThatIsNotPlainDigits) {
     EXPECT_EQ(d.dlg.m_intervalText, "45");
     EXPECT_EQ(d.dlg.m_messageText, "Stretch");
     EXPECT_EQ(d.dlg.m_sound, 3);
+}
+
+TEST(SetAlarmDialog, OkRefusesAMessageTheStoredFormCannotKeep) {
+    OpenDialog d("15", "Tea", 2);
+    for (const char* message : {"Tea@@Nap", "mail me@", "@@"}) {
+        SetDlgItemTextA(d.hwnd, IDC_ALARM_MESSAGE, message);
+        SetFocus(GetDlgItem(d.hwnd, IDC_ALARM_INTERVAL));
+        test::MessageBoxWatcher box(IDOK);
+        SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        box.Finish();
+        ASSERT_TRUE(box.Seen()) << message;
+        EXPECT_EQ(box.text, "An alarm message must not contain \"@@\" or end with \"@\"!");
+        EXPECT_EQ(box.caption, fw::ExecutableBaseName());
+        EXPECT_TRUE(box.hasIcon);
+        ASSERT_TRUE(IsWindow(d.hwnd)) << message << ": the dialog stays open";
+        EXPECT_EQ(GetFocus(), GetDlgItem(d.hwnd, IDC_ALARM_MESSAGE)) << message;
+        EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_MESSAGE), message) << "kept for the user to mend";
+    }
+    SetDlgItemTextA(d.hwnd, IDC_ALARM_MESSAGE, "mail me@home");
+    SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_FALSE(IsWindow(d.hwnd));
+    EXPECT_EQ(d.dlg.m_messageText, "mail me@home");
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
         // Wine gives a page handle even when the server closes without a word; the read gets 0.
         {"mode=hangup", TimePageOutcome::NotRecognised, kBlank, 0},
         {"mode=truncated", TimePageOutcome::NotRecognised, kBlank, 0},
-        // No time-out is set: a slow server is waited for.
+        // A slow server is waited for, within the bounds below.
         {"mode=slow&delay=2", TimePageOutcome::Ok, kNotBlank, 1900},
         // The edge page in pieces: the one read waits for 1024 bytes, not just the first piece.
         {"mode=dribble", TimePageOutcome::Ok, kNotBlank, 350},
@@ -210,6 +210,29 @@ TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
         EXPECT_EQ(ParseUniversalTime(f.page.text).outcome, c.parse) << c.query;
         EXPECT_EQ(AllBlank(f.page.text), c.text == kBlank) << c.query;
         EXPECT_GE(f.milliseconds, c.atLeastMs) << c.query;
+    }
+}
+
+// Neither a silent server nor one that sends a byte now and then holds the program for longer
+// than its bounds: 10 s for each wait of the connection, 15 s for the whole answer.
+TEST_F(TimeClient, SilentAndTricklingServersAreGivenUpInTime) {
+    const struct {
+        const char* query;
+        TimePageOutcome outcome;
+        int steps;
+        DWORD atLeastMs, atMostMs;
+    } cases[] = {
+        {"mode=hang", TimePageOutcome::ConnectFailed, 2, 9500, 12000},
+        {"mode=trickle", TimePageOutcome::ReadFailed, 5, 14500, 17000},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Control(c.query), "ok\n") << c.query;
+        Fetched f = Fetch();
+        EXPECT_EQ(f.page.outcome, c.outcome) << c.query;
+        EXPECT_EQ(f.steps, c.steps) << c.query;
+        EXPECT_TRUE(f.page.text.empty()) << c.query;
+        EXPECT_GE(f.milliseconds, c.atLeastMs) << c.query;
+        EXPECT_LE(f.milliseconds, c.atMostMs) << c.query;
     }
 }
 

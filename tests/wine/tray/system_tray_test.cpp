@@ -98,6 +98,44 @@ TEST_F(SystemTrayTest, IconIsAddedAndDeleted) {
     EXPECT_FALSE(tray.IsAnimating());
 }
 
+// Explorer restarted: its new notification area has none of the old icons until they are added.
+TEST_F(SystemTrayTest, ANewTaskbarGetsTheIconBackAsItIsNow) {
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+    HWND hwnd = tray.GetSafeHwnd();
+    ASSERT_TRUE(tray.SetFrameIcons(IDI_SYNC_FRAME_FIRST, IDI_SYNC_FRAME_LAST));
+    ASSERT_TRUE(tray.SetTipText("Horolux - Syncing..."));
+    ASSERT_TRUE(tray.StartAnimation(60000));  // a frame is showing; the timer will not move it
+    const HICON frame = tray.GetTrayIcon();
+    ASSERT_NE(frame, normal);
+
+    // The shell forgets the icon, as a restarted Explorer does.
+    NOTIFYICONDATAA gone{};
+    gone.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    gone.hWnd = hwnd;
+    gone.uID = IDR_TRAY_MENU;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+    ASSERT_FALSE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU)) << "added again";
+    EXPECT_EQ(tray.GetTrayIcon(), frame) << "with the frame it showed";
+    EXPECT_EQ(tray.GetTipText(), "Horolux - Syncing...");
+    EXPECT_TRUE(tray.IsAnimating());
+
+    // Still known to the shell (Wine never broadcasts the message itself): brought up to date.
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+    EXPECT_TRUE(tray.StopAnimation());
+    EXPECT_EQ(tray.GetTrayIcon(), normal);
+
+    // An icon the program removed stays removed.
+    tray.DeleteIcon();
+    SendMessageA(hwnd, taskbarCreated, 0, 0);
+    EXPECT_FALSE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+    EXPECT_FALSE(tray.IsEnabled());
+}
+
 TEST_F(SystemTrayTest, OwnerWindowIsHiddenAndNotTakenForTheMainWindow) {
     HWND hwnd = tray.GetSafeHwnd();
     ASSERT_TRUE(hwnd);
