@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -148,7 +149,75 @@ void Command(HWND window, UINT id) {
     PostMessageA(window, WM_COMMAND, id, 0);
 }
 
-MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs) {
+namespace {
+
+// One page in another process for a list-view record and its text, freed on leaving.
+class RemotePage {
+public:
+    explicit RemotePage(HWND window) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_)
+            base_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemotePage() {
+        if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemotePage(const RemotePage&) = delete;
+    RemotePage& operator=(const RemotePage&) = delete;
+
+    static constexpr SIZE_T kSize = 4096, kTextAt = 512;
+    explicit operator bool() const { return base_ != nullptr; }
+    char* Text() const { return base_ + kTextAt; }
+    bool Put(const LVITEMA& item) const {
+        return WriteProcessMemory(process_, base_, &item, sizeof item, nullptr) != FALSE;
+    }
+    std::string GetText() const {
+        std::vector<char> text(kSize - kTextAt, '\0');
+        ReadProcessMemory(process_, Text(), text.data(), text.size() - 1, nullptr);
+        return text.data();
+    }
+    LPARAM Item() const { return reinterpret_cast<LPARAM>(base_); }
+
+private:
+    HANDLE process_ = nullptr;
+    char* base_ = nullptr;
+};
+
+}  // namespace
+
+std::string ListCell(HWND list, int row, int column) {
+    RemotePage page(list);
+    if (!page) return "<no remote memory>";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = page.Text();
+    item.cchTextMax = static_cast<int>(RemotePage::kSize - RemotePage::kTextAt);
+    if (!page.Put(item)) return "<no remote memory>";
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), page.Item(),
+                             SMTO_ABORTIFHUNG, 5000, &ignored))
+        return "<no answer>";
+    return page.GetText();
+}
+
+bool SelectListRow(HWND list, int row) {
+    RemotePage page(list);
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    if (!page || !page.Put(item)) return false;
+    DWORD_PTR done = 0;
+    return SendMessageTimeoutA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), page.Item(),
+                               SMTO_ABORTIFHUNG, 5000, &done) &&
+           done &&
+           SendMessageTimeoutA(list, LVM_SETSELECTIONMARK, 0, row, SMTO_ABORTIFHUNG, 5000, &done);
+}
+
+MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs,
+                                const std::vector<HWND>& exclude) {
     MessageBoxSeen seen;
     HWND box = nullptr;
     WaitUntil(
@@ -157,7 +226,9 @@ MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs) {
             while ((box = FindWindowExA(nullptr, box, "#32770", nullptr))) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(box, &owner);
-                if (owner == pid && IsWindowVisible(box) && GetDlgItem(box, button)) return true;
+                if (owner == pid && IsWindowVisible(box) && GetDlgItem(box, button) &&
+                    std::find(exclude.begin(), exclude.end(), box) == exclude.end())
+                    return true;
             }
             return false;
         },

@@ -53,12 +53,19 @@ void Click(HWND dialog, int id);
 // Sends a command (a tray menu item) to the window and waits until it was handled.
 void Command(HWND window, UINT id);
 
+// A list view of another process: the text of one cell, and selecting (and focusing) a row. The
+// records these messages carry must lie in that process's memory.
+std::string ListCell(HWND list, int row, int column);
+bool SelectListRow(HWND list, int row);
+
 struct MessageBoxSeen {
     bool seen = false;
     std::string caption, text;
 };
 // Waits for a message box of process pid, records it and presses the button with command id.
-MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs = 5000);
+// Dialogs in exclude (open windows with the same button) are never taken for the box.
+MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs = 5000,
+                                const std::vector<HWND>& exclude = {});
 
 // Polls cond every 20 ms until it holds or timeoutMs passes.
 template <class Cond>

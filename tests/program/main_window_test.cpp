@@ -4,6 +4,9 @@
 
 #include "program_test.h"
 #include "resource.h"
+// clang-format off
+#include <shellapi.h>  // after <windows.h>, which program_test.h brings
+// clang-format on
 
 namespace {
 
@@ -154,6 +157,71 @@ TEST_F(MainWindow, TheAboutBoxOpensFromTheSystemMenuAndTheTray) {
         PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(about); }, 5000));
     }
+    EXPECT_TRUE(program_.Running());
+}
+
+// At log-off Windows ends the process after WM_ENDSESSION, without WM_DESTROY.
+TEST_F(MainWindow, TheEndOfASessionStoresWhatTearDownWouldBeforeTheProcessIsEnded) {
+    SetConfig("ScheduleSync", 1);
+    SetConfig("AlarmTime", std::string("15"));
+    SetConfig("AlarmMsg", std::string("Tea"));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    // Changes the program holds in memory until it ends.
+    driver::Click(main, IDC_SYNC_ON_CONNECT);
+    ASSERT_TRUE(driver::WaitUntil([&] { return driver::CheckState(main, IDC_SYNC_ON_CONNECT) == BST_CHECKED; },
+                                  3000));
+    SendMessageTimeoutA(GetDlgItem(main, IDC_INTERVAL), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("36"),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                    &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "never in the way of the session ending";
+    ASSERT_TRUE(SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                    &answer));
+    ASSERT_TRUE(TerminateProcess(program_.Handle(), 1));
+    ASSERT_TRUE(program_.WaitForExit(5000));
+
+    EXPECT_EQ(ConfigInt("SyncOnInternetConnect"), 1u);
+    EXPECT_EQ(driver::ConfigText("ScheduleInterval"), "36");
+    EXPECT_EQ(driver::ConfigText("AlarmTime"), "15");
+    EXPECT_EQ(driver::ConfigText("AlarmMsg"), "Tea");
+    EXPECT_EQ(driver::ConfigText("AlarmSound"), "0");
+}
+
+// The shell modifies only icons it holds: a cheap way to ask whether one is there.
+bool ShellHoldsIcon(HWND owner, UINT id) {
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    nid.hWnd = owner;
+    nid.uID = id;
+    return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+// Explorer restarted: the new taskbar broadcasts "TaskbarCreated" and holds none of the old icons.
+TEST_F(MainWindow, TheTrayIconComesBackWhenTheTaskbarIsCreatedAnew) {
+    ASSERT_TRUE(Start());
+    HWND tray = nullptr;
+    for (HWND w = nullptr; !tray && (w = FindWindowExA(nullptr, w, "CSystemTray", nullptr));) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == program_.Pid()) tray = w;
+    }
+    ASSERT_TRUE(tray) << "the icon's own hidden window";
+    ASSERT_TRUE(driver::WaitUntil([&] { return ShellHoldsIcon(tray, IDR_TRAY_MENU); }, 3000));
+
+    NOTIFYICONDATAA gone{};
+    gone.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    gone.hWnd = tray;
+    gone.uID = IDR_TRAY_MENU;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+    ASSERT_FALSE(ShellHoldsIcon(tray, IDR_TRAY_MENU));
+
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+    EXPECT_TRUE(ShellHoldsIcon(tray, IDR_TRAY_MENU)) << "added again";
     EXPECT_TRUE(program_.Running());
 }
 

@@ -84,6 +84,32 @@ TEST_F(Startup, ASecondInstanceShowsTheFirstAndEndsAtOnce) {
     EXPECT_TRUE(first.Running());
 }
 
+TEST_F(Startup, TwoStartsAtTheSameMomentLeaveOneProgram) {
+    driver::Program a, b;
+    ASSERT_TRUE(a.Start(exe_, home_));
+    ASSERT_TRUE(b.Start(exe_, home_));
+    ASSERT_TRUE(driver::WaitUntil([&] { return !a.Running() || !b.Running(); }, 15000))
+        << "one of the two gives way";
+    driver::Program& kept = a.Running() ? a : b;
+    driver::Program& ended = a.Running() ? b : a;
+    DWORD code = 1234;
+    EXPECT_TRUE(ended.WaitForExit(0, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(kept.WaitForMainWindow());
+    EXPECT_TRUE(kept.Running());
+}
+
+TEST_F(Startup, AnotherProgramsWindowCaptionedHoroluxDoesNotStopIt) {
+    HWND stranger = CreateWindowExA(0, "STATIC", "Horolux", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_TRUE(stranger);
+    driver::Program p;
+    ASSERT_TRUE(p.Start(exe_, home_));
+    EXPECT_TRUE(p.WaitForMainWindow()) << "it started all the same";
+    EXPECT_TRUE(p.Running());
+    DestroyWindow(stranger);
+}
+
 TEST_F(Startup, TheOkActionSavesWhatTheWindowShows) {
     driver::SetConfig("ScheduleInterval", std::string("12"));
     driver::SetConfig("ExitAfterSync", 1);

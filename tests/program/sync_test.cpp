@@ -211,4 +211,29 @@ TEST_F(Sync, WithoutADialUpLinkTheConnectionWatchHoldsTheSchedule) {
     EXPECT_EQ(Text(IDC_STATUS), "");
 }
 
+// A server that takes the request and never answers, or answers a byte now and then, ends the
+// sync with its status within half a minute, and the program goes on.
+TEST_F(Sync, ASilentOrTricklingServerEndsTheSyncWithinHalfAMinute) {
+    ASSERT_TRUE(Start());
+    const struct {
+        const char* mode;
+        const char* status;
+    } cases[] = {
+        {"hang", " Sync error on connection to internet! "},
+        {"trickle", " URL reading error! Test internet connection and try again! "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ASSERT_EQ(Control(std::string("mode=") + c.mode), "ok\n");
+        const DWORD start = GetTickCount();
+        driver::Click(program_.MainWindow(), IDC_SYNC);
+        EXPECT_TRUE(WaitForStatus(c.status, 30000)) << Text(IDC_STATUS);
+        EXPECT_LT(GetTickCount() - start, 30000u);
+        EXPECT_EQ(Text(IDC_LAST_SYNC), "");
+    }
+    ASSERT_EQ(Control("mode=now"), "ok\n");
+    driver::Click(program_.MainWindow(), IDC_SYNC);
+    EXPECT_TRUE(WaitForStatus(kSuccess)) << "and the next sync works";
+}
+
 }  // namespace
