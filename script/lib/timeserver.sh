@@ -24,7 +24,23 @@ timeserver_start() {
         return 1
     fi
     HOROLUX_TIMESERVER_PORT=$(cat "$port_file")
+    # A written port is not yet an answering server: ask it once before anyone relies on it.
+    if ! timeserver_answers "$HOROLUX_TIMESERVER_PORT"; then
+        echo "timeserver: port $HOROLUX_TIMESERVER_PORT does not answer: $(cat "$HOROLUX_TIMESERVER_DIR/log")" >&2
+        timeserver_stop
+        return 1
+    fi
     export HOROLUX_TIMESERVER_PORT http_proxy=http://127.0.0.1:$HOROLUX_TIMESERVER_PORT
+}
+
+# True when the server on 127.0.0.1:PORT answers a control request within 5 s.
+timeserver_answers() {
+    local port=$1 status=""
+    status=$(timeout 5 bash -c '
+        exec 3<>"/dev/tcp/127.0.0.1/$1" || exit 1
+        printf "GET /control/last HTTP/1.0\r\n\r\n" >&3
+        IFS= read -r line <&3 && printf "%s" "$line"' _ "$port" 2>/dev/null) || return 1
+    [[ $status == "HTTP/1."?" 200"* ]]
 }
 
 timeserver_stop() {

@@ -33,6 +33,7 @@ wine_session_start() {
     timeout 60 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Shared /d 1024x768 /f >/dev/null 2>&1
     "$WINESERVER" -w
   fi
+  wine_link_fonts
   "$WINESERVER" -p
   timeout 120 "$WINE" wineboot >/dev/null 2>&1 || true  # warm-up, see engineering notes
 }
@@ -44,9 +45,26 @@ wine_session_stop() {
   HOROLUX_XVFB_PID="" HOROLUX_TEMP_PREFIX=""
 }
 
-# A screenshot of the whole display.
+# Debian's Wine looks for its own fonts (Marlett, Tahoma, MS Sans Serif, ...) in a folder it
+# spells "<data dir>\../fonts", which never resolves, so without this every caption button is
+# drawn as a letter of a stand-in face. Wine also loads every font in the prefix's
+# C:\windows\Fonts, so link them there; done at every start so older prefixes get them too, and
+# before any Wine program of the session starts, since each process reads the fonts once.
+wine_link_fonts() {
+  local src=/usr/share/wine/fonts dst=$WINEPREFIX/drive_c/windows/Fonts f
+  [ -d "$src" ] || return 0
+  mkdir -p "$dst"
+  for f in "$src"/*; do
+    [ -e "$dst/${f##*/}" ] || ln -sf "$f" "$dst/${f##*/}"
+  done
+}
+
+# A screenshot of the whole display, as one plain read of the root window. Not xwd -root: Wine
+# gives each process's windows their own colormap, which sends xwd down its multi-visual path,
+# and that reads a window lying wholly inside another one of the same process through the lower
+# window, so a dialog over the main window comes out as a black box until it is moved.
 wine_screenshot() {
-  local convert=/usr/bin/convert  # ImageMagick itself, not a stand-in earlier on PATH
-  [ -x "$convert" ] || convert=convert
-  xwd -root -silent -display "$DISPLAY" | "$convert" xwd:- "$1"
+  local import=/usr/bin/import  # ImageMagick itself, not a stand-in earlier on PATH
+  [ -x "$import" ] || import=import
+  "$import" -silent -display "$DISPLAY" -window root "$1"
 }
