@@ -5,6 +5,8 @@
 
 #include "framework/win32.h"
 
+#include <wininet.h>
+
 namespace fw {
 
 template <class Traits>
@@ -24,6 +26,11 @@ public:
     ~UniqueHandle() { Reset(); }
 
     Handle Get() const { return h_; }
+    // For calls that hand a new handle back through a pointer; any held one is released first.
+    Handle* Receive() {
+        Reset();
+        return &h_;
+    }
     explicit operator bool() const { return h_ != Traits::Invalid(); }
     Handle Release() { return std::exchange(h_, Traits::Invalid()); }
     void Reset(Handle h = Traits::Invalid()) {
@@ -42,5 +49,49 @@ struct KernelHandleTraits {
     static void Close(Handle h) { CloseHandle(h); }
 };
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { RegCloseKey(h); }
+};
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { InternetCloseHandle(h); }
+};
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
+
+struct GlobalMemoryTraits {
+    using Handle = HGLOBAL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { GlobalFree(h); }
+};
+using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+
+// A critical section lives where it was made (it must not move), so it is owned in place.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&cs_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    ~CriticalSection() { DeleteCriticalSection(&cs_); }
+
+    class Lock {
+    public:
+        explicit Lock(CriticalSection& cs) : cs_(cs) { EnterCriticalSection(&cs_.cs_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+        ~Lock() { LeaveCriticalSection(&cs_.cs_); }
+
+    private:
+        CriticalSection& cs_;
+    };
+
+private:
+    CRITICAL_SECTION cs_;
+};
 
 }  // namespace fw

@@ -2,17 +2,9 @@
 
 #include <vector>
 
+#include "framework/handles.h"
+
 namespace fw {
-namespace {
-
-struct KeyCloser {
-    HKEY key;
-    ~KeyCloser() {
-        if (key) RegCloseKey(key);
-    }
-};
-
-}  // namespace
 
 HKEY RegistryProfile::OpenSection(const std::string& section) const {
     // Missing keys on the way are created, so a first read already lays out the profile.
@@ -25,10 +17,10 @@ HKEY RegistryProfile::OpenSection(const std::string& section) const {
 }
 
 int RegistryProfile::ReadInt(const std::string& section, const std::string& name, int fallback) {
-    KeyCloser k{OpenSection(section)};
-    if (!k.key) return fallback;
+    const RegistryKey key(OpenSection(section));
+    if (!key) return fallback;
     DWORD type = 0, value = 0, size = sizeof value;
-    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
                          &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
         return fallback;
@@ -37,15 +29,15 @@ int RegistryProfile::ReadInt(const std::string& section, const std::string& name
 
 std::string RegistryProfile::ReadText(const std::string& section, const std::string& name,
                                       const std::string& fallback) {
-    KeyCloser k{OpenSection(section)};
-    if (!k.key) return fallback;
+    const RegistryKey key(OpenSection(section));
+    if (!key) return fallback;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return fallback;
     // The stored data need not end in a zero; leave room for one.
     std::vector<char> data(size + 1, '\0');
-    if (RegQueryValueExA(k.key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
                          &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return fallback;
@@ -55,18 +47,18 @@ std::string RegistryProfile::ReadText(const std::string& section, const std::str
 }
 
 void RegistryProfile::WriteInt(const std::string& section, const std::string& name, int value) {
-    KeyCloser k{OpenSection(section)};
-    if (!k.key) return;
+    const RegistryKey key(OpenSection(section));
+    if (!key) return;
     const DWORD data = static_cast<DWORD>(value);
-    RegSetValueExA(k.key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+    RegSetValueExA(key.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                    sizeof data);
 }
 
 void RegistryProfile::WriteText(const std::string& section, const std::string& name,
                                 const std::string& value) {
-    KeyCloser k{OpenSection(section)};
-    if (!k.key) return;
-    RegSetValueExA(k.key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    const RegistryKey key(OpenSection(section));
+    if (!key) return;
+    RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
 }
 

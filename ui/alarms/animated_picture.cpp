@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/alarms/gif_blocks.h"
+#include "framework/handles.h"
 #include "framework/message_map.h"
 
 namespace {
@@ -15,61 +16,8 @@ constexpr int kShortestDelay = 5;               // hundredths; shorter ones are 
 constexpr LONGLONG kShortDelayTicks = 1000000;  // 100 ms in 100-nanosecond units
 constexpr int kHimetricPerInch = 2540;
 
-class CriticalSection {
-public:
-    CriticalSection() { InitializeCriticalSection(&cs_); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    ~CriticalSection() { DeleteCriticalSection(&cs_); }
-    void Enter() { EnterCriticalSection(&cs_); }
-    void Leave() { LeaveCriticalSection(&cs_); }
-
-private:
-    CRITICAL_SECTION cs_;
-};
-
-class Lock {
-public:
-    explicit Lock(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    ~Lock() { cs_.Leave(); }
-
-private:
-    CriticalSection& cs_;
-};
-
-// A kernel handle closed with its owner.
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (h_) CloseHandle(h_);
-    }
-    HANDLE Get() const { return h_; }
-    HANDLE* Receive() { return &h_; }
-
-private:
-    HANDLE h_;
-};
-
-// A global memory block freed with its owner unless handed on.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(HGLOBAL h) : h_(h) {}
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    ~GlobalBlock() {
-        if (h_) GlobalFree(h_);
-    }
-    HGLOBAL Get() const { return h_; }
-    HGLOBAL Release() { return std::exchange(h_, nullptr); }
-
-private:
-    HGLOBAL h_;
-};
+using fw::CriticalSection;
+using Lock = fw::CriticalSection::Lock;
 
 class GlobalLockScope {
 public:
@@ -162,16 +110,13 @@ struct CAnimatedPicture::Run {
     Run() = default;
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
-    ~Run() {
-        if (exitEvent) CloseHandle(exitEvent);
-    }
 
     // A thread that outlives the stop's wait keeps the surface and frames alive through this,
     // so the control can let go of them without pulling them from under it.
     std::shared_ptr<Stage> stage;
     HWND hwnd = nullptr;
     COLORREF background = RGB(255, 255, 255);
-    HANDLE exitEvent = nullptr;  // the thread's own handle on the control's event
+    fw::KernelHandle exitEvent;  // the thread's own handle on the control's event
     std::atomic<bool> exitFlag{false};
 };
 
@@ -200,10 +145,10 @@ struct SavedArea {
 };
 
 void Animate(CAnimatedPicture::Run& run) {
-    Handle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
-    if (!timer.Get() || run.exitFlag) return;
+    const fw::KernelHandle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
+    if (!timer || run.exitFlag) return;
     CAnimatedPicture::Stage& stage = *run.stage;
-    const HANDLE waits[] = {timer.Get(), run.exitEvent};
+    const HANDLE waits[] = {timer.Get(), run.exitEvent.Get()};
     for (std::size_t i = 0;;) {
         const CAnimatedPicture::Stage::Frame& frame = stage.frames[i];
         const CAnimatedPicture::FrameInfo& f = frame.info;
@@ -228,7 +173,7 @@ void Animate(CAnimatedPicture::Run& run) {
             if (SetWaitableTimer(timer.Get(), &due, 0, nullptr, nullptr, FALSE))
                 WaitForMultipleObjects(2, waits, FALSE, kLongestFrameWaitMs);
             else  // without the timer the event still ends the wait
-                WaitForSingleObject(run.exitEvent, static_cast<DWORD>(-due.QuadPart / 10000));
+                WaitForSingleObject(run.exitEvent.Get(), static_cast<DWORD>(-due.QuadPart / 10000));
         }
         if (run.exitFlag) return;
 
@@ -259,7 +204,6 @@ CAnimatedPicture::CAnimatedPicture() : m_exitEvent(CreateEventA(nullptr, TRUE, F
 
 CAnimatedPicture::~CAnimatedPicture() {
     ReleasePicture();
-    if (m_exitEvent) CloseHandle(m_exitEvent);
 }
 
 bool CAnimatedPicture::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -281,8 +225,8 @@ bool CAnimatedPicture::LoadPictureResource(const char* name, const char* type) {
     const DWORD size = SizeofResource(module, info);
     const void* bytes = resource ? LockResource(resource) : nullptr;
     if (!bytes || size == 0) return false;
-    GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
-    if (!block.Get()) return false;
+    const fw::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
+    if (!block) return false;
     {
         GlobalLockScope lock(block.Get());
         if (!lock.Data()) return false;
@@ -335,8 +279,8 @@ bool CAnimatedPicture::LoadPicture(HGLOBAL block, DWORD size) {
         if (f.plainText) continue;
         const std::vector<std::uint8_t> gif = horolux::BuildFrameGif(data, *screen, f);
         if (gif.empty()) continue;
-        GlobalBlock one(GlobalAlloc(GMEM_MOVEABLE, gif.size()));
-        if (!one.Get()) continue;
+        fw::GlobalMemory one(GlobalAlloc(GMEM_MOVEABLE, gif.size()));
+        if (!one) continue;
         {
             GlobalLockScope target(one.Get());
             if (!target.Data()) continue;
@@ -407,8 +351,8 @@ void CAnimatedPicture::StartAnimation() {
     run->stage = m_stage;
     run->hwnd = m_hWnd;
     run->background = m_backgroundColour;
-    if (!m_exitEvent || !DuplicateHandle(GetCurrentProcess(), m_exitEvent, GetCurrentProcess(),
-                                         &run->exitEvent, 0, FALSE, DUPLICATE_SAME_ACCESS))
+    if (!m_exitEvent || !DuplicateHandle(GetCurrentProcess(), m_exitEvent.Get(), GetCurrentProcess(),
+                                         run->exitEvent.Receive(), 0, FALSE, DUPLICATE_SAME_ACCESS))
         return;
     auto* param = new std::shared_ptr<Run>(run);
     DWORD id = 0;
@@ -417,7 +361,7 @@ void CAnimatedPicture::StartAnimation() {
         delete param;
         return;
     }
-    m_thread = thread;
+    m_thread.Reset(thread);
     m_threadId = id;
     m_run = std::move(run);
     ResumeThread(thread);
@@ -426,16 +370,15 @@ void CAnimatedPicture::StartAnimation() {
 void CAnimatedPicture::HaltAnimation() {
     if (m_thread) {
         m_run->exitFlag = true;
-        SetEvent(m_exitEvent);
+        SetEvent(m_exitEvent.Get());
         // A thread still busy after this is no longer waited for; it holds its own share of
         // the surface and frames and ends at its next look at the flag.
-        WaitForSingleObject(m_thread, kHaltWaitMs);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+        WaitForSingleObject(m_thread.Get(), kHaltWaitMs);
+        m_thread.Reset();
         m_threadId = 0;
     }
     m_run.reset();
-    if (m_exitEvent) ResetEvent(m_exitEvent);
+    if (m_exitEvent) ResetEvent(m_exitEvent.Get());
 }
 
 void CAnimatedPicture::ReleasePicture() {

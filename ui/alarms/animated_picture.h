@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/handles.h"
 #include "framework/gdi.h"
 #include "framework/wnd.h"
 
@@ -43,7 +44,7 @@ public:
     SIZE PictureSize() const { return {static_cast<LONG>(m_width), static_cast<LONG>(m_height)}; }
     bool IsGif() const { return m_isGif; }
     bool IsPrepared() const { return m_prepared; }
-    bool IsAnimating() const { return m_thread != nullptr; }
+    bool IsAnimating() const { return static_cast<bool>(m_thread); }
     DWORD AnimationThreadId() const { return m_threadId; }
     COLORREF BackgroundColour() const { return m_backgroundColour; }
     std::size_t FrameCount() const;
@@ -71,10 +72,10 @@ private:
     COLORREF m_backgroundColour = RGB(255, 255, 255);  // for disposal method 2
     bool m_isGif = false;
     std::shared_ptr<Stage> m_stage;
-    HANDLE m_thread = nullptr;
+    fw::KernelHandle m_thread;
     DWORD m_threadId = 0;
     std::shared_ptr<Run> m_run;
-    HANDLE m_exitEvent = nullptr;  // manual reset; wakes the thread's wait when it must stop
+    fw::KernelHandle m_exitEvent;  // manual reset; wakes the thread's wait when it must stop
     PictureRef m_stillPicture;
     bool m_prepared = false;
 };

@@ -10,23 +10,19 @@ CHoroluxApp theApp;
 namespace {
 
 LONG SetRunValue(HKEY hive, const std::string& exePath) {
-    HKEY key = nullptr;
-    LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, &key);
+    fw::RegistryKey key;
+    const LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, key.Receive());
     if (error != ERROR_SUCCESS) return error;
-    error = RegSetValueExA(key, kRunValueName, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(exePath.c_str()),
-                           static_cast<DWORD>(exePath.size() + 1));
-    RegCloseKey(key);
-    return error;
+    return RegSetValueExA(key.Get(), kRunValueName, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(exePath.c_str()),
+                          static_cast<DWORD>(exePath.size() + 1));
 }
 
 LONG RemoveRunValue(HKEY hive) {
-    HKEY key = nullptr;
-    LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, &key);
+    fw::RegistryKey key;
+    const LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, key.Receive());
     if (error != ERROR_SUCCESS) return error;
-    error = RegDeleteValueA(key, kRunValueName);
-    RegCloseKey(key);
-    return error;
+    return RegDeleteValueA(key.Get(), kRunValueName);
 }
 
 // The running program's main window: captioned "Horolux" and marked as ours. The first program

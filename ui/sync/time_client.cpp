@@ -5,29 +5,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/handles.h"
+
 using horolux::kTimePageSize;
 using horolux::TimePageOutcome;
 
 namespace {
 
-// Owns one HINTERNET; Close() lets the fetch close its handles in a set order.
-class InternetHandle {
-public:
-    explicit InternetHandle(HINTERNET h) : h_(h) {}
-    InternetHandle(InternetHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    ~InternetHandle() { Close(); }
+using fw::InternetHandle;
 
-    HINTERNET get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void Close() {
-        if (h_) InternetCloseHandle(std::exchange(h_, nullptr));
-    }
-
-private:
-    HINTERNET h_;
-};
 
 // A server that accepts and then stays silent, or sends a byte now and then, must not hold the
 // program (and with it every alarm) for as long as it likes: each wait of the connection is
@@ -51,7 +37,7 @@ InternetHandle OpenPage(HINTERNET connection) {
     InternetHandle page(HttpOpenRequestA(connection, "GET", kTimePagePath, nullptr, nullptr,
                                          acceptTypes, INTERNET_FLAG_RELOAD, kTimePageContext));
     // Judge by the outcome: under Wine GetLastError may read 12006 after a success.
-    if (page && !HttpSendRequestA(page.get(), nullptr, 0, nullptr, 0)) page.Close();
+    if (page && !HttpSendRequestA(page.Get(), nullptr, 0, nullptr, 0)) page.Reset();
     return page;
 }
 
@@ -81,31 +67,31 @@ TimePage FetchTimePage(const std::function<void()>& progress) {
     InternetHandle root(
         InternetOpenA(kTimeAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) return {TimePageOutcome::OpenFailed, {}};
-    BoundWaits(root.get());
+    BoundWaits(root.Get());
     progress();
 
     const ULONGLONG requested = GetTickCount64();
-    InternetHandle connection(InternetConnectA(root.get(), kTimePageHost, INTERNET_DEFAULT_HTTP_PORT,
+    InternetHandle connection(InternetConnectA(root.Get(), kTimePageHost, INTERNET_DEFAULT_HTTP_PORT,
                                                nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
                                                kTimePageContext));
-    if (connection) BoundWaits(connection.get());
-    InternetHandle page = connection ? OpenPage(connection.get()) : InternetHandle(nullptr);
+    if (connection) BoundWaits(connection.Get());
+    InternetHandle page = connection ? OpenPage(connection.Get()) : InternetHandle();
     progress();
     if (!page) {
-        connection.Close();
-        root.Close();
+        connection.Reset();
+        root.Reset();
         return {TimePageOutcome::ConnectFailed, {}};
     }
     progress();
 
     // What the body does not fill stays blank; the count of bytes read is not needed.
     std::string text(kTimePageSize, ' ');
-    const bool read = ReadBody(page.get(), text, requested + kAnswerTimeMs);
+    const bool read = ReadBody(page.Get(), text, requested + kAnswerTimeMs);
     progress();
 
-    page.Close();
-    connection.Close();
-    root.Close();
+    page.Reset();
+    connection.Reset();
+    root.Reset();
     progress();
     if (!read) return {TimePageOutcome::ReadFailed, {}};
     return {TimePageOutcome::Ok, std::move(text)};
