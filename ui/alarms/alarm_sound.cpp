@@ -1,12 +1,12 @@
 #include "ui/alarms/alarm_sound.h"
 
 #include "core/alarms/alarm_sound.h"
-#include "ui/app/horolux_app.h"
+#include "ui/app/wave_resource.h"
 
-void PlayAlarmSound(int sound) {
+void AlarmSoundPlayer::PlayAlarmSound(int sound) {
     if (sound == horolux::kSoundBeep) {
         for (unsigned frequency : horolux::kBeepFrequencies) Beep(frequency, horolux::kBeepMilliseconds);
         return;
     }
-    if (const auto clip = horolux::AlarmSoundResource(sound)) theApp.PlayWaveResource(*clip, false);
+    if (const auto clip = horolux::AlarmSoundResource(sound)) PlayWaveResource(*clip, false);
 }

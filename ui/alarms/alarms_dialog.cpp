@@ -99,7 +99,7 @@ horolux::AlarmData* CAlarmsDlg::SelectedAlarm(std::size_t& slot) {
 }
 
 void CAlarmsDlg::OnAddAlarm() {
-    CSetAlarmDlg dialog(m_hWnd);
+    CSetAlarmDlg dialog(m_sounds, m_hWnd);
     if (dialog.DoModal() != IDOK) return;
     if (dialog.m_intervalText.empty()) {
         fw::AppMessageBox(kNoInterval);
@@ -117,7 +117,7 @@ void CAlarmsDlg::OnEditAlarm() {
     std::size_t slot = 0;
     horolux::AlarmData* alarm = SelectedAlarm(slot);
     if (!alarm) return;
-    CSetAlarmDlg dialog(m_hWnd);
+    CSetAlarmDlg dialog(m_sounds, m_hWnd);
     dialog.m_intervalText = std::to_string(alarm->interval);
     dialog.m_messageText = alarm->message;
     dialog.m_sound = alarm->sound;

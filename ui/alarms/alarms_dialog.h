@@ -7,14 +7,18 @@
 #include "core/alarms/alarm_store.h"
 #include "framework/dialog.h"
 #include "res/alarm_resource.h"
+#include "ui/alarms/alarm_sound.h"
 #include "ui/controls/list_ctrl_ex.h"
 
 class CAlarmsDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_ALARMS };
-    explicit CAlarmsDlg(horolux::AlarmDataArray& alarms, HWND parent = nullptr,
-                        std::function<void()> onChange = {})
-        : fw::CDialog(IDD, parent), m_alarms(alarms), m_onChange(std::move(onChange)) {}
+    explicit CAlarmsDlg(horolux::AlarmDataArray& alarms, AlarmSoundPlayer& sounds,
+                        HWND parent = nullptr, std::function<void()> onChange = {})
+        : fw::CDialog(IDD, parent),
+          m_alarms(alarms),
+          m_sounds(sounds),
+          m_onChange(std::move(onChange)) {}
 
 protected:
     BOOL OnInitDialog() override;
@@ -34,5 +38,6 @@ private:
 
     CListCtrlEx m_list;
     horolux::AlarmDataArray& m_alarms;
+    AlarmSoundPlayer& m_sounds;  // for Set Alarm's previews
     std::function<void()> m_onChange;
 };

@@ -7,7 +7,6 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "ui/alarms/message_font.h"
-#include "ui/alarms/alarm_sound.h"
 
 namespace {
 constexpr char kUnstorableMessage[] = "An alarm message must not contain \"@@\" or end with \"@\"!";
@@ -85,7 +84,7 @@ void CSetAlarmDlg::OnAlarmOnOff() {
 }
 
 void CSetAlarmDlg::PreviewSound(int sound) {
-    PlayAlarmSound(sound);
+    m_sounds.PlayAlarmSound(sound);
 }
 
 void CSetAlarmDlg::OnOK() {

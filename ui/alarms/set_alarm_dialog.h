@@ -8,13 +8,16 @@
 #include "framework/gdi.h"
 #include "res/alarm_resource.h"
 #include "res/resource.h"
+#include "ui/alarms/alarm_sound.h"
 #include "ui/controls/num_edit.h"
 #include "ui/controls/num_spin.h"
 
 class CSetAlarmDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_SET_ALARM };
-    explicit CSetAlarmDlg(HWND parent = nullptr) : fw::CDialog(IDD, parent) {}
+    // sounds: plays the sound the user picks, as a preview.
+    explicit CSetAlarmDlg(AlarmSoundPlayer& sounds, HWND parent = nullptr)
+        : fw::CDialog(IDD, parent), m_sounds(sounds) {}
 
     std::string m_intervalText = "1";
     std::string m_messageText = "Alarm!";
@@ -33,6 +36,7 @@ private:
     void PreviewSound(int sound);
     void EnableEdits(bool on);
 
+    AlarmSoundPlayer& m_sounds;
     CNumEdit m_intervalEdit;
     CNumSpinCtrl m_intervalSpin;
     fw::Font m_messageFont;

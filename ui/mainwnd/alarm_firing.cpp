@@ -8,7 +8,7 @@
 #include "ui/mainwnd/main_dialog.h"
 
 void CHoroluxDlg::FireAlarms() {
-    horolux::AlarmDataArray& alarms = m_settings.alarms;
+    horolux::AlarmDataArray& alarms = m_model.Alarms();
     // The size is read anew each step: a popup's modal loop may run other handlers meanwhile.
     for (std::size_t i = 0; i < alarms.GetSize(); ++i) {
         horolux::AlarmData* alarm = alarms.GetAt(i);
@@ -21,28 +21,28 @@ void CHoroluxDlg::FireAlarms() {
 }
 
 void CHoroluxDlg::ShowAlarmPopup(std::size_t slot) {
-    horolux::AlarmData* alarm = m_settings.alarms.GetAt(slot);
+    horolux::AlarmData* alarm = m_model.Alarms().GetAt(slot);
     alarm->count = 0;
     CAlarmPopupDlg popup;
     popup.m_message = alarm->message;
-    PlayAlarmSound(alarm->sound);
+    m_sounds.PlayAlarmSound(alarm->sound);
     // The record may be gone when the popup returns (deleted in the Alarms window meanwhile).
     if (popup.DoModal() == IDCANCEL) {
-        m_settings.alarms.EmptySlot(slot);
-        SaveAlarms();
+        m_model.Alarms().EmptySlot(slot);
+        m_model.SaveAlarms();
     }
 }
 
 void CHoroluxDlg::OnTraySetAlarm() {
     fw::CatchAll("CHoroluxDlg::OnTraySetAlarm()", [&] {
-        CAlarmsDlg alarms(m_settings.alarms, m_hWnd, [this] { OnAlarmsChanged(); });
+        CAlarmsDlg alarms(m_model.Alarms(), m_sounds, m_hWnd, [this] { OnAlarmsChanged(); });
         alarms.DoModal();
         SetAlarmClockText();
     });
 }
 
 void CHoroluxDlg::OnAlarmsChanged() {
-    SaveAlarms();
+    m_model.SaveAlarms();
     if (!m_alarmTimerOn) StartAlarmTimer();
     SetAlarmClockText();
 }

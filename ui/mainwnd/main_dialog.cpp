@@ -8,6 +8,7 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/text.h"
+#include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
 #include "ui/controls/about_box.h"
 #include "ui/mainwnd/moments.h"
@@ -17,7 +18,8 @@ constexpr char kPickerFormat[] = "yyyy'-'MM'-'dd' 'hh':'mm";
 constexpr int kScheduleControls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
 }  // namespace
 
-CHoroluxDlg::CHoroluxDlg() : CPictureDialog(IDD) {
+CHoroluxDlg::CHoroluxDlg(horolux::HoroluxModel& model, AlarmSoundPlayer& sounds)
+    : CPictureDialog(IDD), m_model(model), m_sounds(sounds) {
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -56,34 +58,22 @@ bool CHoroluxDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
 }
 
 void CHoroluxDlg::DoDataExchange(fw::DataExchange& dx) {
-    dx.Text(IDC_LAST_SYNC, m_settings.lastSync);
+    dx.Text(IDC_LAST_SYNC, m_model.settings.lastSync);
     dx.Text(IDC_OLD_TIME, m_oldTimeText);
     dx.Text(IDC_NEW_TIME, m_newTimeText);
     dx.Text(IDC_STATUS, m_statusText);
     dx.Text(IDC_NEXT_SYNC, m_nextSyncText);
     dx.Check(IDC_AUTOSTART, m_autostart);
-    dx.Check(IDC_SYNC_ON_START, m_settings.syncOnStart);
-    dx.Check(IDC_EXIT_AFTER_SYNC, m_settings.exitAfterSync);
-    dx.Check(IDC_SCHEDULE_SYNC, m_settings.scheduleSync);
-    dx.Check(IDC_SYNC_ON_CONNECT, m_settings.syncOnInternetConnect);
-    dx.Radio(IDC_UNIT_HOUR, m_settings.scheduleHourDaySync);
-    dx.Text(IDC_INTERVAL, m_settings.scheduleInterval);
-}
-
-void CHoroluxDlg::LoadSettings() {
-    horolux::LoadSettings(theApp.Profile(), m_settings);
-}
-
-void CHoroluxDlg::SaveSettings() {
-    horolux::SaveSettings(theApp.Profile(), m_settings);
-}
-
-void CHoroluxDlg::SaveAlarms() {
-    horolux::SaveAlarms(theApp.Profile(), m_settings.alarms);
+    dx.Check(IDC_SYNC_ON_START, m_model.settings.syncOnStart);
+    dx.Check(IDC_EXIT_AFTER_SYNC, m_model.settings.exitAfterSync);
+    dx.Check(IDC_SCHEDULE_SYNC, m_model.settings.scheduleSync);
+    dx.Check(IDC_SYNC_ON_CONNECT, m_model.settings.syncOnInternetConnect);
+    dx.Radio(IDC_UNIT_HOUR, m_model.settings.scheduleHourDaySync);
+    dx.Text(IDC_INTERVAL, m_model.settings.scheduleInterval);
 }
 
 void CHoroluxDlg::CleanAlarmDataArray() {
-    fw::CatchAll("CHoroluxDlg::CleanAlarmDataArray()", [&] { m_settings.alarms.RemoveAll(); });
+    fw::CatchAll("CHoroluxDlg::CleanAlarmDataArray()", [&] { m_model.Alarms().RemoveAll(); });
 }
 
 BOOL CHoroluxDlg::OnInitDialog() {
@@ -117,9 +107,9 @@ BOOL CHoroluxDlg::OnInitDialog() {
     EnableScheduleControls();
     SetUpScheduleControls();
 
-    if (!m_settings.doNextStartAt.empty()) {
-        m_nextSet = 1;
-        SetPickerMoment(std::strtoll(m_settings.doNextStartAt.c_str(), nullptr, 10));
+    if (!m_model.settings.doNextStartAt.empty()) {
+        m_model.nextSet = 1;
+        SetPickerMoment(std::strtoll(m_model.settings.doNextStartAt.c_str(), nullptr, 10));
         UpdateData(false);
     } else {
         UpdateNextSync();
@@ -129,9 +119,9 @@ BOOL CHoroluxDlg::OnInitDialog() {
     DWORD flags = 0;
     char name[128] = {};
     InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
-    m_connectionName = name;
+    m_model.connectionName = name;
 
-    if (m_settings.showAlarmClock) OnTrayShowAlarmClock();
+    if (m_model.settings.showAlarmClock) OnTrayShowAlarmClock();
     StartTimers();
     return TRUE;
 }
@@ -156,14 +146,14 @@ void CHoroluxDlg::SetUpButtons() {
 void CHoroluxDlg::SetUpScheduleControls() {
     m_intervalSpin.SetBuddy(m_intervalEdit);
     m_intervalSpin.SetRange(1, 264);
-    m_intervalSpin.SetPos(static_cast<float>(std::atoi(m_settings.scheduleInterval.c_str())));
+    m_intervalSpin.SetPos(static_cast<float>(std::atoi(m_model.settings.scheduleInterval.c_str())));
     m_intervalSpin.SetDelta(1);
     SendDlgItemMessageA(m_hWnd, IDC_NEXT_START_PICKER, DTM_SETFORMATA, 0,
                         reinterpret_cast<LPARAM>(kPickerFormat));
 }
 
 void CHoroluxDlg::EnableScheduleControls() {
-    for (int id : kScheduleControls) EnableWindow(GetDlgItem(id), m_settings.scheduleSync != 0);
+    for (int id : kScheduleControls) EnableWindow(GetDlgItem(id), m_model.settings.scheduleSync != 0);
 }
 
 void CHoroluxDlg::OnCancel() {
@@ -203,21 +193,21 @@ LRESULT CHoroluxDlg::OnSysCommand(WPARAM wp, LPARAM) {
 void CHoroluxDlg::OnAutostart() {
     UpdateData(true);
     if (m_autostart)
-        theApp.WriteRunValue();
+        WriteRunValue(m_model.appPath);
     else
         DeleteRunValue();
 }
 
 void CHoroluxDlg::OnSyncOnStart() {
     UpdateData(true);
-    if (m_settings.syncOnStart) m_settings.exitAfterSync = 0;
+    if (m_model.settings.syncOnStart) m_model.settings.exitAfterSync = 0;
     UpdateData(false);
     SaveSettings();
 }
 
 void CHoroluxDlg::OnExitAfterSync() {
     UpdateData(true);
-    if (m_settings.exitAfterSync) m_settings.syncOnStart = 0;
+    if (m_model.settings.exitAfterSync) m_model.settings.syncOnStart = 0;
     UpdateData(false);
     SaveSettings();
 }
@@ -226,7 +216,7 @@ void CHoroluxDlg::OnScheduleSync() {
     UpdateData(true);
     EnableScheduleControls();
     SaveSettings();
-    m_minuteCounter = 0;
+    m_model.RestartSchedule();
     UpdateNextSync();
 }
 
@@ -234,7 +224,7 @@ void CHoroluxDlg::OnScheduleChange() {
     // Only the user's changes count: the program filling the field while hidden does not.
     if (!IsWindowVisible(m_hWnd)) return;
     UpdateData(true);
-    m_minuteCounter = 0;
+    m_model.RestartSchedule();
     UpdateNextSync();
 }
 
@@ -243,9 +233,9 @@ void CHoroluxDlg::OnSyncOnConnect() {
 }
 
 LRESULT CHoroluxDlg::OnPickerChange(NMHDR*) {
-    m_nextSet = 1;
+    m_model.nextSet = 1;
     // 64-bit, so a moment after January 2038 is stored as chosen rather than wrapped negative.
-    m_settings.doNextStartAt = fw::Format("%lld", static_cast<long long>(PickerMoment()));
+    m_model.settings.doNextStartAt = fw::Format("%lld", static_cast<long long>(PickerMoment()));
     return 0;
 }
 
@@ -254,7 +244,7 @@ LRESULT CHoroluxDlg::OnSize(WPARAM wp, LPARAM) {
     if (wp == SIZE_MINIMIZED && m_hWnd) {
         if (IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_HIDE);
         // Minimising the owner hid the floating clock with it.
-        if (m_settings.showAlarmClock == 1 && m_alarmClock && m_alarmClock->GetSafeHwnd())
+        if (m_model.settings.showAlarmClock == 1 && m_alarmClock && m_alarmClock->GetSafeHwnd())
             ShowWindow(m_alarmClock->GetSafeHwnd(), SW_SHOW);
     }
     return result;
@@ -297,13 +287,13 @@ LRESULT CHoroluxDlg::OnEndSession(WPARAM ending, LPARAM) {
 void CHoroluxDlg::OnTrayShowAlarmClock() {
     fw::CatchAll("CHoroluxDlg::OnTrayShowAlarmClock()", [&] {
         m_alarmClock.Reset();
-        auto clock = std::make_unique<CAlarmClockDlg>(theApp.Profile());
+        auto clock = std::make_unique<CAlarmClockDlg>(m_model.Store());
         if (!clock->Create(m_hWnd)) return;
         HWND window = clock->GetSafeHwnd();
         ShowWindow(window, SW_SHOW);
-        m_settings.showAlarmClock = 1;
-        clock->SetShowFlag(&m_settings.showAlarmClock);
-        if (theApp.m_firstRun) {
+        m_model.settings.showAlarmClock = 1;
+        clock->SetShowFlag(&m_model.settings.showAlarmClock);
+        if (m_model.firstRun) {
             RECT r{};
             GetWindowRect(window, &r);
             const horolux::ClockRect centred =
@@ -320,6 +310,6 @@ void CHoroluxDlg::OnTrayShowAlarmClock() {
 void CHoroluxDlg::SetAlarmClockText() {
     fw::CatchAll("CHoroluxDlg::SetAlarmClockText()", [&] {
         if (!m_alarmClock || !m_alarmClock->GetSafeHwnd()) return;
-        m_alarmClock->SetClockText(horolux::AlarmClockText(m_settings.alarms));
+        m_alarmClock->SetClockText(horolux::AlarmClockText(m_model.Alarms()));
     });
 }

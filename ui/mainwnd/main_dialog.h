@@ -1,12 +1,14 @@
 #pragma once
-// CHoroluxDlg: the main window. It owns the program's state for the program's whole life: the
-// settings, the tray icon, the schedule counters and the sync texts.
+// CHoroluxDlg: the main window. It shows and changes the program's model (options, schedule,
+// alarms), owns the tray icon, the floating clock and the sync texts, and lives as long as the
+// program does.
 #include <cstdint>
 #include <string>
 
-#include "core/settings/main_settings.h"
+#include "core/app/horolux_model.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
+#include "ui/alarms/alarm_sound.h"
 #include "ui/clockwnd/alarm_clock_dialog.h"
 #include "ui/controls/num_edit.h"
 #include "ui/controls/num_spin.h"
@@ -25,12 +27,11 @@ inline constexpr UINT_PTR kTimerAlarm = 2;        // every minute after the last
 class CHoroluxDlg : public CPictureDialog {
 public:
     enum { IDD = IDD_HOROLUX_DIALOG };
-    CHoroluxDlg();
+    // model: the program's state, kept by the application; sounds: plays the alarm sounds.
+    CHoroluxDlg(horolux::HoroluxModel& model, AlarmSoundPlayer& sounds);
 
-    void LoadSettings();
-    void SaveSettings();
-    // The alarms alone, right after each change, so a crash loses none.
-    void SaveAlarms();
+    void LoadSettings() { m_model.Load(); }
+    void SaveSettings() { m_model.Save(); }
 
     // Fetches the time page, sets the clock's time of day and reports the outcome.
     void SyncClock();
@@ -102,7 +103,7 @@ private:
     bool OnTimer(UINT id);
     void OnInitTick();
     void OnMinuteTick();
-    bool HasAlarmSlots() const { return m_settings.alarms.GetSize() > 0; }
+    bool HasAlarmSlots() const { return m_model.Alarms().GetSize() > 0; }
     std::int64_t PickerMoment() const;
     void SetPickerMoment(std::int64_t moment);
 
@@ -119,14 +120,12 @@ private:
     void ShowTextNow(std::string& member, int controlId, const std::string& text);
     std::string SyncTipText() const;
 
-    horolux::MainSettings m_settings;
+    horolux::HoroluxModel& m_model;
+    AlarmSoundPlayer& m_sounds;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;
     HICON m_hIcon = nullptr;
     int m_backgroundToggle = 0;  // 0: bitmap 163 stretched, 1: bitmap 166 tiled
-    std::string m_connectionName;  // the Internet connection last seen
-    int m_nextSet = 0;             // the picker holds a moment the user chose
-    std::int32_t m_minuteCounter = 0;
     bool m_alarmTimerOn = false;
     CShadedButton m_syncButton, m_closeButton, m_exitButton;
     CNumEdit m_intervalEdit;

@@ -47,32 +47,25 @@ bool CHoroluxDlg::OnTimer(UINT id) {
 
 void CHoroluxDlg::OnInitTick() {
     KillTimer(m_hWnd, kTimerInit);
-    if (!theApp.m_firstRun) ShowWindow(m_hWnd, SW_MINIMIZE);  // into the tray
-    if (m_settings.syncOnStart) SyncClock();
-    if (!m_nextSet) UpdateNextSync();
+    if (!m_model.firstRun) ShowWindow(m_hWnd, SW_MINIMIZE);  // into the tray
+    if (m_model.settings.syncOnStart) SyncClock();
+    if (!m_model.nextSet) UpdateNextSync();
     if (HasAlarmSlots()) StartAlarmTimer();
 }
 
 void CHoroluxDlg::OnMinuteTick() {
-    if (m_settings.syncOnInternetConnect) {
+    if (m_model.settings.syncOnInternetConnect) {
         DWORD flags = 0;
         char name[128] = {};
         const BOOL connected = InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
         const horolux::ConnectionState state{connected != FALSE, flags, name};
-        switch (horolux::WatchConnection(state, m_connectionName)) {
+        switch (m_model.WatchConnection(state)) {
             case horolux::ConnectionWatch::EndTick: return;
             case horolux::ConnectionWatch::SyncAndEndTick: SyncClock(); return;
             case horolux::ConnectionWatch::Continue: break;
         }
     }
-    if (!m_settings.scheduleSync) return;
-
-    const horolux::ScheduleMinute minute{m_settings.scheduleHourDaySync, m_settings.scheduleInterval,
-                                         m_nextSet != 0, UnixNow(), PickerMoment()};
-    if (horolux::AdvanceSchedule(m_minuteCounter, minute) != horolux::ScheduleTick::Due) return;
-    m_minuteCounter = 0;
-    m_nextSet = 0;
-    m_settings.doNextStartAt.clear();
+    if (!m_model.ScheduleMinuteDue(UnixNow(), PickerMoment())) return;
     SyncClock();
     UpdateNextSync();
 }
@@ -90,9 +83,9 @@ void CHoroluxDlg::SetPickerMoment(std::int64_t moment) {
 
 void CHoroluxDlg::UpdateNextSync() {
     if (IsWindowVisible(m_hWnd)) UpdateData(true);  // a just-typed interval counts
-    if (m_settings.scheduleSync) {
-        const auto next = horolux::NextSyncMoment(m_settings.scheduleHourDaySync,
-                                                  m_settings.scheduleInterval, m_minuteCounter,
+    if (m_model.settings.scheduleSync) {
+        const auto next = horolux::NextSyncMoment(m_model.settings.scheduleHourDaySync,
+                                                  m_model.settings.scheduleInterval, m_model.minuteCounter,
                                                   UnixNow());
         if (next) {
             SetPickerMoment(*next);

@@ -25,7 +25,7 @@ void CHoroluxDlg::SetStatusText(const std::string& text) {
 }
 
 void CHoroluxDlg::SetLastSyncText(const std::string& text) {
-    ShowTextNow(m_settings.lastSync, IDC_LAST_SYNC, text);
+    ShowTextNow(m_model.settings.lastSync, IDC_LAST_SYNC, text);
 }
 
 void CHoroluxDlg::SetOldTimeText(const std::string& text) {
@@ -47,6 +47,6 @@ void CHoroluxDlg::RedrawNow() {
 }
 
 std::string CHoroluxDlg::SyncTipText() const {
-    return fw::Format("Horolux \nLast sync: %s\nNext sync: %s", m_settings.lastSync.c_str(),
+    return fw::Format("Horolux \nLast sync: %s\nNext sync: %s", m_model.settings.lastSync.c_str(),
                       m_nextSyncText.c_str());
 }

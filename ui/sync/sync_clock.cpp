@@ -98,7 +98,7 @@ void CHoroluxDlg::RunSync(fw::CWaitCursor& wait) {
     AdvanceTray();
     SetStatusText(kSuccess);
     AdvanceTray();
-    if (m_settings.exitAfterSync) PostQuitMessage(0);
+    if (m_model.settings.exitAfterSync) PostQuitMessage(0);
 
     StopSyncClip();
     m_trayIcon.StopAnimation();

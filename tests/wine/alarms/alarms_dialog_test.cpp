@@ -41,7 +41,8 @@ protected:
 
     horolux::AlarmDataArray alarms;
     int changes = 0;  // the owner saves the store at each
-    CAlarmsDlg dialog{alarms, nullptr, [this] { ++changes; }};
+    AlarmSoundPlayer sounds;
+    CAlarmsDlg dialog{alarms, sounds, nullptr, [this] { ++changes; }};
     HWND list = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/app.h"
 #include "message_box_watcher.h"
 #include "ui/alarms/set_alarm_dialog.h"
@@ -11,6 +13,12 @@ std::string TextOf(HWND dlg, int id) {
     GetDlgItemTextA(dlg, id, buf, sizeof buf);
     return buf;
 }
+
+// Hears the previews instead of playing them.
+struct RecordingPlayer : AlarmSoundPlayer {
+    void PlayAlarmSound(int sound) override { played.push_back(sound); }
+    std::vector<int> played;
+};
 
 // The dialog as the Alarms window shows it, but modeless so the test can look at it.
 struct OpenDialog {
@@ -28,7 +36,8 @@ struct OpenDialog {
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(hwnd, id)) != FALSE; }
     void Type(const char* text) { SetDlgItemTextA(hwnd, IDC_ALARM_INTERVAL, text); }
 
-    CSetAlarmDlg dlg;
+    RecordingPlayer sounds;
+    CSetAlarmDlg dlg{sounds};
     HWND hwnd = nullptr;
 };
 
@@ -55,6 +64,7 @@ TEST(SetAlarmDialog, TheLabelFollowsTheTypedInterval) {
     EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL), "120");
     EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL_LABEL), "minutes") << "the template's text until a change";
     EXPECT_EQ(IsDlgButtonChecked(d.hwnd, IDC_SOUND_NONE + 9), BST_CHECKED);
+    EXPECT_TRUE(d.sounds.played.empty()) << "opening plays nothing";
     const struct { const char* typed; const char* label; } cases[] = {
         {"4320", "= 3 days"}, {"59", "minutes"}, {"120", "= 2 hours"}, {"2879", "= 1 days"}};
     for (const auto& c : cases) {
@@ -123,6 +133,15 @@ TEST(SetAlarmDialog, OkRefusesAMessageTheStoredFormCannotKeep) {
     SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_FALSE(IsWindow(d.hwnd));
     EXPECT_EQ(d.dlg.m_messageText, "mail me@home");
+}
+
+TEST(SetAlarmDialog, PickingASoundPreviewsItAndOkKeepsIt) {
+    OpenDialog d("15", "Tea", 0);
+    for (int sound : {4, 1, 10}) SendDlgItemMessageA(d.hwnd, IDC_SOUND_NONE + sound, BM_CLICK, 0, 0);
+    EXPECT_EQ(d.sounds.played, (std::vector<int>{4, 1, 10}));
+    SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_FALSE(IsWindow(d.hwnd));
+    EXPECT_EQ(d.dlg.m_sound, 10);
 }
 
 }  // namespace

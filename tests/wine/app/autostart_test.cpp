@@ -4,6 +4,7 @@
 
 #include "test_registry.h"
 #include "test_resources.h"
+#include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
 
 #include <mmsystem.h>
@@ -29,36 +30,34 @@ class AutostartTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteRunValue();
-        saved_ = theApp.m_appPath;
     }
     void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         DeleteRunValue();
-        theApp.m_appPath = saved_;
         test::DeleteTree(HKEY_CURRENT_USER, "Software\\HoroluxTest");
     }
-    std::string saved_;
+    std::string appPath_;
 };
 
 TEST_F(AutostartTest, WritesTheFullExecutablePathToTheMachineRunKey) {
-    theApp.m_appPath = MakeTempAppFolder(true);
-    theApp.WriteRunValue();
+    appPath_ = MakeTempAppFolder(true);
+    WriteRunValue(appPath_);
     auto raw = test::ReadRaw(HKEY_LOCAL_MACHINE, kRun, "Horolux");
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(raw->data, theApp.m_appPath + "Horolux.exe" + std::string(1, '\0'));
+    EXPECT_EQ(raw->data, appPath_ + "Horolux.exe" + std::string(1, '\0'));
     EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux")) << "no second entry per user";
 }
 
 TEST_F(AutostartTest, NothingIsWrittenWithoutTheExecutable) {
-    theApp.m_appPath = MakeTempAppFolder(false);
-    theApp.WriteRunValue();
+    appPath_ = MakeTempAppFolder(false);
+    WriteRunValue(appPath_);
     EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
     EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"));
 }
 
 TEST_F(AutostartTest, FallsBackToTheUserRunKeyWhenTheMachineKeyCannotBeWritten) {
-    theApp.m_appPath = MakeTempAppFolder(true);
+    appPath_ = MakeTempAppFolder(true);
     // Stand in an empty key for HKLM, so opening its Run key fails as for a standard user.
     HKEY empty = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\HoroluxTest\\EmptyMachine", 0, nullptr, 0,
@@ -67,8 +66,8 @@ TEST_F(AutostartTest, FallsBackToTheUserRunKeyWhenTheMachineKeyCannotBeWritten) 
     ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, empty), ERROR_SUCCESS);
     RegCloseKey(empty);
 
-    theApp.WriteRunValue();
-    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"), theApp.m_appPath + "Horolux.exe");
+    WriteRunValue(appPath_);
+    EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"), appPath_ + "Horolux.exe");
 
     // Removing it reports the machine-wide failure but still clears the user's entry.
     EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);
@@ -76,8 +75,8 @@ TEST_F(AutostartTest, FallsBackToTheUserRunKeyWhenTheMachineKeyCannotBeWritten) 
 }
 
 TEST_F(AutostartTest, DeleteReportsSuccessAndThenTheMissingValue) {
-    theApp.m_appPath = MakeTempAppFolder(true);
-    theApp.WriteRunValue();
+    appPath_ = MakeTempAppFolder(true);
+    WriteRunValue(appPath_);
     EXPECT_EQ(DeleteRunValue(), ERROR_SUCCESS);
     EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
     EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);

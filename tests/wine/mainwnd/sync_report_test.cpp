@@ -17,13 +17,11 @@ protected:
         const std::string port = test::EnvText("HOROLUX_TIMESERVER_PORT");
         if (port.empty()) GTEST_SKIP() << "no time server (script/test starts one)";
         port_ = std::atoi(port.c_str());
-        theApp.SetRegistryKey("HoroluxTest");
         ASSERT_TRUE(dialog_.Create());
         KillTimer(dialog_.GetSafeHwnd(), kTimerInit);  // no hiding or start-up sync here
     }
     void TearDown() override {
         if (dialog_.GetSafeHwnd()) dialog_.DestroyWindow();
-        test::DeleteTree(HKEY_CURRENT_USER, "Software\\HoroluxTest");
     }
     void Mode(const char* query) { ASSERT_EQ(test::ServerGet(port_, std::string("/control?") + query), "ok\n"); }
     std::string Text(int id) {
@@ -33,7 +31,10 @@ protected:
     }
 
     int port_ = 0;
-    CHoroluxDlg dialog_;
+    horolux::MemorySettingsStore settings_;  // nothing of the tests reaches the registry
+    horolux::HoroluxModel model_{settings_};
+    AlarmSoundPlayer sounds_;
+    CHoroluxDlg dialog_{model_, sounds_};
 };
 
 TEST_F(SyncReport, SuccessPutsBackTheIconAndShowsLastAndNextSyncInTheTip) {
