@@ -17,7 +17,6 @@ public:
     // Creates the dialog modelessly.
     bool Create(HWND parent = nullptr);
     void EndDialog(INT_PTR result);
-    bool IsModal() const { return m_modal; }
 
     // take = true: controls into members; false: members into controls.
     void UpdateData(bool take = true);

@@ -20,8 +20,6 @@ public:
     void WriteText(const std::string& section, const std::string& name,
                    const std::string& value) override;
 
-    const std::string& Root() const { return root_; }
-
 private:
     HKEY OpenSection(const std::string& section) const;
 

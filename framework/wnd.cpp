@@ -35,16 +35,6 @@ bool CWnd::SubclassDlgItem(UINT id, HWND parent) {
     return SubclassWindow(::GetDlgItem(parent, static_cast<int>(id)));
 }
 
-HWND CWnd::UnsubclassWindow() {
-    HWND hwnd = m_hWnd;
-    if (!hwnd) return nullptr;
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_superProc));
-    RemovePropA(hwnd, kObjectProp);
-    m_hWnd = nullptr;
-    m_superProc = nullptr;
-    return hwnd;
-}
-
 const char* CWnd::RegisterClassFor(const char* className, UINT classStyle, HBRUSH background,
                                    HCURSOR cursor) {
     WNDCLASSEXA wc{};

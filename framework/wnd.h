@@ -20,7 +20,6 @@ public:
     // Take over an existing window (a dialog item made from a template) with this object.
     bool SubclassDlgItem(UINT id, HWND parent);
     bool SubclassWindow(HWND hwnd);
-    HWND UnsubclassWindow();
 
     // Create a window of a class registered by RegisterClassFor (or a system class, then subclassed).
     bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,

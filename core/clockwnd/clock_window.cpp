@@ -9,13 +9,6 @@
 namespace horolux {
 namespace {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -72,18 +65,6 @@ ClockRect ArrangeAnchor(const Anchor& a, int clientWidth, int clientHeight) {
             a.topLeft.y * clientHeight / 100 + a.marginTop,
             a.bottomRight.x * clientWidth / 100 + a.marginRight,
             a.bottomRight.y * clientHeight / 100 + a.marginBottom};
-}
-
-bool NeedsClipSiblings(const std::string& className, std::uint32_t style) {
-    constexpr std::uint32_t kButtonTypeMask = 0xF, kGroupBox = 0x7;
-    return EqualsNoCase(className, "BUTTON") && (style & kButtonTypeMask) == kGroupBox;
-}
-
-bool NeedsRepaintAfterMoving(const std::string& className, std::uint32_t style) {
-    // Left, centred and right text, and a centred image, are drawn relative to the size.
-    constexpr std::uint32_t kStaticTypeMask = 0x1F, kCentreImage = 0x200;
-    return EqualsNoCase(className, "STATIC") &&
-           ((style & kStaticTypeMask) < 3 || (style & kCentreImage) != 0);
 }
 
 ClockRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight) {

@@ -39,9 +39,6 @@ Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight, A
 // Where the anchored control goes in a client area of width × height.
 ClockRect ArrangeAnchor(const Anchor& anchor, int clientWidth, int clientHeight);
 
-// What a control's window class and style ask of the layout.
-bool NeedsClipSiblings(const std::string& className, std::uint32_t style);        // group boxes
-bool NeedsRepaintAfterMoving(const std::string& className, std::uint32_t style);  // text statics
 
 // The size grip's square in the bottom-right corner of the client area.
 ClockRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight);

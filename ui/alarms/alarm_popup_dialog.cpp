@@ -3,7 +3,7 @@
 #include "framework/message_map.h"
 #include "ui/alarms/message_font.h"
 #include "res/resource.h"
-#include "ui/clockwnd/keep_on_top.h"
+#include "ui/controls/keep_on_top.h"
 
 bool CAlarmPopupDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     using Self = CAlarmPopupDlg;

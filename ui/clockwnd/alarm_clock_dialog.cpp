@@ -11,8 +11,9 @@
 #include "framework/guard.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
-#include "ui/clockwnd/keep_on_top.h"
+#include "ui/clockwnd/control_kinds.h"
 #include "ui/controls/about_box.h"
+#include "ui/controls/keep_on_top.h"
 
 namespace config = horolux::config;
 
@@ -327,8 +328,8 @@ void CAlarmClockDlg::AddAnchor(HWND control, horolux::AnchorPoint topLeft,
                                horolux::AnchorPoint bottomRight) {
     char className[32] = {};
     GetClassNameA(control, className, sizeof className);
-    const auto style = static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE));
-    if (horolux::NeedsClipSiblings(className, style))
+    const auto style = static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE));
+    if (NeedsClipSiblings(className, style))
         SetWindowLongA(control, GWL_STYLE, static_cast<LONG>(style | WS_CLIPSIBLINGS));
 
     RECT client{};
@@ -338,7 +339,7 @@ void CAlarmClockDlg::AddAnchor(HWND control, horolux::AnchorPoint topLeft,
     m_anchors.push_back(
         {control,
          horolux::MakeAnchor(FromRECT(r), client.right, client.bottom, topLeft, bottomRight),
-         horolux::NeedsRepaintAfterMoving(className, style)});
+         NeedsRepaintAfterMoving(className, style)});
 }
 
 LRESULT CAlarmClockDlg::OnSize(WPARAM type, LPARAM) {

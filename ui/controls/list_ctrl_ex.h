@@ -8,7 +8,7 @@
 
 #include "framework/gdi.h"
 #include "framework/wnd.h"
-#include "ui/tray/title_tip.h"
+#include "ui/controls/title_tip.h"
 
 class CListCtrlEx : public fw::CWnd {
 public:

@@ -37,15 +37,7 @@ TEST(ClockLayout, AnchorsKeepMarginsToTheirPercentPoints) {
     }
 }
 
-TEST(ClockLayout, ControlKindsAndGrip) {
-    EXPECT_TRUE(NeedsRepaintAfterMoving("Static", 0x0));    // left text: the clock's display
-    EXPECT_TRUE(NeedsRepaintAfterMoving("STATIC", 0x2));    // right text
-    EXPECT_FALSE(NeedsRepaintAfterMoving("Static", 0xE));   // bitmap
-    EXPECT_TRUE(NeedsRepaintAfterMoving("Static", 0x20E));  // centred bitmap
-    EXPECT_FALSE(NeedsRepaintAfterMoving("Button", 0x0));
-    EXPECT_TRUE(NeedsClipSiblings("button", 0x7));
-    EXPECT_FALSE(NeedsClipSiblings("Button", 0x3));
-    EXPECT_FALSE(NeedsClipSiblings("Static", 0x7));
+TEST(ClockLayout, Grip) {
     const ClockRect grip = GripSquare(100, 50, 17, 16);
     EXPECT_EQ(grip, (ClockRect{83, 34, 100, 50}));
     EXPECT_TRUE(grip.Contains(99, 49));

@@ -1,4 +1,4 @@
-#include "ui/tray/title_tip.h"
+#include "ui/controls/title_tip.h"
 
 #include <stdexcept>
 

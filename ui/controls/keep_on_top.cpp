@@ -1,4 +1,4 @@
-#include "ui/clockwnd/keep_on_top.h"
+#include "ui/controls/keep_on_top.h"
 
 void KeepOnTop(HWND window) {
     // Showing the window activates it; the foreground window gets the activation back.
