@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 
 namespace horolux {
 namespace {
@@ -274,7 +275,14 @@ GlyphRowPlacement PlaceGlyphRow(int totalUnits, int width, int height, bool prop
 }
 
 int RoundPixel(double v) {
-    return static_cast<int>(v + 0.5);
+    // Held at the int range (a not-a-number at 0), as a conversion out of it would be undefined.
+    const double r = v + 0.5;
+    if (std::isnan(r)) return 0;
+    if (r >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (r <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(r);
 }
 
 void FitCubic(const std::vector<FloatPoint>& s, FloatPoint& c1, FloatPoint& c2) {

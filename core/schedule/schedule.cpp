@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <climits>
+#include <limits>
 
 namespace horolux {
 
@@ -43,7 +44,14 @@ std::optional<std::int64_t> NextSyncMoment(int unit, const std::string& interval
     const std::optional<int> elapsed = ElapsedUnits(unit, minuteCounter);
     if (!elapsed) return std::nullopt;
     const std::int64_t unitSeconds = unit == static_cast<int>(IntervalUnit::Hours) ? 3600 : 86400;
-    return now + (static_cast<std::int64_t>(IntervalValue(intervalText)) - *elapsed) * unitSeconds;
+    // At most about 4e14 seconds either way, so only the sum with now can leave the range.
+    const std::int64_t left =
+        (static_cast<std::int64_t>(IntervalValue(intervalText)) - *elapsed) * unitSeconds;
+    constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kEarliest = std::numeric_limits<std::int64_t>::min();
+    if (left > 0 && now > kLatest - left) return kLatest;
+    if (left < 0 && now < kEarliest - left) return kEarliest;
+    return now + left;
 }
 
 namespace {

@@ -35,7 +35,7 @@ struct ScheduleMinute {
 ScheduleTick AdvanceSchedule(std::int32_t& minuteCounter, const ScheduleMinute& m);
 
 // The next sync moment to show: now plus what is left of the interval, counted from now.
-// Nothing for a unit that is neither hours nor days.
+// Nothing for a unit that is neither hours nor days. Held at the ends of the 64-bit range.
 std::optional<std::int64_t> NextSyncMoment(int unit, const std::string& intervalText,
                                            std::int32_t minuteCounter, std::int64_t now);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 namespace horolux {
@@ -165,6 +166,39 @@ TEST(SegmentLayout, SegmentsInPixels) {
     // Stretched twice across, the same dot doubles its x and keeps its y.
     const auto wide = LayOutSegments(glyphs, 366, 83, kSegmentFourteenDigits);
     EXPECT_EQ(wide[14 + 14 + 3].points[2], (PathPoint{258, 32, PathOp::kLineTo}));
+}
+
+TEST(SegmentLayout, PixelsRoundHalfUpThenTruncate) {
+    const struct {
+        double v;
+        int pixel;
+    } cases[] = {
+        {0.49, 0},
+        {0.5, 1},
+        {91.5, 92},
+        {-0.5, 0},  // truncated towards zero after the half is added
+        {-0.7, 0},
+        {-1.6, -1},
+        {2147483646.4, 2147483646},
+        {2147483646.5, INT_MAX},
+        {-2147483648.0, INT_MIN + 1},
+        // Held at the int range.
+        {2147483647.0, INT_MAX},
+        {1e300, INT_MAX},
+        {HUGE_VAL, INT_MAX},
+        {-2147483649.5, INT_MIN},
+        {-1e300, INT_MIN},
+        {-HUGE_VAL, INT_MIN},
+        {std::nan(""), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RoundPixel(c.v), c.pixel) << c.v;
+}
+
+TEST(SegmentLayout, PointsBeyondTheIntRangeAreHeldAtItsEnds) {
+    const auto path = OutlineToPixels(Points({{0, 0}, {10, 0}, {10, 10}}), 0, 0, 1e9, -1e9);
+    EXPECT_EQ(path, (std::vector<PathPoint>{{0, 0, PathOp::kMoveTo},
+                                            {INT_MAX, 0, PathOp::kLineTo},
+                                            {INT_MAX, INT_MIN, PathOp::kLineTo}}));
 }
 
 TEST(SegmentLayout, PenColoursMixAQuarterOfTheBackground) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace horolux {
 namespace {
 
@@ -57,6 +59,39 @@ TEST(ListCells, BackgroundRunsFromTheLabelToTheRowOrClientEdge) {
     EXPECT_EQ(EdgeRepaintArea(paint, 300, 400), (PixelRect{299, 5, 400, 90}));
     EXPECT_EQ(EdgeRepaintArea(paint, 400, 400), std::nullopt);
     EXPECT_EQ(EdgeRepaintArea(paint, 450, 400), std::nullopt);
+}
+
+constexpr int kMax = INT_MAX, kMin = INT_MIN;
+
+TEST(ListCells, SizesAtTheEndsOfTheIntRangeAreHeldThere) {
+    const auto spans = ColumnSpans({kMax - 10, 0, kMax, 16}, {5, 20, kMax, 0});
+    ASSERT_EQ(spans.size(), 4u);
+    EXPECT_EQ(spans[0], (PixelRect{kMax - 10, 0, kMax - 5, 16}));
+    EXPECT_EQ(spans[1], (PixelRect{kMax - 5, 0, kMax, 16}));
+    EXPECT_EQ(spans[2], (PixelRect{kMax, 0, kMax, 16}));
+    EXPECT_EQ(spans[3], (PixelRect{kMax, 0, kMax, 16}));
+    // Columns that lead far right and back: each span counts from the exact sum.
+    const auto back = ColumnSpans({0, 0, 0, 16}, {kMax, kMax, -kMax, -kMax, 7});
+    EXPECT_EQ(back[2], (PixelRect{kMax, 0, kMax, 16}));
+    EXPECT_EQ(back[4], (PixelRect{0, 0, 7, 16}));
+
+    EXPECT_EQ(ColumnAt(kMax - 2, kMin, {kMax, kMax}), 1);
+    EXPECT_EQ(ColumnAt(kMax, kMin, {kMax, kMax}), -1) << "past the last column";
+    EXPECT_EQ(ColumnAt(kMax, kMin, {kMax, kMax, 2}), 2);
+    EXPECT_EQ(ColumnAt(kMin, kMax, {kMax}), -1) << "far left of the row";
+    EXPECT_EQ(ColumnAt(0, 0, {kMin, kMax, 2}), 2) << "a negative width leads back";
+
+    EXPECT_EQ(TitleTipCell({{kMin, kMin, 0, 0}}, 0), (PixelRect{kMin, kMin, 0, 0}));
+    EXPECT_EQ(TitleTipCell({{0, 0, 1, 1}, {kMin + 1, kMin + 1, 0, 0}}, 1),
+              (PixelRect{kMin + 1, kMin, 0, 0}));
+
+    EXPECT_EQ(FirstColumnText({kMax - 1, 0, kMax, 16}, {0, 0, kMax, 16}, kMin),
+              (PixelRect{kMax - 1 + kMin / 2 - 1, 0, kMax, 16}));
+    EXPECT_EQ(FirstColumnText({kMin, 0, kMin + 4, 16}, {kMin, 0, kMin + 4, 16}, kMax),
+              (PixelRect{kMin + kMax / 2 - 1, 0, kMin, 16}));
+    EXPECT_EQ(SubItemText({kMin, 0, kMax, 16}, kMax), (PixelRect{-1, 0, 0, 16}));
+    EXPECT_EQ(SubItemText({kMin, 0, kMax, 16}, kMin), (PixelRect{kMin, 0, kMax, 16}));
+    EXPECT_EQ(EdgeRepaintArea({0, 5, 10, 90}, kMin, 0), (PixelRect{kMin, 5, 0, 90}));
 }
 
 }  // namespace

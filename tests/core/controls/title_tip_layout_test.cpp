@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace horolux {
 namespace {
 
@@ -37,6 +39,27 @@ TEST(TitleTipLayout, WindowStartsAtTheCellsTextAndHoldAreaIsTheCellShiftedByTheO
         EXPECT_EQ(TitleTipHoldArea(c.cell.Width(), c.cell.Height(), c.offset), c.hold)
             << c.cell.left;
     }
+}
+
+TEST(TitleTipLayout, SizesAtTheEndsOfTheIntRangeAreHeldThere) {
+    constexpr int kMax = INT_MAX, kMin = INT_MIN;
+    EXPECT_TRUE(TitleTipTextFits(kMax, kMax, kMin / 2));
+    EXPECT_FALSE(TitleTipTextFits(kMax, kMax, 0));
+    EXPECT_FALSE(TitleTipTextFits(0, kMin, 0));
+    EXPECT_FALSE(TitleTipTextFits(0, kMax, kMax)) << "the insets leave no room";
+    EXPECT_FALSE(TitleTipTextFits(kMin, kMin, kMax));
+    EXPECT_TRUE(TitleTipTextFits(kMin, kMin, kMin / 2));
+
+    EXPECT_EQ(TitleTipHoldArea(kMax, 16, kMin), (PixelRect{kMax, 0, kMax, 16}));
+    EXPECT_EQ(TitleTipHoldArea(kMin, 16, kMax), (PixelRect{-kMax, 0, kMin, 16}));
+
+    EXPECT_EQ(TitleTipWindow({kMax - 10, 0, kMax, 16}, kMax, 5, 2),
+              (PixelRect{kMax - 7, 0, kMax, 16}));
+    EXPECT_EQ(TitleTipWindow({kMin, 0, kMin + 10, 16}, 20, kMin, kMax),
+              (PixelRect{kMin, 0, kMin + 21, 16}))
+        << "the right edge counts from the exact left edge";
+    EXPECT_EQ(TitleTipWindow({kMin, 0, kMin + 10, 16}, kMax, 0, kMax),
+              (PixelRect{kMin, 0, kMax, 16}));
 }
 
 }  // namespace

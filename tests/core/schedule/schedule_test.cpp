@@ -63,6 +63,15 @@ TEST(Schedule, NextMomentCountsWhatIsLeftFromNow) {
     EXPECT_EQ(NextSyncMoment(1, "264", 0, kNow), kNow + 264LL * 86400) << "no 32-bit overflow";
 }
 
+TEST(Schedule, NextMomentIsHeldAtTheEndsOfTheRange) {
+    constexpr std::int64_t kLatest = INT64_MAX, kEarliest = INT64_MIN;
+    EXPECT_EQ(NextSyncMoment(1, "2147483647", 0, kLatest - 86400), kLatest);
+    EXPECT_EQ(NextSyncMoment(0, "1", 0, kLatest - 3600), kLatest) << "exactly at the end";
+    EXPECT_EQ(NextSyncMoment(0, "-2147483648", INT32_MAX, kEarliest + 5), kEarliest);
+    EXPECT_EQ(NextSyncMoment(0, "0", 60, kEarliest + 3600), kEarliest) << "exactly at the end";
+    EXPECT_EQ(NextSyncMoment(0, "0", 0, kLatest), kLatest);
+}
+
 TEST(Schedule, IntervalTextReadsLikeAtoi) {
     EXPECT_EQ(IntervalValue("12"), 12);
     EXPECT_EQ(IntervalValue("  7 days"), 7);
