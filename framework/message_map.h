@@ -26,6 +26,8 @@ struct MessageEntry {
     UINT code;  // WM_COMMAND: notification code (0 for buttons and menus); WM_NOTIFY: NMHDR::code
     UINT id;    // WM_COMMAND / WM_NOTIFY: control or command ID; otherwise unused
     std::function<LRESULT(T&, WPARAM, LPARAM)> call;
+    // For a message number known only at run time: asked of the object at each dispatch.
+    UINT (T::*messageOf)() const = nullptr;
 };
 
 template <class T>
@@ -35,7 +37,9 @@ public:
 
     bool Dispatch(T& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const {
         for (const auto& e : entries_) {
-            if (e.message != msg || !Matches(e, msg, wp, lp)) continue;
+            const UINT message = e.messageOf ? (self.*e.messageOf)() : e.message;
+            if (message != msg || (e.messageOf && message == 0) || !Matches(e, msg, wp, lp))
+                continue;
             result = e.call(self, wp, lp);
             return true;
         }
@@ -83,6 +87,20 @@ MessageEntry<T> OnNotify(UINT id, UINT code, LRESULT (T::*fn)(NMHDR*)) {
 template <class T>
 MessageEntry<T> OnMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM)) {
     return {message, 0, 0, [fn](T& t, WPARAM wp, LPARAM lp) { return (t.*fn)(wp, lp); }};
+}
+
+// One handler for several messages: LRESULT handler(UINT message, WPARAM, LPARAM).
+template <class T>
+MessageEntry<T> OnMessage(UINT message, LRESULT (T::*fn)(UINT, WPARAM, LPARAM)) {
+    return {message, 0, 0,
+            [fn, message](T& t, WPARAM wp, LPARAM lp) { return (t.*fn)(message, wp, lp); }};
+}
+
+// A message whose number the object knows only at run time (a registered message, a callback
+// message it was given); messageOf returns it, or 0 while there is none.
+template <class T>
+MessageEntry<T> OnMessageOf(UINT (T::*messageOf)() const, LRESULT (T::*fn)(WPARAM, LPARAM)) {
+    return {0, 0, 0, [fn](T& t, WPARAM wp, LPARAM lp) { return (t.*fn)(wp, lp); }, messageOf};
 }
 
 }  // namespace fw

@@ -66,8 +66,16 @@ bool CWnd::DestroyWindow() {
     return m_hWnd && ::DestroyWindow(m_hWnd);
 }
 
-bool CWnd::ProcessMessage(UINT, WPARAM, LPARAM, LRESULT&) {
-    return false;
+bool CWnd::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    HWND child = nullptr;
+    if (msg == WM_NOTIFY && lp) {
+        child = reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
+    } else if (msg == WM_DRAWITEM && lp) {
+        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (dis->CtlType != ODT_MENU) child = dis->hwndItem;
+    }
+    CWnd* control = child && child != m_hWnd ? FromHandle(child) : nullptr;
+    return control && control->OnChildNotify(msg, wp, lp, result);
 }
 
 LRESULT CWnd::Default() {

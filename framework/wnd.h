@@ -2,6 +2,10 @@
 // CWnd: a C++ object bound to one HWND. Every window of the program (dialogs, subclassed dialog
 // items, windows of our own classes) goes through the one static procedure below, which finds the
 // object by a window property and forwards to its ProcessMessage.
+//
+// Reflection: a notification a control sends its parent (WM_NOTIFY, WM_DRAWITEM) that none of
+// the parent's own handlers took is offered to the control's object through OnChildNotify, so a
+// control of ours handles its own notifications wherever it is placed.
 #include "framework/win32.h"
 
 namespace fw {
@@ -36,7 +40,11 @@ public:
 
 protected:
     // Return true when handled, with the result in result. Unhandled messages get Default().
+    // The base reflects child notifications (see above), so overrides chain to it last.
     virtual bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // A notification of this control that its parent received: true when handled here, with
+    // the parent's answer in result.
+    virtual bool OnChildNotify(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
     // The default processing of the message being handled now.
     LRESULT Default();
     // True for a message that should skip this window's handlers and get default processing.

@@ -5,7 +5,6 @@
 
 #include "framework/message_box.h"
 #include "framework/message_map.h"
-#include "framework/reflect.h"
 #include "framework/wait_cursor.h"
 #include "ui/alarms/set_alarm_dialog.h"
 
@@ -31,9 +30,7 @@ bool CAlarmsDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         fw::OnCommand(IDC_DELETE_ALARM, &Self::OnDeleteAlarm),
         fw::OnNotify(IDC_ALARM_LIST, NM_DBLCLK, &Self::OnListDoubleClick),
     };
-    return map.Dispatch(*this, msg, wp, lp, result) ||
-           fw::ReflectDrawItem(msg, wp, lp, result) ||  // the list draws its own rows
-           CDialog::ProcessMessage(msg, wp, lp, result);
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
 
 BOOL CAlarmsDlg::OnInitDialog() {

@@ -26,9 +26,7 @@ bool CSetAlarmDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resul
         result = 0;
         return true;
     }
-    return map.Dispatch(*this, msg, wp, lp, result) ||
-           CNumSpinCtrl::ReflectNotify(msg, wp, lp, result) ||
-           CDialog::ProcessMessage(msg, wp, lp, result);
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
 
 void CSetAlarmDlg::DoDataExchange(fw::DataExchange& dx) {

@@ -46,13 +46,11 @@ void CTrackSliderCtrl::Start(HWND window, UINT message, LPARAM lParam) {
     SetCapture(m_hWnd);
 }
 
-bool CTrackSliderCtrl::ReflectNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-    if (msg != WM_NOTIFY || !lp) return false;
-    const auto* header = reinterpret_cast<const NMHDR*>(lp);
-    if (header->code != NM_CUSTOMDRAW && header->code != NM_RELEASEDCAPTURE) return false;
-    auto* slider = dynamic_cast<CTrackSliderCtrl*>(fw::CWnd::FromHandle(header->hwndFrom));
-    if (!slider) return false;
-    slider->ReportPosition();
+bool CTrackSliderCtrl::OnChildNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY) return false;
+    const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
+    if (code != NM_CUSTOMDRAW && code != NM_RELEASEDCAPTURE) return false;
+    ReportPosition();
     result = 0;  // custom draw: let the slider draw itself
     return true;
 }
@@ -112,9 +110,7 @@ bool CTranspSliderDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
         fw::OnMessage(WM_RBUTTONUP, &Self::OnButtonUp),
         fw::OnMessage(WM_MOUSEMOVE, &Self::OnMouseMove),
     };
-    return map.Dispatch(*this, msg, wp, lp, result) ||
-           CTrackSliderCtrl::ReflectNotify(msg, wp, lp, result) ||
-           CDialog::ProcessMessage(msg, wp, lp, result);
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
 
 void CTranspSliderDlg::DoDataExchange(fw::DataExchange& dx) {

@@ -41,10 +41,12 @@ public:
     // Takes the mouse capture.
     void Start(HWND window, UINT message, LPARAM lParam);
 
+protected:
     // The slider tells its parent when it paints (NM_CUSTOMDRAW) and when it lets the mouse go
-    // (NM_RELEASEDCAPTURE). Its parent calls this first from its ProcessMessage.
-    static bool ReflectNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // (NM_RELEASEDCAPTURE); both come back here.
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+public:
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 

@@ -2,7 +2,6 @@
 
 #include "core/controls/list_cells.h"
 #include "framework/message_map.h"
-#include "framework/reflect.h"
 
 namespace {
 
@@ -51,7 +50,6 @@ bool CListCtrlEx::SetFullRowSel(bool on) {
 bool CListCtrlEx::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     using Self = CListCtrlEx;
     static const fw::MessageMap<Self> map = {
-        fw::OnMessage(fw::kReflectedDrawItem, &Self::OnDrawItem),
         fw::OnMessage(WM_PAINT, &Self::OnPaint),
         fw::OnMessage(WM_LBUTTONDOWN, &Self::OnLButtonDown),
         fw::OnMessage(WM_MOUSEMOVE, &Self::OnMouseMove),
@@ -64,6 +62,12 @@ bool CListCtrlEx::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         fw::OnMessage(LVM_SETBKCOLOR, &Self::OnSetBackColour),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
+}
+
+bool CListCtrlEx::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg != WM_DRAWITEM || !OnDrawItem(wp, lp)) return false;
+    result = TRUE;
+    return true;
 }
 
 LRESULT CListCtrlEx::OnDrawItem(WPARAM, LPARAM lp) {

@@ -21,8 +21,7 @@ public:
 
     CListCtrlEx() = default;
 
-    // Takes over a dialog's list view and creates the title tip for it. The parent must hand
-    // WM_DRAWITEM on (fw::ReflectDrawItem) for full-row selection to draw.
+    // Takes over a dialog's list view and creates the title tip for it.
     bool SubclassDlgItem(UINT id, HWND parent);
 
     // Switches the owner-drawn whole-row look on or off; true when the style changed.
@@ -33,6 +32,8 @@ public:
 
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // Owner-drawn: the parent's WM_DRAWITEM comes back here.
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     LRESULT OnDrawItem(WPARAM wp, LPARAM lp);

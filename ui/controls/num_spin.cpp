@@ -57,12 +57,8 @@ LRESULT CNumSpinCtrl::OnDeltaPos(NMUPDOWN* change) {
     return 0;  // the step is allowed
 }
 
-bool CNumSpinCtrl::ReflectNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-    if (msg != WM_NOTIFY || !lp) return false;
-    const auto* header = reinterpret_cast<const NMHDR*>(lp);
-    if (header->code != UDN_DELTAPOS) return false;
-    auto* spin = dynamic_cast<CNumSpinCtrl*>(fw::CWnd::FromHandle(header->hwndFrom));
-    if (!spin) return false;
-    result = spin->OnDeltaPos(reinterpret_cast<NMUPDOWN*>(lp));
+bool CNumSpinCtrl::OnChildNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lp)->code != UDN_DELTAPOS) return false;
+    result = OnDeltaPos(reinterpret_cast<NMUPDOWN*>(lp));
     return true;
 }

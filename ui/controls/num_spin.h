@@ -22,11 +22,9 @@ public:
     virtual float GetPos() const;
     virtual void SetPos(float value);
 
-    // The up-down reports a step (UDN_DELTAPOS) to its parent only. A dialog holding number spins
-    // calls this from its ProcessMessage before its base class; true when a spin handled it.
-    static bool ReflectNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-
 protected:
+    // The up-down reports a step (UDN_DELTAPOS) to its parent only; it comes back here.
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     virtual LRESULT OnDeltaPos(NMUPDOWN* change);
 
 private:

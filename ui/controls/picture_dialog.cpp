@@ -3,7 +3,6 @@
 #include <string>
 
 #include "framework/message_map.h"
-#include "framework/reflect.h"
 
 namespace {
 
@@ -51,8 +50,7 @@ bool CPictureDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         fw::OnMessage(WM_QUERYNEWPALETTE, &Self::OnQueryNewPalette),
         fw::OnMessage(WM_PALETTECHANGED, &Self::OnPaletteChanged),
     };
-    return map.Dispatch(*this, msg, wp, lp, result) || fw::ReflectDrawItem(msg, wp, lp, result) ||
-           CDialog::ProcessMessage(msg, wp, lp, result);
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
 
 void CPictureDialog::PaintBackground(HDC dc) {

@@ -6,7 +6,6 @@
 #include "core/controls/shade.h"
 #include "framework/gdi.h"
 #include "framework/message_map.h"
-#include "framework/reflect.h"
 
 namespace {
 
@@ -114,7 +113,6 @@ bool CShadedButton::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
 
     using Self = CShadedButton;
     static const fw::MessageMap<Self> map = {
-        fw::OnMessage(fw::kReflectedDrawItem, &Self::OnDrawItem),
         fw::OnMessage(WM_MOUSEMOVE, &Self::OnMouseMove),
         fw::OnMessage(WM_LBUTTONDOWN, &Self::OnLButtonDown),
         fw::OnMessage(WM_LBUTTONDBLCLK, &Self::OnLButtonDblClk),
@@ -234,6 +232,12 @@ LRESULT CShadedButton::OnDestroy(WPARAM, LPARAM) {
         m_tooltip = nullptr;
     }
     return Default();
+}
+
+bool CShadedButton::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg != WM_DRAWITEM || !OnDrawItem(wp, lp)) return false;
+    result = TRUE;
+    return true;
 }
 
 LRESULT CShadedButton::OnDrawItem(WPARAM, LPARAM lp) {

@@ -27,6 +27,8 @@ public:
 
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // Owner-drawn: the parent's WM_DRAWITEM comes back here.
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     LRESULT OnDrawItem(WPARAM wp, LPARAM lp);

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "framework/gdi.h"
+#include "framework/message_map.h"
 
 namespace {
 
@@ -125,42 +126,30 @@ HWND CTitleTipWnd::TargetAt(POINT screen) const {
 bool CTitleTipWnd::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     // Input reaches the tip only while it holds the capture; it is handed on before anything
     // else sees it.
-    switch (msg) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            result = OnKey(msg, wp, lp);
-            return true;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-            result = OnButton(msg, wp, lp);
-            return true;
-        case WM_MOUSEMOVE:
-            // Another program took the focus: the tip must not keep the mouse.
-            if (!GetFocus()) Hide();
-            result = OnMouseMove(wp, lp);
-            return true;
-        case WM_PAINT:
-            result = OnPaint(wp, lp);
-            return true;
-        case WM_PRINTCLIENT:
-            result = OnPrintClient(wp, lp);
-            return true;
-        case WM_MOUSEACTIVATE:
-            result = OnMouseActivate(wp, lp);
-            return true;
-        default:
-            return CWnd::ProcessMessage(msg, wp, lp, result);
-    }
+    using Self = CTitleTipWnd;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessage(WM_KEYDOWN, &Self::OnKey),
+        fw::OnMessage(WM_SYSKEYDOWN, &Self::OnKey),
+        fw::OnMessage(WM_LBUTTONDOWN, &Self::OnButton),
+        fw::OnMessage(WM_LBUTTONUP, &Self::OnButton),
+        fw::OnMessage(WM_LBUTTONDBLCLK, &Self::OnButton),
+        fw::OnMessage(WM_RBUTTONDOWN, &Self::OnButton),
+        fw::OnMessage(WM_RBUTTONUP, &Self::OnButton),
+        fw::OnMessage(WM_RBUTTONDBLCLK, &Self::OnButton),
+        fw::OnMessage(WM_MBUTTONDOWN, &Self::OnButton),
+        fw::OnMessage(WM_MBUTTONUP, &Self::OnButton),
+        fw::OnMessage(WM_MBUTTONDBLCLK, &Self::OnButton),
+        fw::OnMessage(WM_MOUSEMOVE, &Self::OnMouseMove),
+        fw::OnMessage(WM_PAINT, &Self::OnPaint),
+        fw::OnMessage(WM_PRINTCLIENT, &Self::OnPrintClient),
+        fw::OnMessage(WM_MOUSEACTIVATE, &Self::OnMouseActivate),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }
 
 LRESULT CTitleTipWnd::OnMouseMove(WPARAM wp, LPARAM lp) {
+    // Another program took the focus: the tip must not keep the mouse.
+    if (!GetFocus()) Hide();
     POINT pt = PointOf(lp);
     if (IsShown() && m_holdArea.Contains(pt.x, pt.y)) return 0;
     Hide();

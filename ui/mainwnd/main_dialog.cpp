@@ -53,7 +53,6 @@ bool CHoroluxDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         fw::OnMessage(WM_LBUTTONDBLCLK, &Self::OnLButtonDblClk),
     };
     return map.Dispatch(*this, msg, wp, lp, result) ||
-           CNumSpinCtrl::ReflectNotify(msg, wp, lp, result) ||  // the spin's steps
            CPictureDialog::ProcessMessage(msg, wp, lp, result);
 }
 

@@ -4,6 +4,7 @@
 #include "framework/app.h"
 #include "framework/gdi.h"
 #include "framework/message_box.h"
+#include "framework/message_map.h"
 
 namespace {
 
@@ -58,6 +59,10 @@ bool CSystemTray::Create(fw::CWnd* parent, UINT callbackMessage, const char* tip
     m_wanted = true;
     m_enabled = Shell_NotifyIconA(NIM_ADD, &m_notifyData);
     return m_enabled != FALSE;
+}
+
+UINT CSystemTray::TaskbarCreated() const {
+    return TaskbarCreatedMessage();
 }
 
 void CSystemTray::OnTaskbarCreated() {
@@ -141,12 +146,12 @@ bool CSystemTray::StopAnimation() {
     return stopped;
 }
 
-void CSystemTray::OnTimer() {
-    if (horolux::AnimationPeriodOver(m_startTime, NowDays(), m_period)) {
+LRESULT CSystemTray::OnTimer(WPARAM, LPARAM) {
+    if (horolux::AnimationPeriodOver(m_startTime, NowDays(), m_period))
         StopAnimation();
-        return;
-    }
-    NextFrame();
+    else
+        NextFrame();
+    return 0;
 }
 
 bool CSystemTray::SetDefaultMenuItem(UINT item, bool byPosition) {
@@ -205,19 +210,16 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM wp, LPARAM lp) {
 }
 
 bool CSystemTray::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    if (m_notifyData.uCallbackMessage && msg == m_notifyData.uCallbackMessage) {
-        result = OnTrayMessage(wp, lp);
-        return true;
-    }
-    if (msg == WM_TIMER) {
-        OnTimer();
-        result = 0;
-        return true;
-    }
-    if (msg == TaskbarCreatedMessage() && msg != 0) {
-        OnTaskbarCreated();
-        result = 0;
-        return true;
-    }
-    return CWnd::ProcessMessage(msg, wp, lp, result);
+    using Self = CSystemTray;
+    static const fw::MessageMap<Self> map = {
+        fw::OnMessageOf(&Self::CallbackMessage, &Self::OnTrayMessage),
+        fw::OnMessage(WM_TIMER, &Self::OnTimer),
+        fw::OnMessageOf(&Self::TaskbarCreated, &Self::OnTaskbarCreatedMessage),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
+}
+
+LRESULT CSystemTray::OnTaskbarCreatedMessage(WPARAM, LPARAM) {
+    OnTaskbarCreated();
+    return 0;
 }

@@ -53,7 +53,10 @@ protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void OnTimer();
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnTaskbarCreatedMessage(WPARAM, LPARAM);
+    UINT CallbackMessage() const { return m_notifyData.uCallbackMessage; }
+    UINT TaskbarCreated() const;
     HWND CommandTarget() const;
     bool Notify(DWORD action, UINT flags);
 

@@ -12,7 +12,7 @@
 #include "core/settings/config.h"
 #include "res/resource.h"
 #include "ui/clockwnd/alarm_clock_dialog.h"
-#include "ui/clockwnd/keep_on_top.h"
+#include "ui/controls/keep_on_top.h"
 
 namespace {
 

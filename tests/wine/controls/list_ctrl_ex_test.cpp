@@ -10,7 +10,6 @@
 #include "controls/gdi_objects.h"
 #include "controls/test_picture_dialog.h"
 #include "framework/dialog.h"
-#include "framework/reflect.h"
 #include "test_resources.h"
 
 namespace {
@@ -92,7 +91,6 @@ public:
 
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-        if (fw::ReflectDrawItem(msg, wp, lp, result)) return true;
         const auto* nm = reinterpret_cast<const NMHDR*>(lp);
         if (msg == WM_NOTIFY && nm->code == CListCtrlEx::kClickOrKeyNotification) {
             notifications.push_back(*nm);

@@ -70,8 +70,7 @@ protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == UDN_DELTAPOS)
             ++deltaPosNotices;
-        return CNumSpinCtrl::ReflectNotify(msg, wp, lp, result) ||
-               fw::CDialog::ProcessMessage(msg, wp, lp, result);
+        return fw::CDialog::ProcessMessage(msg, wp, lp, result);
     }
 };
 
