@@ -16,6 +16,13 @@ std::string ExecutableBaseName() {
     return name;
 }
 
+HWND OwnerWindow(const CWnd* except) {
+    const CWinApp* app = CWinApp::Get();
+    const CWnd* main = app ? app->m_pMainWnd : nullptr;
+    if (!main || main == except || !IsWindow(main->GetSafeHwnd())) return nullptr;
+    return GetLastActivePopup(main->GetSafeHwnd());
+}
+
 CWinApp::CWinApp() : m_appName(ExecutableBaseName()) {
     g_app = this;
 }

@@ -38,4 +38,9 @@ private:
 // The executable's base name, for code that runs without an application object (tests).
 std::string ExecutableBaseName();
 
+// The owner of a modal window or message box opened without one: the main window's last active
+// popup, so it comes up over whatever the user is looking at; none without a main window, or when
+// the main window is the one being opened (except).
+HWND OwnerWindow(const CWnd* except = nullptr);
+
 }  // namespace fw

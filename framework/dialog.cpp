@@ -12,10 +12,7 @@ bool CDialog::Create(HWND parent) {
 }
 
 INT_PTR CDialog::DoModal() {
-    HWND owner = m_parent;
-    if (!owner && CWinApp::Get() && CWinApp::Get()->m_pMainWnd && CWinApp::Get()->m_pMainWnd != this)
-        owner = CWinApp::Get()->m_pMainWnd->GetSafeHwnd();
-    if (owner) owner = GetLastActivePopup(owner);
+    const HWND owner = m_parent ? GetLastActivePopup(m_parent) : OwnerWindow(this);
 
     m_modal = true;
     m_endModal = false;

@@ -8,10 +8,7 @@ int AppMessageBox(const std::string& text, UINT type, const char* caption) {
     CWinApp* app = CWinApp::Get();
     const std::string name = app ? app->AppName() : ExecutableBaseName();
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-    HWND owner = nullptr;
-    if (app && app->m_pMainWnd && IsWindow(app->m_pMainWnd->GetSafeHwnd()))
-        owner = GetLastActivePopup(app->m_pMainWnd->GetSafeHwnd());
-    return MessageBoxA(owner, text.c_str(), caption ? caption : name.c_str(), type);
+    return MessageBoxA(OwnerWindow(), text.c_str(), caption ? caption : name.c_str(), type);
 }
 
 }  // namespace fw

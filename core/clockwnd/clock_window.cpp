@@ -35,7 +35,7 @@ std::optional<int> ReadInt(const std::string& text, std::size_t& pos) {
     return static_cast<int>(value);
 }
 
-ClockRect MovedTo(const ClockRect& r, int left, int top) {
+PixelRect MovedTo(const PixelRect& r, int left, int top) {
     return {left, top, left + r.Width(), top + r.Height()};
 }
 
@@ -46,7 +46,7 @@ int ClampToInt(std::int64_t v) {
 
 }  // namespace
 
-Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight, AnchorPoint topLeft,
+Anchor MakeAnchor(const PixelRect& control, int clientWidth, int clientHeight, AnchorPoint topLeft,
                   AnchorPoint bottomRight) {
     if (bottomRight.x == kAnchorSameAsTopLeft.x && bottomRight.y == kAnchorSameAsTopLeft.y)
         bottomRight = topLeft;
@@ -60,20 +60,20 @@ Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight, A
     return a;
 }
 
-ClockRect ArrangeAnchor(const Anchor& a, int clientWidth, int clientHeight) {
+PixelRect ArrangeAnchor(const Anchor& a, int clientWidth, int clientHeight) {
     return {a.topLeft.x * clientWidth / 100 + a.marginLeft,
             a.topLeft.y * clientHeight / 100 + a.marginTop,
             a.bottomRight.x * clientWidth / 100 + a.marginRight,
             a.bottomRight.y * clientHeight / 100 + a.marginBottom};
 }
 
-ClockRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight) {
+PixelRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight) {
     return {clientWidth - gripWidth, clientHeight - gripHeight, clientWidth, clientHeight};
 }
 
-ClockRect SnapOntoScreen(const ClockRect& before, const ClockRect& after, int screenWidth,
+PixelRect SnapOntoScreen(const PixelRect& before, const PixelRect& after, int screenWidth,
                          int screenHeight) {
-    ClockRect r = after;
+    PixelRect r = after;
     if (before.top != 0 && r.top < 0) r = MovedTo(r, r.left, 0);
     if (before.left != 0 && r.left < 0) r = MovedTo(r, 0, r.top);
     if (before.right != screenWidth && r.right > screenWidth)
@@ -83,7 +83,7 @@ ClockRect SnapOntoScreen(const ClockRect& before, const ClockRect& after, int sc
     return r;
 }
 
-ClockRect FirstRunRect(const ClockRect& window, int screenWidth, int screenHeight) {
+PixelRect FirstRunRect(const PixelRect& window, int screenWidth, int screenHeight) {
     const int w = window.Width() + 20, h = window.Height() + 10;
     const int left = screenWidth / 2 - w / 2, top = screenHeight / 2 - h / 2;
     return {left, top, left + w, top + h};
@@ -115,7 +115,7 @@ std::optional<ClockPlacement> ParsePlacement(const std::string& text) {
 }
 
 ClockPlacement SanitisePlacement(ClockPlacement p, int minWidth, int minHeight,
-                                 const ClockRect& screen) {
+                                 const PixelRect& screen) {
     // A stored hidden, minimised or maximised state would leave a clock without caption or
     // task-bar button that the user cannot get back.
     p.showCmd = kShowNormal;
@@ -134,7 +134,7 @@ ClockPlacement SanitisePlacement(ClockPlacement p, int minWidth, int minHeight,
         outStart = ClampToInt(start);
         outEnd = ClampToInt(start + size);
     };
-    const ClockRect r = p.normal;
+    const PixelRect r = p.normal;
     fit(r.left, r.right, minWidth, screen.left, screen.right, p.normal.left, p.normal.right);
     fit(r.top, r.bottom, minHeight, screen.top, screen.bottom, p.normal.top, p.normal.bottom);
     return p;

@@ -7,17 +7,9 @@
 #include <string>
 
 #include "core/alarms/alarm_store.h"
+#include "core/geometry/pixel_rect.h"
 
 namespace horolux {
-
-// A rectangle in pixels; right and bottom lie outside it, as in the platform's rectangles.
-struct ClockRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-    friend bool operator==(const ClockRect&, const ClockRect&) = default;
-};
 
 // ---- Anchored layout -------------------------------------------------------------------------
 
@@ -34,28 +26,28 @@ struct Anchor {
 };
 
 // The anchor that keeps a control where it is now in a client area of width × height.
-Anchor MakeAnchor(const ClockRect& control, int clientWidth, int clientHeight, AnchorPoint topLeft,
+Anchor MakeAnchor(const PixelRect& control, int clientWidth, int clientHeight, AnchorPoint topLeft,
                   AnchorPoint bottomRight = kAnchorSameAsTopLeft);
 // Where the anchored control goes in a client area of width × height.
-ClockRect ArrangeAnchor(const Anchor& anchor, int clientWidth, int clientHeight);
+PixelRect ArrangeAnchor(const Anchor& anchor, int clientWidth, int clientHeight);
 
 
 // The size grip's square in the bottom-right corner of the client area.
-ClockRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight);
+PixelRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight);
 
 // ---- Dragging and placing -------------------------------------------------------------------
 
 // Puts a window that a drag moved from before to after back onto a screen of the given size at
 // every edge it crossed; an edge the window already touched before the drag may be crossed.
-ClockRect SnapOntoScreen(const ClockRect& before, const ClockRect& after, int screenWidth,
+PixelRect SnapOntoScreen(const PixelRect& before, const PixelRect& after, int screenWidth,
                          int screenHeight);
 
 // The first run's place: the window 20 pixels wider and 10 taller, centred on the screen.
-ClockRect FirstRunRect(const ClockRect& window, int screenWidth, int screenHeight);
+PixelRect FirstRunRect(const PixelRect& window, int screenWidth, int screenHeight);
 
 // The stored placement: restored rectangle, show command and placement flags.
 struct ClockPlacement {
-    ClockRect normal;
+    PixelRect normal;
     int showCmd = 0;
     int flags = 0;
     friend bool operator==(const ClockPlacement&, const ClockPlacement&) = default;
@@ -73,7 +65,7 @@ std::optional<ClockPlacement> ParsePlacement(const std::string& text);
 // and at most the screen's size, and not entirely off the screen (the whole desktop, which may
 // span several monitors).
 ClockPlacement SanitisePlacement(ClockPlacement placement, int minWidth, int minHeight,
-                                 const ClockRect& screen);
+                                 const PixelRect& screen);
 
 // ---- Colours and the clock's text ----------------------------------------------------------
 

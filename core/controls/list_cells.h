@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/controls/pixel_rect.h"
+#include "core/geometry/pixel_rect.h"
 
 namespace horolux {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Where a title tip goes: whether a cell's text needs one at all, the tip's window over the
 // cell, and the part of the tip where the mouse may rest without closing it.
-#include "core/controls/pixel_rect.h"
+#include "core/geometry/pixel_rect.h"
 
 namespace horolux {
 

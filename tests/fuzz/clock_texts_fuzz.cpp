@@ -54,7 +54,7 @@ std::optional<std::uint32_t> ReadColourAsStrtol(const std::string& text) {
 }
 
 void CheckSanitised(const ClockPlacement& stored, int minWidth, int minHeight,
-                    const ClockRect& screen) {
+                    const PixelRect& screen) {
     const ClockPlacement p = SanitisePlacement(stored, minWidth, minHeight, screen);
     Check(p.showCmd == kShowNormal, "a placement is shown normally");
     Check(p.flags == (stored.flags & kPlacementFlags), "only the known flags stay");
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     any.flags = in.ConsumeIntegral<int>();
     Check(ParsePlacement(FormatPlacement(any)) == any, "any placement's text reads back");
     const int minWidth = in.ConsumeIntegral<int>(), minHeight = in.ConsumeIntegral<int>();
-    const ClockRect screen{in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>(),
+    const PixelRect screen{in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>(),
                            in.ConsumeIntegral<int>(), in.ConsumeIntegral<int>()};
     CheckSanitised(any, minWidth, minHeight, screen);
     if (placement) CheckSanitised(*placement, minWidth, minHeight, screen);

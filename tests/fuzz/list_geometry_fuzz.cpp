@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/controls/list_cells.h"
-#include "core/controls/pixel_rect.h"
+#include "core/geometry/pixel_rect.h"
 #include "core/controls/title_tip_layout.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -1,13 +1,12 @@
 #include "ui/clockwnd/alarm_clock_dialog.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "core/clockwnd/transparency.h"
 #include "core/settings/config.h"
 #include "framework/app.h"
 #include "framework/gdi.h"
+#include "framework/geometry.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -19,30 +18,18 @@ namespace config = horolux::config;
 
 namespace {
 
+using fw::FromRECT;
+using fw::ToRECT;
+
 constexpr COLORREF kDefaultUnlit = RGB(52, 0, 0);
 constexpr COLORREF kDefaultLit = RGB(255, 0, 0);
 constexpr char kTransparencyError[] = "Unexpected error in OnSliderTrackCallback()!";
 constexpr char kSetTextWhere[] = "CHoroluxDlg::OnTimer(UINT nIDEvent)";
 
-horolux::ClockRect FromRECT(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-RECT ToRECT(const horolux::ClockRect& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 RECT WindowRect(HWND hwnd) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     return r;
-}
-
-// The owner a dialog framework gives a modal window opened without one.
-HWND ApplicationOwner() {
-    const fw::CWinApp* app = fw::CWinApp::Get();
-    HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
-    return main ? GetLastActivePopup(main) : nullptr;
 }
 
 }  // namespace
@@ -168,7 +155,7 @@ void CAlarmClockDlg::DragAndSnap() {
     }
     if (!m_hWnd) return;
     const RECT after = WindowRect(m_hWnd);
-    const horolux::ClockRect snapped =
+    const horolux::PixelRect snapped =
         horolux::SnapOntoScreen(FromRECT(before), FromRECT(after), GetSystemMetrics(SM_CXSCREEN),
                                 GetSystemMetrics(SM_CYSCREEN));
     if (snapped != FromRECT(after))
@@ -197,12 +184,13 @@ void CAlarmClockDlg::ShowMenu(LPARAM clickPoint) {
     // The click is in client pixels, the offset the outer rectangle's corner, as the clock
     // always did.
     const RECT outer = WindowRect(m_hWnd);
+    const POINT click = fw::PointOf(clickPoint);
     UINT command = 0;
     {
         BusyScope busy(m_busy);
         command = static_cast<UINT>(TrackPopupMenu(
-            popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, outer.left + GET_X_LPARAM(clickPoint),
-            outer.top + GET_Y_LPARAM(clickPoint), 0, m_hWnd, nullptr));
+            popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, outer.left + click.x, outer.top + click.y, 0,
+            m_hWnd, nullptr));
     }
     if (m_hWnd && command) OnMenuCommand(command);
 }
@@ -211,7 +199,7 @@ bool CAlarmClockDlg::PickColour(COLORREF& colour) {
     static COLORREF customColours[16] = {};  // kept for the process, as the dialog expects
     CHOOSECOLORA cc{};
     cc.lStructSize = sizeof cc;
-    cc.hwndOwner = ApplicationOwner();
+    cc.hwndOwner = fw::OwnerWindow();
     cc.lpCustColors = customColours;
     if (!ChooseColorA(&cc)) return false;
     colour = cc.rgbResult;
@@ -358,11 +346,11 @@ void CAlarmClockDlg::ArrangeLayout() {
     GetClientRect(m_hWnd, &client);
     HDWP batch = BeginDeferWindowPos(static_cast<int>(m_anchors.size()));
     for (const AnchoredControl& a : m_anchors) {
-        const horolux::ClockRect target =
+        const horolux::PixelRect target =
             horolux::ArrangeAnchor(a.anchor, client.right, client.bottom);
         RECT current = WindowRect(a.hwnd);
         MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&current), 2);
-        const horolux::ClockRect now = FromRECT(current);
+        const horolux::PixelRect now = FromRECT(current);
         if (target == now || !batch) continue;
         UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
         if (target.left == now.left && target.top == now.top) flags |= SWP_NOMOVE;
@@ -389,7 +377,7 @@ LRESULT CAlarmClockDlg::OnGetMinMaxInfo(WPARAM, LPARAM lp) {
 
 LRESULT CAlarmClockDlg::OnNcHitTest(WPARAM, LPARAM lp) {
     if (m_gripVisible) {
-        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        POINT p = fw::PointOf(lp);
         ScreenToClient(m_hWnd, &p);
         if (m_grip.Contains(p.x, p.y)) return HTBOTTOMRIGHT;
     }
@@ -419,7 +407,7 @@ void CAlarmClockDlg::RestorePlacement() {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     if (!GetWindowPlacement(m_hWnd, &wp)) return;
-    const horolux::ClockRect desktop{
+    const horolux::PixelRect desktop{
         GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};

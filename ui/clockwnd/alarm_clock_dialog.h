@@ -97,7 +97,7 @@ private:
     SIZE m_minTrackSize{};
     bool m_layoutReady = false;
     bool m_gripVisible = true;
-    horolux::ClockRect m_grip;
+    horolux::PixelRect m_grip;
     std::string m_placementSection, m_placementName;
     bool m_savePlacement = false;
 

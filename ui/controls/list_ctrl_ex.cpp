@@ -1,23 +1,16 @@
 #include "ui/controls/list_ctrl_ex.h"
 
 #include "core/controls/list_cells.h"
+#include "framework/geometry.h"
 #include "framework/message_map.h"
 
 namespace {
 
+using fw::FromRECT;
+using fw::PointOf;
+using fw::ToRECT;
+
 constexpr UINT kTextFlags = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
-
-horolux::PixelRect ToPixel(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-RECT ToRect(const horolux::PixelRect& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-POINT PointOf(LPARAM lp) {
-    return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-}
 
 bool AltHeld() {
     return (GetKeyState(VK_LMENU) & 0x8000) || (GetKeyState(VK_RMENU) & 0x8000);
@@ -92,8 +85,8 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
         horolux::RowHighlighted(lvi.state & LVIS_DROPHILITED, lvi.state & LVIS_SELECTED,
                                 listHasFocus, style & LVS_SHOWSELALWAYS);
 
-    const horolux::PixelRect bounds = ToPixel(ItemRect(item, LVIR_BOUNDS));
-    const horolux::PixelRect label = ToPixel(ItemRect(item, LVIR_LABEL));
+    const horolux::PixelRect bounds = FromRECT(ItemRect(item, LVIR_BOUNDS));
+    const horolux::PixelRect label = FromRECT(ItemRect(item, LVIR_LABEL));
     const RECT icon = ItemRect(item, LVIR_ICON);
     RECT client{};
     GetClientRect(m_hWnd, &client);
@@ -105,7 +98,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
     const int padding = 2 * space.cx;
 
     const RECT background =
-        ToRect(horolux::RowBackground(bounds, label, client.right, m_extendToClientEdge));
+        ToRECT(horolux::RowBackground(bounds, label, client.right, m_extendToClientEdge));
     if (highlighted) {
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
         SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
@@ -133,7 +126,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
     const std::vector<int> widths = ColumnWidths();
     const std::vector<horolux::PixelRect> spans = horolux::ColumnSpans(bounds, widths);
     if (!spans.empty()) {
-        RECT r = ToRect(horolux::FirstColumnText(label, spans[0], padding));
+        RECT r = ToRECT(horolux::FirstColumnText(label, spans[0], padding));
         const std::string text = ItemText(item, 0);
         DrawTextA(dc, text.c_str(), -1, &r, kTextFlags);
     }
@@ -144,7 +137,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
         UINT align = 0;
         if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
         if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
-        RECT r = ToRect(horolux::SubItemText(spans[column], padding));
+        RECT r = ToRECT(horolux::SubItemText(spans[column], padding));
         const std::string text = ItemText(item, static_cast<int>(column));
         DrawTextA(dc, text.c_str(), -1, &r, kTextFlags | align);
     }
@@ -160,8 +153,8 @@ LRESULT CListCtrlEx::OnPaint(WPARAM, LPARAM) {
         GetClientRect(m_hWnd, &client);
         if (SendMessage(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)) &&
             GetUpdateRect(m_hWnd, &update, FALSE)) {
-            if (auto strip = horolux::EdgeRepaintArea(ToPixel(update), first.right, client.right)) {
-                const RECT r = ToRect(*strip);
+            if (auto strip = horolux::EdgeRepaintArea(FromRECT(update), first.right, client.right)) {
+                const RECT r = ToRECT(*strip);
                 InvalidateRect(m_hWnd, &r, FALSE);
             }
         }
@@ -255,8 +248,8 @@ void CListCtrlEx::ShowTitleTip(POINT pt) {
     int item = -1, column = -1;
     if (!CellAt(pt, item, column)) return;
     const std::vector<int> widths = ColumnWidths();
-    const auto spans = horolux::ColumnSpans(ToPixel(ItemRect(item, LVIR_BOUNDS)), widths);
-    const RECT cell = ToRect(horolux::TitleTipCell(spans, column));
+    const auto spans = horolux::ColumnSpans(FromRECT(ItemRect(item, LVIR_BOUNDS)), widths);
+    const RECT cell = ToRECT(horolux::TitleTipCell(spans, column));
 
     if (SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED) & LVIS_SELECTED) {
         m_titleTip.SetBackgroundColour(GetSysColor(COLOR_HIGHLIGHT));

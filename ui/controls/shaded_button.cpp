@@ -5,6 +5,7 @@
 
 #include "core/controls/shade.h"
 #include "framework/gdi.h"
+#include "framework/geometry.h"
 #include "framework/message_map.h"
 
 namespace {
@@ -139,7 +140,7 @@ void CShadedButton::ClearHover() {
 LRESULT CShadedButton::OnMouseMove(WPARAM wp, LPARAM lp) {
     // While the button is held after a press elsewhere, hovering does not start.
     if (m_flat && !((wp & MK_LBUTTON) && !m_hover)) {
-        POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        POINT pt = fw::PointOf(lp);
         ClientToScreen(m_hWnd, &pt);
         if (WindowFromPoint(pt) == m_hWnd) {
             if (!m_hover) {

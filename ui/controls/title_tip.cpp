@@ -3,17 +3,13 @@
 #include <stdexcept>
 
 #include "framework/gdi.h"
+#include "framework/geometry.h"
 #include "framework/message_map.h"
 
 namespace {
 
-POINT PointOf(LPARAM lp) {
-    return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-}
-
-LPARAM LParamOf(POINT pt) {
-    return MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y));
-}
+using fw::LParamOf;
+using fw::PointOf;
 
 // A window of another program may hang; a tip must not hang with it.
 LRESULT HitTest(HWND hwnd, POINT screen) {

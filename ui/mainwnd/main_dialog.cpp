@@ -295,7 +295,7 @@ void CHoroluxDlg::OnTrayShowAlarmClock() {
         if (m_model.firstRun) {
             RECT r{};
             GetWindowRect(window, &r);
-            const horolux::ClockRect centred =
+            const horolux::PixelRect centred =
                 horolux::FirstRunRect({r.left, r.top, r.right, r.bottom},
                                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
             SetWindowPos(window, nullptr, centred.left, centred.top, centred.Width(),

@@ -10,17 +10,17 @@ namespace {
 
 constexpr int kScreenW = 1024, kScreenH = 768;
 
-ClockRect At(int left, int top, int w, int h) {
+PixelRect At(int left, int top, int w, int h) {
     return {left, top, left + w, top + h};
 }
 
 TEST(ClockLayout, AnchorsKeepMarginsToTheirPercentPoints) {
     const struct {
         const char* what;
-        ClockRect control;
+        PixelRect control;
         AnchorPoint topLeft, bottomRight;
         int newW, newH;
-        ClockRect expected;
+        PixelRect expected;
     } cases[] = {
         // The clock's display: the whole client area, whatever its size.
         {"fills the client", {0, 0, 31, 15}, {0, 0}, {100, 100}, 301, 97, {0, 0, 301, 97}},
@@ -38,8 +38,8 @@ TEST(ClockLayout, AnchorsKeepMarginsToTheirPercentPoints) {
 }
 
 TEST(ClockLayout, Grip) {
-    const ClockRect grip = GripSquare(100, 50, 17, 16);
-    EXPECT_EQ(grip, (ClockRect{83, 34, 100, 50}));
+    const PixelRect grip = GripSquare(100, 50, 17, 16);
+    EXPECT_EQ(grip, (PixelRect{83, 34, 100, 50}));
     EXPECT_TRUE(grip.Contains(99, 49));
     EXPECT_FALSE(grip.Contains(100, 49));
 }
@@ -47,7 +47,7 @@ TEST(ClockLayout, Grip) {
 TEST(ClockDrag, SnapsBackAtEdgesItDidNotTouchBefore) {
     const struct {
         const char* what;
-        ClockRect before, after, expected;
+        PixelRect before, after, expected;
     } cases[] = {
         {"inside stays", At(10, 10, 60, 30), At(300, 200, 60, 30), At(300, 200, 60, 30)},
         {"past the left edge", At(10, 100, 60, 30), At(-40, 120, 60, 30), At(0, 120, 60, 30)},
@@ -119,7 +119,7 @@ TEST(ClockPlacementText, OddStoredPlacementsAreMadeFitToApply) {
         EXPECT_EQ(SanitisePlacement(c.stored, 35, 22, At(0, 0, kScreenW, kScreenH)), c.expected)
             << c.what;
     // A second monitor left of the first: a place there is kept, one beyond it is brought back.
-    const ClockRect desktop{-1280, 0, kScreenW, kScreenH};
+    const PixelRect desktop{-1280, 0, kScreenW, kScreenH};
     EXPECT_EQ(SanitisePlacement({At(-1000, 50, 120, 60), 1, 0}, 35, 22, desktop).normal,
               At(-1000, 50, 120, 60));
     EXPECT_EQ(SanitisePlacement({At(-1500, 50, 120, 60), 1, 0}, 35, 22, desktop).normal,

@@ -1,4 +1,4 @@
-#include "core/controls/pixel_rect.h"
+#include "core/geometry/pixel_rect.h"
 
 #include <gtest/gtest.h>
 
