@@ -1,0 +1,178 @@
+#include "core/timesource/time_source.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/timesource/ntp_exchange.h"
+
+namespace horolux {
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+    return true;
+}
+
+// Whole milliseconds of a microsecond count, rounded half away from zero, without overflow.
+std::int64_t RoundedMillis(std::int64_t micros) {
+    const std::int64_t whole = micros / 1000, rest = micros % 1000;
+    if (rest >= 500) return whole + 1;
+    if (rest <= -500) return whole - 1;
+    return whole;
+}
+
+std::string SecondsText(std::int64_t millis, bool sign) {
+    const char* prefix = millis < 0 ? "-" : (sign ? "+" : "");
+    const std::uint64_t magnitude =
+        millis < 0 ? 0 - static_cast<std::uint64_t>(millis) : static_cast<std::uint64_t>(millis);
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%llu.%03llu", prefix,
+                  static_cast<unsigned long long>(magnitude / 1000),
+                  static_cast<unsigned long long>(magnitude % 1000));
+    return text;
+}
+
+std::string Cleaned(std::string field) {
+    for (char& c : field)
+        if (c == '\t' || c == '\r' || c == '\n' || c == '\0') c = ' ';
+    return field;
+}
+
+std::optional<std::optional<std::int64_t>> OptionalNumber(std::string_view text) {
+    if (text.empty()) return std::optional<std::int64_t>{};
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return std::optional<std::int64_t>{value};
+}
+
+}  // namespace
+
+std::optional<std::string> UrlHost(std::string_view url) {
+    std::size_t start;
+    if (StartsWithNoCase(url, "http://"))
+        start = 7;
+    else if (StartsWithNoCase(url, "https://"))
+        start = 8;
+    else
+        return std::nullopt;
+    std::string_view rest = url.substr(start);
+    rest = rest.substr(0, rest.find_first_of("/?#"));
+    if (const auto at = rest.rfind('@'); at != std::string_view::npos) rest.remove_prefix(at + 1);
+    std::string_view host = rest;
+    if (!host.empty() && host.front() == '[') {
+        const auto close = host.find(']');
+        if (close == std::string_view::npos) return std::nullopt;
+        host = host.substr(1, close - 1);
+    } else {
+        host = host.substr(0, host.find(':'));
+    }
+    if (host.empty()) return std::nullopt;
+    for (char c : host)
+        if (std::isspace(static_cast<unsigned char>(c)) || std::iscntrl(static_cast<unsigned char>(c)))
+            return std::nullopt;
+    return std::string(host);
+}
+
+TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url) {
+    TimeSourceChoice choice;
+    if (source == static_cast<int>(TimeSource::TimeServer) ||
+        source == static_cast<int>(TimeSource::WebServer))
+        choice.source = static_cast<TimeSource>(source);
+    if (const auto parsed = ParseServerText(server); parsed && !server.empty()) choice.server = server;
+    if (UrlHost(url)) choice.webUrl = url;
+    return choice;
+}
+
+std::string SourceName(const TimeSourceChoice& choice) {
+    switch (choice.source) {
+        case TimeSource::TimeServer:
+            if (const auto s = ParseServerText(choice.server)) return s->host;
+            return kDefaultTimeServerText;
+        case TimeSource::WebServer:
+            return UrlHost(choice.webUrl).value_or(std::string());
+        case TimeSource::Page:
+        default:
+            return kTimePageHostName;
+    }
+}
+
+std::string SourceWelcomeLine(const TimeSourceChoice& choice) {
+    switch (choice.source) {
+        case TimeSource::TimeServer: return "From time server " + SourceName(choice) + ".";
+        case TimeSource::WebServer: return "From the clock of web server " + SourceName(choice) + ".";
+        case TimeSource::Page:
+        default: return {};
+    }
+}
+
+std::string OffsetText(std::int64_t offset, std::int64_t bound) {
+    return SecondsText(RoundedMillis(offset), true) + " s \xB1 " +
+           SecondsText(RoundedMillis(bound < 0 ? 0 : bound), false) + " s";
+}
+
+std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceName) {
+    if (m.outcome != TimeMeasurement::Outcome::Ok) return m.failure + " (" + sourceName + ")";
+    return "Offset " + OffsetText(m.offset, m.bound) + ", round trip " +
+           std::to_string(RoundedMillis(m.roundTrip)) + " ms (" + sourceName + ")";
+}
+
+bool IsLargeCorrection(std::int64_t offset) {
+    return offset > kLargeCorrection || offset < -kLargeCorrection;
+}
+
+std::string FormatSyncRecord(const SyncRecord& r) {
+    auto number = [](const std::optional<std::int64_t>& v) {
+        return v ? std::to_string(*v) : std::string();
+    };
+    return Cleaned(r.when) + '\t' + Cleaned(r.source) + '\t' + number(r.offset) + '\t' +
+           number(r.bound) + '\t' + Cleaned(r.outcome);
+}
+
+std::optional<SyncRecord> ParseSyncRecord(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const auto tab = text.find('\t', start);
+        fields.push_back(text.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos) break;
+        start = tab + 1;
+    }
+    if (fields.size() != 5) return std::nullopt;
+    for (std::string_view f : fields)  // never written so: not one of ours
+        if (f.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return std::nullopt;
+    const auto offset = OptionalNumber(fields[2]);
+    const auto bound = OptionalNumber(fields[3]);
+    if (!offset || !bound || offset->has_value() != bound->has_value()) return std::nullopt;
+    SyncRecord r;
+    r.when = fields[0];
+    r.source = fields[1];
+    r.offset = *offset;
+    r.bound = *bound;
+    r.outcome = fields[4];
+    return r;
+}
+
+std::vector<SyncRecord> ReadSyncHistory(const std::vector<std::string>& stored) {
+    std::vector<SyncRecord> history;
+    for (const std::string& s : stored) {
+        if (history.size() == kSyncHistorySize) break;
+        if (auto r = ParseSyncRecord(s)) history.push_back(std::move(*r));
+    }
+    return history;
+}
+
+std::vector<std::string> AddSyncRecord(const std::vector<SyncRecord>& history,
+                                       const SyncRecord& record) {
+    std::vector<std::string> stored{FormatSyncRecord(record)};
+    for (const SyncRecord& r : history) {
+        if (stored.size() == kSyncHistorySize) break;
+        stored.push_back(FormatSyncRecord(r));
+    }
+    return stored;
+}
+
+}  // namespace horolux
