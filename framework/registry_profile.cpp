@@ -62,4 +62,43 @@ void RegistryProfile::WriteText(const std::string& section, const std::string& n
                    static_cast<DWORD>(value.size() + 1));
 }
 
+std::vector<std::string> RegistryProfile::ReadTextList(const std::string& section,
+                                                      const std::string& name) {
+    std::vector<std::string> list;
+    const RegistryKey key(OpenSection(section));
+    if (!key) return list;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
+        return list;
+    std::vector<char> data(size + 2, '\0');  // room for the two closing zeros it may lack
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
+        return list;
+    // Strings end at each zero; an empty string ends the list.
+    for (std::size_t at = 0; at < size && data[at] != '\0';) {
+        const std::string item(data.data() + at);
+        at += item.size() + 1;
+        list.push_back(item);
+    }
+    return list;
+}
+
+void RegistryProfile::WriteTextList(const std::string& section, const std::string& name,
+                                    const std::vector<std::string>& value) {
+    const RegistryKey key(OpenSection(section));
+    if (!key) return;
+    std::string data;
+    for (const std::string& item : value) {
+        if (item.empty()) continue;  // an empty string would end the list early
+        data += item.substr(0, item.find('\0'));
+        data += '\0';
+    }
+    data += '\0';
+    if (data.size() == 1) data += '\0';  // an empty list is two zeros
+    RegSetValueExA(key.Get(), name.c_str(), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                   static_cast<DWORD>(data.size()));
+}
+
 }  // namespace fw

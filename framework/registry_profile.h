@@ -19,6 +19,9 @@ public:
     void WriteInt(const std::string& section, const std::string& name, int value) override;
     void WriteText(const std::string& section, const std::string& name,
                    const std::string& value) override;
+    std::vector<std::string> ReadTextList(const std::string& section, const std::string& name) override;
+    void WriteTextList(const std::string& section, const std::string& name,
+                       const std::vector<std::string>& value) override;
 
 private:
     HKEY OpenSection(const std::string& section) const;

@@ -1,8 +1,28 @@
 #include "core/app/horolux_model.h"
 
 #include "core/schedule/schedule.h"
+#include "core/settings/config.h"
 
 namespace horolux {
+
+void HoroluxModel::LoadTimeSource() {
+    timeSource = SanitiseTimeSource(config::Read(store_, config::kTimeSource),
+                                    config::Read(store_, config::kTimeServer),
+                                    config::Read(store_, config::kTimeWebUrl));
+    history = ReadSyncHistory(store_.ReadTextList(config::kSection, config::kSyncHistory));
+}
+
+void HoroluxModel::SaveTimeSource() const {
+    config::Write(store_, config::kTimeSource, static_cast<int>(timeSource.source));
+    config::Write(store_, config::kTimeServer, timeSource.server);
+    config::Write(store_, config::kTimeWebUrl, timeSource.webUrl);
+}
+
+void HoroluxModel::RecordSync(const SyncRecord& record) {
+    const std::vector<std::string> stored = AddSyncRecord(history, record);
+    store_.WriteTextList(config::kSection, config::kSyncHistory, stored);
+    history = ReadSyncHistory(stored);
+}
 
 bool HoroluxModel::ScheduleMinuteDue(std::int64_t now, std::int64_t chosenMoment) {
     if (!settings.scheduleSync) return false;

@@ -9,6 +9,7 @@
 #include "core/schedule/schedule.h"
 #include "core/settings/main_settings.h"
 #include "core/settings/settings_store.h"
+#include "core/timesource/time_source.h"
 
 namespace horolux {
 
@@ -39,11 +40,19 @@ public:
         return horolux::WatchConnection(state, connectionName);
     }
 
+    // The time source, kept apart from the options: saved when the user confirms a choice.
+    void LoadTimeSource();
+    void SaveTimeSource() const;
+    // Puts a sync first in the history and stores the history.
+    void RecordSync(const SyncRecord& record);
+
     // Start-up's record
     std::string appPath;  // ends in a backslash
     int firstRun = 0;
 
     MainSettings settings;
+    TimeSourceChoice timeSource;
+    std::vector<SyncRecord> history;  // newest first
 
     // The schedule's counters, never stored
     std::int32_t minuteCounter = 0;

@@ -20,6 +20,11 @@ public:
     virtual void WriteInt(const std::string& section, const std::string& name, int value) = 0;
     virtual void WriteText(const std::string& section, const std::string& name,
                            const std::string& value) = 0;
+    // A list of texts (REG_MULTI_SZ); missing or of another type, it reads as empty.
+    virtual std::vector<std::string> ReadTextList(const std::string& section,
+                                                  const std::string& name) = 0;
+    virtual void WriteTextList(const std::string& section, const std::string& name,
+                               const std::vector<std::string>& value) = 0;
 };
 
 class MemorySettingsStore final : public SettingsStore {
@@ -28,6 +33,8 @@ public:
         bool isText = false;
         int integer = 0;
         std::string text;
+        bool isList = false;
+        std::vector<std::string> list;
         bool operator==(const Value&) const = default;
     };
     using Key = std::pair<std::string, std::string>;  // section, name
@@ -38,6 +45,9 @@ public:
     void WriteInt(const std::string& section, const std::string& name, int value) override;
     void WriteText(const std::string& section, const std::string& name,
                    const std::string& value) override;
+    std::vector<std::string> ReadTextList(const std::string& section, const std::string& name) override;
+    void WriteTextList(const std::string& section, const std::string& name,
+                       const std::vector<std::string>& value) override;
 
     const std::map<Key, Value>& Values() const { return values_; }
     // Every access in order, "R name" / "W name", so tests can check the order of loads and saves.

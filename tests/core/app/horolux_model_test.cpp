@@ -67,5 +67,32 @@ TEST(HoroluxModel, TheConnectionWatchRemembersANewDialUpLink) {
     EXPECT_EQ(model.WatchConnection({true, kConnectionModem, "Dial-up"}), ConnectionWatch::Continue);
 }
 
+TEST(HoroluxModel, TheTimeSourceAndTheHistoryAreStoredApartFromTheOptions) {
+    MemorySettingsStore store;
+    HoroluxModel model(store);
+    model.LoadTimeSource();
+    EXPECT_EQ(model.timeSource, TimeSourceChoice{}) << "settings of older versions: the page";
+    EXPECT_TRUE(model.history.empty());
+
+    model.timeSource = {TimeSource::TimeServer, "127.0.0.1:12300", kDefaultTimeWebUrl};
+    model.SaveTimeSource();
+    for (int i = 0; i < 22; ++i) model.RecordSync({std::to_string(i), "127.0.0.1", i, 5, "ok"});
+    EXPECT_EQ(store.ReadInt("Config", "TimeSource", -1), 1);
+    EXPECT_EQ(store.ReadText("Config", "TimeServer", "?"), "127.0.0.1:12300");
+    EXPECT_EQ(store.ReadTextList("Config", "SyncHistory").size(), kSyncHistorySize);
+
+    HoroluxModel reloaded(store);
+    reloaded.LoadTimeSource();
+    EXPECT_EQ(reloaded.timeSource, model.timeSource);
+    ASSERT_EQ(reloaded.history.size(), kSyncHistorySize);
+    EXPECT_EQ(reloaded.history.front().when, "21");
+
+    store.WriteInt("Config", "TimeSource", 7);
+    store.WriteText("Config", "TimeWebUrl", "gopher://x");
+    reloaded.LoadTimeSource();
+    EXPECT_EQ(reloaded.timeSource.source, TimeSource::Page);
+    EXPECT_EQ(reloaded.timeSource.webUrl, kDefaultTimeWebUrl);
+}
+
 }  // namespace
 }  // namespace horolux

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/registry_profile.h"
 #include "test_registry.h"
 
@@ -69,6 +71,38 @@ TEST_F(RegistryProfileTest, OddlyStoredValuesAreReadSafely) {
     EXPECT_EQ(profile.ReadText("Config", "NoZero", ""), "abc");
     EXPECT_EQ(profile.ReadInt("Config", "Short", 9), 9);
     EXPECT_EQ(profile.ReadText("Config", "Big", ""), big);
+}
+
+TEST_F(RegistryProfileTest, TextListsAreMultiStringsAndOddOnesReadSafely) {
+    using List = std::vector<std::string>;
+    profile.WriteTextList("Config", "SyncHistory", {"newest", "", "older"});
+    auto raw = test::ReadRaw(HKEY_CURRENT_USER, kSectionKey, "SyncHistory");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(raw->data, std::string("newest\0older\0\0", 14)) << "an empty item would end the list";
+    EXPECT_EQ(profile.ReadTextList("Config", "SyncHistory"), (List{"newest", "older"}));
+
+    profile.WriteTextList("Config", "SyncHistory", {});
+    EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, kSectionKey, "SyncHistory")->data, std::string(2, '\0'));
+    EXPECT_EQ(profile.ReadTextList("Config", "SyncHistory"), List{});
+
+    const struct {
+        std::string data;
+        DWORD type;
+        List expected;
+    } odd[] = {
+        {std::string("a\0b", 3), REG_MULTI_SZ, {"a", "b"}},           // no closing zeros
+        {std::string("a\0\0b\0\0", 6), REG_MULTI_SZ, {"a"}},          // the list ends at the empty string
+        {std::string("", 0), REG_MULTI_SZ, {}},
+        {std::string("a\0", 2), REG_SZ, {}},                          // another type
+        {std::string("\x01\0\0\0", 4), REG_DWORD, {}},
+    };
+    for (const auto& c : odd) {
+        test::SetRaw(HKEY_CURRENT_USER, kSectionKey, "Odd", c.type, c.data.data(),
+                     static_cast<DWORD>(c.data.size()));
+        EXPECT_EQ(profile.ReadTextList("Config", "Odd"), c.expected) << c.data.size();
+    }
+    EXPECT_EQ(profile.ReadTextList("Config", "Missing"), List{});
 }
 
 }  // namespace
