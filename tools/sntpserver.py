@@ -9,13 +9,14 @@ Answers SNTP requests on UDP 127.0.0.1:PORT and takes control requests over HTTP
 
 Control requests (HTTP GET to http://127.0.0.1:PORT):
     /control?mode=MODE[&offset=S][&delay=S][&code=XXXX][&stratum=N][&version=N]
-             [&rootdelay=S][&rootdisp=S][&dateform=imf|rfc850|asctime]        -> "ok"
+             [&rootdelay=S][&rootdisp=S][&dateform=imf|rfc850|asctime|none|bad]  -> "ok"
         Parameters not given keep their values, except that mode=now sets offset 0.
     /control/last   -> "count: N" (SNTP requests so far), "answered: N", "mode: M",
                        "offset: S" (the offset in effect, era1's shift included), one per line
     /control/reset  -> the counts back to 0
     any other path  -> 200 "ok" over HTTP/1.1 keep-alive, its Date header the current time
-                       moved by offset, in dateform (a web server's clock for the bracketing)
+                       moved by offset, in dateform (a web server's clock for the bracketing);
+                       dateform=none leaves the header out, dateform=bad sends an unreadable one
 
 Modes (offset=S, seconds, may be fractional or negative, moves the served time in every mode):
     now          the current time
@@ -57,7 +58,7 @@ HOST = "127.0.0.1"  # never anything else
 MODES = ("now", "offset", "delay", "delayout", "delayback", "hold", "silent", "wrongmode",
          "badversion", "version3", "spoof", "rate", "deny", "kiss", "stratum16", "unsync",
          "zerotransmit", "short", "era1")
-DATE_FORMS = ("imf", "rfc850", "asctime")
+DATE_FORMS = ("imf", "rfc850", "asctime", "none", "bad")
 NTP_TO_UNIX = 2208988800
 ERA1_START = 2085978496  # Unix seconds of 2036-02-07 06:28:16 UTC, NTP seconds 0 of era 1
 MAX_CONCURRENT = 32
@@ -258,6 +259,17 @@ class ControlHandler(http.server.BaseHTTPRequestHandler):
         if self.server.verbose:
             sys.stderr.write("sntpserver: %s\n" % (fmt % args))
 
+    def send_response(self, code, message=None):
+        # As the base class does, but the Date header as the chosen form has it, or none at all.
+        self.log_request(code)
+        self.send_response_only(code, message)
+        self.send_header("Server", self.version_string())
+        form = self.server.state.snapshot()["date_form"]
+        if form == "bad":
+            self.send_header("Date", "yesterday at noon")
+        elif form != "none":
+            self.send_header("Date", self.date_time_string())
+
     def date_time_string(self, timestamp=None):
         cfg = self.server.state.snapshot()
         return http_date(int(time.time() + cfg["offset"]) if timestamp is None else timestamp,
@@ -270,7 +282,8 @@ class ControlHandler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(data)))
         self.send_header("Cache-Control", "no-cache")
         self.end_headers()
-        self.wfile.write(data)
+        if self.command != "HEAD":  # a body after HEAD would be read as the next answer
+            self.wfile.write(data)
 
     def do_GET(self):
         parts = urllib.parse.urlsplit(self.path)
