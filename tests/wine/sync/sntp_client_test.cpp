@@ -128,4 +128,17 @@ TEST_F(SntpClient, SilentAndSpoofedServersGiveNoMeasurement) {
     EXPECT_EQ(MeasureTimeServer("a b", refused_).outcome, TimeMeasurement::Outcome::Refused);
 }
 
+// Debian's chronyd on a loopback port, serving this machine's own clock: the offset measured
+// against it must be nil within the bound.
+TEST(SntpClientAgainstChrony, ARealNtpServerAgreesWithTheClockItServes) {
+    const std::string port = test::EnvText("HOROLUX_CHRONY_PORT");
+    if (port.empty()) GTEST_SKIP() << "no chronyd (script/test starts one)";
+    horolux::RefusedServers refused;
+    const TimeMeasurement m = MeasureTimeServer("127.0.0.1:" + port, refused);
+    ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
+    EXPECT_EQ(m.requests, 4) << "every exchange answered";
+    EXPECT_LE(std::llabs(m.offset), m.bound + 2 * kMs) << "offset " << m.offset << " bound " << m.bound;
+    EXPECT_LT(m.bound, 50 * kMs);
+}
+
 }  // namespace
