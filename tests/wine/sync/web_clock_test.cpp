@@ -64,4 +64,16 @@ TEST_F(WebClock, AMissingOrUnreadableDateIsRefusedAndAnUnusableAddressToo) {
     EXPECT_EQ(MeasureWebClock("ftp://127.0.0.1/").outcome, TimeMeasurement::Outcome::Refused);
 }
 
+// A stock web server (Debian's lighttpd on a loopback port) stamps the machine's own clock: the
+// offset measured against it must be nil within the bound.
+TEST(WebClockAgainstLighttpd, AStockServersDateAgreesWithTheClock) {
+    const std::string port = test::EnvText("HOROLUX_LIGHTTPD_PORT");
+    if (port.empty()) GTEST_SKIP() << "no lighttpd (script/test starts one)";
+    const TimeMeasurement m = MeasureWebClock("http://127.0.0.1:" + port + "/index.html");
+    ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
+    EXPECT_LE(m.requests, 8);
+    EXPECT_LE(std::llabs(m.offset), m.bound) << "offset " << m.offset << " bound " << m.bound;
+    EXPECT_LE(m.bound, 20 * kMs);
+}
+
 }  // namespace
