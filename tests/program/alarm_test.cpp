@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "program_test.h"
 #include "res/alarm_resource.h"
 #include "res/resource.h"
@@ -63,9 +69,9 @@ protected:
     // Wakes the popup's buttons without waiting 2.5 s, then presses one.
     void Answer(HWND popup, int button) {
         PostMessageA(popup, WM_TIMER, 88, 0);
-        driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(popup, button)) != FALSE; }, 3000);
+        driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(popup, button)) != FALSE; }, 10000);
         PostMessageA(popup, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-        driver::WaitUntil([&] { return !IsWindow(popup); }, 3000);
+        driver::WaitUntil([&] { return !IsWindow(popup); }, 10000);
     }
 };
 
@@ -74,21 +80,47 @@ TEST_F(Alarms, DueAlarmsRingInSlotOrderAndDeleteRemovesOne) {
     driver::SetConfig("AlarmMsg", std::string("Tea@@Nap@@Later"));
     HWND main = Start();
     ASSERT_TRUE(main);
-    PostMessageA(main, WM_TIMER, 2, 0);  // one alarm minute
 
-    HWND first = WaitForPopup();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(driver::ControlText(first, IDC_POPUP_MESSAGE), "Tea");
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(first, IDOK))) << "asleep for the first seconds";
-    Answer(first, IDOK);
+    // One alarm minute, sent: the send returns only once the whole tick, every popup it showed
+    // included, has ended. Meanwhile another thread answers the popups as they come: OK to the
+    // first, "Delete alarm" to the second, OK to any further one.
+    struct Rang {
+        std::string message;
+        bool okEnabled;
+        DWORD msAfterTick;  // when the button was looked at
+    };
+    std::vector<Rang> rang;
+    std::atomic<bool> tickOver{false};
+    const DWORD tickAt = GetTickCount();
+    std::thread user([&] {
+        std::vector<HWND> answered;
+        while (!tickOver) {
+            HWND popup = WaitForPopup(100);
+            if (!popup || std::find(answered.begin(), answered.end(), popup) != answered.end()) {
+                Sleep(20);  // none, or the last one still closing
+                continue;
+            }
+            answered.push_back(popup);
+            const std::string message = driver::ControlText(popup, IDC_POPUP_MESSAGE);
+            const bool okEnabled = IsWindowEnabled(GetDlgItem(popup, IDOK)) != FALSE;
+            rang.push_back({message, okEnabled, GetTickCount() - tickAt});
+            Answer(popup, rang.size() == 2 ? IDCANCEL : IDOK);
+        }
+    });
+    DWORD_PTR ignored = 0;
+    const bool delivered = SendMessageTimeoutA(main, WM_TIMER, 2, 0, SMTO_NORMAL, 60000, &ignored) != 0;
+    tickOver = true;
+    user.join();
+    ASSERT_TRUE(delivered) << "the tick ended";
 
-    HWND second = WaitForPopup();
-    ASSERT_TRUE(second);
-    EXPECT_EQ(driver::ControlText(second, IDC_POPUP_MESSAGE), "Nap");
-    Answer(second, IDCANCEL);  // "Delete alarm"
-
-    Sleep(300);
-    EXPECT_FALSE(driver::FindTopLevel(program_.Pid(), " A L A R M ")) << "the 5-minute alarm is not due";
+    ASSERT_EQ(rang.size(), 2u) << "the 5-minute alarm is not due";
+    EXPECT_EQ(rang[0].message, "Tea");
+    EXPECT_EQ(rang[1].message, "Nap");
+    // The buttons wake 2.5 s after the popup opens; looked at sooner than that after the tick
+    // (and so after the popup opened), they must still be asleep.
+    if (rang[0].msAfterTick < 2400) {
+        EXPECT_FALSE(rang[0].okEnabled) << "asleep for the first seconds";
+    }
     ASSERT_TRUE(program_.EndWithOk());
     EXPECT_EQ(driver::ConfigText("AlarmTime"), "1@@5");
     EXPECT_EQ(driver::ConfigText("AlarmMsg"), "Tea@@Later");

@@ -235,6 +235,7 @@ MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs,
         timeoutMs);
     if (!box) return seen;
     seen.seen = true;
+    seen.window = box;
     char buf[1024] = {};
     DWORD_PTR copied = 0;
     SendMessageTimeoutA(box, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
@@ -252,6 +253,26 @@ MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs,
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     return seen;
+}
+
+std::vector<HWND> Dialogs(DWORD pid, const std::vector<HWND>& except) {
+    std::vector<HWND> found;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && std::find(except.begin(), except.end(), w) == except.end()) found.push_back(w);
+    }
+    return found;
+}
+
+bool WaitForNextPaint(HWND window, DWORD timeoutMs) {
+    // A round trip first, so a handler still finishing cannot validate the window by a redraw
+    // of its own: a sent message is taken only where the thread looks for messages again.
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored)) return false;
+    if (!IsWindowVisible(window) || !InvalidateRect(window, nullptr, FALSE)) return false;
+    return WaitUntil([&] { return !IsWindow(window) || !GetUpdateRect(window, nullptr, FALSE); }, timeoutMs) &&
+           IsWindow(window);
 }
 
 }  // namespace driver

@@ -61,11 +61,21 @@ bool SelectListRow(HWND list, int row);
 struct MessageBoxSeen {
     bool seen = false;
     std::string caption, text;
+    HWND window = nullptr;  // the box; gone soon after it was answered
 };
 // Waits for a message box of process pid, records it and presses the button with command id.
 // Dialogs in exclude (open windows with the same button) are never taken for the box.
 MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs = 5000,
                                 const std::vector<HWND>& exclude = {});
+
+// Every dialog window ("#32770") of process pid, shown or not yet shown, except those in except.
+std::vector<HWND> Dialogs(DWORD pid, const std::vector<HWND>& except = {});
+
+// Has window's thread paint it once more, and waits for that. A thread takes a paint only when it
+// is back in a message loop with no posted message and no quit request pending, so this proves
+// that the handler it was in has returned and did not ask the program to end. False when the
+// window was not painted (or went) within timeoutMs. The window must be shown.
+bool WaitForNextPaint(HWND window, DWORD timeoutMs = 5000);
 
 // Polls cond every 20 ms until it holds or timeoutMs passes.
 template <class Cond>

@@ -15,6 +15,8 @@ using driver::SetConfig;
 
 bool Visible(HWND h) { return IsWindowVisible(h) != FALSE; }
 
+constexpr UINT_PTR kStartUpTimer = 999;  // once, 300 ms after start
+
 class MainWindow : public driver::ProgramTest {
 protected:
     // Starts the program as on any run after the first, so it hides itself into the tray.
@@ -27,7 +29,10 @@ protected:
 TEST_F(MainWindow, FirstRunStaysVisibleALaterRunHidesAfterStart) {
     HWND first = Start();
     ASSERT_TRUE(first);
-    Sleep(900);
+    // The start-up tick is what hides a later run. Delivered here and waited for, the check below
+    // comes after it however late the program's own timer fires; the tick ends that timer.
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(first, WM_TIMER, kStartUpTimer, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
     EXPECT_TRUE(Visible(first)) << "the first run shows the window";
     ASSERT_TRUE(program_.EndWithOk());
 
@@ -74,7 +79,9 @@ TEST_F(MainWindow, ExitAsksAndNoKeepsTheProgram) {
         ASSERT_TRUE(box.seen);
         EXPECT_EQ(box.caption, "Horolux");
         EXPECT_EQ(box.text, "Do you realy want to exit?");
-        Sleep(300);
+        ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(box.window); }, 5000));
+        // A quit request is taken before any paint: painted again, the program goes on.
+        EXPECT_TRUE(driver::WaitForNextPaint(main)) << "the No ended nothing";
         EXPECT_TRUE(program_.Running());
     }
     driver::Click(main, IDC_EXIT);

@@ -78,7 +78,7 @@ public:
 
 private:
     void Run() {
-        for (int i = 0; i < 300 && !m_stop; ++i) {
+        for (const DWORD start = GetTickCount(); !m_stop && GetTickCount() - start < 10000;) {
             for (HWND w : Windows(m_cls)) {
                 if (std::find(m_before.begin(), m_before.end(), w) != m_before.end()) continue;
                 m_seen = w;
@@ -212,7 +212,10 @@ TEST_F(AlarmClock, TheSliderGestureFollowsTheMouseAndKeepsTheLastPosition) {
         GetGUIThreadInfo(GetWindowThreadProcessId(slider, nullptr), &info);
         sliderHadMouse = info.hwndCapture == slider;
         PostMessageA(slider, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(5, 40));
-        Sleep(200);
+        // The slider reports its position as it next paints: wait for that report, with the
+        // button still held, rather than for a fixed time.
+        for (const DWORD start = GetTickCount(); Alpha(hwnd) != 102 && GetTickCount() - start < 5000;)
+            Sleep(5);
         alphaWhileHeld = Alpha(hwnd);
         PostMessageA(slider, WM_RBUTTONUP, 0, MAKELPARAM(5, 40));
     });
@@ -417,38 +420,164 @@ TEST_F(AlarmClock, DraggingPastAnEdgeItDidNotTouchSnapsBack) {
     EXPECT_EQ(clock.moveLoops, loops) << "only the left button alone drags";
 }
 
-void SendMouse(DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flags;
-    SendInput(1, &in, sizeof in);
+// The user's side of a real drag, played from inside the system's move loop. The loop shows every
+// message it takes to the thread's message filter before acting on it, so when the filter sees a
+// message, the loop has carried out every one before. Each pointer move is input marked as ours,
+// and the next is given only once the loop has taken the one before: every step is seen done.
+// The display also reports where its own pointer is now and then (when the loop takes the
+// mouse, say), a little behind ours; the step under way is then given again.
+class DragScript {
+public:
+    static constexpr ULONG_PTR kOurs = 0x484C5844;
+
+    DragScript(HWND window, std::vector<POINT> path) : m_window(window), m_path(std::move(path)) {
+        s_current = this;
+        m_hook = SetWindowsHookExA(WH_MSGFILTER, &DragScript::Filter, nullptr, GetCurrentThreadId());
+    }
+    ~DragScript() {
+        if (m_hook) UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    DragScript(const DragScript&) = delete;
+    DragScript& operator=(const DragScript&) = delete;
+
+    explicit operator bool() const { return m_hook != nullptr; }
+    // Gives the first move; the move loop takes it from there.
+    void Begin() { Give(0); }
+    // Where the window's corner was after each point, and whether the button went up.
+    const std::vector<POINT>& Corners() const { return m_corners; }
+    bool Released() const { return m_released; }
+
+    // Moves the pointer to p: absolute input in 65536ths of the screen, rounded up so that the
+    // system's rounding down lands on p (relative input would be accelerated).
+    static void MoveTo(POINT p) {
+        const LONG w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = (p.x * 65536 + w - 1) / w;
+        in.mi.dy = (p.y * 65536 + h - 1) / h;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        in.mi.dwExtraInfo = kOurs;
+        SendInput(1, &in, sizeof in);
+    }
+    static void Button(DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = flags;
+        in.mi.dwExtraInfo = kOurs;
+        SendInput(1, &in, sizeof in);
+    }
+    // True for our move of the pointer to p, as the thread takes it.
+    static bool OursAt(const MSG& msg, POINT p) {
+        return msg.message == WM_MOUSEMOVE && msg.pt.x == p.x && msg.pt.y == p.y &&
+               static_cast<ULONG_PTR>(GetMessageExtraInfo()) == kOurs;
+    }
+
+private:
+    static constexpr int kMoveOrSizeLoop = 4;  // MSGF_SIZE, which today's headers no longer name
+
+    static LRESULT CALLBACK Filter(int code, WPARAM wp, LPARAM lp) {
+        if (code == kMoveOrSizeLoop && s_current) s_current->Took(*reinterpret_cast<const MSG*>(lp));
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    void Took(const MSG& msg) {
+        if (m_cornerDue) {  // the loop has carried out the last step's moves
+            RECT r{};
+            GetWindowRect(m_window, &r);
+            m_corners.push_back({r.left, r.top});
+            m_cornerDue = false;
+        }
+        if (msg.message == WM_LBUTTONUP) m_released = true;
+        if (m_given == 0 || m_done == m_given || msg.message != WM_MOUSEMOVE) return;
+        if (!OursAt(msg, m_bound)) {
+            if (static_cast<ULONG_PTR>(GetMessageExtraInfo()) != kOurs) MoveTo(m_bound);
+            return;
+        }
+        m_done = m_given;
+        m_cornerDue = true;
+        if (m_given < m_path.size())
+            Give(m_given);
+        else
+            Button(MOUSEEVENTF_LEFTUP);
+    }
+    void Give(size_t index) {
+        m_bound = m_path[index];
+        MoveTo(m_bound);
+        m_given = index + 1;
+    }
+
+    static inline DragScript* s_current = nullptr;
+    HWND m_window;
+    std::vector<POINT> m_path;
+    HHOOK m_hook = nullptr;
+    size_t m_given = 0, m_done = 0;
+    POINT m_bound{};
+    bool m_cornerDue = false, m_released = false;
+    std::vector<POINT> m_corners;
+};
+
+// Pumps this thread's messages until one for which stop holds has been dispatched, or 10 s pass.
+template <class Stop>
+bool PumpUntil(Stop stop) {
+    MSG msg{};
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+            continue;
+        }
+        const bool done = stop(msg);
+        DispatchMessageA(&msg);
+        if (done) return true;
+    }
+    return false;
 }
 
 TEST_F(AlarmClock, ARealDragFollowsThePointerAndSnapsBackAtTheLeftEdge) {
     Open();
     MoveTo(30, 100);
-    SetCursorPos(40, 105);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    POINT halfWay{};
-    std::thread user([&] {
-        Sleep(200);
-        for (int i = 1; i <= 4; ++i) {
-            SetCursorPos(40 - i * 10, 105 + i * 10);
-            SendMouse(MOUSEEVENTF_MOVE);
-            Sleep(40);
-            if (i == 2) halfWay = {Rect(hwnd).left, Rect(hwnd).top};
-        }
-        SendMouse(MOUSEEVENTF_LEFTUP);
-    });
-    // Queued like the user's own move, so the move loop starts from the pointer.
-    PostMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 5));
-    MSG msg;
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 800;) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
+    // The pointer to (40, 105) on the clock before the button goes down there; the press is taken
+    // like the user's own, so the move loop starts from it.
+    POINT at{};
+    GetCursorPos(&at);
+    if (at.x != 40 || at.y != 105) {
+        DragScript::MoveTo({40, 105});
+        ASSERT_TRUE(PumpUntil([&](const MSG& m) { return DragScript::OursAt(m, {40, 105}); }));
     }
-    user.join();
+    DragScript::Button(MOUSEEVENTF_LEFTDOWN);
+    const bool pressed = PumpUntil([&](const MSG& m) { return m.message == WM_LBUTTONDOWN && m.hwnd == hwnd; });
+    if (!pressed) DragScript::Button(MOUSEEVENTF_LEFTUP);  // no button left held
+    ASSERT_TRUE(pressed);
+
+    std::vector<POINT> path;
+    for (int i = 1; i <= 4; ++i) path.push_back({40 - i * 10, 105 + i * 10});
+    DragScript script(hwnd, path);
+    if (!script) DragScript::Button(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(script);
+    // Never left hanging in the move loop: the button goes up after 10 s whatever happened.
+    HANDLE over = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread guard([&] {
+        if (WaitForSingleObject(over, 10000) == WAIT_TIMEOUT) DragScript::Button(MOUSEEVENTF_LEFTUP);
+    });
+    script.Begin();
+    // The button is held: the clock's move starts the system's move loop, which returns when the
+    // button is let go.
+    SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 5));
+    SetEvent(over);
+    guard.join();
+    CloseHandle(over);
+    if (!script.Released()) DragScript::Button(MOUSEEVENTF_LEFTUP);
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+
     EXPECT_EQ(clock.moveLoops, 1);
+    EXPECT_TRUE(script.Released());
+    const std::vector<POINT>& corners = script.Corners();
+    ASSERT_EQ(corners.size(), path.size()) << "the window after each point";
+    for (size_t i = 0; i < corners.size(); ++i) {
+        EXPECT_EQ(corners[i].x, 30 - 10 * static_cast<int>(i + 1)) << "point " << i + 1;
+        EXPECT_EQ(corners[i].y, 100 + 10 * static_cast<int>(i + 1)) << "point " << i + 1;
+    }
+    const POINT halfWay = corners[1];
     EXPECT_EQ(halfWay.x, 10);
     EXPECT_EQ(halfWay.y, 120);
     const RECT after = Rect(hwnd);

@@ -11,13 +11,22 @@
 
 namespace {
 
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
+// Pumps until a timer of our own with the frames' period has ticked n times. A thread's due
+// timers take their turns in the order they fall due, and the frame timer falls due no later
+// than ours, so it has had about as many turns however busy the machine is.
+void PumpForTicks(int n) {
+    static int ticks;
+    ticks = 0;
+    const UINT_PTR id =
+        SetTimer(nullptr, 0, CStarCredits::kFrameMs, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
     MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
+    for (const DWORD start = GetTickCount(); id && ticks < n && GetTickCount() - start < 10000;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        else
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
     }
+    KillTimer(nullptr, id);
 }
 
 std::string Text(HWND hwnd) {
@@ -125,7 +134,7 @@ TEST_F(AboutBoxOpen, AnimatesOnItsTimerUntilClosed) {
     const std::vector<horolux::Star> stars = c.Stars();
     const std::vector<COLORREF> first = Sample(c.FrameImage(), rc);
 
-    PumpFor(500);  // 75 ms a frame
+    PumpForTicks(6);  // 75 ms a frame
     const int frames = c.Frames();
     EXPECT_GE(frames, 3);
     EXPECT_LE(frames, 9);
@@ -140,7 +149,7 @@ TEST_F(AboutBoxOpen, AnimatesOnItsTimerUntilClosed) {
 
     box.DestroyWindow();
     EXPECT_EQ(c.GetSafeHwnd(), nullptr);
-    PumpFor(300);
+    PumpForTicks(2);  // a frame timer still running would have ticked by now
     EXPECT_EQ(c.Frames(), frames) << "the timer ended with the window";
 }
 
