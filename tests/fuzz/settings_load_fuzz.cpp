@@ -12,6 +12,7 @@
 #include "core/settings/config.h"
 #include "core/settings/main_settings.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/memory_settings_store.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/memory_settings_store.h"
+
 namespace horolux {
 namespace {
 

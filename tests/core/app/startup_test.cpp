@@ -3,6 +3,7 @@
 #include <set>
 
 #include "core/app/startup.h"
+#include "tests/support/memory_settings_store.h"
 
 namespace horolux {
 namespace {

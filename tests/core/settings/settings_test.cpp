@@ -2,6 +2,7 @@
 
 #include "core/settings/config.h"
 #include "core/settings/main_settings.h"
+#include "tests/support/memory_settings_store.h"
 
 namespace horolux {
 namespace {

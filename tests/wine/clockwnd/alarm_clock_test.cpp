@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/memory_settings_store.h"
 #include "controls/gdi_objects.h"
 #include "core/settings/config.h"
 #include "res/resource.h"

@@ -5,6 +5,7 @@
 #include "message_box_watcher.h"
 #include "resource.h"
 #include "test_registry.h"
+#include "tests/support/memory_settings_store.h"
 #include "time_server_client.h"
 #include "ui/app/horolux_app.h"
 #include "ui/mainwnd/main_dialog.h"

@@ -1,4 +1,4 @@
-#include "core/settings/settings_store.h"
+#include "tests/support/memory_settings_store.h"
 
 namespace horolux {
 
