@@ -13,13 +13,6 @@ namespace {
 constexpr char kNoInterval[] = "You must give a alarm time interval!";
 constexpr char kNoSelection[] = "You must select a alarm in the list!";
 
-void SetCell(HWND list, int row, int column, const std::string& text) {
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
 }  // namespace
 
 bool CAlarmsDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -36,7 +29,7 @@ bool CAlarmsDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 BOOL CAlarmsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_list.SubclassDlgItem(IDC_ALARM_LIST, m_hWnd);
-    HWND list = List();
+    const fw::ListView list = List();
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | WS_CLIPCHILDREN);
     m_list.SetFullRowSel(true);
     const struct { const char* heading; int width; } columns[] = {
@@ -48,7 +41,7 @@ BOOL CAlarmsDlg::OnInitDialog() {
         column.cx = columns[i].width;
         column.pszText = const_cast<char*>(columns[i].heading);
         column.iSubItem = i;
-        ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+        list.InsertColumn(i, column);
     }
     FillAlarmList();
     return TRUE;
@@ -56,8 +49,8 @@ BOOL CAlarmsDlg::OnInitDialog() {
 
 void CAlarmsDlg::FillAlarmList() {
     fw::CWaitCursor wait;
-    HWND list = List();
-    ::SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    const fw::ListView list = List();
+    list.DeleteAllItems();
     int row = 0;
     for (std::size_t slot = 0; slot < m_alarms.GetSize(); ++slot) {
         const horolux::AlarmData* alarm = m_alarms.GetAt(slot);
@@ -68,22 +61,22 @@ void CAlarmsDlg::FillAlarmList() {
         item.iItem = row;
         item.pszText = const_cast<char*>("");
         item.lParam = static_cast<LPARAM>(slot);
-        ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        SetCell(list, row, 0, std::to_string(alarm->interval));
-        SetCell(list, row, 1, std::to_string(alarm->count));
-        SetCell(list, row, 2, alarm->message);
+        list.InsertItem(item);
+        list.SetItemText(row, 0, std::to_string(alarm->interval).c_str());
+        list.SetItemText(row, 1, std::to_string(alarm->count).c_str());
+        list.SetItemText(row, 2, alarm->message.c_str());
         ++row;
     }
 }
 
 horolux::AlarmData* CAlarmsDlg::SelectedAlarm(std::size_t& slot) {
-    const int row = static_cast<int>(::SendMessageA(List(), LVM_GETSELECTIONMARK, 0, 0));
+    const int row = List().GetSelectionMark();
     horolux::AlarmData* alarm = nullptr;
     if (row >= 0) {
         LVITEMA item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
-        if (::SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        if (List().GetItem(item)) {
             slot = static_cast<std::size_t>(item.lParam);
             alarm = m_alarms.GetAt(slot);
         }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/alarms/alarm_store.h"
+#include "framework/controls.h"
 #include "framework/dialog.h"
 #include "res/alarm_resource.h"
 #include "ui/alarms/alarm_sound.h"
@@ -32,7 +33,7 @@ private:
     LRESULT OnListDoubleClick(NMHDR*);
     // The alarm of the selected row, or null after telling the user to select one.
     horolux::AlarmData* SelectedAlarm(std::size_t& slot);
-    HWND List() const { return GetDlgItem(IDC_ALARM_LIST); }
+    fw::ListView List() const { return fw::ListView(GetDlgItem(IDC_ALARM_LIST)); }
     // Shows the store as it now is and tells the owner.
     void AlarmsChanged();
 

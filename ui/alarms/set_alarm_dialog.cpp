@@ -4,6 +4,7 @@
 
 #include "core/alarms/alarm_sound.h"
 #include "core/alarms/alarm_store.h"
+#include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "ui/alarms/message_font.h"
@@ -96,7 +97,7 @@ void CSetAlarmDlg::OnOK() {
     if (!horolux::IsStorableAlarmMessage(m_messageText)) {
         fw::AppMessageBox(kUnstorableMessage, MB_OK | MB_ICONEXCLAMATION);
         // Through the dialog manager, so the default button stays right.
-        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_ALARM_MESSAGE)), TRUE);
+        fw::NextDlgCtl(m_hWnd, GetDlgItem(IDC_ALARM_MESSAGE));
         return;
     }
     EndDialog(IDOK);

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "core/clockwnd/transparency.h"
+#include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 
@@ -68,7 +69,7 @@ bool CTrackSliderCtrl::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
 
 void CTrackSliderCtrl::ReportPosition() {
     if (!m_callbackWindow) return;
-    const LRESULT position = SendMessage(TBM_GETPOS);
+    const int position = fw::Trackbar(m_hWnd).GetPos();
     ::SendMessageA(m_callbackWindow, m_callbackMessage, kSliderMoved, position);
 }
 
@@ -81,15 +82,15 @@ LRESULT CTrackSliderCtrl::OnButtonUp(WPARAM, LPARAM) {
 LRESULT CTrackSliderCtrl::OnMouseMove(WPARAM wp, LPARAM lp) {
     if (wp == MK_LBUTTON || wp == MK_RBUTTON) {
         // The band runs from the thumb's top edge down to the popup's bottom edge.
-        RECT thumb{};
-        SendMessage(TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        const fw::Trackbar slider(m_hWnd);
+        const RECT thumb = slider.GetThumbRect();
         RECT popup{};
         GetWindowRect(GetParent(m_hWnd), &popup);
         POINT bottom{0, popup.bottom};
         ScreenToClient(m_hWnd, &bottom);
         if (const auto position =
                 horolux::TrackedSliderPosition(GET_Y_LPARAM(lp), thumb.top, bottom.y))
-            SendMessage(TBM_SETPOS, TRUE, *position);
+            slider.SetPos(*position, true);
     }
     return Default();
 }
@@ -114,18 +115,19 @@ bool CTranspSliderDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
 }
 
 void CTranspSliderDlg::DoDataExchange(fw::DataExchange& dx) {
-    HWND slider = GetDlgItem(IDC_TRANSP_SLIDER);
+    const fw::Trackbar slider(GetDlgItem(IDC_TRANSP_SLIDER));
     if (dx.Taking())
-        m_position = static_cast<int>(::SendMessageA(slider, TBM_GETPOS, 0, 0));
+        m_position = slider.GetPos();
     else
-        ::SendMessageA(slider, TBM_SETPOS, TRUE, m_position);
+        slider.SetPos(m_position, true);
 }
 
 BOOL CTranspSliderDlg::OnInitDialog() {
     m_slider.SubclassDlgItem(IDC_TRANSP_SLIDER, m_hWnd);
     CDialog::OnInitDialog();
-    m_slider.SendMessage(TBM_SETRANGEMIN, FALSE, 0);
-    m_slider.SendMessage(TBM_SETRANGEMAX, FALSE, 100);
+    const fw::Trackbar slider(m_slider);
+    slider.SetRangeMin(0, false);
+    slider.SetRangeMax(100, false);
     m_slider.Start(m_hWnd, UWM_SLIDER_TRACK, 0);
     return TRUE;
 }

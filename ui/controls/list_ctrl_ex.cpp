@@ -21,7 +21,7 @@ bool AltHeld() {
 bool CListCtrlEx::SubclassDlgItem(UINT id, HWND parent) {
     if (!CWnd::SubclassDlgItem(id, parent)) return false;
     m_titleTip.Create(m_hWnd);
-    m_titleTipBrush.Reset(CreateSolidBrush(static_cast<COLORREF>(SendMessage(LVM_GETBKCOLOR))));
+    m_titleTipBrush.Reset(CreateSolidBrush(List().GetBkColor()));
     m_titleTip.SetBackgroundBrush(m_titleTipBrush.Get());
     return true;
 }
@@ -77,7 +77,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
     lvi.mask = LVIF_IMAGE | LVIF_STATE;
     lvi.iItem = item;
     lvi.stateMask = 0xFFFF;
-    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+    List().GetItem(lvi);
 
     const bool listHasFocus = GetFocus() == m_hWnd;
     const LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
@@ -92,7 +92,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
     GetClientRect(m_hWnd, &client);
 
     fw::SavedDcState state(dc);
-    if (auto font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT))) SelectObject(dc, font);
+    if (HFONT font = fw::GetFont(m_hWnd)) SelectObject(dc, font);
     SIZE space{};
     GetTextExtentPoint32A(dc, " ", 1, &space);
     const int padding = 2 * space.cx;
@@ -110,12 +110,11 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
 
     const UINT stateImage = (lvi.state & LVIS_STATEIMAGEMASK) >> 12;
     if (stateImage) {
-        auto states = reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, LVSIL_STATE));
-        if (states)
+        if (HIMAGELIST states = List().GetImageList(LVSIL_STATE))
             ImageList_Draw(states, static_cast<int>(stateImage) - 1, dc, label.left, label.top,
                            ILD_TRANSPARENT);
     }
-    if (auto images = reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL))) {
+    if (HIMAGELIST images = List().GetImageList(LVSIL_SMALL)) {
         const UINT blend = highlighted ? ILD_BLEND50 : 0;
         ImageList_Draw(images, lvi.iImage, dc, icon.left, icon.top,
                        ILD_TRANSPARENT | blend | (lvi.state & LVIS_OVERLAYMASK));
@@ -133,7 +132,7 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
     for (size_t column = 1; column < spans.size(); ++column) {
         LVCOLUMNA lvc{};
         lvc.mask = LVCF_FMT;
-        SendMessage(LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&lvc));
+        List().GetColumn(static_cast<int>(column), lvc);
         UINT align = 0;
         if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
         if ((lvc.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
@@ -147,12 +146,9 @@ void CListCtrlEx::DrawRow(const DRAWITEMSTRUCT& dis) {
 
 LRESULT CListCtrlEx::OnPaint(WPARAM, LPARAM) {
     if (m_extendToClientEdge && m_fullRowSelection && IsReportView()) {
-        RECT first{};
-        first.left = LVIR_BOUNDS;
-        RECT client{}, update{};
+        RECT first{}, client{}, update{};
         GetClientRect(m_hWnd, &client);
-        if (SendMessage(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)) &&
-            GetUpdateRect(m_hWnd, &update, FALSE)) {
+        if (List().GetItemRect(0, LVIR_BOUNDS, first) && GetUpdateRect(m_hWnd, &update, FALSE)) {
             if (auto strip = horolux::EdgeRepaintArea(FromRECT(update), first.right, client.right)) {
                 const RECT r = ToRECT(*strip);
                 InvalidateRect(m_hWnd, &r, FALSE);
@@ -233,13 +229,11 @@ void CListCtrlEx::RepaintSelectedRows() {
         const RECT row{label.left, bounds.top, bounds.right, bounds.bottom};
         InvalidateRect(m_hWnd, &row, FALSE);
     };
-    const int focused = static_cast<int>(SendMessage(LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+    const int focused = List().GetNextItem(-1, LVNI_FOCUSED);
     if (focused != -1) invalidateRow(focused);
     if (!(GetWindowLongA(m_hWnd, GWL_STYLE) & LVS_SHOWSELALWAYS)) {
         int item = -1;
-        while ((item = static_cast<int>(
-                    SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) != -1)
-            invalidateRow(item);
+        while ((item = List().GetNextItem(item, LVNI_SELECTED)) != -1) invalidateRow(item);
     }
     UpdateWindow(m_hWnd);
 }
@@ -251,19 +245,17 @@ void CListCtrlEx::ShowTitleTip(POINT pt) {
     const auto spans = horolux::ColumnSpans(FromRECT(ItemRect(item, LVIR_BOUNDS)), widths);
     const RECT cell = ToRECT(horolux::TitleTipCell(spans, column));
 
-    if (SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED) & LVIS_SELECTED) {
+    if (List().GetItemState(item, LVIS_SELECTED) & LVIS_SELECTED) {
         m_titleTip.SetBackgroundColour(GetSysColor(COLOR_HIGHLIGHT));
         m_titleTip.SetTextColour(GetSysColor(COLOR_HIGHLIGHTTEXT));
     } else {
         m_titleTip.SetBackgroundColour(m_textBackColour);
         m_titleTip.SetTextColour(m_textColour);
     }
-    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    const fw::HeaderCtrl header = List().GetHeader();
     HDITEMA hdi{};
     hdi.mask = HDI_WIDTH;
-    const bool hasHeaderItem =
-        header && ::SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(column),
-                                 reinterpret_cast<LPARAM>(&hdi));
+    const bool hasHeaderItem = header && header.GetItem(column, hdi);
     const std::string text = hasHeaderItem ? ItemText(item, column) : kNoCellText;
     m_titleTip.Show(cell, text, kTitleTipOffset);
 }
@@ -284,7 +276,7 @@ bool CListCtrlEx::CellAt(POINT pt, int& item, int& column) const {
     if (!IsReportView()) return false;
     LVHITTESTINFO hit{};
     hit.pt = pt;
-    item = static_cast<int>(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    item = List().HitTest(hit);
     if (item < 0) return false;
     const RECT bounds = ItemRect(item, LVIR_BOUNDS);
     column = horolux::ColumnAt(pt.x, bounds.left, ColumnWidths());
@@ -293,14 +285,12 @@ bool CListCtrlEx::CellAt(POINT pt, int& item, int& column) const {
 
 std::vector<int> CListCtrlEx::ColumnWidths() const {
     std::vector<int> widths;
-    HWND header = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
-    const int count = header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    const fw::HeaderCtrl header = List().GetHeader();
+    const int count = header ? header.GetItemCount() : 0;
     for (int i = 0; i < count; ++i) {
         HDITEMA hdi{};
         hdi.mask = HDI_WIDTH;
-        if (!::SendMessageA(header, HDM_GETITEMA, static_cast<WPARAM>(i),
-                            reinterpret_cast<LPARAM>(&hdi)))
-            break;
+        if (!header.GetItem(i, hdi)) break;
         widths.push_back(hdi.cxy);
     }
     return widths;
@@ -309,12 +299,8 @@ std::vector<int> CListCtrlEx::ColumnWidths() const {
 std::string CListCtrlEx::ItemText(int item, int subItem) const {
     std::string text(256, '\0');
     for (;;) {
-        LVITEMA lvi{};
-        lvi.iSubItem = subItem;
-        lvi.pszText = text.data();
-        lvi.cchTextMax = static_cast<int>(text.size());
-        const int length = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
-                                                        reinterpret_cast<LPARAM>(&lvi)));
+        const int length =
+            List().GetItemText(item, subItem, text.data(), static_cast<int>(text.size()));
         // A text that filled the buffer may have been cut: try again with room to spare.
         if (length < static_cast<int>(text.size()) - 1 || text.size() >= 65536) {
             text.resize(static_cast<size_t>(length > 0 ? length : 0));
@@ -326,7 +312,6 @@ std::string CListCtrlEx::ItemText(int item, int subItem) const {
 
 RECT CListCtrlEx::ItemRect(int item, int code) const {
     RECT r{};
-    r.left = code;
-    SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r));
+    List().GetItemRect(item, code, r);
     return r;
 }

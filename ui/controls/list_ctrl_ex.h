@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/wnd.h"
 #include "ui/controls/title_tip.h"
@@ -53,6 +54,7 @@ private:
     void ShowTitleTip(POINT pt);
     void NotifyParent();
 
+    fw::ListView List() const { return fw::ListView(m_hWnd); }
     bool IsReportView() const;
     bool CellAt(POINT pt, int& item, int& column) const;
     std::vector<int> ColumnWidths() const;

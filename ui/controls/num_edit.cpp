@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 
@@ -56,8 +57,9 @@ LRESULT CNumEdit::OnChar(WPARAM wp, LPARAM) {
 
     Reported(m_field.Check(after));
     if (verdict.restore) SetWindowTextA(m_hWnd, verdict.restore->c_str());
-    SendMessage(EM_SETSEL, 0, -1);
-    SendMessage(EM_SCROLLCARET);
+    const fw::Edit edit(m_hWnd);
+    edit.SetSel(0, -1);
+    edit.ScrollCaret();
     // Drop the rest of a fast burst of typing: it was aimed at the text just undone.
     MSG queued;
     while (PeekMessageA(&queued, m_hWnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {

@@ -1,6 +1,7 @@
 #include "ui/controls/num_spin.h"
 
 #include "core/controls/number_text.h"
+#include "framework/controls.h"
 
 CNumEdit* CNumSpinCtrl::BuddyEdit() const {
     return dynamic_cast<CNumEdit*>(fw::CWnd::FromHandle(GetBuddy()));
@@ -16,14 +17,13 @@ float CNumSpinCtrl::GetDelta() const {
 }
 
 HWND CNumSpinCtrl::SetBuddy(HWND buddy) {
-    const auto previous =
-        reinterpret_cast<HWND>(SendMessage(UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy)));
+    const HWND previous = fw::UpDown(m_hWnd).SetBuddy(buddy);
     if (CNumEdit* edit = BuddyEdit()) edit->SetValue(0);
     return previous;
 }
 
 HWND CNumSpinCtrl::GetBuddy() const {
-    return reinterpret_cast<HWND>(SendMessage(UDM_GETBUDDY));
+    return fw::UpDown(m_hWnd).GetBuddy();
 }
 
 void CNumSpinCtrl::GetRange(float& min, float& max) const {
@@ -32,7 +32,7 @@ void CNumSpinCtrl::GetRange(float& min, float& max) const {
 }
 
 void CNumSpinCtrl::SetRange(float min, float max) {
-    SendMessage(UDM_SETRANGE, 0, MAKELPARAM(horolux::kSpinUpper, horolux::kSpinLower));
+    fw::UpDown(m_hWnd).SetRange(horolux::kSpinLower, horolux::kSpinUpper);
     if (CNumEdit* edit = BuddyEdit()) edit->SetRange(min, max);
 }
 
@@ -42,7 +42,7 @@ float CNumSpinCtrl::GetPos() const {
 }
 
 void CNumSpinCtrl::SetPos(float value) {
-    SendMessage(UDM_SETPOS, 0, MAKELPARAM(horolux::kSpinMiddle, 0));
+    fw::UpDown(m_hWnd).SetPos(horolux::kSpinMiddle);
     if (CNumEdit* edit = BuddyEdit()) edit->SetValue(value);
 }
 
@@ -51,7 +51,7 @@ LRESULT CNumSpinCtrl::OnDeltaPos(NMUPDOWN* change) {
     if (before != change->iPos) {
         change->iPos = before;
         // The up-down adds iDelta to its own position, not to iPos: move that one too.
-        SendMessage(UDM_SETPOS32, 0, before);
+        fw::UpDown(m_hWnd).SetPos32(before);
     }
     if (CNumEdit* edit = BuddyEdit()) edit->ChangeValue(change->iDelta);
     return 0;  // the step is allowed

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/controls/shade.h"
+#include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/geometry.h"
 #include "framework/message_map.h"
@@ -75,8 +76,9 @@ bool CShadedButton::MakeTooltip() {
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!m_tooltip) return false;
-    ::SendMessageA(m_tooltip, TTM_ACTIVATE, FALSE, 0);
-    ::SendMessageA(m_tooltip, TTM_SETMAXTIPWIDTH, 0, kTooltipMaxWidth);
+    const fw::ToolTip tip(m_tooltip);
+    tip.Activate(false);
+    tip.SetMaxTipWidth(kTooltipMaxWidth);
     return true;
 }
 
@@ -89,12 +91,13 @@ void CShadedButton::SetTooltipText(const char* text, bool activate) {
     ti.uId = kToolId;
     ti.hinst = GetModuleHandleA(nullptr);
     ti.lpszText = buffer.data();
-    if (::SendMessageA(m_tooltip, TTM_GETTOOLCOUNT, 0, 0) == 0) {
+    const fw::ToolTip tip(m_tooltip);
+    if (tip.GetToolCount() == 0) {
         GetClientRect(m_hWnd, &ti.rect);
-        ::SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        tip.AddTool(ti);
     }
-    ::SendMessageA(m_tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
-    ::SendMessageA(m_tooltip, TTM_ACTIVATE, activate ? TRUE : FALSE, 0);
+    tip.UpdateTipText(ti);
+    tip.Activate(activate);
 }
 
 void CShadedButton::RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp) {
@@ -106,7 +109,7 @@ void CShadedButton::RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp) {
     m.lParam = lp;
     m.time = static_cast<DWORD>(GetMessageTime());
     GetCursorPos(&m.pt);
-    ::SendMessageA(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+    fw::ToolTip(m_tooltip).RelayEvent(m);
 }
 
 bool CShadedButton::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -273,8 +276,7 @@ void CShadedButton::DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disab
     std::vector<char> text(static_cast<size_t>(length) + 1);
     GetWindowTextA(m_hWnd, text.data(), length + 1);
 
-    fw::SelectObjectScope font(dc,
-                               reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
+    fw::SelectObjectScope font(dc, fw::GetFont(m_hWnd));
     fw::BkModeScope transparent(dc, TRANSPARENT);
     const UINT flags = DT_CENTER | DT_WORDBREAK | (hideMnemonic ? DT_HIDEPREFIX : 0);
 

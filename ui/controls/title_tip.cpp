@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "framework/controls.h"
 #include "framework/gdi.h"
 #include "framework/geometry.h"
 #include "framework/message_map.h"
@@ -111,7 +112,7 @@ void CTitleTipWnd::Paint(HDC dc) {
 }
 
 HFONT CTitleTipWnd::ParentFont() const {
-    return reinterpret_cast<HFONT>(::SendMessageA(m_parent, WM_GETFONT, 0, 0));
+    return fw::GetFont(m_parent);
 }
 
 HWND CTitleTipWnd::TargetAt(POINT screen) const {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "framework/controls.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -88,13 +89,12 @@ BOOL CHoroluxDlg::OnInitDialog() {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
     }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    fw::SetIcon(m_hWnd, m_hIcon, true);
+    fw::SetIcon(m_hWnd, m_hIcon, false);
 
     SetBitmap(IDB_BACKGROUND, kStretch);
     SetUpButtons();
-    SendDlgItemMessageA(m_hWnd, IDC_SYNC_ANIMATION, ACM_OPENA, 0,
-                        reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(IDR_SYNC_AVI)));
+    fw::Animation(GetDlgItem(IDC_SYNC_ANIMATION)).Open(IDR_SYNC_AVI);
 
     LoadSettings();
     UpdateData(false);
@@ -147,8 +147,7 @@ void CHoroluxDlg::SetUpScheduleControls() {
     m_intervalSpin.SetRange(1, 264);
     m_intervalSpin.SetPos(static_cast<float>(std::atoi(m_model.settings.scheduleInterval.c_str())));
     m_intervalSpin.SetDelta(1);
-    SendDlgItemMessageA(m_hWnd, IDC_NEXT_START_PICKER, DTM_SETFORMATA, 0,
-                        reinterpret_cast<LPARAM>(kPickerFormat));
+    fw::DateTimePicker(GetDlgItem(IDC_NEXT_START_PICKER)).SetFormat(kPickerFormat);
 }
 
 void CHoroluxDlg::EnableScheduleControls() {

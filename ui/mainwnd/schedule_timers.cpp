@@ -2,6 +2,7 @@
 // periodic schedule, and the alarm tick; and the next-sync moment shown in the window and tray.
 #include "core/schedule/schedule.h"
 #include "core/sync/clock_math.h"
+#include "framework/controls.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
 #include "ui/app/horolux_app.h"
@@ -72,13 +73,14 @@ void CHoroluxDlg::OnMinuteTick() {
 
 std::int64_t CHoroluxDlg::PickerMoment() const {
     SYSTEMTIME local{};
-    if (DateTime_GetSystemtime(GetDlgItem(IDC_NEXT_START_PICKER), &local) != GDT_VALID) return 0;
+    if (fw::DateTimePicker(GetDlgItem(IDC_NEXT_START_PICKER)).GetSystemTime(local) != GDT_VALID)
+        return 0;
     return UnixFromLocal(local);
 }
 
 void CHoroluxDlg::SetPickerMoment(std::int64_t moment) {
     SYSTEMTIME local = LocalFromUnix(moment);
-    DateTime_SetSystemtime(GetDlgItem(IDC_NEXT_START_PICKER), GDT_VALID, &local);
+    fw::DateTimePicker(GetDlgItem(IDC_NEXT_START_PICKER)).SetSystemTime(local);
 }
 
 void CHoroluxDlg::UpdateNextSync() {

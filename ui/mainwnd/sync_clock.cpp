@@ -3,6 +3,7 @@
 #include "core/sync/clock_date.h"
 #include "core/sync/clock_math.h"
 #include "core/sync/time_page.h"
+#include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/wait_cursor.h"
 #include "ui/mainwnd/main_dialog.h"
@@ -20,13 +21,14 @@ constexpr char kTipError[] = "Horolux - Sync error!";
 }  // namespace
 
 void CHoroluxDlg::PlaySyncClip() {
-    SendDlgItemMessageA(m_hWnd, IDC_SYNC_ANIMATION, ACM_PLAY, static_cast<WPARAM>(-1),
-                        static_cast<LPARAM>(0xFFFF0000));
+    fw::Animation(GetDlgItem(IDC_SYNC_ANIMATION))
+        .Play(fw::Animation::kForever, 0, fw::Animation::kLastFrame);
 }
 
 void CHoroluxDlg::StopSyncClip() {
-    SendDlgItemMessageA(m_hWnd, IDC_SYNC_ANIMATION, ACM_STOP, 0, 0);
-    SendDlgItemMessageA(m_hWnd, IDC_SYNC_ANIMATION, ACM_PLAY, 0, 0);  // rest on the first frame
+    const fw::Animation clip(GetDlgItem(IDC_SYNC_ANIMATION));
+    clip.Stop();
+    clip.Play(0, 0, 0);  // rest on the first frame
 }
 
 void CHoroluxDlg::EndSyncWithError() {

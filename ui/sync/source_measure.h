@@ -1,0 +1,15 @@
+#pragma once
+// A measurement of whichever source is chosen, without setting the clock: the time source
+// window's Test.
+#include <functional>
+
+#include "core/timesource/ntp_exchange.h"
+#include "core/timesource/time_source.h"
+
+// The page tells whole seconds of the day only; its offset is taken modulo a day, within half a
+// day of nil, and its bound covers the second and the fetch.
+horolux::TimeMeasurement MeasureTimePage(const std::function<void()>& progress = {});
+
+horolux::TimeMeasurement MeasureSource(const horolux::TimeSourceChoice& choice,
+                                       horolux::RefusedServers& refused,
+                                       const std::function<void()>& progress = {});
