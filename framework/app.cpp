@@ -46,7 +46,8 @@ horolux::SettingsStore& CWinApp::Profile() {
 
 int CWinApp::Run(HINSTANCE instance) {
     m_hInstance = instance;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc,
+                             ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     // Picture decoding (OleLoadPicture) needs OLE on this thread.
     const bool ole = SUCCEEDED(OleInitialize(nullptr));

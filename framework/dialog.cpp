@@ -86,9 +86,16 @@ void CDialog::OnCancel() {
 bool CDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {  // also Enter and Esc
         switch (LOWORD(wp)) {
-            case IDOK: OnOK(); result = 0; return true;
-            case IDCANCEL: OnCancel(); result = 0; return true;
-            default: break;
+            case IDOK:
+                OnOK();
+                result = 0;
+                return true;
+            case IDCANCEL:
+                OnCancel();
+                result = 0;
+                return true;
+            default:
+                break;
         }
     }
     return CWnd::ProcessMessage(msg, wp, lp, result);

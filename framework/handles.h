@@ -1,11 +1,11 @@
 #pragma once
 // One owner for the handles the program acquires and must release exactly once. A trait names
 // the handle type, the value that means "none" and the release call.
+#include <wininet.h>
+
 #include <utility>
 
 #include "framework/win32.h"
-
-#include <wininet.h>
 
 namespace fw {
 

@@ -67,13 +67,19 @@ private:
 // A button click or a menu command: void handler().
 template <class T>
 MessageEntry<T> OnCommand(UINT id, void (T::*fn)()) {
-    return {WM_COMMAND, 0, id, [fn](T& t, WPARAM, LPARAM) { (t.*fn)(); return LRESULT{0}; }};
+    return {WM_COMMAND, 0, id, [fn](T& t, WPARAM, LPARAM) {
+                (t.*fn)();
+                return LRESULT{0};
+            }};
 }
 
 // A control notification sent through WM_COMMAND (EN_CHANGE, BN_DOUBLECLICKED, ...).
 template <class T>
 MessageEntry<T> OnControl(UINT id, UINT code, void (T::*fn)()) {
-    return {WM_COMMAND, code, id, [fn](T& t, WPARAM, LPARAM) { (t.*fn)(); return LRESULT{0}; }};
+    return {WM_COMMAND, code, id, [fn](T& t, WPARAM, LPARAM) {
+                (t.*fn)();
+                return LRESULT{0};
+            }};
 }
 
 // A WM_NOTIFY notification: LRESULT handler(NMHDR*), whose result goes back to the control.

@@ -32,13 +32,14 @@ std::string RegistryProfile::ReadText(const std::string& section, const std::str
     const RegistryKey key(OpenSection(section));
     if (!key) return fallback;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ)
         return fallback;
     // The stored data need not end in a zero; leave room for one.
     std::vector<char> data(size + 1, '\0');
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return fallback;
     data.resize(size);
@@ -63,17 +64,18 @@ void RegistryProfile::WriteText(const std::string& section, const std::string& n
 }
 
 std::vector<std::string> RegistryProfile::ReadTextList(const std::string& section,
-                                                      const std::string& name) {
+                                                       const std::string& name) {
     std::vector<std::string> list;
     const RegistryKey key(OpenSection(section));
     if (!key) return list;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return list;
     std::vector<char> data(size + 2, '\0');  // room for the two closing zeros it may lack
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return list;
     // Strings end at each zero; an empty string ends the list.
@@ -97,8 +99,8 @@ void RegistryProfile::WriteTextList(const std::string& section, const std::strin
     }
     data += '\0';
     if (data.size() == 1) data += '\0';  // an empty list is two zeros
-    RegSetValueExA(key.Get(), name.c_str(), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                   static_cast<DWORD>(data.size()));
+    RegSetValueExA(key.Get(), name.c_str(), 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
 }
 
 }  // namespace fw

@@ -1,5 +1,6 @@
 #pragma once
-// The application profile in the registry: HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
+// The application profile in the registry:
+// HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
 #include <string>
 
 #include "core/settings/settings_store.h"
@@ -19,7 +20,8 @@ public:
     void WriteInt(const std::string& section, const std::string& name, int value) override;
     void WriteText(const std::string& section, const std::string& name,
                    const std::string& value) override;
-    std::vector<std::string> ReadTextList(const std::string& section, const std::string& name) override;
+    std::vector<std::string> ReadTextList(const std::string& section,
+                                          const std::string& name) override;
     void WriteTextList(const std::string& section, const std::string& name,
                        const std::vector<std::string>& value) override;
 

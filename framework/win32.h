@@ -6,5 +6,7 @@
 #ifndef STRICT
 #define STRICT
 #endif
-#include <windows.h>
+// clang-format off
+#include <windows.h>  // first: the other Windows headers need its types
 #include <commctrl.h>
+// clang-format on

@@ -25,9 +25,10 @@ public:
     bool SubclassDlgItem(UINT id, HWND parent);
     bool SubclassWindow(HWND hwnd);
 
-    // Create a window of a class registered by RegisterClassFor (or a system class, then subclassed).
-    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-                  int width, int height, HWND parent, HMENU menuOrId);
+    // Create a window of a class registered by RegisterClassFor (or a system class, then
+    // subclassed).
+    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x,
+                  int y, int width, int height, HWND parent, HMENU menuOrId);
     // Registers a window class whose procedure is ours; returns the class name.
     static const char* RegisterClassFor(const char* className, UINT classStyle = 0,
                                         HBRUSH background = nullptr, HCURSOR cursor = nullptr);

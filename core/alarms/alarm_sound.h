@@ -6,8 +6,8 @@
 namespace horolux {
 
 inline constexpr int kSoundNone = 0;
-inline constexpr int kSoundBeep = 1;   // four rising beeps of the PC speaker
-inline constexpr int kSoundCount = 11; // numbers 0..10
+inline constexpr int kSoundBeep = 1;    // four rising beeps of the PC speaker
+inline constexpr int kSoundCount = 11;  // numbers 0..10
 
 // The WAVE resource of a sound number that plays a clip (2..10); nothing for the others.
 std::optional<unsigned> AlarmSoundResource(int sound);

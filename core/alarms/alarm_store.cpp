@@ -33,7 +33,8 @@ bool IsStorableAlarmMessage(const std::string& message) {
            (message.empty() || message.back() != '@');
 }
 
-bool SplitString(const std::string& text, const std::string& separator, std::vector<std::string>& out) {
+bool SplitString(const std::string& text, const std::string& separator,
+                 std::vector<std::string>& out) {
     if (separator.empty()) return false;
     if (text.empty()) return true;
     std::size_t start = 0;

@@ -17,7 +17,7 @@ struct AlarmData {
     std::int32_t count = 0;     // minutes since the alarm last fired, was loaded, added or edited
     std::int32_t interval = 0;  // minutes between firings; 0 for an alarm switched off
     std::string message = kDefaultAlarmMessage;
-    std::int32_t sound = 0;     // 0 no sound, 1 PC beep, 2..10 a clip
+    std::int32_t sound = 0;  // 0 no sound, 1 PC beep, 2..10 a clip
 };
 
 // Slots in the one order of the alarms everywhere. Deleting an alarm empties its slot and the
@@ -40,7 +40,9 @@ private:
 };
 
 // An alarm switched off (interval below 1) neither counts nor fires.
-inline bool IsAlarmOn(const AlarmData& alarm) { return alarm.interval >= 1; }
+inline bool IsAlarmOn(const AlarmData& alarm) {
+    return alarm.interval >= 1;
+}
 
 // One minute of an alarm: counts it and tells whether the alarm fires now (its count reached its
 // interval). An alarm switched off stays as it is.
@@ -52,7 +54,8 @@ bool IsStorableAlarmMessage(const std::string& message);
 
 // Appends the pieces of text between occurrences of separator, empty pieces included; an empty
 // text has no pieces. False, appending nothing, for an empty separator.
-bool SplitString(const std::string& text, const std::string& separator, std::vector<std::string>& out);
+bool SplitString(const std::string& text, const std::string& separator,
+                 std::vector<std::string>& out);
 
 // The stored form of the live alarms, one item each in slot order.
 struct StoredAlarms {

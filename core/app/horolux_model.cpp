@@ -26,8 +26,8 @@ void HoroluxModel::RecordSync(const SyncRecord& record) {
 
 bool HoroluxModel::ScheduleMinuteDue(std::int64_t now, std::int64_t chosenMoment) {
     if (!settings.scheduleSync) return false;
-    const ScheduleMinute minute{settings.scheduleHourDaySync, settings.scheduleInterval, nextSet != 0,
-                                now, chosenMoment};
+    const ScheduleMinute minute{settings.scheduleHourDaySync, settings.scheduleInterval,
+                                nextSet != 0, now, chosenMoment};
     if (AdvanceSchedule(minuteCounter, minute) != ScheduleTick::Due) return false;
     minuteCounter = 0;
     nextSet = 0;

@@ -11,8 +11,8 @@ namespace horolux {
 inline constexpr char kExeFileName[] = "Horolux.exe";
 
 struct StartupRecord {
-    std::string appPath;      // the executable's directory, ending in a backslash
-    int firstRun = 0;         // 1 when FirstRun was missing or "YES"
+    std::string appPath;  // the executable's directory, ending in a backslash
+    int firstRun = 0;     // 1 when FirstRun was missing or "YES"
     bool writeRunValue = false;
 };
 

@@ -31,7 +31,6 @@ Anchor MakeAnchor(const PixelRect& control, int clientWidth, int clientHeight, A
 // Where the anchored control goes in a client area of width × height.
 PixelRect ArrangeAnchor(const Anchor& anchor, int clientWidth, int clientHeight);
 
-
 // The size grip's square in the bottom-right corner of the client area.
 PixelRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripHeight);
 

@@ -24,8 +24,10 @@ int IntervalValue(const std::string& text) {
 
 std::optional<int> ElapsedUnits(int unit, std::int32_t minuteCounter) {
     switch (static_cast<IntervalUnit>(unit)) {
-        case IntervalUnit::Hours: return minuteCounter / 60;
-        case IntervalUnit::Days: return minuteCounter / 60 / 24;
+        case IntervalUnit::Hours:
+            return minuteCounter / 60;
+        case IntervalUnit::Days:
+            return minuteCounter / 60 / 24;
     }
     return std::nullopt;
 }

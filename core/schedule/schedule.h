@@ -7,7 +7,10 @@
 
 namespace horolux {
 
-enum class IntervalUnit : int { Hours = 0, Days = 1 };  // any other stored value: the schedule idles
+enum class IntervalUnit : int {
+    Hours = 0,
+    Days = 1
+};  // any other stored value: the schedule idles
 
 // The value of the interval text: its leading decimal number as atoi reads it, 0 when there is
 // none. Values beyond the integer range are held at its ends.
@@ -18,17 +21,17 @@ int IntervalValue(const std::string& text);
 std::optional<int> ElapsedUnits(int unit, std::int32_t minuteCounter);
 
 enum class ScheduleTick {
-    Idle,     // the unit is neither hours nor days: the tick ends
+    Idle,  // the unit is neither hours nor days: the tick ends
     NotDue,
-    Due,      // sync now, then reset the counter and forget the chosen moment
+    Due,  // sync now, then reset the counter and forget the chosen moment
 };
 
 struct ScheduleMinute {
     int unit = 0;
     std::string intervalText;
-    bool userChosen = false;         // the picker holds a moment the user chose
-    std::int64_t now = 0;            // seconds since 1970-01-01 00:00:00 UTC
-    std::int64_t chosen = 0;         // the picker's moment, same scale
+    bool userChosen = false;  // the picker holds a moment the user chose
+    std::int64_t now = 0;     // seconds since 1970-01-01 00:00:00 UTC
+    std::int64_t chosen = 0;  // the picker's moment, same scale
 };
 
 // One minute of the schedule: counts the minute, then decides. Called only with the schedule on.
@@ -41,7 +44,7 @@ std::optional<std::int64_t> NextSyncMoment(int unit, const std::string& interval
 
 // What InternetGetConnectedStateEx reported this minute.
 struct ConnectionState {
-    bool connected = false;          // the call's result
+    bool connected = false;  // the call's result
     std::uint32_t flags = 0;
     std::string name;
 };
@@ -49,9 +52,9 @@ struct ConnectionState {
 inline constexpr std::uint32_t kConnectionModem = 0x08;
 
 enum class ConnectionWatch {
-    EndTick,        // no dial-up link: nothing more this minute
-    SyncAndEndTick, // a new dial-up connection: sync, and skip the schedule this minute
-    Continue,       // the same connection as before: go on with the schedule
+    EndTick,         // no dial-up link: nothing more this minute
+    SyncAndEndTick,  // a new dial-up connection: sync, and skip the schedule this minute
+    Continue,        // the same connection as before: go on with the schedule
 };
 
 // Decides the watch's step and remembers a new connection's name (compared without case).

@@ -43,8 +43,10 @@ void MoveToNearestDay(const SystemTime& before, SystemTime& after) {
     constexpr int kHalfDay = 12 * 3600;
     const int shift = SecondOfDay(after) - SecondOfDay(before);
     int days = 0;
-    if (shift > kHalfDay) days = -1;        // e.g. 00:00:02 read as 23:59:59: yesterday
-    else if (shift < -kHalfDay) days = 1;   // e.g. 23:59:58 read as 00:00:03: tomorrow
+    if (shift > kHalfDay)
+        days = -1;  // e.g. 00:00:02 read as 23:59:59: yesterday
+    else if (shift < -kHalfDay)
+        days = 1;  // e.g. 23:59:58 read as 00:00:03: tomorrow
     if (days == 0) return;
 
     const std::int64_t day = DaysFromCivil(after.wYear, after.wMonth, after.wDay) + days;

@@ -73,7 +73,8 @@ std::optional<std::string> UrlHost(std::string_view url) {
     }
     if (host.empty()) return std::nullopt;
     for (char c : host)
-        if (std::isspace(static_cast<unsigned char>(c)) || std::iscntrl(static_cast<unsigned char>(c)))
+        if (std::isspace(static_cast<unsigned char>(c)) ||
+            std::iscntrl(static_cast<unsigned char>(c)))
             return std::nullopt;
     return std::string(host);
 }
@@ -83,7 +84,8 @@ TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const
     if (source == static_cast<int>(TimeSource::TimeServer) ||
         source == static_cast<int>(TimeSource::WebServer))
         choice.source = static_cast<TimeSource>(source);
-    if (const auto parsed = ParseServerText(server); parsed && !server.empty()) choice.server = server;
+    if (const auto parsed = ParseServerText(server); parsed && !server.empty())
+        choice.server = server;
     if (UrlHost(url)) choice.webUrl = url;
     return choice;
 }
@@ -103,10 +105,13 @@ std::string SourceName(const TimeSourceChoice& choice) {
 
 std::string SourceWelcomeLine(const TimeSourceChoice& choice) {
     switch (choice.source) {
-        case TimeSource::TimeServer: return "From time server " + SourceName(choice) + ".";
-        case TimeSource::WebServer: return "From the clock of web server " + SourceName(choice) + ".";
+        case TimeSource::TimeServer:
+            return "From time server " + SourceName(choice) + ".";
+        case TimeSource::WebServer:
+            return "From the clock of web server " + SourceName(choice) + ".";
         case TimeSource::Page:
-        default: return {};
+        default:
+            return {};
     }
 }
 
@@ -143,7 +148,8 @@ std::optional<SyncRecord> ParseSyncRecord(std::string_view text) {
     }
     if (fields.size() != 5) return std::nullopt;
     for (std::string_view f : fields)  // never written so: not one of ours
-        if (f.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return std::nullopt;
+        if (f.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+            return std::nullopt;
     const auto offset = OptionalNumber(fields[2]);
     const auto bound = OptionalNumber(fields[3]);
     if (!offset || !bound || offset->has_value() != bound->has_value()) return std::nullopt;

@@ -66,8 +66,8 @@ bool IsLargeCorrection(std::int64_t offset);
 
 // One line of the sync history, newest first in the stored list.
 struct SyncRecord {
-    std::string when;    // the time text of the sync
-    std::string source;  // SourceName of the source
+    std::string when;                           // the time text of the sync
+    std::string source;                         // SourceName of the source
     std::optional<std::int64_t> offset, bound;  // microseconds, when measured
     std::string outcome;                        // the status text the sync ended with
     bool operator==(const SyncRecord&) const = default;
@@ -83,6 +83,7 @@ std::optional<SyncRecord> ParseSyncRecord(std::string_view text);
 // The stored list read back: unreadable strings are left out, at most kSyncHistorySize kept.
 std::vector<SyncRecord> ReadSyncHistory(const std::vector<std::string>& stored);
 // The list with record put first, cut to kSyncHistorySize, in its stored form.
-std::vector<std::string> AddSyncRecord(const std::vector<SyncRecord>& history, const SyncRecord& record);
+std::vector<std::string> AddSyncRecord(const std::vector<SyncRecord>& history,
+                                       const SyncRecord& record);
 
 }  // namespace horolux

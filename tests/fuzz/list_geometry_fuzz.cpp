@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/controls/list_cells.h"
-#include "core/geometry/pixel_rect.h"
 #include "core/controls/title_tip_layout.h"
+#include "core/geometry/pixel_rect.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

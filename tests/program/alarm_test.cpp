@@ -30,7 +30,10 @@ protected:
     HWND WaitForShown(const char* caption) {
         HWND window = nullptr;
         driver::WaitUntil(
-            [&] { return (window = driver::FindTopLevel(program_.Pid(), caption)) && IsWindowVisible(window); },
+            [&] {
+                return (window = driver::FindTopLevel(program_.Pid(), caption)) &&
+                       IsWindowVisible(window);
+            },
             5000);
         return window && IsWindowVisible(window) ? window : nullptr;
     }
@@ -47,8 +50,8 @@ protected:
         SetItemText(set, IDC_ALARM_INTERVAL, interval);
         SetItemText(set, IDC_ALARM_MESSAGE, message);
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(GetDlgItem(set, IDC_SOUND_NONE + sound), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000,
-                            &ignored);
+        SendMessageTimeoutA(GetDlgItem(set, IDC_SOUND_NONE + sound), BM_CLICK, 0, 0,
+                            SMTO_ABORTIFHUNG, 5000, &ignored);
         PostMessageA(set, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return set;
     }
@@ -62,14 +65,16 @@ protected:
     }
     static int Rows(HWND list) {
         DWORD_PTR rows = 0;
-        SendMessageTimeoutA(GetDlgItem(list, IDC_ALARM_LIST), LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &rows);
+        SendMessageTimeoutA(GetDlgItem(list, IDC_ALARM_LIST), LVM_GETITEMCOUNT, 0, 0,
+                            SMTO_ABORTIFHUNG, 5000, &rows);
         return static_cast<int>(rows);
     }
 
     // Wakes the popup's buttons without waiting 2.5 s, then presses one.
     void Answer(HWND popup, int button) {
         PostMessageA(popup, WM_TIMER, 88, 0);
-        driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(popup, button)) != FALSE; }, 10000);
+        driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(popup, button)) != FALSE; },
+                          10000);
         PostMessageA(popup, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
         driver::WaitUntil([&] { return !IsWindow(popup); }, 10000);
     }
@@ -108,7 +113,8 @@ TEST_F(Alarms, DueAlarmsRingInSlotOrderAndDeleteRemovesOne) {
         }
     });
     DWORD_PTR ignored = 0;
-    const bool delivered = SendMessageTimeoutA(main, WM_TIMER, 2, 0, SMTO_NORMAL, 60000, &ignored) != 0;
+    const bool delivered =
+        SendMessageTimeoutA(main, WM_TIMER, 2, 0, SMTO_NORMAL, 60000, &ignored) != 0;
     tickOver = true;
     user.join();
     ASSERT_TRUE(delivered) << "the tick ended";
@@ -133,8 +139,12 @@ TEST_F(Alarms, TheTrayCommandOpensTheAlarmsList) {
     ASSERT_TRUE(main);
     driver::Command(main, ID_TRAY_ALARMS);
     HWND list = nullptr;
-    ASSERT_TRUE(driver::WaitUntil([&] { return (list = driver::FindTopLevel(program_.Pid(), "Horolux - Alarms")) && IsWindowVisible(list); },
-                                  5000));
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] {
+            return (list = driver::FindTopLevel(program_.Pid(), "Horolux - Alarms")) &&
+                   IsWindowVisible(list);
+        },
+        5000));
     EXPECT_EQ(SendMessageA(GetDlgItem(list, IDC_ALARM_LIST), LVM_GETITEMCOUNT, 0, 0), 1);
     PostMessageA(list, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(list); }, 3000));
@@ -220,7 +230,8 @@ TEST_F(Alarms, AMessageTheStoreCannotKeepIsRefusedAndNothingIsStored) {
         ASSERT_TRUE(box.seen);
         EXPECT_EQ(box.caption, "Horolux");
         EXPECT_EQ(box.text, "An alarm message must not contain \"@@\" or end with \"@\"!");
-        EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(set) && IsWindowEnabled(set); }, 3000))
+        EXPECT_TRUE(
+            driver::WaitUntil([&] { return IsWindowVisible(set) && IsWindowEnabled(set); }, 3000))
             << "Set Alarm stays open";
     }
     Close(set);

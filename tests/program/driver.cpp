@@ -20,8 +20,9 @@ std::string MakeTempFolder(const std::string& tag) {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
     static int counter = 0;
-    std::string dir = std::string(base) + "hlx_" + tag + "_" + std::to_string(GetCurrentProcessId()) +
-                      "_" + std::to_string(++counter) + "\\";
+    std::string dir = std::string(base) + "hlx_" + tag + "_" +
+                      std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter) +
+                      "\\";
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
@@ -112,7 +113,8 @@ HWND Program::WaitForMainWindow(DWORD timeoutMs) {
 }
 
 bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
     if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
     return true;
 }
@@ -157,7 +159,8 @@ public:
     explicit RemotePage(HWND window) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process_)
             base_ = static_cast<char*>(
                 VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
@@ -238,8 +241,8 @@ MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs,
     seen.window = box;
     char buf[1024] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutA(box, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
-                        5000, &copied);
+    SendMessageTimeoutA(box, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
     seen.caption = buf;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char cls[32] = {};
@@ -260,7 +263,8 @@ std::vector<HWND> Dialogs(DWORD pid, const std::vector<HWND>& except) {
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && std::find(except.begin(), except.end(), w) == except.end()) found.push_back(w);
+        if (owner == pid && std::find(except.begin(), except.end(), w) == except.end())
+            found.push_back(w);
     }
     return found;
 }
@@ -269,9 +273,11 @@ bool WaitForNextPaint(HWND window, DWORD timeoutMs) {
     // A round trip first, so a handler still finishing cannot validate the window by a redraw
     // of its own: a sent message is taken only where the thread looks for messages again.
     DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored)) return false;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &ignored))
+        return false;
     if (!IsWindowVisible(window) || !InvalidateRect(window, nullptr, FALSE)) return false;
-    return WaitUntil([&] { return !IsWindow(window) || !GetUpdateRect(window, nullptr, FALSE); }, timeoutMs) &&
+    return WaitUntil([&] { return !IsWindow(window) || !GetUpdateRect(window, nullptr, FALSE); },
+                     timeoutMs) &&
            IsWindow(window);
 }
 

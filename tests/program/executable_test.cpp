@@ -44,15 +44,22 @@ TEST(Executable, CarriesItsManifestMenusAndDialogs) {
     for (int dialog : {IDD_ABOUTBOX, IDD_HOROLUX_DIALOG})
         EXPECT_TRUE(FindResourceA(exe, MAKEINTRESOURCEA(dialog), MAKEINTRESOURCEA(5))) << dialog;
     EXPECT_TRUE(FindResourceA(exe, MAKEINTRESOURCEA(IDR_SYNC_AVI), "AVI"));
-    EXPECT_TRUE(FindResourceA(exe, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14)));  // group icon
+    EXPECT_TRUE(
+        FindResourceA(exe, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14)));  // group icon
 
     HMENU menu = LoadMenuA(exe, MAKEINTRESOURCEA(IDR_TRAY_MENU));
     ASSERT_TRUE(menu);
     HMENU popup = GetSubMenu(menu, 0);
-    const struct { UINT id; const char* text; } items[] = {
-        {ID_TRAY_SHOW, "Show Horolux"},       {ID_TRAY_EXIT, "Exit..."},
-        {ID_TRAY_SHOW_ALARM_CLOCK, "Show Alarm Clock"}, {ID_TRAY_ALARMS, "Alarms..."},
-        {ID_TRAY_SYNC_CLOCK, "Sync clock"},   {ID_TRAY_ABOUT, "About..."},
+    const struct {
+        UINT id;
+        const char* text;
+    } items[] = {
+        {ID_TRAY_SHOW, "Show Horolux"},
+        {ID_TRAY_EXIT, "Exit..."},
+        {ID_TRAY_SHOW_ALARM_CLOCK, "Show Alarm Clock"},
+        {ID_TRAY_ALARMS, "Alarms..."},
+        {ID_TRAY_SYNC_CLOCK, "Sync clock"},
+        {ID_TRAY_ABOUT, "About..."},
     };
     ASSERT_EQ(GetMenuItemCount(popup), 6);
     for (int i = 0; i < 6; ++i) {
@@ -71,10 +78,15 @@ TEST(Executable, CarriesItsManifestMenusAndDialogs) {
 TEST(Executable, CarriesTheNineAlarmSoundsInTheirFormats) {
     HMODULE exe = LoadLibraryExA(driver::BuiltExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(exe);
-    const struct { int id; WORD format; DWORD rate; double seconds; } clips[] = {
-        {174, 1, 11025, 0.7}, {175, 1, 11025, 0.9}, {176, 7, 11025, 1.0}, {177, 7, 11025, 1.0},
-        {179, 1, 18839, 0.8}, {180, 1, 22050, 0.45}, {181, 7, 11025, 12.0}, {182, 1, 18839, 1.2},
-        {183, 1, 25031, 2.4},
+    const struct {
+        int id;
+        WORD format;
+        DWORD rate;
+        double seconds;
+    } clips[] = {
+        {174, 1, 11025, 0.7},  {175, 1, 11025, 0.9}, {176, 7, 11025, 1.0},
+        {177, 7, 11025, 1.0},  {179, 1, 18839, 0.8}, {180, 1, 22050, 0.45},
+        {181, 7, 11025, 12.0}, {182, 1, 18839, 1.2}, {183, 1, 25031, 2.4},
     };
     for (const auto& c : clips) {
         SCOPED_TRACE(c.id);
@@ -98,7 +110,8 @@ TEST(Executable, CarriesTheNineAlarmSoundsInTheirFormats) {
         // The last chunk is the samples, one byte each.
         DWORD dataSize = 0;
         const BYTE* data = riff + size - 4;
-        for (const BYTE* p = riff + 12; p + 8 <= riff + size; p += 8 + ((*reinterpret_cast<const DWORD*>(p + 4) + 1) & ~1u))
+        for (const BYTE* p = riff + 12; p + 8 <= riff + size;
+             p += 8 + ((*reinterpret_cast<const DWORD*>(p + 4) + 1) & ~1u))
             if (std::memcmp(p, "data", 4) == 0) {
                 std::memcpy(&dataSize, p + 4, 4);
                 data = p + 8;

@@ -67,8 +67,8 @@ TEST_F(FloatingClock, TheTrayCommandShowsItHidingTheMainWindowKeepsItAndExitStor
         return r.left == GetSystemMetrics(SM_CXSCREEN) / 2 - w / 2 &&
                r.top == GetSystemMetrics(SM_CYSCREEN) / 2 - h / 2;
     };
-    EXPECT_TRUE(driver::WaitUntil(centred, 3000))
-        << "at " << r.left << "," << r.top << " size " << r.right - r.left << "x" << r.bottom - r.top;
+    EXPECT_TRUE(driver::WaitUntil(centred, 3000)) << "at " << r.left << "," << r.top << " size "
+                                                  << r.right - r.left << "x" << r.bottom - r.top;
 
     // Asked again: a fresh clock in place of the old one.
     driver::Command(main, ID_TRAY_SHOW_ALARM_CLOCK);

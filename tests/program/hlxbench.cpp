@@ -2,6 +2,9 @@
 // how long each took from the button press to " PC clock changed successfully ", and what the
 // process holds (handles, GDI objects, private bytes) before and after.
 //   hlxbench [N]     (script/bench sets up the Wine session and the server)
+#include <psapi.h>
+#include <winternl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +14,6 @@
 #include "driver.h"
 #include "resource.h"
 
-#include <psapi.h>
-#include <winternl.h>
-
 namespace {
 
 constexpr char kSuccess[] = " PC clock changed successfully ";
@@ -22,14 +22,16 @@ constexpr char kSuccess[] = " PC clock changed successfully ";
 // (GetGuiResources is a stub under Wine).
 int RemoteGdiObjects(HANDLE process, DWORD pid) {
     PROCESS_BASIC_INFORMATION info{};
-    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr) != 0)
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, nullptr) !=
+        0)
         return -1;
     const auto* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
     ULONG_PTR table = 0;
     if (!ReadProcessMemory(process, peb + 0xF8, &table, sizeof table, nullptr) || !table) return -1;
     std::vector<BYTE> entries(0x10000 * 24);
     SIZE_T read = 0;
-    ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(), &read);
+    ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(), entries.size(),
+                      &read);
     int count = 0;
     for (SIZE_T i = 0; i + 24 <= read; i += 24) {
         WORD owner = 0;
@@ -71,14 +73,16 @@ long RemoteHandles(DWORD pid) {
 SIZE_T PrivateBytes(HANDLE process) {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
     // PrivateUsage reads 0 under Wine; the commit charge is the same figure on Windows.
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 void Report(const char* when, const driver::Program& p) {
-    std::printf("%-7s handles %ld, GDI objects %d, private bytes %zu KiB\n", when, RemoteHandles(p.Pid()),
-                RemoteGdiObjects(p.Handle(), p.Pid()), PrivateBytes(p.Handle()) / 1024);
+    std::printf("%-7s handles %ld, GDI objects %d, private bytes %zu KiB\n", when,
+                RemoteHandles(p.Pid()), RemoteGdiObjects(p.Handle(), p.Pid()),
+                PrivateBytes(p.Handle()) / 1024);
 }
 
 }  // namespace
@@ -100,18 +104,21 @@ int main(int argc, char** argv) {
     QueryPerformanceFrequency(&frequency);
     auto sync = [&]() -> bool {
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG, 5000, &ignored);
+        SendMessageTimeoutA(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG,
+                            5000, &ignored);
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
         driver::Click(main, IDC_SYNC);
-        const bool ok = driver::WaitUntil([&] { return driver::ControlText(main, IDC_STATUS) == kSuccess; }, 15000);
+        const bool ok = driver::WaitUntil(
+            [&] { return driver::ControlText(main, IDC_STATUS) == kSuccess; }, 15000);
         QueryPerformanceCounter(&end);
         ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                      static_cast<double>(frequency.QuadPart));
         return ok;
     };
     if (!sync()) {  // warm-up: libraries and caches of the first sync are not growth
-        std::fprintf(stderr, "hlxbench: the first sync failed: %s\n", driver::ControlText(main, IDC_STATUS).c_str());
+        std::fprintf(stderr, "hlxbench: the first sync failed: %s\n",
+                     driver::ControlText(main, IDC_STATUS).c_str());
         return 1;
     }
     ms.clear();
@@ -121,9 +128,13 @@ int main(int argc, char** argv) {
     Report("after", program);
 
     std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))]; };
-    std::printf("%d syncs, %d failed: median %.0f ms, 95th percentile %.0f ms, fastest %.0f ms, slowest %.0f ms\n",
-                syncs, failures, at(0.5), at(0.95), ms.front(), ms.back());
+    const auto at = [&](double q) {
+        return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))];
+    };
+    std::printf(
+        "%d syncs, %d failed: median %.0f ms, 95th percentile %.0f ms, fastest %.0f ms, slowest "
+        "%.0f ms\n",
+        syncs, failures, at(0.5), at(0.95), ms.front(), ms.back());
     program.EndWithOk();
     driver::ResetProgramState();
     return failures == 0 ? 0 : 1;

@@ -15,13 +15,16 @@ HWND MainWindow() {
     while ((hwnd = FindWindowExA(nullptr, hwnd, nullptr, "Horolux"))) {
         char cls[32] = {};
         GetClassNameA(hwnd, cls, sizeof cls);
-        if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(hwnd, 1004)) return hwnd;  // has a status line
+        if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(hwnd, 1004))
+            return hwnd;  // has a status line
     }
     return nullptr;
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: hlxctl show|click ID|command ID|text ID|check ID|timer ID|wait-text ID TEXT [MS]\n");
+    std::fprintf(stderr,
+                 "usage: hlxctl show|click ID|command ID|text ID|check ID|timer ID|wait-text ID "
+                 "TEXT [MS]\n");
     return 2;
 }
 

@@ -13,7 +13,9 @@ namespace {
 using driver::ConfigInt;
 using driver::SetConfig;
 
-bool Visible(HWND h) { return IsWindowVisible(h) != FALSE; }
+bool Visible(HWND h) {
+    return IsWindowVisible(h) != FALSE;
+}
 
 constexpr UINT_PTR kStartUpTimer = 999;  // once, 300 ms after start
 
@@ -32,7 +34,8 @@ TEST_F(MainWindow, FirstRunStaysVisibleALaterRunHidesAfterStart) {
     // The start-up tick is what hides a later run. Delivered here and waited for, the check below
     // comes after it however late the program's own timer fires; the tick ends that timer.
     DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(first, WM_TIMER, kStartUpTimer, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
+    ASSERT_TRUE(
+        SendMessageTimeoutA(first, WM_TIMER, kStartUpTimer, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
     EXPECT_TRUE(Visible(first)) << "the first run shows the window";
     ASSERT_TRUE(program_.EndWithOk());
 
@@ -116,7 +119,8 @@ TEST_F(MainWindow, SyncEveryEnablesItsControlsAndShowsTheNextMoment) {
     const int controls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
     for (int id : controls) EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, id))) << id;
     // The next moment (an hour from now) is shown in the hidden static.
-    ASSERT_TRUE(driver::WaitUntil([&] { return driver::ControlText(main, IDC_NEXT_SYNC).size() == 21; }, 3000))
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] { return driver::ControlText(main, IDC_NEXT_SYNC).size() == 21; }, 3000))
         << driver::ControlText(main, IDC_NEXT_SYNC);
 
     driver::Click(main, IDC_SCHEDULE_SYNC);
@@ -159,7 +163,12 @@ TEST_F(MainWindow, TheAboutBoxOpensFromTheSystemMenuAndTheTray) {
         else
             PostMessageA(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         HWND about = nullptr;
-        ASSERT_TRUE(driver::WaitUntil([&] { return (about = driver::FindTopLevel(program_.Pid(), "                                  About - Horolux")); }, 5000))
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] {
+                return (about = driver::FindTopLevel(
+                            program_.Pid(), "                                  About - Horolux"));
+            },
+            5000))
             << (fromTray ? "tray" : "system menu");
         PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(about); }, 5000));
@@ -176,17 +185,17 @@ TEST_F(MainWindow, TheEndOfASessionStoresWhatTearDownWouldBeforeTheProcessIsEnde
     ASSERT_TRUE(main);
     // Changes the program holds in memory until it ends.
     driver::Click(main, IDC_SYNC_ON_CONNECT);
-    ASSERT_TRUE(driver::WaitUntil([&] { return driver::CheckState(main, IDC_SYNC_ON_CONNECT) == BST_CHECKED; },
-                                  3000));
-    SendMessageTimeoutA(GetDlgItem(main, IDC_INTERVAL), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("36"),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] { return driver::CheckState(main, IDC_SYNC_ON_CONNECT) == BST_CHECKED; }, 3000));
+    SendMessageTimeoutA(GetDlgItem(main, IDC_INTERVAL), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>("36"), SMTO_ABORTIFHUNG, 5000, nullptr);
 
     DWORD_PTR answer = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
-                                    &answer));
+    ASSERT_TRUE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_ABORTIFHUNG, 5000, &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "never in the way of the session ending";
-    ASSERT_TRUE(SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
-                                    &answer));
+    ASSERT_TRUE(SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
     ASSERT_TRUE(TerminateProcess(program_.Handle(), 1));
     ASSERT_TRUE(program_.WaitForExit(5000));
 
@@ -226,8 +235,8 @@ TEST_F(MainWindow, TheTrayIconComesBackWhenTheTaskbarIsCreatedAnew) {
     ASSERT_FALSE(ShellHoldsIcon(tray, IDR_TRAY_MENU));
 
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
-                        5000, &ignored);
+    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
     EXPECT_TRUE(ShellHoldsIcon(tray, IDR_TRAY_MENU)) << "added again";
     EXPECT_TRUE(program_.Running());
 }

@@ -100,8 +100,8 @@ TEST_F(Startup, TwoStartsAtTheSameMomentLeaveOneProgram) {
 }
 
 TEST_F(Startup, AnotherProgramsWindowCaptionedHoroluxDoesNotStopIt) {
-    HWND stranger = CreateWindowExA(0, "STATIC", "Horolux", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    nullptr, nullptr);
+    HWND stranger = CreateWindowExA(0, "STATIC", "Horolux", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                    nullptr, nullptr, nullptr);
     ASSERT_TRUE(stranger);
     driver::Program p;
     ASSERT_TRUE(p.Start(exe_, home_));
@@ -125,8 +125,8 @@ TEST_F(Startup, TheOkActionSavesWhatTheWindowShows) {
     EXPECT_EQ(driver::CheckState(main, IDC_EXIT_AFTER_SYNC), BST_CHECKED);
     EXPECT_EQ(driver::CheckState(main, IDC_UNIT_DAY), BST_CHECKED);
 
-    SendMessageTimeoutA(GetDlgItem(main, IDC_INTERVAL), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("48"),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(GetDlgItem(main, IDC_INTERVAL), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>("48"), SMTO_ABORTIFHUNG, 5000, nullptr);
     DWORD code = 1234;
     ASSERT_TRUE(p.EndWithOk());
     ASSERT_TRUE(p.WaitForExit(0, &code));

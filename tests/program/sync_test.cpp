@@ -20,20 +20,21 @@ using driver::SetConfig;
 long long TextSeconds(const std::string& text) {
     int y, mo, d, h, mi, s;
     if (std::sscanf(text.c_str(), " %d-%d-%d  %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6) return -1;
-    SYSTEMTIME st{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d),
-                  static_cast<WORD>(h), static_cast<WORD>(mi), static_cast<WORD>(s), 0};
+    SYSTEMTIME st{
+        static_cast<WORD>(y),  static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
+        static_cast<WORD>(mi), static_cast<WORD>(s),  0};
     FILETIME ft{};
     if (!SystemTimeToFileTime(&st, &ft)) return -1;
-    return static_cast<long long>((static_cast<ULONGLONG>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) /
-                                  10000000ULL);
+    return static_cast<long long>(
+        (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) / 10000000ULL);
 }
 
 long long LocalNowSeconds() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     char text[64];
-    std::snprintf(text, sizeof text, " %04d-%02d-%02d  %02d:%02d:%02d", now.wYear, now.wMonth, now.wDay,
-                  now.wHour, now.wMinute, now.wSecond);
+    std::snprintf(text, sizeof text, " %04d-%02d-%02d  %02d:%02d:%02d", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond);
     return TextSeconds(text);
 }
 
@@ -47,7 +48,9 @@ protected:
         ProgramTest::SetUp();
     }
 
-    std::string Control(const std::string& query) { return test::ServerGet(port_, "/control?" + query); }
+    std::string Control(const std::string& query) {
+        return test::ServerGet(port_, "/control?" + query);
+    }
     int RequestCount() {
         const std::string last = test::ServerGet(port_, "/control/last");
         const auto at = last.find("count: ");
@@ -71,14 +74,16 @@ protected:
 TEST_F(Sync, ASuccessfulSyncShowsAndStoresTheLocalTimeOfTheZone) {
     TIME_ZONE_INFORMATION zone{};
     GetTimeZoneInformation(&zone);
-    if (test::EnvText("TZ") == "Asia/Kolkata") ASSERT_EQ(zone.Bias, -330) << "the zone did not reach Wine";
+    if (test::EnvText("TZ") == "Asia/Kolkata")
+        ASSERT_EQ(zone.Bias, -330) << "the zone did not reach Wine";
     HWND main = Start();
     ASSERT_TRUE(main);
     driver::Click(main, IDC_SYNC);
     ASSERT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
     const std::string oldText = Text(IDC_OLD_TIME), newText = Text(IDC_NEW_TIME);
     EXPECT_EQ(Text(IDC_LAST_SYNC), newText);
-    EXPECT_LE(std::llabs(TextSeconds(newText) - TextSeconds(oldText)), 1) << oldText << " / " << newText;
+    EXPECT_LE(std::llabs(TextSeconds(newText) - TextSeconds(oldText)), 1)
+        << oldText << " / " << newText;
     EXPECT_LE(std::llabs(TextSeconds(newText) - LocalNowSeconds()), 2)
         << newText << " is not the zone's local time";
     ASSERT_TRUE(program_.EndWithOk());
@@ -103,7 +108,8 @@ TEST_F(Sync, AClockTheSystemRefusesKeepsTheLastSuccess) {
 
 TEST_F(Sync, EveryUnreadablePageShowsTheMessageBoxThenItsStatus) {
     ASSERT_TRUE(Start());
-    for (const char* mode : {"nomarker", "lowercase", "empty", "beyond", "notfound", "hangup", "truncated"}) {
+    for (const char* mode :
+         {"nomarker", "lowercase", "empty", "beyond", "notfound", "hangup", "truncated"}) {
         SCOPED_TRACE(mode);
         ASSERT_EQ(Control(std::string("mode=") + mode), "ok\n");
         auto box = SyncExpectingBox();
@@ -117,7 +123,8 @@ TEST_F(Sync, EveryUnreadablePageShowsTheMessageBoxThenItsStatus) {
 
 TEST_F(Sync, NoConnectionShowsItsStatusWithoutABox) {
     const std::string closed = test::ServerGet(port_, "/control/closedport");
-    ASSERT_TRUE(Start({"http_proxy=http://127.0.0.1:" + std::to_string(std::atoi(closed.c_str()))}));
+    ASSERT_TRUE(
+        Start({"http_proxy=http://127.0.0.1:" + std::to_string(std::atoi(closed.c_str()))}));
     driver::Click(program_.MainWindow(), IDC_SYNC);
     EXPECT_TRUE(WaitForStatus(" Sync error on connection to internet! ")) << Text(IDC_STATUS);
     // A box would belong to the same handler, and exists (shown or not) before its loop takes any
@@ -131,7 +138,8 @@ TEST_F(Sync, AFailureAfterASuccessKeepsTheEarlierTexts) {
     ASSERT_TRUE(Start());
     driver::Click(program_.MainWindow(), IDC_SYNC);
     ASSERT_TRUE(WaitForStatus(kSuccess));
-    const std::string last = Text(IDC_LAST_SYNC), oldText = Text(IDC_OLD_TIME), newText = Text(IDC_NEW_TIME);
+    const std::string last = Text(IDC_LAST_SYNC), oldText = Text(IDC_OLD_TIME),
+                      newText = Text(IDC_NEW_TIME);
     // A later success would show a later second: wait until the clock has one.
     ASSERT_TRUE(driver::WaitUntil([&] { return LocalNowSeconds() > TextSeconds(newText); }, 5000));
     ASSERT_EQ(Control("mode=nomarker"), "ok\n");
@@ -149,7 +157,8 @@ TEST_F(Sync, ExitAfterSyncEndsOnSuccessOnly) {
     ASSERT_TRUE(SyncExpectingBox().seen);
     ASSERT_TRUE(WaitForStatus(kNotRecognised));
     // A quit request is taken before any paint: painted again, the program goes on.
-    EXPECT_TRUE(driver::WaitForNextPaint(program_.MainWindow())) << "a failed sync does not end the program";
+    EXPECT_TRUE(driver::WaitForNextPaint(program_.MainWindow()))
+        << "a failed sync does not end the program";
     EXPECT_TRUE(program_.Running()) << "a failed sync does not end the program";
 
     ASSERT_EQ(Control("mode=now"), "ok\n");
@@ -196,7 +205,8 @@ TEST_F(Sync, AChosenMomentInThePastSyncsAtTheNextTickAndIsForgotten) {
     ASSERT_TRUE(Start());
     const int before = RequestCount();
     DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(program_.MainWindow(), WM_TIMER, 1, 0, SMTO_ABORTIFHUNG, 15000, &ignored));
+    ASSERT_TRUE(SendMessageTimeoutA(program_.MainWindow(), WM_TIMER, 1, 0, SMTO_ABORTIFHUNG, 15000,
+                                    &ignored));
     EXPECT_EQ(RequestCount(), before + 1);
     EXPECT_EQ(Text(IDC_STATUS), kSuccess);
     ASSERT_TRUE(program_.EndWithOk());
@@ -212,7 +222,8 @@ TEST_F(Sync, WithoutADialUpLinkTheConnectionWatchHoldsTheSchedule) {
     const int before = RequestCount();
     DWORD_PTR ignored = 0;
     for (int minute = 0; minute < 3; ++minute)
-        ASSERT_TRUE(SendMessageTimeoutA(program_.MainWindow(), WM_TIMER, 1, 0, SMTO_ABORTIFHUNG, 15000, &ignored));
+        ASSERT_TRUE(SendMessageTimeoutA(program_.MainWindow(), WM_TIMER, 1, 0, SMTO_ABORTIFHUNG,
+                                        15000, &ignored));
     EXPECT_EQ(RequestCount(), before);
     EXPECT_EQ(Text(IDC_STATUS), "");
 }

@@ -2,7 +2,8 @@
 
 namespace horolux {
 
-int MemorySettingsStore::ReadInt(const std::string& section, const std::string& name, int fallback) {
+int MemorySettingsStore::ReadInt(const std::string& section, const std::string& name,
+                                 int fallback) {
     journal_.push_back("R " + name);
     auto it = values_.find({section, name});
     return it != values_.end() && !it->second.isText && !it->second.isList ? it->second.integer

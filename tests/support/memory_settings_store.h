@@ -27,7 +27,8 @@ public:
     void WriteInt(const std::string& section, const std::string& name, int value) override;
     void WriteText(const std::string& section, const std::string& name,
                    const std::string& value) override;
-    std::vector<std::string> ReadTextList(const std::string& section, const std::string& name) override;
+    std::vector<std::string> ReadTextList(const std::string& section,
+                                          const std::string& name) override;
     void WriteTextList(const std::string& section, const std::string& name,
                        const std::vector<std::string>& value) override;
 

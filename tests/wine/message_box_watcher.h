@@ -67,7 +67,8 @@ private:
 
     static std::vector<HWND> OpenDialogs() {
         std::vector<HWND> open;
-        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) open.push_back(w);
+        for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));)
+            open.push_back(w);
         return open;
     }
 

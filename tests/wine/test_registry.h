@@ -29,7 +29,8 @@ inline std::optional<RawValue> ReadRaw(HKEY hive, const std::string& key, const 
 }
 
 // A REG_SZ value as text without its terminating zero; nullopt when missing or of another type.
-inline std::optional<std::string> ReadSz(HKEY hive, const std::string& key, const std::string& name) {
+inline std::optional<std::string> ReadSz(HKEY hive, const std::string& key,
+                                         const std::string& name) {
     auto v = ReadRaw(hive, key, name);
     if (!v || v->type != REG_SZ) return std::nullopt;
     std::string s = v->data;

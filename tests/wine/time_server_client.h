@@ -1,11 +1,11 @@
 #pragma once
 // Talking to tools/timeserver.py from a test under Wine: its port comes from the environment
 // (script/lib/timeserver.sh), its control requests go to it directly, not through the proxy.
+#include <wininet.h>
+
 #include <string>
 
 #include "framework/win32.h"
-
-#include <wininet.h>
 
 namespace test {
 

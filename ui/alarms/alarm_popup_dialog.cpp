@@ -1,8 +1,8 @@
 #include "ui/alarms/alarm_popup_dialog.h"
 
 #include "framework/message_map.h"
-#include "ui/alarms/message_font.h"
 #include "res/resource.h"
+#include "ui/alarms/message_font.h"
 #include "ui/controls/keep_on_top.h"
 
 bool CAlarmPopupDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -33,7 +33,8 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
     SetTimer(m_hWnd, kPopupTimerKeepOnTop, 15000, nullptr);
 
     m_picture.SubclassDlgItem(IDC_POPUP_PICTURE, m_hWnd);
-    if (m_picture.LoadPictureResource(MAKEINTRESOURCEA(IDR_ALARM_GIF), "GIF")) m_picture.ShowPicture();
+    if (m_picture.LoadPictureResource(MAKEINTRESOURCEA(IDR_ALARM_GIF), "GIF"))
+        m_picture.ShowPicture();
     return TRUE;
 }
 

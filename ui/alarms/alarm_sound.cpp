@@ -5,7 +5,8 @@
 
 void AlarmSoundPlayer::PlayAlarmSound(int sound) {
     if (sound == horolux::kSoundBeep) {
-        for (unsigned frequency : horolux::kBeepFrequencies) Beep(frequency, horolux::kBeepMilliseconds);
+        for (unsigned frequency : horolux::kBeepFrequencies)
+            Beep(frequency, horolux::kBeepMilliseconds);
         return;
     }
     if (const auto clip = horolux::AlarmSoundResource(sound)) PlayWaveResource(*clip, false);

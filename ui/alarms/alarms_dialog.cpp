@@ -32,8 +32,10 @@ BOOL CAlarmsDlg::OnInitDialog() {
     const fw::ListView list = List();
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | WS_CLIPCHILDREN);
     m_list.SetFullRowSel(true);
-    const struct { const char* heading; int width; } columns[] = {
-        {"Interval", 50}, {"Count", 50}, {"Message", 200}};
+    const struct {
+        const char* heading;
+        int width;
+    } columns[] = {{"Interval", 50}, {"Count", 50}, {"Message", 200}};
     for (int i = 0; i < 3; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -132,8 +134,8 @@ void CAlarmsDlg::OnEditAlarm() {
 void CAlarmsDlg::OnDeleteAlarm() {
     std::size_t slot = 0;
     if (!SelectedAlarm(slot)) return;
-    if (fw::AppMessageBox("Do you realy want to delete the selected alarm?", MB_YESNO | MB_ICONQUESTION) !=
-        IDYES)
+    if (fw::AppMessageBox("Do you realy want to delete the selected alarm?",
+                          MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     fw::CWaitCursor wait;
     m_alarms.EmptySlot(slot);

@@ -351,8 +351,9 @@ void CAnimatedPicture::StartAnimation() {
     run->stage = m_stage;
     run->hwnd = m_hWnd;
     run->background = m_backgroundColour;
-    if (!m_exitEvent || !DuplicateHandle(GetCurrentProcess(), m_exitEvent.Get(), GetCurrentProcess(),
-                                         run->exitEvent.Receive(), 0, FALSE, DUPLICATE_SAME_ACCESS))
+    if (!m_exitEvent ||
+        !DuplicateHandle(GetCurrentProcess(), m_exitEvent.Get(), GetCurrentProcess(),
+                         run->exitEvent.Receive(), 0, FALSE, DUPLICATE_SAME_ACCESS))
         return;
     auto* param = new std::shared_ptr<Run>(run);
     DWORD id = 0;

@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "framework/handles.h"
 #include "framework/gdi.h"
+#include "framework/handles.h"
 #include "framework/wnd.h"
 
 // Lets go of a COM object's reference.

@@ -29,8 +29,9 @@ bool CHoroluxApp::InitInstance() {
     // The mutex decides, so two starts at the same moment leave one program; another program's
     // window that happens to be captioned "Horolux" decides nothing.
     HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
-    const bool second = mutex ? GetLastError() == ERROR_ALREADY_EXISTS
-                              : FindRunningMainWindow(0) != nullptr;  // no mutex: the window must do
+    const bool second = mutex
+                            ? GetLastError() == ERROR_ALREADY_EXISTS
+                            : FindRunningMainWindow(0) != nullptr;  // no mutex: the window must do
     m_instanceMutex.Reset(mutex);
     if (second) {
         if (HWND running = FindRunningMainWindow(10000)) PostMessageA(running, UWM_SHOW_MAIN, 0, 0);

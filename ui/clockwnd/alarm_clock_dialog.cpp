@@ -188,9 +188,9 @@ void CAlarmClockDlg::ShowMenu(LPARAM clickPoint) {
     UINT command = 0;
     {
         BusyScope busy(m_busy);
-        command = static_cast<UINT>(TrackPopupMenu(
-            popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, outer.left + click.x, outer.top + click.y, 0,
-            m_hWnd, nullptr));
+        command = static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                   outer.left + click.x, outer.top + click.y, 0,
+                                                   m_hWnd, nullptr));
     }
     if (m_hWnd && command) OnMenuCommand(command);
 }

@@ -149,7 +149,8 @@ LRESULT CListCtrlEx::OnPaint(WPARAM, LPARAM) {
         RECT first{}, client{}, update{};
         GetClientRect(m_hWnd, &client);
         if (List().GetItemRect(0, LVIR_BOUNDS, first) && GetUpdateRect(m_hWnd, &update, FALSE)) {
-            if (auto strip = horolux::EdgeRepaintArea(FromRECT(update), first.right, client.right)) {
+            if (auto strip =
+                    horolux::EdgeRepaintArea(FromRECT(update), first.right, client.right)) {
                 const RECT r = ToRECT(*strip);
                 InvalidateRect(m_hWnd, &r, FALSE);
             }

@@ -3,8 +3,8 @@
 #include "core/alarms/alarm_store.h"
 #include "framework/guard.h"
 #include "ui/alarms/alarm_popup_dialog.h"
-#include "ui/alarms/alarms_dialog.h"
 #include "ui/alarms/alarm_sound.h"
+#include "ui/alarms/alarms_dialog.h"
 #include "ui/mainwnd/main_dialog.h"
 
 void CHoroluxDlg::FireAlarms() {

@@ -151,7 +151,8 @@ void CHoroluxDlg::SetUpScheduleControls() {
 }
 
 void CHoroluxDlg::EnableScheduleControls() {
-    for (int id : kScheduleControls) EnableWindow(GetDlgItem(id), m_model.settings.scheduleSync != 0);
+    for (int id : kScheduleControls)
+        EnableWindow(GetDlgItem(id), m_model.settings.scheduleSync != 0);
 }
 
 void CHoroluxDlg::OnCancel() {

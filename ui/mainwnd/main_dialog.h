@@ -20,9 +20,9 @@
 inline constexpr UINT kTrayCallbackMessage = WM_USER;
 
 // Timers of the main window.
-inline constexpr UINT_PTR kTimerInit = 999;       // once, 300 ms after start
-inline constexpr UINT_PTR kTimerHourCount = 1;    // every minute: connection watch, schedule
-inline constexpr UINT_PTR kTimerAlarm = 2;        // every minute after the last alarm tick
+inline constexpr UINT_PTR kTimerInit = 999;     // once, 300 ms after start
+inline constexpr UINT_PTR kTimerHourCount = 1;  // every minute: connection watch, schedule
+inline constexpr UINT_PTR kTimerAlarm = 2;      // every minute after the last alarm tick
 
 class CHoroluxDlg : public CPictureDialog {
 public:

@@ -6,7 +6,8 @@ constexpr std::int64_t kEpochDifference = 11644473600LL;
 constexpr std::int64_t kTicksPerSecond = 10000000LL;
 
 std::int64_t UnixFromFileTime(const FILETIME& ft) {
-    const std::int64_t ticks = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    const std::int64_t ticks =
+        (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
     return ticks / kTicksPerSecond - kEpochDifference;
 }
 }  // namespace
@@ -18,7 +19,8 @@ std::int64_t UnixNow() {
 }
 
 SYSTEMTIME LocalFromUnix(std::int64_t seconds) {
-    const std::uint64_t ticks = static_cast<std::uint64_t>(seconds + kEpochDifference) * kTicksPerSecond;
+    const std::uint64_t ticks =
+        static_cast<std::uint64_t>(seconds + kEpochDifference) * kTicksPerSecond;
     FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME utc{}, local{};
     FileTimeToSystemTime(&ft, &utc);

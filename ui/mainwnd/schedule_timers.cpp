@@ -1,5 +1,7 @@
 // The main window's timers: start-up actions, the minute tick with the connection watch and the
 // periodic schedule, and the alarm tick; and the next-sync moment shown in the window and tray.
+#include <wininet.h>
+
 #include "core/schedule/schedule.h"
 #include "core/sync/clock_math.h"
 #include "framework/controls.h"
@@ -9,8 +11,6 @@
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/mainwnd/moments.h"
 #include "ui/sync/time_client.h"
-
-#include <wininet.h>
 
 void CHoroluxDlg::StartTimers() {
     if (!SetTimer(m_hWnd, kTimerInit, 300, nullptr))
@@ -26,14 +26,19 @@ void CHoroluxDlg::StartAlarmTimer() {
 
 LRESULT CHoroluxDlg::OnTimerMessage(WPARAM id, LPARAM) {
     bool handled = true;
-    fw::CatchAll("CHoroluxDlg::OnTimer(UINT nIDEvent)", [&] { handled = OnTimer(static_cast<UINT>(id)); });
+    fw::CatchAll("CHoroluxDlg::OnTimer(UINT nIDEvent)",
+                 [&] { handled = OnTimer(static_cast<UINT>(id)); });
     return handled ? 0 : Default();
 }
 
 bool CHoroluxDlg::OnTimer(UINT id) {
     switch (id) {
-        case kTimerInit: OnInitTick(); return true;
-        case kTimerHourCount: OnMinuteTick(); return true;
+        case kTimerInit:
+            OnInitTick();
+            return true;
+        case kTimerHourCount:
+            OnMinuteTick();
+            return true;
         case kTimerAlarm:
             // m_alarmTimerOn stays set: the tick restarts the timer below, and one started by a
             // change made from a popup meanwhile would tick into this one.
@@ -42,7 +47,8 @@ bool CHoroluxDlg::OnTimer(UINT id) {
             // The next tick comes a minute after this one ends, popups included.
             StartAlarmTimer();
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -61,9 +67,13 @@ void CHoroluxDlg::OnMinuteTick() {
         const BOOL connected = InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
         const horolux::ConnectionState state{connected != FALSE, flags, name};
         switch (m_model.WatchConnection(state)) {
-            case horolux::ConnectionWatch::EndTick: return;
-            case horolux::ConnectionWatch::SyncAndEndTick: SyncClock(); return;
-            case horolux::ConnectionWatch::Continue: break;
+            case horolux::ConnectionWatch::EndTick:
+                return;
+            case horolux::ConnectionWatch::SyncAndEndTick:
+                SyncClock();
+                return;
+            case horolux::ConnectionWatch::Continue:
+                break;
         }
     }
     if (!m_model.ScheduleMinuteDue(UnixNow(), PickerMoment())) return;
@@ -87,8 +97,8 @@ void CHoroluxDlg::UpdateNextSync() {
     if (IsWindowVisible(m_hWnd)) UpdateData(true);  // a just-typed interval counts
     if (m_model.settings.scheduleSync) {
         const auto next = horolux::NextSyncMoment(m_model.settings.scheduleHourDaySync,
-                                                  m_model.settings.scheduleInterval, m_model.minuteCounter,
-                                                  UnixNow());
+                                                  m_model.settings.scheduleInterval,
+                                                  m_model.minuteCounter, UnixNow());
         if (next) {
             SetPickerMoment(*next);
             m_nextSyncText = horolux::FormatTimeText(ToPortableTime(LocalFromUnix(*next)));

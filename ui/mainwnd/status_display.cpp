@@ -4,8 +4,8 @@
 #include "ui/mainwnd/main_dialog.h"
 
 namespace {
-constexpr UINT kRedrawAtOnce = RDW_INVALIDATE | RDW_ERASE | RDW_NOINTERNALPAINT | RDW_ALLCHILDREN |
-                               RDW_UPDATENOW;  // 0x195
+constexpr UINT kRedrawAtOnce =
+    RDW_INVALIDATE | RDW_ERASE | RDW_NOINTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW;  // 0x195
 static_assert(kRedrawAtOnce == 0x195);
 }  // namespace
 

@@ -16,8 +16,8 @@ PreciseTimeFunction PreciseTime() {
 }  // namespace
 
 horolux::UnixMicros MicrosFromFileTime(const FILETIME& t) {
-    const auto ticks = static_cast<std::int64_t>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 |
-                                                 t.dwLowDateTime);
+    const auto ticks = static_cast<std::int64_t>(
+        static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
     return (ticks - kFileTimeToUnix) / 10;
 }
 

@@ -72,7 +72,8 @@ SOCKET ConnectTo(const horolux::ServerAddress& server) {
     hints.ai_protocol = IPPROTO_UDP;
     AddressList addresses;
     const std::string port = std::to_string(server.port);
-    if (getaddrinfo(server.host.c_str(), port.c_str(), &hints, &addresses.head) != 0) return INVALID_SOCKET;
+    if (getaddrinfo(server.host.c_str(), port.c_str(), &hints, &addresses.head) != 0)
+        return INVALID_SOCKET;
     for (const addrinfo* a = addresses.head; a; a = a->ai_next) {
         SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (s == INVALID_SOCKET) continue;
@@ -91,7 +92,8 @@ std::optional<std::vector<std::uint8_t>> Receive(SOCKET s, UnixMicros waitMicros
     timeval wait{static_cast<long>(waitMicros / 1000000), static_cast<long>(waitMicros % 1000000)};
     if (select(0, &readable, nullptr, nullptr, &wait) != 1) return std::nullopt;
     std::vector<std::uint8_t> datagram(512);
-    const int got = recv(s, reinterpret_cast<char*>(datagram.data()), static_cast<int>(datagram.size()), 0);
+    const int got =
+        recv(s, reinterpret_cast<char*>(datagram.data()), static_cast<int>(datagram.size()), 0);
     // A closed port answers with an ICMP message, which Winsock reports here.
     if (got < 0) return std::nullopt;
     datagram.resize(static_cast<std::size_t>(got));
@@ -101,7 +103,8 @@ std::optional<std::vector<std::uint8_t>> Receive(SOCKET s, UnixMicros waitMicros
 std::string RefusalText(NtpRefusal refusal, const std::string& kissCode) {
     if (refusal == NtpRefusal::KissOfDeath)
         return "The server refused to answer (kiss-o'-death " + kissCode + ")";
-    return std::string("The server's answer was refused (") + horolux::NtpRefusalText(refusal) + ")";
+    return std::string("The server's answer was refused (") + horolux::NtpRefusalText(refusal) +
+           ")";
 }
 
 }  // namespace
@@ -115,7 +118,8 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
                       "The server asked not to be queried again (kiss-o'-death)");
 
     WinsockSession winsock;
-    if (!winsock) return Failed(TimeMeasurement::Outcome::Unreachable, "The network cannot be used");
+    if (!winsock)
+        return Failed(TimeMeasurement::Outcome::Unreachable, "The network cannot be used");
     Socket socket(ConnectTo(*server));
     if (!socket) return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot find the server");
 
@@ -127,8 +131,8 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
         const UnixMicros t1 = PreciseNowMicros();
         const horolux::NtpTimestamp transmit = horolux::RequestTransmitTimestamp(t1, random());
         const horolux::NtpPacket request = horolux::BuildNtpRequest(transmit);
-        if (send(socket.Get(), reinterpret_cast<const char*>(request.data()), static_cast<int>(request.size()),
-                 0) != static_cast<int>(request.size()))
+        if (send(socket.Get(), reinterpret_cast<const char*>(request.data()),
+                 static_cast<int>(request.size()), 0) != static_cast<int>(request.size()))
             break;
         // Answers to an earlier request or from a blind spoofer are passed over, not waited out.
         while (auto datagram = Receive(socket.Get(), deadline - PreciseNowMicros())) {
@@ -140,7 +144,8 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
                 break;
             }
             lastRefusal = RefusalText(reading.refusal, reading.kissCode);
-            if (reading.refusal == NtpRefusal::KissOfDeath && horolux::KissStopsQuerying(reading.kissCode)) {
+            if (reading.refusal == NtpRefusal::KissOfDeath &&
+                horolux::KissStopsQuerying(reading.kissCode)) {
                 refused.Refuse(*server);
                 return Failed(TimeMeasurement::Outcome::Refused, lastRefusal);
             }

@@ -28,8 +28,9 @@ TimeMeasurement MeasureTimePage(const std::function<void()>& progress) {
     m.roundTrip = t2 - t0;
     if (page.outcome != horolux::TimePageOutcome::Ok) {
         m.outcome = TimeMeasurement::Outcome::Unreachable;
-        m.failure = page.outcome == horolux::TimePageOutcome::ReadFailed ? "The page could not be read"
-                                                                         : "Cannot reach the page";
+        m.failure = page.outcome == horolux::TimePageOutcome::ReadFailed
+                        ? "The page could not be read"
+                        : "Cannot reach the page";
         return m;
     }
     const horolux::UniversalTimeOfDay utc = horolux::ParseUniversalTime(page.text);
@@ -41,12 +42,14 @@ TimeMeasurement MeasureTimePage(const std::function<void()>& progress) {
     // The page's second was read somewhere between sending and receiving: the offset lies in
     // [s - t2, s + 1 - t0], all as times of the day.
     const std::int64_t second =
-        (utc.utc.wHour * 3600LL + utc.utc.wMinute * 60LL + utc.utc.wSecond) * horolux::kMicrosPerSecond;
+        (utc.utc.wHour * 3600LL + utc.utc.wMinute * 60LL + utc.utc.wSecond) *
+        horolux::kMicrosPerSecond;
     std::int64_t low = second - MicrosOfDay(t2);
     std::int64_t high = second + horolux::kMicrosPerSecond - MicrosOfDay(t0);
     if (high < low) high += kDayMicros;  // midnight passed during the fetch
     std::int64_t middle = low + (high - low) / 2;
-    const std::int64_t shift = middle >= kDayMicros / 2 ? -kDayMicros : (middle < -kDayMicros / 2 ? kDayMicros : 0);
+    const std::int64_t shift =
+        middle >= kDayMicros / 2 ? -kDayMicros : (middle < -kDayMicros / 2 ? kDayMicros : 0);
     middle += shift;
     m.outcome = TimeMeasurement::Outcome::Ok;
     m.offset = middle;
@@ -54,12 +57,16 @@ TimeMeasurement MeasureTimePage(const std::function<void()>& progress) {
     return m;
 }
 
-TimeMeasurement MeasureSource(const horolux::TimeSourceChoice& choice, horolux::RefusedServers& refused,
+TimeMeasurement MeasureSource(const horolux::TimeSourceChoice& choice,
+                              horolux::RefusedServers& refused,
                               const std::function<void()>& progress) {
     switch (choice.source) {
-        case horolux::TimeSource::TimeServer: return MeasureTimeServer(choice.server, refused, progress);
-        case horolux::TimeSource::WebServer: return MeasureWebClock(choice.webUrl, progress);
+        case horolux::TimeSource::TimeServer:
+            return MeasureTimeServer(choice.server, refused, progress);
+        case horolux::TimeSource::WebServer:
+            return MeasureWebClock(choice.webUrl, progress);
         case horolux::TimeSource::Page:
-        default: return MeasureTimePage(progress);
+        default:
+            return MeasureTimePage(progress);
     }
 }

@@ -14,7 +14,6 @@ namespace {
 
 using fw::InternetHandle;
 
-
 // A server that accepts and then stays silent, or sends a byte now and then, must not hold the
 // program (and with it every alarm) for as long as it likes: each wait of the connection is
 // bounded, and so is the whole answer.
@@ -51,7 +50,8 @@ bool ReadBody(HINTERNET page, std::string& text, ULONGLONG deadline) {
         DWORD available = 0;
         if (!InternetQueryDataAvailable(page, &available, 0, 0)) return false;
         if (available == 0) return true;  // the end of the body
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(available, text.size() - filled));
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<std::size_t>(available, text.size() - filled));
         DWORD received = 0;
         if (!InternetReadFile(page, text.data() + filled, wanted, &received)) return false;
         if (received == 0) return true;
@@ -71,9 +71,9 @@ TimePage FetchTimePage(const std::function<void()>& progress) {
     progress();
 
     const ULONGLONG requested = GetTickCount64();
-    InternetHandle connection(InternetConnectA(root.Get(), kTimePageHost, INTERNET_DEFAULT_HTTP_PORT,
-                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
-                                               kTimePageContext));
+    InternetHandle connection(InternetConnectA(root.Get(), kTimePageHost,
+                                               INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
+                                               INTERNET_SERVICE_HTTP, 0, kTimePageContext));
     if (connection) BoundWaits(connection.Get());
     InternetHandle page = connection ? OpenPage(connection.Get()) : InternetHandle();
     progress();

@@ -41,8 +41,10 @@ std::optional<UrlParts> CrackUrl(const std::string& url) {
     parts.dwUrlPathLength = sizeof path;
     parts.lpszExtraInfo = extra;
     parts.dwExtraInfoLength = sizeof extra;
-    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return std::nullopt;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return std::nullopt;
+    if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts))
+        return std::nullopt;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return std::nullopt;
     UrlParts u;
     u.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     u.host = host;
@@ -82,8 +84,8 @@ struct Answer {
 
 Answer Ask(HINTERNET connection, const UrlParts& url) {
     const char* accept[] = {"*/*", nullptr};
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION |
-                  INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                  INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
     if (url.secure) flags |= INTERNET_FLAG_SECURE;
     const fw::InternetHandle request(
         HttpOpenRequestA(connection, "HEAD", url.path.c_str(), nullptr, nullptr, accept, flags, 0));
@@ -95,7 +97,8 @@ Answer Ask(HINTERNET connection, const UrlParts& url) {
     if (!sent) return a;
     std::string headers(16384, '\0');
     DWORD size = static_cast<DWORD>(headers.size());
-    if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &size, nullptr)) {
+    if (!HttpQueryInfoA(request.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &size,
+                        nullptr)) {
         a.kind = Answer::Kind::NoDate;
         return a;
     }
@@ -119,14 +122,19 @@ Answer Ask(HINTERNET connection, const UrlParts& url) {
 
 TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void()>& progress) {
     const auto parts = CrackUrl(url);
-    if (!parts) return Failed(TimeMeasurement::Outcome::Refused, "Not an http:// or https:// address");
+    if (!parts)
+        return Failed(TimeMeasurement::Outcome::Refused, "Not an http:// or https:// address");
     // PRECONFIG: the system's proxy settings decide the route, as for any page the user opens.
-    const fw::InternetHandle root(InternetOpenA(kAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!root) return Failed(TimeMeasurement::Outcome::Unreachable, "The Internet functions cannot start");
+    const fw::InternetHandle root(
+        InternetOpenA(kAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!root)
+        return Failed(TimeMeasurement::Outcome::Unreachable, "The Internet functions cannot start");
     BoundWaits(root.Get());
-    const fw::InternetHandle connection(InternetConnectA(root.Get(), parts->host.c_str(), parts->port, nullptr,
-                                                         nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
+    const fw::InternetHandle connection(InternetConnectA(root.Get(), parts->host.c_str(),
+                                                         parts->port, nullptr, nullptr,
+                                                         INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection)
+        return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
     BoundWaits(connection.Get());
 
     horolux::DateBracket bracket;
@@ -143,8 +151,8 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
                 return Failed(TimeMeasurement::Outcome::Refused, "The server sends no Date header",
                               bracket.Requests() + 1);
             case Answer::Kind::BadDate:
-                return Failed(TimeMeasurement::Outcome::Refused, "The server's Date header is unreadable",
-                              bracket.Requests() + 1);
+                return Failed(TimeMeasurement::Outcome::Refused,
+                              "The server's Date header is unreadable", bracket.Requests() + 1);
             case Answer::Kind::Ok:
                 break;
         }
@@ -153,8 +161,8 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
         bracket.Take(a.t0, a.second, a.t2);
     }
     if (bracket.Status() == horolux::BracketStatus::Inconsistent)
-        return Failed(TimeMeasurement::Outcome::Refused, "The server's clock jumped while it was measured",
-                      bracket.Requests());
+        return Failed(TimeMeasurement::Outcome::Refused,
+                      "The server's clock jumped while it was measured", bracket.Requests());
     TimeMeasurement m;
     m.outcome = TimeMeasurement::Outcome::Ok;
     m.offset = bracket.Offset();

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "core/alarms/alarm_store.h"
+
+#include <gtest/gtest.h>
 
 namespace horolux {
 namespace {
@@ -78,7 +78,10 @@ TEST(AlarmStore, SavesLiveAlarmsInSlotOrderSkippingEmptySlots) {
 }
 
 TEST(AlarmStore, AnAlarmFiresWhenItsCountReachesItsInterval) {
-    const struct { int interval; int firesAtTick; } cases[] = {{1, 1}, {3, 3}, {1440, 1440}};
+    const struct {
+        int interval;
+        int firesAtTick;
+    } cases[] = {{1, 1}, {3, 3}, {1440, 1440}};
     for (const auto& c : cases) {
         AlarmData alarm;
         alarm.interval = c.interval;
@@ -100,12 +103,10 @@ TEST(AlarmStore, SoundsComeBackAndOddSoundItemsMeanNoSound) {
         const char* sounds;
         std::vector<int> expected;
     } cases[] = {
-        {"3@@10@@0", {3, 10, 0}},
-        {"", {0, 0, 0}},           // stored by a version without sounds
-        {"5", {5, 0, 0}},          // a short list
-        {"11@@-1@@x", {0, 0, 0}},  // out of range, negative, not a number
-        {" 4@@4 @@+4", {0, 0, 0}},
-        {"04@@99999999999@@2@@9", {4, 0, 2}},  // extra items are ignored
+        {"3@@10@@0", {3, 10, 0}},  {"", {0, 0, 0}},  // stored by a version without sounds
+        {"5", {5, 0, 0}},                            // a short list
+        {"11@@-1@@x", {0, 0, 0}},                    // out of range, negative, not a number
+        {" 4@@4 @@+4", {0, 0, 0}}, {"04@@99999999999@@2@@9", {4, 0, 2}},  // extra items are ignored
     };
     for (const auto& c : cases) {
         AlarmDataArray store;

@@ -16,7 +16,8 @@ TEST(HoroluxModel, SavesTheAlarmsAloneOrEverythingAndLoadsThemBack) {
     LoadAlarms(model.Alarms(), {"5@@10", "Tea@@Nap", "3@@0"});
 
     model.SaveAlarms();
-    EXPECT_EQ(store.Journal(), (std::vector<std::string>{"W AlarmTime", "W AlarmMsg", "W AlarmSound"}))
+    EXPECT_EQ(store.Journal(),
+              (std::vector<std::string>{"W AlarmTime", "W AlarmMsg", "W AlarmSound"}))
         << "only the alarms, so a change of them stores nothing the user has not confirmed";
     model.Save();
     EXPECT_EQ(store.ReadInt("Config", "SyncOnStart", -1), 1);
@@ -37,7 +38,8 @@ TEST(HoroluxModel, TheScheduleCountsMinutesOnlyWhileItIsOn) {
     EXPECT_EQ(model.minuteCounter, 0) << "off: nothing counted";
 
     model.settings.scheduleSync = 1;
-    for (int minute = 1; minute < 60; ++minute) ASSERT_FALSE(model.ScheduleMinuteDue(kNow, 0)) << minute;
+    for (int minute = 1; minute < 60; ++minute)
+        ASSERT_FALSE(model.ScheduleMinuteDue(kNow, 0)) << minute;
     EXPECT_TRUE(model.ScheduleMinuteDue(kNow, 0)) << "the sixtieth minute";
     EXPECT_EQ(model.minuteCounter, 0) << "counting starts again";
     EXPECT_FALSE(model.ScheduleMinuteDue(kNow, 0));
@@ -57,16 +59,19 @@ TEST(HoroluxModel, AChosenMomentThatHasComeIsDueOnceAndForgotten) {
     EXPECT_TRUE(model.ScheduleMinuteDue(kNow, kNow - 60));
     EXPECT_EQ(model.nextSet, 0);
     EXPECT_EQ(model.settings.doNextStartAt, "");
-    EXPECT_FALSE(model.ScheduleMinuteDue(kNow, kNow - 60)) << "forgotten: the interval counts again";
+    EXPECT_FALSE(model.ScheduleMinuteDue(kNow, kNow - 60))
+        << "forgotten: the interval counts again";
 }
 
 TEST(HoroluxModel, TheConnectionWatchRemembersANewDialUpLink) {
     MemorySettingsStore store;
     HoroluxModel model(store);
     model.connectionName = "LAN Connection";
-    EXPECT_EQ(model.WatchConnection({true, kConnectionModem, "Dial-up"}), ConnectionWatch::SyncAndEndTick);
+    EXPECT_EQ(model.WatchConnection({true, kConnectionModem, "Dial-up"}),
+              ConnectionWatch::SyncAndEndTick);
     EXPECT_EQ(model.connectionName, "Dial-up");
-    EXPECT_EQ(model.WatchConnection({true, kConnectionModem, "Dial-up"}), ConnectionWatch::Continue);
+    EXPECT_EQ(model.WatchConnection({true, kConnectionModem, "Dial-up"}),
+              ConnectionWatch::Continue);
 }
 
 TEST(HoroluxModel, TheTimeSourceAndTheHistoryAreStoredApartFromTheOptions) {

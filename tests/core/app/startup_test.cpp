@@ -1,8 +1,9 @@
+#include "core/app/startup.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "core/app/startup.h"
 #include "tests/support/memory_settings_store.h"
 
 namespace horolux {
@@ -15,7 +16,9 @@ struct FakeDisk {
     }
 };
 
-std::string Text(MemorySettingsStore& s, const char* name) { return s.ReadText("Config", name, "<none>"); }
+std::string Text(MemorySettingsStore& s, const char* name) {
+    return s.ReadText("Config", name, "<none>");
+}
 
 TEST(Startup, TrailingBackslashIsAddedOnce) {
     EXPECT_EQ(WithTrailingBackslash("C:\\Tools"), "C:\\Tools\\");

@@ -1,8 +1,8 @@
+#include "core/schedule/schedule.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
-
-#include "core/schedule/schedule.h"
 
 namespace horolux {
 namespace {
@@ -13,21 +13,23 @@ constexpr std::int64_t kNow = 1796666400;  // 2026-12-07 18:00:00 UTC
 int FirstDueTick(int unit, const std::string& interval, int limit) {
     std::int32_t counter = 0;
     for (int tick = 1; tick <= limit; ++tick) {
-        if (AdvanceSchedule(counter, {unit, interval, false, kNow, 0}) == ScheduleTick::Due) return tick;
+        if (AdvanceSchedule(counter, {unit, interval, false, kNow, 0}) == ScheduleTick::Due)
+            return tick;
     }
     return 0;
 }
 
 TEST(Schedule, IntervalsBecomeDueAtTheirMinute) {
-    const struct { int unit; const char* interval; int dueAt; } cases[] = {
-        {0, "1", 60},      // one hour: the 60th tick, not the 59th
-        {0, "2", 120},
-        {1, "1", 1440},    // one day
-        {0, "0", 1},       // zero: every tick
-        {0, "", 1},        // no number: every tick
-        {0, "abc", 1},
-        {0, "-3", 1},
-        {0, "3h", 180},    // the leading number counts
+    const struct {
+        int unit;
+        const char* interval;
+        int dueAt;
+    } cases[] = {
+        {0, "1", 60},                                    // one hour: the 60th tick, not the 59th
+        {0, "2", 120},  {1, "1", 1440},                  // one day
+        {0, "0", 1},                                     // zero: every tick
+        {0, "", 1},                                      // no number: every tick
+        {0, "abc", 1},  {0, "-3", 1},   {0, "3h", 180},  // the leading number counts
         {0, " 2", 120},
     };
     for (const auto& c : cases)
@@ -59,7 +61,8 @@ TEST(Schedule, NextMomentCountsWhatIsLeftFromNow) {
     EXPECT_EQ(NextSyncMoment(0, "2", 0, kNow), kNow + 7200);
     EXPECT_EQ(NextSyncMoment(1, "3", 1440 * 2 + 1439, kNow), kNow + 86400);
     EXPECT_EQ(NextSyncMoment(0, "0", 0, kNow), kNow);
-    EXPECT_EQ(NextSyncMoment(0, "1", 150, kNow), kNow - 3600) << "an overdue interval lies in the past";
+    EXPECT_EQ(NextSyncMoment(0, "1", 150, kNow), kNow - 3600)
+        << "an overdue interval lies in the past";
     EXPECT_EQ(NextSyncMoment(1, "264", 0, kNow), kNow + 264LL * 86400) << "no 32-bit overflow";
 }
 
@@ -92,7 +95,8 @@ TEST(ConnectionWatchTest, OnlyANewDialUpConnectionSyncs) {
     // A new name over a modem: sync once, then the same connection (any case) goes on.
     EXPECT_EQ(WatchConnection({true, 0x08, "My ISP"}, remembered), ConnectionWatch::SyncAndEndTick);
     EXPECT_EQ(remembered, "My ISP");
-    EXPECT_EQ(WatchConnection({true, 0x08 | 0x10, "MY isp"}, remembered), ConnectionWatch::Continue);
+    EXPECT_EQ(WatchConnection({true, 0x08 | 0x10, "MY isp"}, remembered),
+              ConnectionWatch::Continue);
     EXPECT_EQ(remembered, "My ISP");
     // Dropping and coming back under the same name is not new.
     EXPECT_EQ(WatchConnection({false, 0, ""}, remembered), ConnectionWatch::EndTick);

@@ -9,7 +9,11 @@ namespace {
 
 TEST(ConfigTable, NamesAndDefaultsAreTheStoredOnes) {
     // Integers: stored as REG_DWORD.
-    const struct { config::IntValue v; const char* name; int fallback; } ints[] = {
+    const struct {
+        config::IntValue v;
+        const char* name;
+        int fallback;
+    } ints[] = {
         {config::kExitAfterSync, "ExitAfterSync", 0},
         {config::kSyncOnStart, "SyncOnStart", 0},
         {config::kScheduleSync, "ScheduleSync", 0},
@@ -23,7 +27,11 @@ TEST(ConfigTable, NamesAndDefaultsAreTheStoredOnes) {
         EXPECT_EQ(e.v.fallback, e.fallback) << e.name;
     }
     // Texts: stored as REG_SZ.
-    const struct { config::TextValue v; const char* name; const char* fallback; } texts[] = {
+    const struct {
+        config::TextValue v;
+        const char* name;
+        const char* fallback;
+    } texts[] = {
         {config::kFirstRun, "FirstRun", "YES"},
         {config::kAppPath, "AppPath", ""},
         {config::kLastSync, "LastSync", ""},
@@ -70,7 +78,8 @@ TEST(MainSettings, EmptyStoreGivesEveryOptionOff) {
     EXPECT_EQ(s.doNextStartAt, "");
     EXPECT_EQ(s.syncOnInternetConnect, 0);
     EXPECT_EQ(s.showAlarmClock, 0);
-    EXPECT_EQ(s.alarms.GetSize(), 0u) << "no intervals, no alarms, though AlarmMsg defaults to Alarm!";
+    EXPECT_EQ(s.alarms.GetSize(), 0u)
+        << "no intervals, no alarms, though AlarmMsg defaults to Alarm!";
     EXPECT_TRUE(store.Values().empty()) << "loading must not write";
 }
 
@@ -79,13 +88,30 @@ TEST(MainSettings, LoadAndSaveFollowTheStoredOrder) {
     MainSettings s;
     LoadSettings(store, s);
     SaveSettings(store, s);
-    const std::vector<std::string> expected = {
-        "R LastSync", "R ExitAfterSync", "R SyncOnStart", "R ScheduleSync",
-        "R ScheduleHourDaySync", "R ScheduleInterval", "R DoNextStartAt",
-        "R SyncOnInternetConnect", "R ShowAlarmClock", "R AlarmTime", "R AlarmMsg", "R AlarmSound",
-        "W LastSync", "W ExitAfterSync", "W SyncOnStart", "W ScheduleSync",
-        "W ScheduleHourDaySync", "W ScheduleInterval", "W DoNextStartAt",
-        "W SyncOnInternetConnect", "W ShowAlarmClock", "W AlarmTime", "W AlarmMsg", "W AlarmSound"};
+    const std::vector<std::string> expected = {"R LastSync",
+                                               "R ExitAfterSync",
+                                               "R SyncOnStart",
+                                               "R ScheduleSync",
+                                               "R ScheduleHourDaySync",
+                                               "R ScheduleInterval",
+                                               "R DoNextStartAt",
+                                               "R SyncOnInternetConnect",
+                                               "R ShowAlarmClock",
+                                               "R AlarmTime",
+                                               "R AlarmMsg",
+                                               "R AlarmSound",
+                                               "W LastSync",
+                                               "W ExitAfterSync",
+                                               "W SyncOnStart",
+                                               "W ScheduleSync",
+                                               "W ScheduleHourDaySync",
+                                               "W ScheduleInterval",
+                                               "W DoNextStartAt",
+                                               "W SyncOnInternetConnect",
+                                               "W ShowAlarmClock",
+                                               "W AlarmTime",
+                                               "W AlarmMsg",
+                                               "W AlarmSound"};
     EXPECT_EQ(store.Journal(), expected);
 }
 

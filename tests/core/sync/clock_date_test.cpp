@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "core/sync/clock_date.h"
+
+#include <gtest/gtest.h>
 
 namespace horolux {
 namespace {
@@ -46,7 +46,11 @@ TEST(MoveToNearestDay, CrossingMidnightForwardTakesTheNextDay) {
 }
 
 TEST(MoveToNearestDay, CrossingMidnightBackwardTakesThePreviousDay) {
-    const struct { SystemTime before; int h, m, s; int y, mo, d, dow; } cases[] = {
+    const struct {
+        SystemTime before;
+        int h, m, s;
+        int y, mo, d, dow;
+    } cases[] = {
         {At(2003, 1, 8, 3, 0, 0, 2), 23, 59, 59, 2003, 1, 7, 2},
         {At(2026, 1, 1, 4, 0, 1, 0), 23, 58, 0, 2025, 12, 31, 3},   // back over a year end
         {At(2024, 3, 1, 5, 0, 0, 10), 23, 59, 50, 2024, 2, 29, 4},  // into a leap day
@@ -65,7 +69,10 @@ TEST(MoveToNearestDay, CrossingMidnightBackwardTakesThePreviousDay) {
 }
 
 TEST(MoveToNearestDay, SmallCorrectionsAndOddValuesKeepTheDate) {
-    const struct { SystemTime before; int h, m, s; } cases[] = {
+    const struct {
+        SystemTime before;
+        int h, m, s;
+    } cases[] = {
         {At(2026, 12, 7, 1, 10, 0, 0), 10, 5, 0},
         {At(2026, 12, 7, 1, 10, 0, 0), 22, 0, 0},  // exactly twelve hours: no move
         {At(2026, 12, 7, 1, 12, 0, 0), 0, 0, 0},

@@ -7,8 +7,10 @@ namespace {
 
 TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
     const TimeSourceChoice defaults;
-    EXPECT_EQ(SanitiseTimeSource(0, "", ""), defaults) << "nothing stored: the page and the defaults";
-    for (int odd : {-1, 3, 1000}) EXPECT_EQ(SanitiseTimeSource(odd, "", "").source, TimeSource::Page) << odd;
+    EXPECT_EQ(SanitiseTimeSource(0, "", ""), defaults)
+        << "nothing stored: the page and the defaults";
+    for (int odd : {-1, 3, 1000})
+        EXPECT_EQ(SanitiseTimeSource(odd, "", "").source, TimeSource::Page) << odd;
     EXPECT_EQ(SanitiseTimeSource(1, "", "").source, TimeSource::TimeServer);
     EXPECT_EQ(SanitiseTimeSource(2, "", "").source, TimeSource::WebServer);
 
@@ -19,7 +21,8 @@ TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
 
     EXPECT_EQ(SanitiseTimeSource(2, "", "https://example.org/").webUrl, "https://example.org/");
     EXPECT_EQ(SanitiseTimeSource(2, "", "HTTP://Example.org").webUrl, "HTTP://Example.org");
-    for (const char* bad : {"ftp://example.org/", "example.org", "http://", "http:///x", "http://a b/"})
+    for (const char* bad :
+         {"ftp://example.org/", "example.org", "http://", "http:///x", "http://a b/"})
         EXPECT_EQ(SanitiseTimeSource(2, "", bad).webUrl, kDefaultTimeWebUrl) << bad;
 }
 
@@ -71,14 +74,17 @@ TEST(TimeMeasurement, OnlyCorrectionsBeyondADayAreLarge) {
 TEST(SyncHistory, RecordsGoBackAndForthAndOddOnesAreLeftOut) {
     const SyncRecord measured{" 2026-12-08  04:53:21", "time.windows.com", 734000, 12000,
                               " PC clock changed successfully "};
-    const SyncRecord page{" 2026-12-08  05:00:00", "tycho.usno.navy.mil", std::nullopt, std::nullopt,
-                          " Unrecognized communication error! "};
+    const SyncRecord page{" 2026-12-08  05:00:00", "tycho.usno.navy.mil", std::nullopt,
+                          std::nullopt, " Unrecognized communication error! "};
     for (const SyncRecord& r : {measured, page}) EXPECT_EQ(ParseSyncRecord(FormatSyncRecord(r)), r);
-    EXPECT_EQ(FormatSyncRecord(page), " 2026-12-08  05:00:00\ttycho.usno.navy.mil\t\t\t Unrecognized communication error! ");
+    EXPECT_EQ(
+        FormatSyncRecord(page),
+        " 2026-12-08  05:00:00\ttycho.usno.navy.mil\t\t\t Unrecognized communication error! ");
 
     SyncRecord tabs = measured;
     tabs.source = "a\tb\nc";
-    EXPECT_EQ(ParseSyncRecord(FormatSyncRecord(tabs))->source, "a b c") << "no field breaks the record";
+    EXPECT_EQ(ParseSyncRecord(FormatSyncRecord(tabs))->source, "a b c")
+        << "no field breaks the record";
 
     for (const char* odd : {"", "a\tb\tc\td", "a\tb\t1\t\tx", "a\tb\tx\t1\tc", "a\tb\t1\t2\tc\td",
                             "a\tb\t99999999999999999999\t1\tc", "a\r\tb\t\t\tc"})

@@ -4,7 +4,6 @@
 
 namespace {
 
-
 std::string TextOf(HWND w) {
     char buf[256] = {};
     GetWindowTextA(w, buf, sizeof buf);

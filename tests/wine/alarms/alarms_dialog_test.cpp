@@ -1,9 +1,10 @@
+#include "ui/alarms/alarms_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
 #include "message_box_watcher.h"
-#include "ui/alarms/alarms_dialog.h"
 #include "ui/alarms/set_alarm_dialog.h"
 
 namespace {
@@ -34,10 +35,13 @@ protected:
     void Select(int row) {
         LVITEMA state{};
         state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                     reinterpret_cast<LPARAM>(&state));
         SendMessageA(list, LVM_SETSELECTIONMARK, 0, row);
     }
-    void Click(int id) { SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void Click(int id) {
+        SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
 
     horolux::AlarmDataArray alarms;
     int changes = 0;  // the owner saves the store at each

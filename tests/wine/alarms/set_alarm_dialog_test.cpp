@@ -1,10 +1,11 @@
+#include "ui/alarms/set_alarm_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "framework/app.h"
 #include "message_box_watcher.h"
-#include "ui/alarms/set_alarm_dialog.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ struct OpenDialog {
 TEST(SetAlarmDialog, ANewAlarmOpensOnWithItsDefaults) {
     OpenDialog d("1");
     EXPECT_EQ(IsDlgButtonChecked(d.hwnd, IDC_ALARM_ON_OFF), BST_CHECKED);
-    EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL), "1") << "the caller's interval, not the spin's rewrites";
+    EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL), "1")
+        << "the caller's interval, not the spin's rewrites";
     EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL_LABEL), "minutes");
     EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_MESSAGE), "Alarm!");
     EXPECT_EQ(IsDlgButtonChecked(d.hwnd, IDC_SOUND_NONE), BST_CHECKED);
@@ -52,8 +54,9 @@ TEST(SetAlarmDialog, ANewAlarmOpensOnWithItsDefaults) {
     EXPECT_TRUE(d.Enabled(IDC_ALARM_MESSAGE));
 
     LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(d.hwnd, IDC_ALARM_MESSAGE, WM_GETFONT, 0, 0)),
-               sizeof font, &font);
+    GetObjectA(
+        reinterpret_cast<HFONT>(SendDlgItemMessageA(d.hwnd, IDC_ALARM_MESSAGE, WM_GETFONT, 0, 0)),
+        sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, "Arial");
     EXPECT_EQ(font.lfHeight, 26);
     EXPECT_EQ(font.lfWeight, 800);
@@ -62,10 +65,14 @@ TEST(SetAlarmDialog, ANewAlarmOpensOnWithItsDefaults) {
 TEST(SetAlarmDialog, TheLabelFollowsTheTypedInterval) {
     OpenDialog d("120", "Tea", 9);
     EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL), "120");
-    EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL_LABEL), "minutes") << "the template's text until a change";
+    EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL_LABEL), "minutes")
+        << "the template's text until a change";
     EXPECT_EQ(IsDlgButtonChecked(d.hwnd, IDC_SOUND_NONE + 9), BST_CHECKED);
     EXPECT_TRUE(d.sounds.played.empty()) << "opening plays nothing";
-    const struct { const char* typed; const char* label; } cases[] = {
+    const struct {
+        const char* typed;
+        const char* label;
+    } cases[] = {
         {"4320", "= 3 days"}, {"59", "minutes"}, {"120", "= 2 hours"}, {"2879", "= 1 days"}};
     for (const auto& c : cases) {
         d.Type(c.typed);
@@ -89,7 +96,8 @@ TEST(SetAlarmDialog, TheOnOffButtonDrivesTheIntervalAndTheEdits) {
     SendDlgItemMessageA(d.hwnd, IDC_ALARM_ON_OFF, BM_CLICK, 0, 0);
     EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL), "0");
     EXPECT_FALSE(d.Enabled(IDC_ALARM_INTERVAL));
-    EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL_LABEL), "= 1 hours") << "switching off keeps the label";
+    EXPECT_EQ(TextOf(d.hwnd, IDC_ALARM_INTERVAL_LABEL), "= 1 hours")
+        << "switching off keeps the label";
 }
 
 TEST(SetAlarmDialog, OkRefusesAnIntervalThatIsNotPlainDigits) {
@@ -137,7 +145,8 @@ TEST(SetAlarmDialog, OkRefusesAMessageTheStoredFormCannotKeep) {
 
 TEST(SetAlarmDialog, PickingASoundPreviewsItAndOkKeepsIt) {
     OpenDialog d("15", "Tea", 0);
-    for (int sound : {4, 1, 10}) SendDlgItemMessageA(d.hwnd, IDC_SOUND_NONE + sound, BM_CLICK, 0, 0);
+    for (int sound : {4, 1, 10})
+        SendDlgItemMessageA(d.hwnd, IDC_SOUND_NONE + sound, BM_CLICK, 0, 0);
     EXPECT_EQ(d.sounds.played, (std::vector<int>{4, 1, 10}));
     SendMessageA(d.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_FALSE(IsWindow(d.hwnd));

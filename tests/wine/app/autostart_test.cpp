@@ -1,13 +1,13 @@
+#include "ui/app/autostart.h"
+
 #include <gtest/gtest.h>
+#include <mmsystem.h>
 
 #include <string>
 
 #include "test_registry.h"
 #include "test_resources.h"
-#include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
-
-#include <mmsystem.h>
 
 namespace {
 
@@ -19,8 +19,8 @@ std::string MakeTempAppFolder(bool withExe) {
     std::string dir = std::string(base) + "hlx_autostart_" + std::to_string(GetTickCount()) + "\\";
     CreateDirectoryA(dir.c_str(), nullptr);
     if (withExe) {
-        HANDLE f = CreateFileA((dir + "Horolux.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE f = CreateFileA((dir + "Horolux.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         CloseHandle(f);
     }
     return dir;
@@ -28,9 +28,7 @@ std::string MakeTempAppFolder(bool withExe) {
 
 class AutostartTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        DeleteRunValue();
-    }
+    void SetUp() override { DeleteRunValue(); }
     void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
         DeleteRunValue();
@@ -60,8 +58,8 @@ TEST_F(AutostartTest, FallsBackToTheUserRunKeyWhenTheMachineKeyCannotBeWritten) 
     appPath_ = MakeTempAppFolder(true);
     // Stand in an empty key for HKLM, so opening its Run key fails as for a standard user.
     HKEY empty = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\HoroluxTest\\EmptyMachine", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &empty, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\HoroluxTest\\EmptyMachine", 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &empty, nullptr),
               ERROR_SUCCESS);
     ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, empty), ERROR_SUCCESS);
     RegCloseKey(empty);

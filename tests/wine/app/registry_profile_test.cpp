@@ -1,8 +1,9 @@
+#include "framework/registry_profile.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "framework/registry_profile.h"
 #include "test_registry.h"
 
 namespace {
@@ -62,7 +63,8 @@ TEST_F(RegistryProfileTest, ValuesOfTheOtherTypeReadAsTheDefault) {
 TEST_F(RegistryProfileTest, OddlyStoredValuesAreReadSafely) {
     // A string stored without its terminating zero, and a DWORD value of the wrong size.
     const char unterminated[] = {'a', 'b', 'c'};
-    test::SetRaw(HKEY_CURRENT_USER, kSectionKey, "NoZero", REG_SZ, unterminated, sizeof unterminated);
+    test::SetRaw(HKEY_CURRENT_USER, kSectionKey, "NoZero", REG_SZ, unterminated,
+                 sizeof unterminated);
     const char shortDword[] = {1, 0};
     test::SetRaw(HKEY_CURRENT_USER, kSectionKey, "Short", REG_DWORD, shortDword, sizeof shortDword);
     const std::string big(5000, 'x');
@@ -79,11 +81,13 @@ TEST_F(RegistryProfileTest, TextListsAreMultiStringsAndOddOnesReadSafely) {
     auto raw = test::ReadRaw(HKEY_CURRENT_USER, kSectionKey, "SyncHistory");
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_MULTI_SZ));
-    EXPECT_EQ(raw->data, std::string("newest\0older\0\0", 14)) << "an empty item would end the list";
+    EXPECT_EQ(raw->data, std::string("newest\0older\0\0", 14))
+        << "an empty item would end the list";
     EXPECT_EQ(profile.ReadTextList("Config", "SyncHistory"), (List{"newest", "older"}));
 
     profile.WriteTextList("Config", "SyncHistory", {});
-    EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, kSectionKey, "SyncHistory")->data, std::string(2, '\0'));
+    EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, kSectionKey, "SyncHistory")->data,
+              std::string(2, '\0'));
     EXPECT_EQ(profile.ReadTextList("Config", "SyncHistory"), List{});
 
     const struct {
@@ -91,10 +95,10 @@ TEST_F(RegistryProfileTest, TextListsAreMultiStringsAndOddOnesReadSafely) {
         DWORD type;
         List expected;
     } odd[] = {
-        {std::string("a\0b", 3), REG_MULTI_SZ, {"a", "b"}},           // no closing zeros
-        {std::string("a\0\0b\0\0", 6), REG_MULTI_SZ, {"a"}},          // the list ends at the empty string
+        {std::string("a\0b", 3), REG_MULTI_SZ, {"a", "b"}},   // no closing zeros
+        {std::string("a\0\0b\0\0", 6), REG_MULTI_SZ, {"a"}},  // the list ends at the empty string
         {std::string("", 0), REG_MULTI_SZ, {}},
-        {std::string("a\0", 2), REG_SZ, {}},                          // another type
+        {std::string("a\0", 2), REG_SZ, {}},  // another type
         {std::string("\x01\0\0\0", 4), REG_DWORD, {}},
     };
     for (const auto& c : odd) {

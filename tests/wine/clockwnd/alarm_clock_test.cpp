@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/memory_settings_store.h"
 #include "controls/gdi_objects.h"
 #include "core/settings/config.h"
 #include "res/resource.h"
+#include "tests/support/memory_settings_store.h"
 #include "ui/clockwnd/alarm_clock_dialog.h"
 #include "ui/controls/keep_on_top.h"
 
@@ -215,7 +215,8 @@ TEST_F(AlarmClock, TheSliderGestureFollowsTheMouseAndKeepsTheLastPosition) {
         PostMessageA(slider, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(5, 40));
         // The slider reports its position as it next paints: wait for that report, with the
         // button still held, rather than for a fixed time.
-        for (const DWORD start = GetTickCount(); Alpha(hwnd) != 102 && GetTickCount() - start < 5000;)
+        for (const DWORD start = GetTickCount();
+             Alpha(hwnd) != 102 && GetTickCount() - start < 5000;)
             Sleep(5);
         alphaWhileHeld = Alpha(hwnd);
         PostMessageA(slider, WM_RBUTTONUP, 0, MAKELPARAM(5, 40));
@@ -433,7 +434,8 @@ public:
 
     DragScript(HWND window, std::vector<POINT> path) : m_window(window), m_path(std::move(path)) {
         s_current = this;
-        m_hook = SetWindowsHookExA(WH_MSGFILTER, &DragScript::Filter, nullptr, GetCurrentThreadId());
+        m_hook =
+            SetWindowsHookExA(WH_MSGFILTER, &DragScript::Filter, nullptr, GetCurrentThreadId());
     }
     ~DragScript() {
         if (m_hook) UnhookWindowsHookEx(m_hook);
@@ -478,7 +480,8 @@ private:
     static constexpr int kMoveOrSizeLoop = 4;  // MSGF_SIZE, which today's headers no longer name
 
     static LRESULT CALLBACK Filter(int code, WPARAM wp, LPARAM lp) {
-        if (code == kMoveOrSizeLoop && s_current) s_current->Took(*reinterpret_cast<const MSG*>(lp));
+        if (code == kMoveOrSizeLoop && s_current)
+            s_current->Took(*reinterpret_cast<const MSG*>(lp));
         return CallNextHookEx(nullptr, code, wp, lp);
     }
     void Took(const MSG& msg) {
@@ -545,7 +548,8 @@ TEST_F(AlarmClock, ARealDragFollowsThePointerAndSnapsBackAtTheLeftEdge) {
         ASSERT_TRUE(PumpUntil([&](const MSG& m) { return DragScript::OursAt(m, {40, 105}); }));
     }
     DragScript::Button(MOUSEEVENTF_LEFTDOWN);
-    const bool pressed = PumpUntil([&](const MSG& m) { return m.message == WM_LBUTTONDOWN && m.hwnd == hwnd; });
+    const bool pressed =
+        PumpUntil([&](const MSG& m) { return m.message == WM_LBUTTONDOWN && m.hwnd == hwnd; });
     if (!pressed) DragScript::Button(MOUSEEVENTF_LEFTUP);  // no button left held
     ASSERT_TRUE(pressed);
 
@@ -557,7 +561,8 @@ TEST_F(AlarmClock, ARealDragFollowsThePointerAndSnapsBackAtTheLeftEdge) {
     // Never left hanging in the move loop: the button goes up after 10 s whatever happened.
     HANDLE over = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread guard([&] {
-        if (WaitForSingleObject(over, 10000) == WAIT_TIMEOUT) DragScript::Button(MOUSEEVENTF_LEFTUP);
+        if (WaitForSingleObject(over, 10000) == WAIT_TIMEOUT)
+            DragScript::Button(MOUSEEVENTF_LEFTUP);
     });
     script.Begin();
     // The button is held: the clock's move starts the system's move loop, which returns when the

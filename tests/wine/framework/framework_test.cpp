@@ -40,7 +40,8 @@ protected:
             fw::OnMessage(kPing, &Self::OnPing),
             fw::OnMessage(WM_TIMER, &Self::OnTimer),
         };
-        return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
+        return map.Dispatch(*this, msg, wp, lp, result) ||
+               CDialog::ProcessMessage(msg, wp, lp, result);
     }
 
 private:
@@ -99,7 +100,8 @@ TEST(DataExchange, ChangesThePushMakesReachNoHandler) {
     EXPECT_EQ(fw::GetWindowTextString(dlg.GetDlgItem(IDC_TEST_EDIT)), "new");
     EXPECT_TRUE(dlg.calls.empty()) << "the edit's change report during the push is not the user's";
     SetDlgItemTextA(dlg.GetSafeHwnd(), IDC_TEST_EDIT, "typed");
-    EXPECT_EQ(dlg.calls, std::vector<std::string>{"change"}) << "other changes are reported as before";
+    EXPECT_EQ(dlg.calls, std::vector<std::string>{"change"})
+        << "other changes are reported as before";
     dlg.DestroyWindow();
 }
 
@@ -110,8 +112,9 @@ TEST(MessageMap, RoutesCommandsNotificationsAndMessages) {
     dlg.calls.clear();
     SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_TEST_BUTTON, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(h, IDC_TEST_BUTTON)));
-    SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_TEST_BUTTON, BN_SETFOCUS), 0);  // other code: not routed
-    SendMessageA(h, WM_COMMAND, IDC_TEST_BUTTON + 100, 0);                      // other ID: not routed
+    SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDC_TEST_BUTTON, BN_SETFOCUS),
+                 0);                                        // other code: not routed
+    SendMessageA(h, WM_COMMAND, IDC_TEST_BUTTON + 100, 0);  // other ID: not routed
     SetDlgItemTextA(h, IDC_TEST_EDIT, "x");
     EXPECT_EQ(dlg.calls, (std::vector<std::string>{"button", "change"}));
     EXPECT_EQ(SendMessageA(h, kPing, 40, 2), 42);
@@ -173,9 +176,11 @@ TEST(Subclassing, AControlClassSeesItsMessagesFirst) {
     SetDlgItemTextA(dlg.GetSafeHwnd(), IDC_TEST_EDIT, "");
     SendMessageA(edit.GetSafeHwnd(), WM_CHAR, 'q', 0);
     EXPECT_EQ(edit.chars, 1);
-    EXPECT_EQ(TextOf(dlg.GetSafeHwnd(), IDC_TEST_EDIT), "") << "the swallowed key never reached the edit";
+    EXPECT_EQ(TextOf(dlg.GetSafeHwnd(), IDC_TEST_EDIT), "")
+        << "the swallowed key never reached the edit";
     SendMessageA(edit.GetSafeHwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("default"));
-    EXPECT_EQ(TextOf(dlg.GetSafeHwnd(), IDC_TEST_EDIT), "default") << "other messages get default processing";
+    EXPECT_EQ(TextOf(dlg.GetSafeHwnd(), IDC_TEST_EDIT), "default")
+        << "other messages get default processing";
     dlg.DestroyWindow();
     EXPECT_EQ(edit.GetSafeHwnd(), nullptr);
 }
@@ -192,7 +197,9 @@ TEST(AppMessageBox, CaptionIsTheExecutableNameAndAnIconIsAdded) {
 
 TEST(AppMessageBox, AGivenCaptionAndButtonsAreKept) {
     test::MessageBoxWatcher watcher(IDNO);
-    EXPECT_EQ(fw::AppMessageBox("Do you realy want to exit?", MB_YESNO | MB_ICONQUESTION, "Horolux"), IDNO);
+    EXPECT_EQ(
+        fw::AppMessageBox("Do you realy want to exit?", MB_YESNO | MB_ICONQUESTION, "Horolux"),
+        IDNO);
     watcher.Finish();
     EXPECT_EQ(watcher.caption, "Horolux");
 }
@@ -207,7 +214,8 @@ TEST(CatchAll, ReportsTheHandlerAndTheLastErrorAndGoesOn) {
     after = true;
     watcher.Finish();
     ASSERT_TRUE(watcher.Seen());
-    EXPECT_EQ(watcher.text, "Unexpected error in CHoroluxDlg::OnTimer(UINT nIDEvent) \nError number: 5");
+    EXPECT_EQ(watcher.text,
+              "Unexpected error in CHoroluxDlg::OnTimer(UINT nIDEvent) \nError number: 5");
     EXPECT_TRUE(after);
 }
 

@@ -24,7 +24,9 @@ protected:
     void TearDown() override {
         if (dialog_.GetSafeHwnd()) dialog_.DestroyWindow();
     }
-    void Mode(const char* query) { ASSERT_EQ(test::ServerGet(port_, std::string("/control?") + query), "ok\n"); }
+    void Mode(const char* query) {
+        ASSERT_EQ(test::ServerGet(port_, std::string("/control?") + query), "ok\n");
+    }
     std::string Text(int id) {
         char buf[256] = {};
         GetDlgItemTextA(dialog_.GetSafeHwnd(), id, buf, sizeof buf);

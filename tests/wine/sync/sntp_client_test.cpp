@@ -23,13 +23,17 @@ protected:
         server_ = "127.0.0.1:" + port;
         ASSERT_EQ(Control("mode=now&offset=0&delay=0"), "ok\n");
     }
-    std::string Control(const std::string& query) { return test::ServerGet(port_, "/control?" + query); }
+    std::string Control(const std::string& query) {
+        return test::ServerGet(port_, "/control?" + query);
+    }
     int Requests() {
         const std::string last = test::ServerGet(port_, "/control/last");
         const auto at = last.find("count: ");
         return at == std::string::npos ? -1 : std::atoi(last.c_str() + at + 7);
     }
-    TimeMeasurement Measure() { return MeasureTimeServer(server_, refused_, [this] { ++progress_; }); }
+    TimeMeasurement Measure() {
+        return MeasureTimeServer(server_, refused_, [this] { ++progress_; });
+    }
 
     int port_ = 0;
     std::string server_;
@@ -60,7 +64,8 @@ TEST_F(SntpClient, MeasuresTheServersOffsetWithinItsBound) {
         EXPECT_GE(m.requests, 1);
         EXPECT_LE(m.requests, 4);
         EXPECT_EQ(progress_, m.requests);
-        EXPECT_LE(std::llabs(m.offset - c.trueOffset), m.bound) << "offset " << m.offset << " bound " << m.bound;
+        EXPECT_LE(std::llabs(m.offset - c.trueOffset), m.bound)
+            << "offset " << m.offset << " bound " << m.bound;
         EXPECT_GE(m.roundTrip, 0);
     }
 }
@@ -82,9 +87,12 @@ TEST_F(SntpClient, RefusedAnswersEndInTheirReason) {
         const char* query;
         const char* reason;
     } cases[] = {
-        {"mode=wrongmode", "not server mode"}, {"mode=badversion", "bad version"},
-        {"mode=stratum16", "stratum"},         {"mode=unsync", "unsynchronised"},
-        {"mode=zerotransmit", "zero transmit"}, {"mode=short", "too short"},
+        {"mode=wrongmode", "not server mode"},
+        {"mode=badversion", "bad version"},
+        {"mode=stratum16", "stratum"},
+        {"mode=unsync", "unsynchronised"},
+        {"mode=zerotransmit", "zero transmit"},
+        {"mode=short", "too short"},
         {"mode=kiss&code=INIT", "kiss-o'-death INIT"},
     };
     for (const auto& c : cases) {
@@ -111,7 +119,8 @@ TEST_F(SntpClient, RateOrDenyStopsEveryQueryToThatServerForTheSession) {
         ASSERT_EQ(Control("mode=now"), "ok\n");
         const int before = Requests();
         const TimeMeasurement again = Measure();
-        EXPECT_EQ(again.outcome, TimeMeasurement::Outcome::Refused) << "even though it would answer now";
+        EXPECT_EQ(again.outcome, TimeMeasurement::Outcome::Refused)
+            << "even though it would answer now";
         EXPECT_EQ(Requests(), before) << "nothing was sent";
     }
 }
@@ -122,7 +131,8 @@ TEST_F(SntpClient, SilentAndSpoofedServersGiveNoMeasurement) {
         ASSERT_EQ(Control(query), "ok\n");
         const DWORD start = GetTickCount();
         const TimeMeasurement m = Measure();
-        EXPECT_EQ(m.outcome, TimeMeasurement::Outcome::Unreachable) << "a blind spoof is passed over";
+        EXPECT_EQ(m.outcome, TimeMeasurement::Outcome::Unreachable)
+            << "a blind spoof is passed over";
         EXPECT_LE(GetTickCount() - start, 3000u) << "four exchanges within two seconds";
     }
     EXPECT_EQ(MeasureTimeServer("a b", refused_).outcome, TimeMeasurement::Outcome::Refused);
@@ -137,7 +147,8 @@ TEST(SntpClientAgainstChrony, ARealNtpServerAgreesWithTheClockItServes) {
     const TimeMeasurement m = MeasureTimeServer("127.0.0.1:" + port, refused);
     ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
     EXPECT_EQ(m.requests, 4) << "every exchange answered";
-    EXPECT_LE(std::llabs(m.offset), m.bound + 2 * kMs) << "offset " << m.offset << " bound " << m.bound;
+    EXPECT_LE(std::llabs(m.offset), m.bound + 2 * kMs)
+        << "offset " << m.offset << " bound " << m.bound;
     EXPECT_LT(m.bound, 50 * kMs);
 }
 

@@ -3,8 +3,6 @@
 // script/lib/timeserver.sh routes every request to the local server through it.
 #include "ui/sync/time_client.h"
 
-#include "time_server_client.h"
-
 #include <gtest/gtest.h>
 #include <wininet.h>
 
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "time_server_client.h"
 
 namespace {
 

@@ -23,7 +23,9 @@ protected:
         url_ = "http://127.0.0.1:" + port + "/clock";
     }
     void TearDown() override { Control("mode=now&offset=0&dateform=imf"); }
-    std::string Control(const std::string& query) { return test::ServerGet(port_, "/control?" + query); }
+    std::string Control(const std::string& query) {
+        return test::ServerGet(port_, "/control?" + query);
+    }
 
     int port_ = 0;
     std::string url_;
@@ -47,7 +49,8 @@ TEST_F(WebClock, EveryDateFormGivesTheOffsetToAFewMillisecondsInEightRequests) {
         ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
         EXPECT_LE(m.requests, 8);
         EXPECT_EQ(progress, m.requests);
-        EXPECT_LE(std::llabs(m.offset - c.trueOffset), m.bound) << "offset " << m.offset << " bound " << m.bound;
+        EXPECT_LE(std::llabs(m.offset - c.trueOffset), m.bound)
+            << "offset " << m.offset << " bound " << m.bound;
         EXPECT_LE(m.bound, 20 * kMs) << "loopback answers in well under a millisecond";
     }
 }
