@@ -9,8 +9,8 @@
 #define IDR_MAINFRAME 128
 #define IDI_SYNC_FRAME_FIRST 151  // tray animation frames 151..162
 #define IDI_SYNC_FRAME_LAST 162
-#define IDB_BACKGROUND 163        // main window background, stretched
-#define IDB_PATTERN 166           // alternative background, tiled
+#define IDB_BACKGROUND 163  // main window background, stretched
+#define IDB_PATTERN 166     // alternative background, tiled
 #define IDR_SYNC_AVI 137
 #define IDR_ALARM_GIF 171
 
