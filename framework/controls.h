@@ -81,6 +81,10 @@ public:
         return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     }
     bool DeleteAllItems() const { return Send(LVM_DELETEALLITEMS) != 0; }
+    // Sets the extended styles in mask to those of styles; returns the ones before.
+    DWORD SetExtendedStyle(DWORD mask, DWORD styles) const {
+        return static_cast<DWORD>(Send(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, styles));
+    }
     // Fills the fields item.mask asks for, of the item item.iItem.
     bool GetItem(LVITEMA& item) const {
         return Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;

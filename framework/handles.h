@@ -1,7 +1,6 @@
 #pragma once
 // One owner for the handles the program acquires and must release exactly once. A trait names
 // the handle type, the value that means "none" and the release call.
-#include <wininet.h>
 
 #include <utility>
 

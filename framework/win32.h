@@ -9,4 +9,7 @@
 // clang-format off
 #include <windows.h>  // first: the other Windows headers need its types
 #include <commctrl.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <wininet.h>
 // clang-format on

@@ -2,9 +2,6 @@
 // how long each took from the button press to " PC clock changed successfully ", and what the
 // process holds (handles, GDI objects, private bytes) before and after.
 //   hlxbench [N]     (script/bench sets up the Wine session and the server)
-#include <psapi.h>
-#include <winternl.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +10,10 @@
 
 #include "driver.h"
 #include "resource.h"
+// clang-format off
+#include <psapi.h>     // after <windows.h>, which driver.h brings
+#include <winternl.h>
+// clang-format on
 
 namespace {
 

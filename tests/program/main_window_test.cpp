@@ -4,9 +4,6 @@
 
 #include "program_test.h"
 #include "resource.h"
-// clang-format off
-#include <shellapi.h>  // after <windows.h>, which program_test.h brings
-// clang-format on
 
 namespace {
 

@@ -1,7 +1,6 @@
 #pragma once
 // Talking to tools/timeserver.py from a test under Wine: its port comes from the environment
 // (script/lib/timeserver.sh), its control requests go to it directly, not through the proxy.
-#include <wininet.h>
 
 #include <string>
 

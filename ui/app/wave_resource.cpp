@@ -1,7 +1,5 @@
 #include "ui/app/wave_resource.h"
 
-#include <mmsystem.h>
-
 int PlayWaveResource(UINT id, bool loop) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), "WAVE");

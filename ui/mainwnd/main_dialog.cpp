@@ -1,7 +1,5 @@
 #include "ui/mainwnd/main_dialog.h"
 
-#include <wininet.h>
-
 #include <cstdlib>
 
 #include "framework/controls.h"

@@ -1,6 +1,5 @@
 // The main window's timers: start-up actions, the minute tick with the connection watch and the
 // periodic schedule, and the alarm tick; and the next-sync moment shown in the window and tray.
-#include <wininet.h>
 
 #include "core/schedule/schedule.h"
 #include "core/sync/clock_math.h"

@@ -1,7 +1,5 @@
 #include "ui/sync/time_client.h"
 
-#include <wininet.h>
-
 #include <algorithm>
 #include <utility>
 

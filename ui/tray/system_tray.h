@@ -6,9 +6,6 @@
 
 #include "core/tray/tray_animation.h"
 #include "framework/wnd.h"
-// clang-format off
-#include <shellapi.h>  // needs <windows.h> first, which framework/wnd.h brings
-// clang-format on
 
 class CSystemTray : public fw::CWnd {
 public:

@@ -1,7 +1,6 @@
 #include "ui/app/autostart.h"
 
 #include <gtest/gtest.h>
-#include <mmsystem.h>
 
 #include <string>
 

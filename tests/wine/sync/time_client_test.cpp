@@ -4,7 +4,6 @@
 #include "ui/sync/time_client.h"
 
 #include <gtest/gtest.h>
-#include <wininet.h>
 
 #include <cstdlib>
 #include <cstring>
