@@ -9,6 +9,7 @@
 #include "core/schedule/schedule.h"
 #include "core/settings/main_settings.h"
 #include "core/settings/settings_store.h"
+#include "core/timesource/ntp_exchange.h"
 #include "core/timesource/time_source.h"
 
 namespace horolux {
@@ -56,8 +57,9 @@ public:
 
     // The schedule's counters, never stored
     std::int32_t minuteCounter = 0;
-    int nextSet = 0;             // the picker holds a moment the user chose
-    std::string connectionName;  // the Internet connection last seen
+    int nextSet = 0;                // the picker holds a moment the user chose
+    std::string connectionName;     // the Internet connection last seen
+    RefusedServers refusedServers;  // time servers that asked not to be queried this session
 
 private:
     SettingsStore& store_;

@@ -11,8 +11,28 @@
 #include "ui/app/horolux_app.h"
 #include "ui/controls/about_box.h"
 #include "ui/mainwnd/moments.h"
+#include "ui/sync/source_measure.h"
+#include "ui/sync/time_source_dialog.h"
 
 namespace {
+constexpr char kTimeSourceMenuText[] = "Time source...";
+// The template's welcome text; its third line names the page's source.
+constexpr char kWelcomeText[] =
+    "Welcome to Horolux \nThe real time sync of the PC clock through Internet. \nFrom US Naval "
+    "Observatory Master Clock time.";
+const std::string kWelcomeFirstLines =
+    "Welcome to Horolux \nThe real time sync of the PC clock through Internet. \n";
+
+// The welcome text has no ID of its own in the template; it is the static that shows it.
+HWND FindWelcomeText(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[32] = {};
+        GetWindowTextA(child, text, sizeof text);
+        if (std::string(text).rfind("Welcome to Horolux", 0) == 0) return child;
+    }
+    return nullptr;
+}
+
 constexpr char kPickerFormat[] = "yyyy'-'MM'-'dd' 'hh':'mm";
 constexpr int kScheduleControls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
 }  // namespace
@@ -86,7 +106,9 @@ BOOL CHoroluxDlg::OnInitDialog() {
         LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, aboutText, sizeof aboutText) > 0) {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+        AppendMenuA(systemMenu, MF_STRING, IDM_TIME_SOURCE, kTimeSourceMenuText);
     }
+    m_welcome = FindWelcomeText(m_hWnd);
     fw::SetIcon(m_hWnd, m_hIcon, true);
     fw::SetIcon(m_hWnd, m_hIcon, false);
 
@@ -96,6 +118,7 @@ BOOL CHoroluxDlg::OnInitDialog() {
 
     LoadSettings();
     UpdateData(false);
+    ShowSourceInWelcome();
 
     m_trayIcon.Create(nullptr, kTrayCallbackMessage, "Horolux",
                       CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU);
@@ -184,7 +207,30 @@ LRESULT CHoroluxDlg::OnSysCommand(WPARAM wp, LPARAM) {
         OnAbout();
         return 0;
     }
+    if ((wp & 0xFFF0) == IDM_TIME_SOURCE) {
+        OnTimeSource();
+        return 0;
+    }
     return Default();
+}
+
+void CHoroluxDlg::OnTimeSource() {
+    CTimeSourceDlg dialog(
+        m_model.timeSource, m_model.history,
+        [this](const horolux::TimeSourceChoice& choice) {
+            return MeasureSource(choice, m_model.refusedServers);
+        },
+        m_hWnd);
+    if (dialog.DoModal() != IDOK) return;
+    m_model.timeSource = dialog.m_choice;
+    m_model.SaveTimeSource();
+    ShowSourceInWelcome();
+}
+
+void CHoroluxDlg::ShowSourceInWelcome() {
+    if (!m_welcome) return;
+    const std::string line = horolux::SourceWelcomeLine(m_model.timeSource);
+    SetWindowTextA(m_welcome, line.empty() ? kWelcomeText : (kWelcomeFirstLines + line).c_str());
 }
 
 void CHoroluxDlg::OnAutostart() {

@@ -3,9 +3,11 @@
 // alarms), owns the tray icon, the floating clock and the sync texts, and lives as long as the
 // program does.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/app/horolux_model.h"
+#include "core/sync/clock_math.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
 #include "ui/alarms/alarm_sound.h"
@@ -30,11 +32,15 @@ public:
     // model: the program's state, kept by the application; sounds: plays the alarm sounds.
     CHoroluxDlg(horolux::HoroluxModel& model, AlarmSoundPlayer& sounds);
 
-    void LoadSettings() { m_model.Load(); }
+    void LoadSettings() {
+        m_model.Load();
+        m_model.LoadTimeSource();
+    }
     void SaveSettings() { m_model.Save(); }
 
-    // Fetches the time page, sets the clock's time of day and reports the outcome.
-    void SyncClock();
+    // Measures the chosen source, sets the clock and reports the outcome. userStarted: the user
+    // asked for it (and may be asked about a correction of a day or more).
+    void SyncClock(bool userStarted = false);
     // Recomputes and shows the next scheduled sync moment.
     void UpdateNextSync();
 
@@ -79,7 +85,10 @@ private:
     void StartAlarmTimer();
 
     // Commands and notifications
-    void OnSyncClock() { SyncClock(); }
+    void OnSyncClock() { SyncClock(true); }
+    void OnTimeSource();
+    // The welcome text's third line names the source, when it is not the page.
+    void ShowSourceInWelcome();
     void OnExit();
     void OnTrayShow();
     void OnAbout();
@@ -110,7 +119,11 @@ private:
     void ShowAlarmPopup(std::size_t slot);
 
     // The sync's steps
+    void BeginSync();
     void RunSync(fw::CWaitCursor& wait);
+    void RunSourceSync(fw::CWaitCursor& wait, bool userStarted);
+    void EndSyncWithSuccess(const horolux::SystemTime& before, const horolux::SystemTime& after);
+    void RecordSync();
     void AdvanceTray() { m_trayIcon.NextFrame(); }
     void PlaySyncClip();
     void StopSyncClip();
@@ -121,6 +134,8 @@ private:
     std::string SyncTipText() const;
 
     horolux::HoroluxModel& m_model;
+    std::optional<horolux::TimeMeasurement> m_lastMeasurement;  // of the sync under way
+    HWND m_welcome = nullptr;                                   // the welcome text
     AlarmSoundPlayer& m_sounds;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;

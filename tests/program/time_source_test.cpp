@@ -1,0 +1,186 @@
+// Syncs from the two live sources, an Internet time server and a web server's clock, both served
+// on loopback by tools/sntpserver.py (script/test starts it), and the Time source window. Under
+// Wine the clock takes only a change under half a second, so the servers give the true time.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "program_test.h"
+#include "res/time_source_resource.h"
+#include "resource.h"
+#include "test_registry.h"
+#include "time_server_client.h"
+
+namespace {
+
+constexpr char kSuccess[] = " PC clock changed successfully ";
+using driver::SetConfig;
+
+// The stored history, newest first.
+std::vector<std::string> History() {
+    std::vector<std::string> list;
+    const auto raw = test::ReadRaw(HKEY_CURRENT_USER, driver::kConfigKey, "SyncHistory");
+    if (!raw || raw->type != REG_MULTI_SZ) return list;
+    for (std::size_t at = 0; at < raw->data.size() && raw->data[at] != '\0';) {
+        list.emplace_back(raw->data.c_str() + at);
+        at += list.back().size() + 1;
+    }
+    return list;
+}
+
+// The welcome text of the main window, which has no control ID of its own.
+std::string WelcomeText(HWND main) {
+    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[256] = {};
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 5000, &copied);
+        if (std::string(text).rfind("Welcome", 0) == 0) return text;
+    }
+    return "<none>";
+}
+
+class TimeSource : public driver::ProgramTest {
+protected:
+    void SetUp() override {
+        const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+        if (port.empty()) GTEST_SKIP() << "no SNTP server (script/test starts one)";
+        port_ = std::atoi(port.c_str());
+        ASSERT_EQ(Control("mode=now&offset=0&dateform=imf"), "ok\n");
+        ProgramTest::SetUp();
+    }
+    void TearDown() override {
+        Control("mode=now&offset=0&dateform=imf");
+        ProgramTest::TearDown();
+    }
+    std::string Control(const std::string& query) {
+        return test::ServerGet(port_, "/control?" + query);
+    }
+    std::string Server() const { return "127.0.0.1:" + std::to_string(port_); }
+    bool WaitForStatus(const std::string& status, DWORD ms = 15000) {
+        return driver::WaitUntil([&] { return Text(IDC_STATUS) == status; }, ms);
+    }
+
+    int port_ = 0;
+};
+
+TEST_F(TimeSource, ATimeServerSetsTheClockAndTheSyncIsRecorded) {
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(
+        WelcomeText(main),
+        "Welcome to Horolux \nThe real time sync of the PC clock through Internet. \nFrom time "
+        "server 127.0.0.1.");
+    driver::Click(main, IDC_SYNC);
+    ASSERT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
+    const std::string last = Text(IDC_LAST_SYNC);
+    EXPECT_EQ(Text(IDC_NEW_TIME), last);
+    ASSERT_TRUE(driver::WaitUntil([] { return History().size() == 1; }, 5000));
+    const auto history = History();
+    EXPECT_NE(history[0].find("\t127.0.0.1\t"), std::string::npos) << history[0];
+    EXPECT_NE(history[0].find(kSuccess), std::string::npos) << history[0];
+    ASSERT_TRUE(program_.EndWithOk());
+    EXPECT_EQ(driver::ConfigText("LastSync"), last);
+}
+
+TEST_F(TimeSource, AWebServersClockSetsTheClock) {
+    SetConfig("TimeSource", 2);
+    SetConfig("TimeWebUrl", "http://" + Server() + "/clock");
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_NE(WelcomeText(main).find("From the clock of web server 127.0.0.1."), std::string::npos);
+    driver::Click(main, IDC_SYNC);
+    EXPECT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
+}
+
+TEST_F(TimeSource, FailuresEndAsThePagesDo) {
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    HWND main = Start();
+    ASSERT_TRUE(main);
+
+    ASSERT_EQ(Control("mode=silent"), "ok\n");
+    driver::Click(main, IDC_SYNC);
+    EXPECT_TRUE(WaitForStatus(" Sync error on connection to internet! ")) << Text(IDC_STATUS);
+
+    ASSERT_EQ(Control("mode=wrongmode"), "ok\n");
+    driver::Click(main, IDC_SYNC);
+    const auto box = driver::AnswerMessageBox(program_.Pid(), IDOK, 10000, {main});
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, "Unrecognized communication error!");
+    EXPECT_TRUE(WaitForStatus(" Unrecognized communication error! ")) << Text(IDC_STATUS);
+    EXPECT_EQ(Text(IDC_LAST_SYNC), "");
+    // Noted once the sync has ended, just after its status shows.
+    EXPECT_TRUE(driver::WaitUntil([] { return History().size() == 2; }, 5000)) << History().size();
+}
+
+TEST_F(TimeSource, ACorrectionOfMoreThanADayIsAskedAboutAndNoRefusesIt) {
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    ASSERT_EQ(Control("mode=offset&offset=100000"), "ok\n");
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    driver::Click(main, IDC_SYNC);
+    const auto box = driver::AnswerMessageBox(program_.Pid(), IDNO, 10000, {main});
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.caption, "Horolux");
+    ASSERT_EQ(box.text.rfind("The PC clock is +", 0), 0u) << box.text;
+    EXPECT_NEAR(std::atof(box.text.c_str() + 17), 100000.0, 0.01) << box.text;
+    EXPECT_NE(box.text.find(" s \xB1 "), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("Set it anyway?"), std::string::npos) << box.text;
+    EXPECT_TRUE(WaitForStatus(" PC clock could not be set! ")) << Text(IDC_STATUS);
+}
+
+TEST_F(TimeSource, AnAutomaticSyncRefusesALargeCorrectionWithoutAsking) {
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    SetConfig("SyncOnStart", 1);
+    ASSERT_EQ(Control("mode=offset&offset=-100000"), "ok\n");
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(WaitForStatus(" PC clock could not be set! ")) << Text(IDC_STATUS);
+    EXPECT_TRUE(driver::Dialogs(program_.Pid(), {main}).empty()) << "nobody was asked";
+}
+
+TEST_F(TimeSource, TheWindowFromTheSystemMenuStoresTheChoice) {
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(WelcomeText(main).find("Master Clock time."), WelcomeText(main).size() - 18)
+        << "the page keeps the template's text";
+    PostMessageA(main, WM_SYSCOMMAND, IDM_TIME_SOURCE, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] {
+            return (dialog = driver::FindTopLevel(program_.Pid(), "Horolux - Time source")) &&
+                   IsWindowVisible(dialog);
+        },
+        5000));
+    EXPECT_EQ(driver::CheckState(dialog, IDC_SOURCE_PAGE), BST_CHECKED);
+    EXPECT_EQ(driver::ControlText(dialog, IDC_PAGE_URL),
+              "http://tycho.usno.navy.mil/cgi-bin/timer.pl");
+    EXPECT_EQ(driver::ControlText(dialog, IDC_TIME_SERVER), "time.windows.com");
+
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_SOURCE_SERVER), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+    const std::string server = Server();
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_TIME_SERVER), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(server.c_str()), SMTO_ABORTIFHUNG, 5000, &ignored);
+    driver::Click(dialog, IDC_TEST_SOURCE);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return driver::ControlText(dialog, IDC_TEST_RESULT).rfind("Offset ", 0) == 0; },
+        10000))
+        << driver::ControlText(dialog, IDC_TEST_RESULT);
+    EXPECT_NE(driver::ControlText(dialog, IDC_TEST_RESULT).find("(127.0.0.1)"), std::string::npos);
+
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_EQ(driver::ConfigInt("TimeSource"), 1u);
+    EXPECT_EQ(driver::ConfigText("TimeServer"), server);
+    EXPECT_NE(WelcomeText(main).find("From time server 127.0.0.1."), std::string::npos);
+}
+
+}  // namespace

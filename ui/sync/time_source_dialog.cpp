@@ -1,0 +1,146 @@
+#include "ui/sync/time_source_dialog.h"
+
+#include <utility>
+
+#include "core/timesource/ntp_exchange.h"
+#include "framework/controls.h"
+#include "framework/message_box.h"
+#include "framework/message_map.h"
+#include "framework/wait_cursor.h"
+#include "ui/sync/time_client.h"
+
+namespace {
+
+constexpr char kBadServer[] =
+    "A time server is a host name or address, with an optional \":port\"!";
+constexpr char kBadUrl[] =
+    "A web server's address begins with http:// or https:// and names a host!";
+
+}  // namespace
+
+CTimeSourceDlg::CTimeSourceDlg(horolux::TimeSourceChoice choice,
+                               std::vector<horolux::SyncRecord> history, Measure measure,
+                               HWND parent)
+    : fw::CDialog(IDD, parent),
+      m_choice(std::move(choice)),
+      m_history(std::move(history)),
+      m_measure(std::move(measure)) {}
+
+bool CTimeSourceDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using Self = CTimeSourceDlg;
+    static const fw::MessageMap<Self> map = {
+        fw::OnCommand(IDC_SOURCE_PAGE, &Self::OnSourceChange),
+        fw::OnCommand(IDC_SOURCE_SERVER, &Self::OnSourceChange),
+        fw::OnCommand(IDC_SOURCE_WEB, &Self::OnSourceChange),
+        fw::OnCommand(IDC_TEST_SOURCE, &Self::OnTest),
+    };
+    return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
+}
+
+void CTimeSourceDlg::DoDataExchange(fw::DataExchange& dx) {
+    dx.Radio(IDC_SOURCE_PAGE, m_source);
+    dx.Text(IDC_PAGE_URL, m_pageUrl);
+    dx.Text(IDC_TIME_SERVER, m_server);
+    dx.Text(IDC_WEB_URL, m_webUrl);
+}
+
+BOOL CTimeSourceDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_source = static_cast<int>(m_choice.source);
+    m_pageUrl = std::string("http://") + kTimePageHost + kTimePagePath;
+    m_server = m_choice.server;
+    m_webUrl = m_choice.webUrl;
+    UpdateData(false);
+    EnableFields();
+
+    const fw::ListView list(GetDlgItem(IDC_SYNC_HISTORY));
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    const struct {
+        const char* heading;
+        int width;
+    } columns[] = {{"When", 112}, {"Source", 118}, {"Offset", 110}, {"Outcome", 170}};
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.cx = columns[i].width;
+        column.pszText = const_cast<char*>(columns[i].heading);
+        column.iSubItem = i;
+        list.InsertColumn(i, column);
+    }
+    FillHistory();
+    return TRUE;
+}
+
+void CTimeSourceDlg::FillHistory() {
+    const fw::ListView list(GetDlgItem(IDC_SYNC_HISTORY));
+    list.DeleteAllItems();
+    int row = 0;
+    for (const horolux::SyncRecord& r : m_history) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = const_cast<char*>(r.when.c_str());
+        list.InsertItem(item);
+        list.SetItemText(row, 1, r.source.c_str());
+        const std::string offset =
+            r.offset && r.bound ? horolux::OffsetText(*r.offset, *r.bound) : "";
+        list.SetItemText(row, 2, offset.c_str());
+        list.SetItemText(row, 3, r.outcome.c_str());
+        ++row;
+    }
+}
+
+void CTimeSourceDlg::EnableFields() {
+    EnableWindow(GetDlgItem(IDC_TIME_SERVER),
+                 m_source == static_cast<int>(horolux::TimeSource::TimeServer));
+    EnableWindow(GetDlgItem(IDC_WEB_URL),
+                 m_source == static_cast<int>(horolux::TimeSource::WebServer));
+}
+
+void CTimeSourceDlg::OnSourceChange() {
+    UpdateData(true);
+    EnableFields();
+}
+
+bool CTimeSourceDlg::TakeChoice(horolux::TimeSourceChoice& choice) {
+    UpdateData(true);
+    choice.source = m_source == 1   ? horolux::TimeSource::TimeServer
+                    : m_source == 2 ? horolux::TimeSource::WebServer
+                                    : horolux::TimeSource::Page;
+    choice.server = m_server;
+    choice.webUrl = m_webUrl;
+    int badField = 0;
+    const char* complaint = nullptr;
+    if (choice.source == horolux::TimeSource::TimeServer &&
+        (m_server.empty() || !horolux::ParseServerText(m_server))) {
+        badField = IDC_TIME_SERVER;
+        complaint = kBadServer;
+    } else if (choice.source == horolux::TimeSource::WebServer && !horolux::UrlHost(m_webUrl)) {
+        badField = IDC_WEB_URL;
+        complaint = kBadUrl;
+    }
+    if (!complaint) return true;
+    fw::AppMessageBox(complaint, MB_OK | MB_ICONEXCLAMATION);
+    fw::NextDlgCtl(m_hWnd, GetDlgItem(badField));
+    return false;
+}
+
+void CTimeSourceDlg::OnTest() {
+    horolux::TimeSourceChoice choice;
+    if (!TakeChoice(choice)) return;
+    SetDlgItemTextA(m_hWnd, IDC_TEST_RESULT, "Measuring...");
+    UpdateWindow(GetDlgItem(IDC_TEST_RESULT));
+    fw::CWaitCursor wait;
+    const horolux::TimeMeasurement m = m_measure(choice);
+    m_testResult = horolux::MeasurementLine(m, horolux::SourceName(choice));
+    SetDlgItemTextA(m_hWnd, IDC_TEST_RESULT, m_testResult.c_str());
+}
+
+void CTimeSourceDlg::OnOK() {
+    horolux::TimeSourceChoice choice;
+    if (!TakeChoice(choice)) return;
+    // Fields of the sources not chosen are kept only when they name one.
+    m_choice =
+        horolux::SanitiseTimeSource(static_cast<int>(choice.source), choice.server, choice.webUrl);
+    EndDialog(IDOK);
+}
