@@ -1,5 +1,6 @@
 // hlxctl: drives a running Horolux from a shell, for benchmarks and for looking at it by hand.
-//   hlxctl show | click ID | command ID | text ID | check ID | timer ID | wait-text ID TEXT [MS]
+//   hlxctl show | click ID | command ID | syscommand ID | text ID | check ID | timer ID |
+//          wait-text ID TEXT [MS]
 // Prints what it read; exits 1 when the window or the awaited text is not there.
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,8 @@ HWND MainWindow() {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: hlxctl show|click ID|command ID|text ID|check ID|timer ID|wait-text ID "
+                 "usage: hlxctl show|click ID|command ID|syscommand ID|text ID|check ID|timer "
+                 "ID|wait-text ID "
                  "TEXT [MS]\n");
     return 2;
 }
@@ -49,6 +51,8 @@ int main(int argc, char** argv) {
         std::printf("%s\n", driver::ControlText(main, id).c_str());
     } else if (verb == "check" && argc > 2) {
         std::printf("%d\n", driver::CheckState(main, id));
+    } else if (verb == "syscommand" && argc > 2) {
+        PostMessageA(main, WM_SYSCOMMAND, static_cast<WPARAM>(id), 0);
     } else if (verb == "timer" && argc > 2) {
         PostMessageA(main, WM_TIMER, static_cast<WPARAM>(id), 0);
     } else if (verb == "wait-text" && argc > 3) {

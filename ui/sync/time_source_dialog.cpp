@@ -58,7 +58,7 @@ BOOL CTimeSourceDlg::OnInitDialog() {
     const struct {
         const char* heading;
         int width;
-    } columns[] = {{"When", 112}, {"Source", 118}, {"Offset", 110}, {"Outcome", 170}};
+    } columns[] = {{"When", 116}, {"Source", 92}, {"Offset", 100}, {"Outcome", 138}};
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
