@@ -11,8 +11,17 @@ package_root() {
     local dir=$_horolux_tools_dir/$1
     if [ ! -d "$dir/root" ]; then
         mkdir -p "$dir"
-        (cd "$dir" && rm -f "$1"_*.deb && apt-get download "$1" >/dev/null 2>&1 &&
-            dpkg -x "$1"_*.deb root) || { echo "$1: could not fetch the package" >&2; rm -rf "$dir/root"; return 1; }
+        local try
+        for try in 1 2 3; do  # a mirror or the package lists may be busy for a moment
+            (cd "$dir" && rm -f "$1"_*.deb && apt-get download "$1" >"$dir/fetch.log" 2>&1 &&
+                dpkg -x "$1"_*.deb root) && break
+            rm -rf "$dir/root"
+            sleep 2
+        done
+        if [ ! -d "$dir/root" ]; then
+            echo "$1: could not fetch the package: $(tail -3 "$dir/fetch.log")" >&2
+            return 1
+        fi
     fi
     echo "$dir/root"
 }
