@@ -1,0 +1,110 @@
+// source_bench: measures the two live time sources against the loopback servers whose clocks are
+// known (tools/sntpserver.py, with a one-sided network delay added so the client cannot simply
+// split it), N times each, and prints per source: the median and 95th-percentile measuring time,
+// the time of one bare query of the same server, their ratio, the error of the measured offset
+// against the server's known offset, the bound, whether the error stayed inside the bound, and the
+// number of requests.
+//   source_bench [N]     (script/bench sets up the Wine session and the server)
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/wine/time_server_client.h"
+#include "ui/sync/precise_clock.h"
+#include "ui/sync/sntp_client.h"
+#include "ui/sync/web_clock.h"
+
+namespace {
+
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1,
+                      static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5))];
+}
+
+struct Run {
+    std::vector<double> ms, errorMs, boundMs, requests;
+    int outside = 0, failed = 0;
+};
+
+void Print(const char* name, const Run& r, double bareMs) {
+    const double median = Percentile(r.ms, 0.5);
+    std::printf("%s: %zu measurements, %d failed\n", name, r.ms.size(), r.failed);
+    std::printf("  time: median %.1f ms, 95th percentile %.1f ms", median, Percentile(r.ms, 0.95));
+    if (bareMs > 0)
+        std::printf("; one bare query %.2f ms; ratio %.1f\n", bareMs, median / bareMs);
+    else
+        std::printf(" (mostly waiting for the server's second to change)\n");
+    std::printf("  |error|: median %.2f ms, 95th percentile %.2f ms, largest %.2f ms\n",
+                Percentile(r.errorMs, 0.5), Percentile(r.errorMs, 0.95),
+                Percentile(r.errorMs, 1.0));
+    std::printf("  bound: median %.2f ms, largest %.2f ms; error outside the bound: %d times\n",
+                Percentile(r.boundMs, 0.5), Percentile(r.boundMs, 1.0), r.outside);
+    std::printf("  requests: median %.0f, most %.0f\n", Percentile(r.requests, 0.5),
+                Percentile(r.requests, 1.0));
+}
+
+Run Measure(int n, std::int64_t trueOffset,
+            const std::function<horolux::TimeMeasurement()>& measure) {
+    Run r;
+    for (int i = 0; i < n; ++i) {
+        const horolux::UnixMicros start = PreciseNowMicros();
+        const horolux::TimeMeasurement m = measure();
+        r.ms.push_back(static_cast<double>(PreciseNowMicros() - start) / 1000.0);
+        if (m.outcome != horolux::TimeMeasurement::Outcome::Ok) {
+            ++r.failed;
+            continue;
+        }
+        const double error = std::fabs(static_cast<double>(m.offset - trueOffset)) / 1000.0;
+        r.errorMs.push_back(error);
+        r.boundMs.push_back(static_cast<double>(m.bound) / 1000.0);
+        r.requests.push_back(m.requests);
+        if (std::llabs(m.offset - trueOffset) > m.bound) ++r.outside;
+    }
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const std::string portText = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+    if (portText.empty()) {
+        std::fprintf(stderr,
+                     "source_bench: HOROLUX_SNTPSERVER_PORT is not set (script/bench sets it)\n");
+        return 2;
+    }
+    const int port = std::atoi(portText.c_str());
+    const std::string server = "127.0.0.1:" + portText;
+    const std::string url = "http://" + server + "/clock";
+    auto control = [&](const std::string& q) {
+        return test::ServerGet(port, "/control?" + q) == "ok\n";
+    };
+
+    // Time server: the server's clock 1.5 s ahead; 8 ms added on the way out only. SNTP assumes
+    // both ways equal, so it reads half the difference (4 ms) too much and must cover that with
+    // its bound: no client can tell a one-sided delay from an offset.
+    if (!control("mode=delayout&delay=0.008&offset=1.5")) return 2;
+    horolux::RefusedServers refused;
+    const Run sntp = Measure(n, 1'500'000, [&] { return MeasureTimeServer(server, refused); });
+    if (!control("mode=now&offset=0")) return 2;
+    const Run bareSntp = Measure(20, 0, [&] {
+        // A measurement's time over its exchanges: what one bare query costs.
+        horolux::RefusedServers r;
+        return MeasureTimeServer(server, r);
+    });
+    Print("Internet time server (SNTP, 8 ms one-way delay, +1.5 s)", sntp,
+          Percentile(bareSntp.ms, 0.5) / std::max(1.0, Percentile(bareSntp.requests, 0.5)));
+
+    // Web server clock: the server's clock 0.3217 s ahead, in whole seconds on its Date header.
+    if (!control("mode=offset&offset=0.3217&dateform=imf")) return 2;
+    const Run web = Measure(n / 4 > 0 ? n / 4 : 1, 321'700, [&] { return MeasureWebClock(url); });
+    control("mode=now&offset=0");
+    Print("Web server clock (HTTP Date, +0.3217 s)", web, 0.0);
+    return sntp.outside + web.outside == 0 ? 0 : 1;
+}
