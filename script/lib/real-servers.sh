@@ -12,8 +12,9 @@ package_root() {
     if [ ! -d "$dir/root" ]; then
         mkdir -p "$dir"
         local try
-        for try in 1 2 3; do  # a mirror or the package lists may be busy for a moment
-            (cd "$dir" && rm -f "$1"_*.deb && apt-get download "$1" >"$dir/fetch.log" 2>&1 &&
+        # Not through http_proxy: in a test run it points at the loopback time server.
+        for try in 1 2 3; do  # a mirror may be busy for a moment
+            (cd "$dir" && rm -f "$1"_*.deb && env -u http_proxy -u HTTP_PROXY apt-get download "$1" >"$dir/fetch.log" 2>&1 &&
                 dpkg -x "$1"_*.deb root) && break
             rm -rf "$dir/root"
             sleep 2
