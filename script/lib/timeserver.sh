@@ -1,36 +1,37 @@
-# Sourced by script/run and script/test: the loopback time-page server (tools/timeserver.py), with
-# Wine's WinINet routed to it through http_proxy so the program's fixed URL never leaves the machine.
-#   timeserver_start [mode]   then   timeserver_stop
-# Exports HOROLUX_TIMESERVER_PORT (the Wine tests' switch) and http_proxy. The server ends by
-# itself after HOROLUX_TIMESERVER_LIFETIME seconds (default 3600) or when this shell ends.
-_horolux_timeserver_py="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools/timeserver.py"
+# Sourced by script/run, script/test and script/bench: the loopback servers of tools/, on
+# 127.0.0.1 only, each ending by itself after HOROLUX_TIMESERVER_LIFETIME seconds (default 3600)
+# or when this shell ends.
+#   timeserver_start [mode] / timeserver_stop   the time page (tools/timeserver.py), with Wine's
+#       WinINet routed to it through http_proxy so the program's fixed URL never leaves the
+#       machine; exports HOROLUX_TIMESERVER_PORT (the Wine tests' switch) and http_proxy
+#   sntpserver_start / sntpserver_stop          an SNTP server and web-server clock on one port
+#       (tools/sntpserver.py); exports HOROLUX_SNTPSERVER_PORT
+_horolux_tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools"
 
 timeserver_start() {
-    local mode=${1:-now} _
     timeserver_stop
-    HOROLUX_TIMESERVER_DIR=$(mktemp -d /tmp/horolux-timeserver.XXXXXX)
-    local port_file=$HOROLUX_TIMESERVER_DIR/port
-    python3 "$_horolux_timeserver_py" --port-file "$port_file" --mode "$mode" \
-        --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$HOROLUX_TIMESERVER_DIR/log" &
-    HOROLUX_TIMESERVER_PID=$!
-    for _ in $(seq 100); do
-        [ -s "$port_file" ] && break
-        kill -0 "$HOROLUX_TIMESERVER_PID" 2>/dev/null || break
-        sleep 0.05
-    done
-    if [ ! -s "$port_file" ]; then
-        echo "timeserver: did not start: $(cat "$HOROLUX_TIMESERVER_DIR/log")" >&2
+    _loopback_server_start HOROLUX_TIMESERVER timeserver.py --mode "${1:-now}" || {
         timeserver_stop
         return 1
-    fi
-    HOROLUX_TIMESERVER_PORT=$(cat "$port_file")
-    # A written port is not yet an answering server: ask it once before anyone relies on it.
-    if ! timeserver_answers "$HOROLUX_TIMESERVER_PORT"; then
-        echo "timeserver: port $HOROLUX_TIMESERVER_PORT does not answer: $(cat "$HOROLUX_TIMESERVER_DIR/log")" >&2
-        timeserver_stop
+    }
+    export http_proxy=http://127.0.0.1:$HOROLUX_TIMESERVER_PORT
+}
+
+timeserver_stop() {
+    _loopback_server_stop HOROLUX_TIMESERVER
+    unset http_proxy
+}
+
+sntpserver_start() {
+    sntpserver_stop
+    _loopback_server_start HOROLUX_SNTPSERVER sntpserver.py || {
+        sntpserver_stop
         return 1
-    fi
-    export HOROLUX_TIMESERVER_PORT http_proxy=http://127.0.0.1:$HOROLUX_TIMESERVER_PORT
+    }
+}
+
+sntpserver_stop() {
+    _loopback_server_stop HOROLUX_SNTPSERVER
 }
 
 # True when the server on 127.0.0.1:PORT answers a control request within 5 s.
@@ -43,12 +44,40 @@ timeserver_answers() {
     [[ $status == "HTTP/1."?" 200"* ]]
 }
 
-timeserver_stop() {
-    if [ -n "${HOROLUX_TIMESERVER_PID:-}" ]; then
-        kill "$HOROLUX_TIMESERVER_PID" 2>/dev/null || true
-        wait "$HOROLUX_TIMESERVER_PID" 2>/dev/null || true
+# Starts tools/SCRIPT with a port file, its lifetime and the arguments given, and waits until it
+# answers (a written port is not yet an answering server); sets PREFIX_DIR, PREFIX_PID and
+# exports PREFIX_PORT.
+_loopback_server_start() {  # PREFIX SCRIPT [arguments...]
+    local prefix=$1 script=$2 dir pid _
+    shift 2
+    dir=$(mktemp -d "/tmp/horolux-${script%.py}.XXXXXX")
+    python3 "$_horolux_tools/$script" --port-file "$dir/port" \
+        --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" "$@" 2>"$dir/log" &
+    pid=$!
+    printf -v "${prefix}_DIR" %s "$dir"
+    printf -v "${prefix}_PID" %s "$pid"
+    for _ in $(seq 100); do
+        [ -s "$dir/port" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ -s "$dir/port" ] && timeserver_answers "$(cat "$dir/port")"; then
+        printf -v "${prefix}_PORT" %s "$(cat "$dir/port")"
+        export "${prefix}_PORT"
+        return 0
     fi
-    if [ -n "${HOROLUX_TIMESERVER_DIR:-}" ]; then rm -rf "$HOROLUX_TIMESERVER_DIR"; fi
-    HOROLUX_TIMESERVER_PID="" HOROLUX_TIMESERVER_DIR=""
-    unset HOROLUX_TIMESERVER_PORT http_proxy
+    echo "${script%.py}: did not start or does not answer: $(cat "$dir/log")" >&2
+    return 1
+}
+
+_loopback_server_stop() {  # PREFIX
+    local pid_var=${1}_PID dir_var=${1}_DIR
+    if [ -n "${!pid_var:-}" ]; then
+        kill "${!pid_var}" 2>/dev/null || true
+        wait "${!pid_var}" 2>/dev/null || true
+    fi
+    if [ -n "${!dir_var:-}" ]; then rm -rf "${!dir_var}"; fi
+    printf -v "$pid_var" %s ""
+    printf -v "$dir_var" %s ""
+    unset "${1}_PORT"
 }

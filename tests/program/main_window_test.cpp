@@ -4,6 +4,7 @@
 
 #include "program_test.h"
 #include "resource.h"
+#include "shell_icons.h"
 
 namespace {
 
@@ -203,15 +204,6 @@ TEST_F(MainWindow, TheEndOfASessionStoresWhatTearDownWouldBeforeTheProcessIsEnde
     EXPECT_EQ(driver::ConfigText("AlarmSound"), "0");
 }
 
-// The shell modifies only icons it holds: a cheap way to ask whether one is there.
-bool ShellHoldsIcon(HWND owner, UINT id) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    nid.hWnd = owner;
-    nid.uID = id;
-    return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
-}
-
 // Explorer restarted: the new taskbar broadcasts "TaskbarCreated" and holds none of the old icons.
 TEST_F(MainWindow, TheTrayIconComesBackWhenTheTaskbarIsCreatedAnew) {
     ASSERT_TRUE(Start());
@@ -222,19 +214,19 @@ TEST_F(MainWindow, TheTrayIconComesBackWhenTheTaskbarIsCreatedAnew) {
         if (pid == program_.Pid()) tray = w;
     }
     ASSERT_TRUE(tray) << "the icon's own hidden window";
-    ASSERT_TRUE(driver::WaitUntil([&] { return ShellHoldsIcon(tray, IDR_TRAY_MENU); }, 3000));
+    ASSERT_TRUE(driver::WaitUntil([&] { return test::ShellHoldsIcon(tray, IDR_TRAY_MENU); }, 3000));
 
     NOTIFYICONDATAA gone{};
     gone.cbSize = NOTIFYICONDATAA_V2_SIZE;
     gone.hWnd = tray;
     gone.uID = IDR_TRAY_MENU;
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
-    ASSERT_FALSE(ShellHoldsIcon(tray, IDR_TRAY_MENU));
+    ASSERT_FALSE(test::ShellHoldsIcon(tray, IDR_TRAY_MENU));
 
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0,
                         SMTO_ABORTIFHUNG, 5000, &ignored);
-    EXPECT_TRUE(ShellHoldsIcon(tray, IDR_TRAY_MENU)) << "added again";
+    EXPECT_TRUE(test::ShellHoldsIcon(tray, IDR_TRAY_MENU)) << "added again";
     EXPECT_TRUE(program_.Running());
 }
 

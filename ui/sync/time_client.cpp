@@ -15,16 +15,7 @@ using fw::InternetHandle;
 // A server that accepts and then stays silent, or sends a byte now and then, must not hold the
 // program (and with it every alarm) for as long as it likes: each wait of the connection is
 // bounded, and so is the whole answer.
-constexpr DWORD kStepTimeoutMs = 10000;     // connecting, sending, each wait for data
 constexpr ULONGLONG kAnswerTimeMs = 15000;  // from the request to the last byte kept
-
-void BoundWaits(HINTERNET handle) {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        DWORD ms = kStepTimeoutMs;
-        InternetSetOptionA(handle, option, &ms, sizeof ms);
-    }
-}
 
 // The GET of the page, sent; null when no answer came. Built from a connection handle rather than
 // with InternetOpenUrlA because Wine hands the root handle's time-outs on to neither; the request
@@ -60,19 +51,27 @@ bool ReadBody(HINTERNET page, std::string& text, ULONGLONG deadline) {
 
 }  // namespace
 
+void BoundInternetWaits(HINTERNET handle) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        DWORD ms = kInternetStepTimeoutMs;
+        InternetSetOptionA(handle, option, &ms, sizeof ms);
+    }
+}
+
 TimePage FetchTimePage(const std::function<void()>& progress) {
     // PRECONFIG: the system's proxy settings (under Wine also http_proxy) decide the route.
     InternetHandle root(
         InternetOpenA(kTimeAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) return {TimePageOutcome::OpenFailed, {}};
-    BoundWaits(root.Get());
+    BoundInternetWaits(root.Get());
     progress();
 
     const ULONGLONG requested = GetTickCount64();
     InternetHandle connection(InternetConnectA(root.Get(), kTimePageHost,
                                                INTERNET_DEFAULT_HTTP_PORT, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, kTimePageContext));
-    if (connection) BoundWaits(connection.Get());
+    if (connection) BoundInternetWaits(connection.Get());
     InternetHandle page = connection ? OpenPage(connection.Get()) : InternetHandle();
     progress();
     if (!page) {

@@ -17,6 +17,11 @@ inline constexpr char kTimeAgentName[] = "Horolux";
 // No status callback is installed, so the context value is never handed back.
 inline constexpr DWORD_PTR kTimePageContext = 777;
 
+// Connecting, sending and each wait for data give up after this on handle and the handles made
+// from it, so a server that stays silent cannot hold the program (and every alarm).
+inline constexpr DWORD kInternetStepTimeoutMs = 10000;
+void BoundInternetWaits(HINTERNET handle);
+
 struct TimePage {
     horolux::TimePageOutcome outcome = horolux::TimePageOutcome::OpenFailed;
     // On Ok: exactly kTimePageSize characters, the body over blanks; a NUL in the body ends the

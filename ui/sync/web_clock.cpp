@@ -8,6 +8,7 @@
 #include "core/timesource/http_date.h"
 #include "framework/handles.h"  // brings <wininet.h>
 #include "ui/sync/precise_clock.h"
+#include "ui/sync/time_client.h"
 
 using horolux::TimeMeasurement;
 using horolux::UnixMicros;
@@ -15,7 +16,6 @@ using horolux::UnixMicros;
 namespace {
 
 constexpr char kAgentName[] = "Horolux";
-constexpr DWORD kStepTimeoutMs = 10000;
 
 TimeMeasurement Failed(TimeMeasurement::Outcome outcome, std::string failure, int requests = 0) {
     TimeMeasurement m;
@@ -53,14 +53,6 @@ std::optional<UrlParts> CrackUrl(const std::string& url) {
     if (u.path.empty()) u.path = "/";
     if (u.host.empty()) return std::nullopt;
     return u;
-}
-
-void BoundWaits(HINTERNET handle) {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        DWORD ms = kStepTimeoutMs;
-        InternetSetOptionA(handle, option, &ms, sizeof ms);
-    }
 }
 
 // Waits until the PC's clock reads moment: sleeps most of the way, then spins, because a request
@@ -129,13 +121,13 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
         InternetOpenA(kAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root)
         return Failed(TimeMeasurement::Outcome::Unreachable, "The Internet functions cannot start");
-    BoundWaits(root.Get());
+    BoundInternetWaits(root.Get());
     const fw::InternetHandle connection(InternetConnectA(root.Get(), parts->host.c_str(),
                                                          parts->port, nullptr, nullptr,
                                                          INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection)
         return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
-    BoundWaits(connection.Get());
+    BoundInternetWaits(connection.Get());
 
     horolux::DateBracket bracket;
     UnixMicros shortest = -1;

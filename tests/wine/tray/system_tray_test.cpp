@@ -11,6 +11,7 @@
 
 #include "framework/app.h"
 #include "resource.h"
+#include "shell_icons.h"
 
 namespace {
 
@@ -33,15 +34,6 @@ protected:
         return CWnd::ProcessMessage(msg, wp, lp, result);
     }
 };
-
-// The shell modifies only icons it holds: a cheap way to ask whether ours is there.
-bool ShellHoldsIcon(HWND owner, UINT id) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    nid.hWnd = owner;
-    nid.uID = id;
-    return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
-}
 
 void Pump() {
     MSG m;
@@ -83,13 +75,13 @@ protected:
 
 TEST_F(SystemTrayTest, IconIsAddedAndDeleted) {
     EXPECT_TRUE(tray.IsEnabled());
-    EXPECT_TRUE(ShellHoldsIcon(tray.GetSafeHwnd(), IDR_TRAY_MENU));
+    EXPECT_TRUE(test::ShellHoldsIcon(tray.GetSafeHwnd(), IDR_TRAY_MENU));
     EXPECT_EQ(tray.GetTrayIcon(), normal);
     EXPECT_EQ(tray.GetTipText(), "Horolux");
 
     tray.DeleteIcon();
     EXPECT_FALSE(tray.IsEnabled());
-    EXPECT_FALSE(ShellHoldsIcon(tray.GetSafeHwnd(), IDR_TRAY_MENU));
+    EXPECT_FALSE(test::ShellHoldsIcon(tray.GetSafeHwnd(), IDR_TRAY_MENU));
     // Every icon operation now does nothing and fails.
     EXPECT_EQ(tray.GetTrayIcon(), nullptr);
     EXPECT_FALSE(tray.SetTrayIcon(normal));
@@ -115,24 +107,24 @@ TEST_F(SystemTrayTest, ANewTaskbarGetsTheIconBackAsItIsNow) {
     gone.hWnd = hwnd;
     gone.uID = IDR_TRAY_MENU;
     ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
-    ASSERT_FALSE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+    ASSERT_FALSE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
 
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU)) << "added again";
+    EXPECT_TRUE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU)) << "added again";
     EXPECT_EQ(tray.GetTrayIcon(), frame) << "with the frame it showed";
     EXPECT_EQ(tray.GetTipText(), "Horolux - Syncing...");
     EXPECT_TRUE(tray.IsAnimating());
 
     // Still known to the shell (Wine never broadcasts the message itself): brought up to date.
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+    EXPECT_TRUE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
     EXPECT_TRUE(tray.StopAnimation());
     EXPECT_EQ(tray.GetTrayIcon(), normal);
 
     // An icon the program removed stays removed.
     tray.DeleteIcon();
     SendMessageA(hwnd, taskbarCreated, 0, 0);
-    EXPECT_FALSE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+    EXPECT_FALSE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
     EXPECT_FALSE(tray.IsEnabled());
 }
 
@@ -348,10 +340,10 @@ TEST(SystemTrayLifetime, DestructionRemovesTheIconAndTheWindow) {
         ASSERT_TRUE(tray.Create(nullptr, WM_USER, "Horolux",
                                 CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU));
         hwnd = tray.GetSafeHwnd();
-        ASSERT_TRUE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+        ASSERT_TRUE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
     }
     EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_FALSE(ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
+    EXPECT_FALSE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
 }
 
 }  // namespace
