@@ -125,7 +125,10 @@ TEST_F(MainWindow, SyncEveryEnablesItsControlsAndShowsTheNextMoment) {
     ASSERT_TRUE(driver::WaitUntil([&] { return ConfigInt("ScheduleSync") == 0u; }, 3000));
     for (int id : controls) EXPECT_FALSE(IsWindowEnabled(GetDlgItem(main, id))) << id;
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, IDC_NEXT_START_PICKER)));
-    EXPECT_EQ(driver::ControlText(main, IDC_NEXT_SYNC), "");
+    // The handler stores the box before it empties the next moment: wait for the text itself.
+    EXPECT_TRUE(
+        driver::WaitUntil([&] { return driver::ControlText(main, IDC_NEXT_SYNC).empty(); }, 3000))
+        << driver::ControlText(main, IDC_NEXT_SYNC);
 }
 
 TEST_F(MainWindow, ASecondStartShowsTheHiddenWindow) {
