@@ -2,6 +2,8 @@
 // Thin wrappers for the messages the program sends to windows and common controls. Each wrapper
 // is a window handle it does not own, and each method sends one message with typed arguments and
 // result; the casts the messages need live here and nowhere else.
+#include <initializer_list>
+
 #include "framework/win32.h"
 
 namespace fw {
@@ -69,6 +71,23 @@ public:
     int InsertColumn(int index, const LVCOLUMNA& column) const {
         return static_cast<int>(
             Send(LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
+    }
+    struct Column {
+        const char* heading;
+        int width;
+    };
+    // Inserts left-aligned report columns, in order, from the first.
+    void InsertColumns(std::initializer_list<Column> columns) const {
+        int index = 0;
+        for (const Column& c : columns) {
+            LVCOLUMNA column{};
+            column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            column.fmt = LVCFMT_LEFT;
+            column.cx = c.width;
+            column.pszText = const_cast<char*>(c.heading);
+            column.iSubItem = index;
+            InsertColumn(index++, column);
+        }
     }
     // Fills the fields column.mask asks for.
     bool GetColumn(int index, LVCOLUMNA& column) const {

@@ -32,19 +32,7 @@ BOOL CAlarmsDlg::OnInitDialog() {
     const fw::ListView list = List();
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | WS_CLIPCHILDREN);
     m_list.SetFullRowSel(true);
-    const struct {
-        const char* heading;
-        int width;
-    } columns[] = {{"Interval", 50}, {"Count", 50}, {"Message", 200}};
-    for (int i = 0; i < 3; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
-        column.pszText = const_cast<char*>(columns[i].heading);
-        column.iSubItem = i;
-        list.InsertColumn(i, column);
-    }
+    list.InsertColumns({{"Interval", 50}, {"Count", 50}, {"Message", 200}});
     FillAlarmList();
     return TRUE;
 }

@@ -55,18 +55,7 @@ BOOL CTimeSourceDlg::OnInitDialog() {
 
     const fw::ListView list(GetDlgItem(IDC_SYNC_HISTORY));
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const struct {
-        const char* heading;
-        int width;
-    } columns[] = {{"When", 116}, {"Source", 92}, {"Offset", 100}, {"Outcome", 138}};
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.cx = columns[i].width;
-        column.pszText = const_cast<char*>(columns[i].heading);
-        column.iSubItem = i;
-        list.InsertColumn(i, column);
-    }
+    list.InsertColumns({{"When", 116}, {"Source", 92}, {"Offset", 100}, {"Outcome", 138}});
     FillHistory();
     return TRUE;
 }
