@@ -4,6 +4,7 @@
 # disciplines this machine's clock, an installed lighttpd one on port 80.
 #   chrony_start / chrony_stop        exports HOROLUX_CHRONY_PORT
 #   lighttpd_start / lighttpd_stop    exports HOROLUX_LIGHTTPD_PORT
+source "$(dirname "${BASH_SOURCE[0]}")/timeserver.sh"  # _loopback_server_stop
 _horolux_tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/tools"
 
 # The unpacked package's root folder, fetched once into build/tools/NAME.
@@ -55,30 +56,17 @@ driftfile $HOROLUX_CHRONY_DIR/drift
 CONF
     "$chronyd" -x -d -f "$HOROLUX_CHRONY_DIR/chrony.conf" >"$HOROLUX_CHRONY_DIR/log" 2>&1 &
     HOROLUX_CHRONY_PID=$!
-    for _ in $(seq 50); do
-        if python3 - "$HOROLUX_CHRONY_PORT" <<'PY' 2>/dev/null; then export HOROLUX_CHRONY_PORT; return 0; fi
-import socket, sys
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.settimeout(0.2)
-s.sendto(b"\x23" + bytes(47), ("127.0.0.1", int(sys.argv[1])))
-sys.exit(0 if len(s.recvfrom(512)[0]) >= 48 else 1)
-PY
-        kill -0 "$HOROLUX_CHRONY_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    if _wait_until_answering "$HOROLUX_CHRONY_PID" _ntp_answers "$HOROLUX_CHRONY_PORT"; then
+        export HOROLUX_CHRONY_PORT
+        return 0
+    fi
     echo "chrony: did not answer: $(cat "$HOROLUX_CHRONY_DIR/log")" >&2
     chrony_stop
     return 1
 }
 
 chrony_stop() {
-    if [ -n "${HOROLUX_CHRONY_PID:-}" ]; then
-        kill "$HOROLUX_CHRONY_PID" 2>/dev/null || true
-        wait "$HOROLUX_CHRONY_PID" 2>/dev/null || true
-    fi
-    if [ -n "${HOROLUX_CHRONY_DIR:-}" ]; then rm -rf "$HOROLUX_CHRONY_DIR"; fi
-    HOROLUX_CHRONY_PID="" HOROLUX_CHRONY_DIR=""
-    unset HOROLUX_CHRONY_PORT
+    _loopback_server_stop HOROLUX_CHRONY
 }
 
 lighttpd_start() {
@@ -98,25 +86,41 @@ CONF
     "$root/usr/sbin/lighttpd" -D -f "$HOROLUX_LIGHTTPD_DIR/lighttpd.conf" -m "$root/usr/lib/lighttpd" \
         >"$HOROLUX_LIGHTTPD_DIR/log" 2>&1 &
     HOROLUX_LIGHTTPD_PID=$!
-    for _ in $(seq 50); do
-        if timeout 2 bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$1"' _ "$HOROLUX_LIGHTTPD_PORT" 2>/dev/null; then
-            export HOROLUX_LIGHTTPD_PORT
-            return 0
-        fi
-        kill -0 "$HOROLUX_LIGHTTPD_PID" 2>/dev/null || break
-        sleep 0.1
-    done
+    if _wait_until_answering "$HOROLUX_LIGHTTPD_PID" _tcp_accepts "$HOROLUX_LIGHTTPD_PORT"; then
+        export HOROLUX_LIGHTTPD_PORT
+        return 0
+    fi
     echo "lighttpd: did not start: $(cat "$HOROLUX_LIGHTTPD_DIR/log")" >&2
     lighttpd_stop
     return 1
 }
 
 lighttpd_stop() {
-    if [ -n "${HOROLUX_LIGHTTPD_PID:-}" ]; then
-        kill "$HOROLUX_LIGHTTPD_PID" 2>/dev/null || true
-        wait "$HOROLUX_LIGHTTPD_PID" 2>/dev/null || true
-    fi
-    if [ -n "${HOROLUX_LIGHTTPD_DIR:-}" ]; then rm -rf "$HOROLUX_LIGHTTPD_DIR"; fi
-    HOROLUX_LIGHTTPD_PID="" HOROLUX_LIGHTTPD_DIR=""
-    unset HOROLUX_LIGHTTPD_PORT
+    _loopback_server_stop HOROLUX_LIGHTTPD
+}
+
+# Up to 5 s until the probe (a command and its arguments) succeeds, while process pid lives.
+_wait_until_answering() {  # PID PROBE...
+    local pid=$1 _
+    shift
+    for _ in $(seq 50); do
+        "$@" 2>/dev/null && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+_ntp_answers() {  # PORT: an SNTP client request gets a whole answer
+    python3 - "$1" <<'PY'
+import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.settimeout(0.2)
+s.sendto(b"\x23" + bytes(47), ("127.0.0.1", int(sys.argv[1])))
+sys.exit(0 if len(s.recvfrom(512)[0]) >= 48 else 1)
+PY
+}
+
+_tcp_accepts() {  # PORT
+    timeout 2 bash -c 'exec 3<>"/dev/tcp/127.0.0.1/$1"' _ "$1"
 }
