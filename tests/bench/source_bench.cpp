@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "tests/wine/time_server_client.h"
-#include "ui/sync/precise_clock.h"
-#include "ui/sync/sntp_client.h"
-#include "ui/sync/web_clock.h"
+#include "timesync/precise_clock.h"
+#include "timesync/sntp_client.h"
+#include "timesync/web_clock.h"
 
 namespace {
 

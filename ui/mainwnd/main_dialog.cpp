@@ -7,11 +7,11 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/text.h"
+#include "timesync/source_measure.h"
 #include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
 #include "ui/controls/about_box.h"
 #include "ui/mainwnd/moments.h"
-#include "ui/sync/source_measure.h"
 #include "ui/sync/time_source_dialog.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include "framework/controls.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
+#include "timesync/time_client.h"
 #include "ui/app/horolux_app.h"
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/mainwnd/moments.h"
-#include "ui/sync/time_client.h"
 
 void CHoroluxDlg::StartTimers() {
     if (!SetTimer(m_hWnd, kTimerInit, 300, nullptr))

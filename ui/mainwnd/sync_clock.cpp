@@ -8,10 +8,10 @@
 #include "framework/message_box.h"
 #include "framework/text.h"
 #include "framework/wait_cursor.h"
+#include "timesync/precise_clock.h"
+#include "timesync/source_measure.h"
+#include "timesync/time_client.h"
 #include "ui/mainwnd/main_dialog.h"
-#include "ui/sync/precise_clock.h"
-#include "ui/sync/source_measure.h"
-#include "ui/sync/time_client.h"
 
 namespace {
 constexpr char kSyncing[] = " Syncing... ";

@@ -1,7 +1,7 @@
 // FetchTimePage against tools/timeserver.py on the loopback interface. The program's URL stays the
 // real host's: Wine's WinINet honours http_proxy in its preconfigured mode (Windows does not), so
 // script/lib/timeserver.sh routes every request to the local server through it.
-#include "ui/sync/time_client.h"
+#include "timesync/time_client.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The time-server source against tools/sntpserver.py on loopback (script/test starts it): the
 // offsets it measures, and every answer it must refuse.
-#include "ui/sync/sntp_client.h"
+#include "timesync/sntp_client.h"
 
 #include <gtest/gtest.h>
 

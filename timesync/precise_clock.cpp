@@ -1,4 +1,4 @@
-#include "ui/sync/precise_clock.h"
+#include "timesync/precise_clock.h"
 
 namespace {
 

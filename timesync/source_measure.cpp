@@ -1,10 +1,10 @@
-#include "ui/sync/source_measure.h"
+#include "timesync/source_measure.h"
 
 #include "core/sync/time_page.h"
-#include "ui/sync/precise_clock.h"
-#include "ui/sync/sntp_client.h"
-#include "ui/sync/time_client.h"
-#include "ui/sync/web_clock.h"
+#include "timesync/precise_clock.h"
+#include "timesync/sntp_client.h"
+#include "timesync/time_client.h"
+#include "timesync/web_clock.h"
 
 using horolux::TimeMeasurement;
 

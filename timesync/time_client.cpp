@@ -1,4 +1,4 @@
-#include "ui/sync/time_client.h"
+#include "timesync/time_client.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "ui/sync/sntp_client.h"
+#include "timesync/sntp_client.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "ui/sync/precise_clock.h"
+#include "timesync/precise_clock.h"
 
 using horolux::NtpExchange;
 using horolux::NtpRefusal;

@@ -1,6 +1,6 @@
 // The web-server clock source against the HTTP side of tools/sntpserver.py on loopback (script/test
 // starts it): its Date header, whole seconds moved by a known offset, read to a few milliseconds.
-#include "ui/sync/web_clock.h"
+#include "timesync/web_clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/sync/web_clock.h"
+#include "timesync/web_clock.h"
 
 #include <algorithm>
 #include <optional>
@@ -7,8 +7,8 @@
 #include "core/timesource/date_bracket.h"
 #include "core/timesource/http_date.h"
 #include "framework/handles.h"  // brings <wininet.h>
-#include "ui/sync/precise_clock.h"
-#include "ui/sync/time_client.h"
+#include "timesync/precise_clock.h"
+#include "timesync/time_client.h"
 
 using horolux::TimeMeasurement;
 using horolux::UnixMicros;
