@@ -49,6 +49,22 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
+// Files and pipe ends: CreateFile and CreateNamedPipe say "none" with INVALID_HANDLE_VALUE.
+struct FileHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { CloseHandle(h); }
+};
+using FileHandle = UniqueHandle<FileHandleTraits>;
+
+// The service control manager and the services opened through it.
+struct ServiceHandleTraits {
+    using Handle = SC_HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CloseServiceHandle(h); }
+};
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
+
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }
@@ -69,6 +85,14 @@ struct GlobalMemoryTraits {
     static void Close(Handle h) { GlobalFree(h); }
 };
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+
+// What the system allocated for the caller with LocalAlloc (a converted security descriptor).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { LocalFree(h); }
+};
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 
 // A critical section lives where it was made (it must not move), so it is owned in place.
 class CriticalSection {

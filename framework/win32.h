@@ -10,6 +10,7 @@
 #include <windows.h>  // first: the other Windows headers need its types
 #include <commctrl.h>
 #include <mmsystem.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <wininet.h>
 // clang-format on

@@ -1,0 +1,53 @@
+#pragma once
+// The time service's one named pipe: one client at a time, one request and one answer each, in
+// message mode. Requests that are too long or too slow, and clients that go away, cost nothing
+// but their own connection.
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "framework/win32.h"
+
+namespace service {
+
+// The pipe's name, the same on every machine.
+inline constexpr char kPipeName[] = "\\\\.\\pipe\\HoroluxTime";
+
+// Local System, administrators and the service itself have full access; interactive users may
+// connect, write a request and read the answer, but not create an instance of the pipe.
+inline constexpr char kPipeSecurity[] =
+    "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;LS)(A;;0x0012018b;;;IU)";
+
+struct PipeLimits {
+    std::size_t maxRequest = 4096;  // a longer message is handed on cut, one byte over this
+    DWORD requestTimeoutMs = 2000;  // from connecting to the whole request
+    DWORD answerTimeoutMs = 2000;   // for the client to take the answer and hang up
+};
+
+// Turns the bytes of one request into the bytes of its answer; an empty answer closes the
+// connection without one.
+using RequestHandler = std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t>)>;
+
+class PipeServer {
+public:
+    PipeServer(std::string name, RequestHandler handler, PipeLimits limits = {});
+
+    // Creates the pipe (failing when another process already has one of that name) and serves
+    // clients one after the other until stop is signalled. Returns 0, or the error that kept the
+    // pipe from being created.
+    DWORD Run(HANDLE stop);
+
+private:
+    enum class Wait { Done, Failed, TimedOut, Stopped };
+    Wait WaitFor(HANDLE pipe, OVERLAPPED& io, HANDLE stop, DWORD timeoutMs, DWORD& bytes,
+                 bool started);
+    void Serve(HANDLE pipe, HANDLE stop);
+
+    std::string name_;
+    RequestHandler handler_;
+    PipeLimits limits_;
+};
+
+}  // namespace service

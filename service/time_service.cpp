@@ -1,0 +1,79 @@
+#include "service/time_service.h"
+
+#include "framework/handles.h"
+#include "service/pipe_server.h"
+#include "service/sync_requests.h"
+
+namespace service {
+
+namespace {
+
+SERVICE_STATUS_HANDLE g_status = nullptr;
+HANDLE g_stop = nullptr;
+
+void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0) {
+    SERVICE_STATUS status{};
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwControlsAccepted =
+        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
+    status.dwWin32ExitCode = exitCode;
+    status.dwWaitHint = waitHintMs;
+    SetServiceStatus(g_status, &status);
+}
+
+DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
+    switch (control) {
+        case SERVICE_CONTROL_STOP:
+        case SERVICE_CONTROL_SHUTDOWN:
+            // A sync under way may take a web clock's few seconds to end.
+            Report(SERVICE_STOP_PENDING, NO_ERROR, 20000);
+            SetEvent(g_stop);
+            return NO_ERROR;
+        case SERVICE_CONTROL_INTERROGATE:
+            return NO_ERROR;
+        default:
+            return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+}
+
+void WINAPI ServiceMain(DWORD, char**) {
+    g_status = RegisterServiceCtrlHandlerExA(kServiceName, OnControl, nullptr);
+    if (!g_status) return;
+    Report(SERVICE_START_PENDING, NO_ERROR, 5000);
+    const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    g_stop = stop.Get();
+    if (!stop) return Report(SERVICE_STOPPED, GetLastError());
+    // Without the privilege every sync would end refused: better not to run at all.
+    if (!EnableSystemTimePrivilege()) return Report(SERVICE_STOPPED, ERROR_PRIVILEGE_NOT_HELD);
+
+    PipeServer server(kPipeName, AnswerSyncRequest);
+    Report(SERVICE_RUNNING);
+    const DWORD error = server.Run(stop.Get());
+    Report(SERVICE_STOPPED, error);
+}
+
+}  // namespace
+
+bool EnableSystemTimePrivilege() {
+    fw::KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token.Receive()))
+        return false;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueA(nullptr, SE_SYSTEMTIME_NAME, &privileges.Privileges[0].Luid))
+        return false;
+    // Succeeds also when the account lacks the privilege; only the last error tells.
+    return AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr) &&
+           GetLastError() == ERROR_SUCCESS;
+}
+
+int RunService() {
+    char name[] = "HoroluxTime";
+    const SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
+    return StartServiceCtrlDispatcherA(table) ? 0 : static_cast<int>(GetLastError());
+}
+
+}  // namespace service
