@@ -1,0 +1,42 @@
+#pragma once
+// The sources the time service may sync from, as administrators write them in the registry
+// (REG_MULTI_SZ, one entry per string):
+//   "page"                              the time page
+//   "server:HOST" or "server:HOST:PORT" an Internet time server (HOST as the user writes it, an
+//                                       IPv6 address with a port in brackets; no port means 123)
+//   "web:URL"                           a web-server clock (an http:// or https:// URL)
+// Blanks around an entry, its prefix and its value are ignored; prefixes and host names compare
+// case-insensitively; a URL's scheme and host compare case-insensitively and the rest exactly.
+// The list keeps a program that may talk to the service from turning it against any host.
+#include <string>
+#include <vector>
+
+#include "core/service/service_protocol.h"
+#include "core/timesource/ntp_exchange.h"
+
+namespace horolux::service {
+
+struct AllowList {
+    bool page = false;
+    std::vector<ServerAddress> servers;  // hosts in lower case
+    std::vector<std::string> urls;       // scheme and host in lower case
+};
+
+struct AllowListRead {
+    AllowList list;
+    std::vector<std::string> ignored;  // the entries that did not read, as written
+};
+AllowListRead ParseAllowList(const std::vector<std::string>& entries);
+
+// Whether the service may sync from the source the request names. The text must pass the rules
+// the program applies to its stored values: empty for the page, host[:port] for a server, an
+// http:// or https:// URL with a host for a web clock.
+bool IsAllowed(const AllowList& list, const SyncRequest& request);
+
+// The entries the installer writes: the time page, the default time server and web clock.
+std::vector<std::string> DefaultAllowList();
+
+// The entry that allows exactly this request's source; empty for a request no entry allows.
+std::string AllowListEntry(const SyncRequest& request);
+
+}  // namespace horolux::service

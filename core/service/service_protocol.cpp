@@ -1,0 +1,263 @@
+#include "core/service/service_protocol.h"
+
+#include <algorithm>
+
+namespace horolux::service {
+
+namespace {
+
+constexpr std::uint8_t kRequestMagic[4] = {'H', 'L', 'X', 'Q'};
+constexpr std::uint8_t kAnswerMagic[4] = {'H', 'L', 'X', 'A'};
+
+// Header fields.
+constexpr std::size_t kVersionAt = 4;
+constexpr std::size_t kKindAt = 6;
+constexpr std::size_t kSizeAt = 8;
+constexpr std::size_t kReservedAt = 12;
+
+// Request body.
+constexpr std::size_t kSourceAt = 16;
+constexpr std::size_t kRequestFlagsAt = 20;
+constexpr std::size_t kSourceTextAt = 24;  // length, then the area
+
+// Answer body.
+constexpr std::size_t kStatusAt = 16;
+constexpr std::size_t kAnswerFlagsAt = 20;
+constexpr std::size_t kBeforeAt = 24;
+constexpr std::size_t kAfterAt = 40;
+constexpr std::size_t kOffsetAt = 56;
+constexpr std::size_t kBoundAt = 64;
+constexpr std::size_t kRoundTripAt = 72;
+constexpr std::size_t kRequestsAt = 80;
+constexpr std::size_t kFailureAt = 84;  // length, then the area
+
+static_assert(kSourceTextAt + 4 + kMaxSourceText == kRequestSize);
+static_assert(kFailureAt + 4 + kMaxFailureText == kAnswerSize);
+
+// Windows' own limits of a SYSTEMTIME it will set.
+constexpr std::uint16_t kMinYear = 1601;
+constexpr std::uint16_t kMaxYear = 30827;
+
+class Writer {
+public:
+    explicit Writer(std::size_t size) : bytes_(size, 0) {}
+    void Bytes(std::size_t at, const std::uint8_t* p, std::size_t n) {
+        std::copy(p, p + n, bytes_.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    void U16(std::size_t at, std::uint16_t v) {
+        for (std::size_t i = 0; i < 2; ++i) bytes_[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+    }
+    void U32(std::size_t at, std::uint32_t v) {
+        for (std::size_t i = 0; i < 4; ++i) bytes_[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+    }
+    void U64(std::size_t at, std::uint64_t v) {
+        for (std::size_t i = 0; i < 8; ++i) bytes_[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+    }
+    void Header(const std::uint8_t (&magic)[4], std::uint16_t kind) {
+        Bytes(0, magic, 4);
+        U16(kVersionAt, kProtocolVersion);
+        U16(kKindAt, kind);
+        U32(kSizeAt, static_cast<std::uint32_t>(bytes_.size()));
+    }
+    // The text cut to capacity; the rest of the area stays zero.
+    void Text(std::size_t at, const std::string& text, std::size_t capacity) {
+        const std::size_t n = std::min(text.size(), capacity);
+        U32(at, static_cast<std::uint32_t>(n));
+        for (std::size_t i = 0; i < n; ++i) bytes_[at + 4 + i] = static_cast<std::uint8_t>(text[i]);
+    }
+    void Time(std::size_t at, const SystemTime& t) {
+        const std::uint16_t fields[] = {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+                                        t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+        for (std::size_t i = 0; i < 8; ++i) U16(at + 2 * i, fields[i]);
+    }
+    std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::uint16_t U16(std::size_t at) const {
+        return static_cast<std::uint16_t>(bytes_[at] | bytes_[at + 1] << 8);
+    }
+    std::uint32_t U32(std::size_t at) const {
+        std::uint32_t v = 0;
+        for (std::size_t i = 4; i-- > 0;) v = v << 8 | bytes_[at + i];
+        return v;
+    }
+    std::int64_t I64(std::size_t at) const {
+        std::uint64_t v = 0;
+        for (std::size_t i = 8; i-- > 0;) v = v << 8 | bytes_[at + i];
+        return static_cast<std::int64_t>(v);
+    }
+
+    // The header checked against the message kind expected and its fixed size.
+    ReadError Header(const std::uint8_t (&magic)[4], std::uint16_t kind, std::size_t size) const {
+        if (bytes_.size() < kHeaderSize) return ReadError::WrongSize;
+        if (!std::equal(magic, magic + 4, bytes_.begin())) return ReadError::WrongMagic;
+        if (U16(kVersionAt) != kProtocolVersion) return ReadError::WrongVersion;
+        if (U16(kKindAt) != kind) return ReadError::WrongKind;
+        if (U32(kSizeAt) != size || bytes_.size() != size) return ReadError::WrongSize;
+        if (U32(kReservedAt) != 0) return ReadError::BadValue;
+        return ReadError::None;
+    }
+
+    ReadError Text(std::size_t at, std::size_t capacity, std::string& text) const {
+        const std::uint32_t length = U32(at);
+        if (length > capacity) return ReadError::BadLength;
+        const auto area = bytes_.subspan(at + 4, capacity);
+        const auto used = area.first(length);
+        if (std::any_of(used.begin(), used.end(),
+                        [](std::uint8_t c) { return c < 0x20 || c == 0x7F; }))
+            return ReadError::BadText;
+        const auto rest = area.subspan(length);
+        if (std::any_of(rest.begin(), rest.end(), [](std::uint8_t c) { return c != 0; }))
+            return ReadError::BadText;
+        text.assign(used.begin(), used.end());
+        return ReadError::None;
+    }
+
+    std::optional<SystemTime> Time(std::size_t at) const {
+        SystemTime t;
+        std::uint16_t* fields[] = {&t.wYear, &t.wMonth,  &t.wDayOfWeek, &t.wDay,
+                                   &t.wHour, &t.wMinute, &t.wSecond,    &t.wMilliseconds};
+        bool zero = true;
+        for (std::size_t i = 0; i < 8; ++i) {
+            *fields[i] = U16(at + 2 * i);
+            zero = zero && *fields[i] == 0;
+        }
+        if (zero) return t;  // not known: the sync ended before the clock was read
+        if (t.wYear < kMinYear || t.wYear > kMaxYear || t.wMonth < 1 || t.wMonth > 12 ||
+            t.wDayOfWeek > 6 || t.wDay < 1 || t.wDay > DaysInMonth(t.wYear, t.wMonth) ||
+            t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999)
+            return std::nullopt;
+        return t;
+    }
+
+private:
+    static int DaysInMonth(int year, int month) {
+        constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        return month == 2 && leap ? 29 : kDays[month - 1];
+    }
+
+    std::span<const std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+bool SyncAnswer::operator==(const SyncAnswer& o) const {
+    auto same = [](const SystemTime& a, const SystemTime& b) {
+        return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek &&
+               a.wDay == b.wDay && a.wHour == b.wHour && a.wMinute == b.wMinute &&
+               a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
+    };
+    return status == o.status && measured == o.measured && same(before, o.before) &&
+           same(after, o.after) && offset == o.offset && bound == o.bound &&
+           roundTrip == o.roundTrip && requests == o.requests && failure == o.failure;
+}
+
+std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request) {
+    Writer w(kRequestSize);
+    w.Header(kRequestMagic, kKindRequest);
+    w.U32(kSourceAt, static_cast<std::uint32_t>(request.source));
+    w.U32(kRequestFlagsAt, request.allowLargeCorrection ? kRequestAllowLargeCorrection : 0);
+    w.Text(kSourceTextAt, request.text, kMaxSourceText);
+    return w.Take();
+}
+
+std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer) {
+    Writer w(kAnswerSize);
+    w.Header(kAnswerMagic, kKindAnswer);
+    w.U32(kStatusAt, static_cast<std::uint32_t>(answer.status));
+    w.U32(kAnswerFlagsAt, answer.measured ? kAnswerMeasured : 0);
+    w.Time(kBeforeAt, answer.before);
+    w.Time(kAfterAt, answer.after);
+    w.U64(kOffsetAt, static_cast<std::uint64_t>(answer.offset));
+    w.U64(kBoundAt, static_cast<std::uint64_t>(answer.bound));
+    w.U64(kRoundTripAt, static_cast<std::uint64_t>(answer.roundTrip));
+    w.U32(kRequestsAt, static_cast<std::uint32_t>(answer.requests));
+    std::string failure = answer.failure.substr(0, kMaxFailureText);
+    for (char& c : failure)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    w.Text(kFailureAt, failure, kMaxFailureText);
+    return w.Take();
+}
+
+RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
+    const Reader r(bytes);
+    RequestRead read;
+    read.error = r.Header(kRequestMagic, kKindRequest, kRequestSize);
+    if (read.error != ReadError::None) return read;
+
+    SyncRequest request;
+    read.error = r.Text(kSourceTextAt, kMaxSourceText, request.text);
+    if (read.error != ReadError::None) return read;
+    const std::uint32_t source = r.U32(kSourceAt);
+    const std::uint32_t flags = r.U32(kRequestFlagsAt);
+    if (source > static_cast<std::uint32_t>(TimeSource::WebServer) ||
+        (flags & ~kRequestAllowLargeCorrection) != 0) {
+        read.error = ReadError::BadValue;
+        return read;
+    }
+    request.source = static_cast<TimeSource>(source);
+    request.allowLargeCorrection = (flags & kRequestAllowLargeCorrection) != 0;
+    read.request = std::move(request);
+    return read;
+}
+
+AnswerRead ReadAnswer(std::span<const std::uint8_t> bytes) {
+    const Reader r(bytes);
+    AnswerRead read;
+    read.error = r.Header(kAnswerMagic, kKindAnswer, kAnswerSize);
+    if (read.error != ReadError::None) return read;
+
+    SyncAnswer answer;
+    read.error = r.Text(kFailureAt, kMaxFailureText, answer.failure);
+    if (read.error != ReadError::None) return read;
+    const std::uint32_t status = r.U32(kStatusAt);
+    const std::uint32_t flags = r.U32(kAnswerFlagsAt);
+    const std::optional<SystemTime> before = r.Time(kBeforeAt);
+    const std::optional<SystemTime> after = r.Time(kAfterAt);
+    answer.offset = r.I64(kOffsetAt);
+    answer.bound = r.I64(kBoundAt);
+    answer.roundTrip = r.I64(kRoundTripAt);
+    answer.requests = static_cast<std::int32_t>(r.U32(kRequestsAt));
+    if (status > kLastSyncStatus || (flags & ~kAnswerMeasured) != 0 || !before || !after ||
+        answer.bound < 0 || answer.roundTrip < 0 || answer.requests < 0) {
+        read.error = ReadError::BadValue;
+        return read;
+    }
+    answer.status = static_cast<SyncStatus>(status);
+    answer.measured = (flags & kAnswerMeasured) != 0;
+    answer.before = *before;
+    answer.after = *after;
+    read.answer = std::move(answer);
+    return read;
+}
+
+const char* ReadErrorText(ReadError error) {
+    switch (error) {
+        case ReadError::None:
+            return "read";
+        case ReadError::WrongSize:
+            return "wrong size";
+        case ReadError::WrongMagic:
+            return "wrong magic";
+        case ReadError::WrongVersion:
+            return "wrong version";
+        case ReadError::WrongKind:
+            return "wrong kind";
+        case ReadError::BadLength:
+            return "text length over capacity";
+        case ReadError::BadText:
+            return "bad text";
+        case ReadError::BadValue:
+            return "bad value";
+    }
+    return "unknown";
+}
+
+}  // namespace horolux::service

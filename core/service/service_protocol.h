@@ -1,0 +1,111 @@
+#pragma once
+// The messages between the program and its time service (HoroluxTime.exe) over the named pipe:
+// one sync request, one answer. Fixed layouts written and read byte by byte, so that both sides
+// agree whatever the compiler does to structs, and strict readers, so that a message that is not
+// exactly one of ours is refused whole: the service runs with the right to set the clock and the
+// pipe is open to other programs of the PC.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/sync/clock_math.h"
+#include "core/timesource/time_source.h"
+
+namespace horolux::service {
+
+inline constexpr std::uint16_t kProtocolVersion = 1;
+inline constexpr std::size_t kMaxSourceText = 1024;  // server "host[:port]" or URL
+inline constexpr std::size_t kMaxFailureText = 256;
+
+// How a sync through the service ended. The program maps these onto its own status texts.
+enum class SyncStatus : std::uint32_t {
+    Ok = 0,               // the clock was set
+    ConnectFailed = 1,    // the source could not be reached
+    ReadFailed = 2,       // the time page could not be read
+    NotRecognised = 3,    // an answer that was refused or unreadable
+    ClockRefused = 4,     // the clock could not be set
+    LargeCorrection = 5,  // a correction of a day or more was found and not allowed: nothing set
+    NotAllowed = 6,       // the source is not on the service's allow-list
+    BadRequest = 7,       // the request could not be read
+    Busy = 8,             // another client is being served
+};
+inline constexpr std::uint32_t kLastSyncStatus = static_cast<std::uint32_t>(SyncStatus::Busy);
+
+struct SyncRequest {
+    TimeSource source = TimeSource::Page;
+    std::string text;                   // server text or URL; empty for the page
+    bool allowLargeCorrection = false;  // the user said yes to a correction of a day or more
+    bool operator==(const SyncRequest&) const = default;
+};
+
+struct SyncAnswer {
+    SyncStatus status = SyncStatus::BadRequest;
+    bool measured = false;     // offset, bound, roundTrip and requests are meaningful
+    SystemTime before, after;  // local times before and after setting (meaningful on Ok)
+    std::int64_t offset = 0, bound = 0, roundTrip = 0;  // microseconds
+    std::int32_t requests = 0;
+    std::string failure;  // in words, at most kMaxFailureText bytes
+    bool operator==(const SyncAnswer&) const;
+};
+
+// Why a message was not read (for logging and tests).
+enum class ReadError {
+    None,
+    WrongSize,
+    WrongMagic,
+    WrongVersion,
+    WrongKind,
+    BadLength,
+    BadText,
+    BadValue
+};
+
+// Every message starts with a 16-byte header: magic ("HLXQ" request, "HLXA" answer), version
+// (u16), kind (u16), total size (u32, the message's fixed size), reserved (u32, 0). Then the body
+// at fixed offsets, little-endian; a text is a u32 length and a fixed area, zero past the text.
+//
+// Request: source (u32, TimeSource) at 16, flags (u32) at 20, text length at 24, text at 28.
+// Answer: status (u32) at 16, flags (u32) at 20, before and after (8 x u16 each, SYSTEMTIME's
+// order) at 24 and 40, offset, bound and round trip (i64) at 56, 64 and 72, requests (i32) at 80,
+// failure length at 84, failure at 88.
+inline constexpr std::size_t kHeaderSize = 16;
+inline constexpr std::size_t kRequestSize = 28 + kMaxSourceText;  // 1052
+inline constexpr std::size_t kAnswerSize = 88 + kMaxFailureText;  // 344
+inline constexpr std::uint16_t kKindRequest = 1;
+inline constexpr std::uint16_t kKindAnswer = 2;
+inline constexpr std::uint32_t kRequestAllowLargeCorrection = 1;  // request flag bits
+inline constexpr std::uint32_t kAnswerMeasured = 1;               // answer flag bits
+
+// Exactly kRequestSize bytes; the text cut to kMaxSourceText. A text holding a control character
+// is written as it is and refused by the reader: the service answers BadRequest.
+std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request);
+// Exactly kAnswerSize bytes; the failure cut to kMaxFailureText, its control characters (the line
+// break that ends a system message) written as blanks so that every answer reads.
+std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer);
+
+// Strict readers; checked in this order:
+//   fewer bytes than a header: WrongSize; magic: WrongMagic; version: WrongVersion; kind:
+//   WrongKind; size field or byte count other than the fixed size: WrongSize; reserved header
+//   field: BadValue; a text length over its capacity: BadLength; a NUL or control character
+//   (< 0x20, 0x7F) in a text or a non-zero byte past it: BadText; an unknown source or status
+//   number, unknown flag bits, a time field out of range (a time all zero is "none") or a
+//   negative bound, round trip or request count: BadValue.
+// A message that reads encodes back to the very same bytes.
+struct RequestRead {
+    std::optional<SyncRequest> request;
+    ReadError error = ReadError::None;
+};
+struct AnswerRead {
+    std::optional<SyncAnswer> answer;
+    ReadError error = ReadError::None;
+};
+RequestRead ReadRequest(std::span<const std::uint8_t> bytes);
+AnswerRead ReadAnswer(std::span<const std::uint8_t> bytes);
+
+// A name for logs and tests, e.g. "wrong magic".
+const char* ReadErrorText(ReadError error);
+
+}  // namespace horolux::service

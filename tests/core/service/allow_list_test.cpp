@@ -1,0 +1,183 @@
+#include "core/service/allow_list.h"
+
+#include <gtest/gtest.h>
+
+namespace horolux::service {
+namespace {
+
+SyncRequest Page(std::string text = {}) {
+    return {TimeSource::Page, std::move(text), false};
+}
+SyncRequest Server(std::string text) {
+    return {TimeSource::TimeServer, std::move(text), false};
+}
+SyncRequest Web(std::string text) {
+    return {TimeSource::WebServer, std::move(text), false};
+}
+
+AllowList List(const std::vector<std::string>& entries) {
+    const AllowListRead read = ParseAllowList(entries);
+    EXPECT_TRUE(read.ignored.empty()) << read.ignored.front();
+    return read.list;
+}
+
+struct Case {
+    SyncRequest request;
+    bool allowed;
+};
+
+void CheckCases(const AllowList& list, std::initializer_list<Case> cases, const char* listName) {
+    for (const Case& c : cases)
+        EXPECT_EQ(IsAllowed(list, c.request), c.allowed)
+            << listName << ", source " << static_cast<int>(c.request.source) << " \""
+            << c.request.text << '"';
+}
+
+TEST(AllowList, AnEmptyListAllowsNothing) {
+    const AllowList empty = ParseAllowList({}).list;
+    CheckCases(empty,
+               {{Page(), false},
+                {Server(kDefaultTimeServerText), false},
+                {Web(kDefaultTimeWebUrl), false}},
+               "empty");
+}
+
+TEST(AllowList, ThePageNeedsItsEntryAndAnEmptyText) {
+    CheckCases(List({"page"}),
+               {{Page(), true},
+                {Page("time.windows.com"), false},
+                {Page(" "), false},
+                {Server(kDefaultTimeServerText), false},
+                {Web(kDefaultTimeWebUrl), false}},
+               "page");
+    for (const char* spelling : {"PAGE", "  Page\t", "\tpage "})
+        EXPECT_TRUE(IsAllowed(List({spelling}), Page())) << spelling;
+}
+
+TEST(AllowList, ServersCompareByHostInAnyCaseAndPort) {
+    const AllowList list =
+        List({"server:time.windows.com", " SERVER : 127.0.0.1:10123 ", "Server:Ntp.Example.ORG:123",
+              "server:[::1]:124", "server:fe80::1"});
+    CheckCases(list,
+               {{Server("time.windows.com"), true},
+                {Server("TIME.Windows.com"), true},
+                {Server("time.windows.com:123"), true},
+                {Server("  time.windows.com\t"), true},
+                {Server("   "), true},  // the program reads a blank server text as the default
+                {Server("time.windows.com:124"), false},
+                {Server("time.windows.com."), false},
+                {Server("windows.com"), false},
+                {Server("127.0.0.1:10123"), true},
+                {Server("127.0.0.1"), false},
+                {Server("ntp.example.org"), true},
+                {Server("[::1]:124"), true},
+                {Server("::1"), false},
+                {Server("[fe80::1]:123"), true},
+                {Server("FE80::1"), true},
+                {Server(""), false},
+                {Server("time.windows.com:0"), false},
+                {Server("two words"), false},
+                {Web("http://time.windows.com"), false},
+                {Page(), false}},
+               "servers");
+}
+
+TEST(AllowList, UrlsCompareSchemeAndHostInAnyCaseAndTheRestExactly) {
+    const AllowList list = List({"web:http://www.example.com/time", "  web:  https://[::1]:8443  ",
+                                 "WEB:HTTP://User@Clock.Example.ORG:8080/A?b#C"});
+    CheckCases(list,
+               {{Web("http://www.example.com/time"), true},
+                {Web("HTTP://WWW.Example.COM/time"), true},
+                {Web("http://www.example.com/time "), true},
+                {Web("http://www.example.com/Time"), false},
+                {Web("http://www.example.com/time/"), false},
+                {Web("http://www.example.com:80/time"), false},
+                {Web("https://www.example.com/time"), false},
+                {Web(" http://www.example.com/time"), false},
+                {Web("https://[::1]:8443"), true},
+                {Web("HTTPS://[::1]:8443"), true},
+                {Web("https://[::1]:8443/"), false},
+                {Web("http://User@clock.example.org:8080/A?b#C"), true},
+                {Web("http://USER@clock.example.org:8080/A?b#C"), false},
+                {Web("http://User@clock.example.org:8080/a?b#C"), false},
+                {Web("http://User@clock.example.org:8080/A?B#C"), false},
+                {Web("ftp://www.example.com/time"), false},
+                {Web(""), false},
+                {Server("www.example.com"), false}},
+               "urls");
+}
+
+TEST(AllowList, EntriesThatDoNotReadAreIgnoredAndReported) {
+    const std::vector<std::string> bad = {
+        "",
+        "   ",
+        "pages",
+        "page:",
+        "page:x",
+        "server",
+        "server:",
+        "server:  ",
+        "server:a b",
+        "server:host:0",
+        "server:h:",
+        "server:[::1",
+        "web:",
+        "web:example.org",
+        "web:ftp://x/",
+        "web:http://",
+        "time.windows.com",
+        "ntp:time.windows.com",
+        ":time.windows.com",
+    };
+    std::vector<std::string> entries = bad;
+    entries.push_back("server:pool.ntp.org");
+    const AllowListRead read = ParseAllowList(entries);
+    EXPECT_EQ(read.ignored, bad);
+    EXPECT_FALSE(read.list.page);
+    EXPECT_TRUE(read.list.urls.empty());
+    ASSERT_EQ(read.list.servers.size(), 1u);
+    EXPECT_TRUE(IsAllowed(read.list, Server("pool.ntp.org:123")));
+    EXPECT_FALSE(IsAllowed(read.list, Server("")));
+}
+
+TEST(AllowList, TheInstallersListAllowsTheDefaultSources) {
+    EXPECT_EQ(DefaultAllowList(),
+              (std::vector<std::string>{"page", "server:time.windows.com",
+                                        "web:http://www.msftconnecttest.com/connecttest.txt"}));
+    CheckCases(List(DefaultAllowList()),
+               {{Page(), true},
+                {Server(kDefaultTimeServerText), true},
+                {Web(kDefaultTimeWebUrl), true},
+                {Server("pool.ntp.org"), false},
+                {Web("http://www.msftconnecttest.com/"), false}},
+               "defaults");
+}
+
+TEST(AllowList, AnEntryIsMadeForExactlyOneSource) {
+    const struct {
+        SyncRequest request;
+        const char* entry;
+    } cases[] = {
+        {Page(), "page"},
+        {Server("time.windows.com"), "server:time.windows.com"},
+        {Server(" Time.Windows.com:123 "), "server:Time.Windows.com"},
+        {Server("127.0.0.1:10123"), "server:127.0.0.1:10123"},
+        {Server("::1"), "server:[::1]:123"},
+        {Server("   "), "server:time.windows.com"},
+        {Web("https://example.org:8443/t?x"), "web:https://example.org:8443/t?x"},
+        {Page("x"), ""},
+        {Server(""), ""},
+        {Server("host:99999"), ""},
+        {Web("example.org"), ""},
+        {{static_cast<TimeSource>(3), "", false}, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AllowListEntry(c.request), c.entry) << c.request.text;
+        if (*c.entry == '\0') continue;
+        EXPECT_TRUE(IsAllowed(List({c.entry}), c.request)) << c.entry;
+    }
+    EXPECT_FALSE(IsAllowed(List({"server:127.0.0.1:10123"}), Server("127.0.0.1:10124")));
+}
+
+}  // namespace
+}  // namespace horolux::service

@@ -1,0 +1,249 @@
+#include "core/service/service_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+namespace horolux::service {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::int64_t kMin64 = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
+
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
+}
+
+SyncAnswer MeasuredAnswer() {
+    SyncAnswer a;
+    a.status = SyncStatus::Ok;
+    a.measured = true;
+    a.before = {2026, 12, 2, 8, 4, 53, 21, 250};
+    a.after = {2026, 12, 2, 8, 4, 53, 22, 1};
+    a.offset = -734'400;
+    a.bound = 11'600;
+    a.roundTrip = 23'500;
+    a.requests = 4;
+    a.failure = "";
+    return a;
+}
+
+TEST(ServiceProtocol, MessagesHaveTheirFixedLittleEndianLayout) {
+    const Bytes request = EncodeRequest({TimeSource::TimeServer, "ntp", true});
+    ASSERT_EQ(request.size(), kRequestSize);
+    const Bytes head = {'H', 'L', 'X', 'Q', 1, 0, 1, 0, 0x1C, 0x04, 0, 0, 0,   0,   0,   0,
+                        1,   0,   0,   0,   1, 0, 0, 0, 3,    0,    0, 0, 'n', 't', 'p', 0};
+    EXPECT_EQ(Bytes(request.begin(), request.begin() + 32), head);
+
+    const Bytes answer = EncodeAnswer(MeasuredAnswer());
+    ASSERT_EQ(answer.size(), kAnswerSize);
+    const Bytes answerHead = {'H', 'L', 'X', 'A', 1, 0, 2, 0, 0x58, 0x01, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 16), answerHead);
+    EXPECT_EQ(answer[24], 0xEA) << "the year 2026, low byte first";
+    EXPECT_EQ(answer[25], 0x07);
+    const Bytes offset = {0x40, 0xCB, 0xF4, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // -734400
+    EXPECT_EQ(Bytes(answer.begin() + 56, answer.begin() + 64), offset);
+}
+
+TEST(ServiceProtocol, RequestsGoBackAndForth) {
+    const SyncRequest requests[] = {
+        {},
+        {TimeSource::TimeServer, "time.windows.com", false},
+        {TimeSource::TimeServer, "[::1]:10123", true},
+        {TimeSource::WebServer, std::string(kMaxSourceText, 'u'), true},
+        {TimeSource::WebServer, "http://example.org/\xB1 ~", false},
+    };
+    for (const SyncRequest& r : requests) {
+        const RequestRead read = ReadRequest(EncodeRequest(r));
+        EXPECT_EQ(read.error, ReadError::None) << r.text;
+        EXPECT_EQ(read.request, r) << r.text;
+    }
+    const RequestRead cut =
+        ReadRequest(EncodeRequest({TimeSource::WebServer, std::string(kMaxSourceText + 1, 'u')}));
+    ASSERT_TRUE(cut.request);
+    EXPECT_EQ(cut.request->text, std::string(kMaxSourceText, 'u')) << "cut to its capacity";
+}
+
+TEST(ServiceProtocol, AnswersGoBackAndForth) {
+    std::vector<SyncAnswer> answers{SyncAnswer{}, MeasuredAnswer()};
+    for (std::uint32_t s = 0; s <= kLastSyncStatus; ++s) {
+        SyncAnswer a;
+        a.status = static_cast<SyncStatus>(s);
+        a.failure = "failure " + std::to_string(s);
+        answers.push_back(a);
+    }
+    SyncAnswer extremes = MeasuredAnswer();
+    extremes.before = {1601, 1, 0, 1, 0, 0, 0, 0};
+    extremes.after = {30827, 12, 6, 31, 23, 59, 59, 999};
+    extremes.offset = kMin64;
+    extremes.bound = kMax64;
+    extremes.roundTrip = kMax64;
+    extremes.requests = std::numeric_limits<std::int32_t>::max();
+    extremes.failure = std::string(kMaxFailureText, '\xFF');
+    answers.push_back(extremes);
+    extremes.offset = kMax64;
+    extremes.before = {2024, 2, 4, 29, 12, 0, 0, 0};  // a leap day
+    answers.push_back(extremes);
+
+    for (const SyncAnswer& a : answers) {
+        const AnswerRead read = ReadAnswer(EncodeAnswer(a));
+        EXPECT_EQ(read.error, ReadError::None) << a.failure;
+        EXPECT_TRUE(read.answer == a) << a.failure;
+    }
+}
+
+TEST(ServiceProtocol, FailureTextsAreCutAndTheirLineBreaksBlanked) {
+    SyncAnswer a;
+    a.failure = std::string(kMaxFailureText + 5, 'x');
+    AnswerRead read = ReadAnswer(EncodeAnswer(a));
+    ASSERT_TRUE(read.answer);
+    EXPECT_EQ(read.answer->failure, std::string(kMaxFailureText, 'x'));
+
+    a.failure = std::string("The operation timed out\r\n\0\x7F", 27);
+    read = ReadAnswer(EncodeAnswer(a));
+    ASSERT_TRUE(read.answer);
+    EXPECT_EQ(read.answer->failure, "The operation timed out    ");
+}
+
+// One change to a good message and the error it must give.
+struct Damage {
+    const char* name;
+    void (*apply)(Bytes&);
+    ReadError error;
+};
+
+void CheckDamage(const Bytes& good, const Damage& d, bool request) {
+    Bytes bytes = good;
+    d.apply(bytes);
+    if (request) {
+        const RequestRead read = ReadRequest(bytes);
+        EXPECT_EQ(read.error, d.error) << d.name;
+        EXPECT_FALSE(read.request) << d.name;
+    } else {
+        const AnswerRead read = ReadAnswer(bytes);
+        EXPECT_EQ(read.error, d.error) << d.name;
+        EXPECT_FALSE(read.answer) << d.name;
+    }
+}
+
+// The refusals both readers share: the header and the size.
+const Damage kHeaderDamage[] = {
+    {"empty", [](Bytes& b) { b.clear(); }, ReadError::WrongSize},
+    {"header only", [](Bytes& b) { b.resize(kHeaderSize); }, ReadError::WrongSize},
+    {"one byte short", [](Bytes& b) { b.pop_back(); }, ReadError::WrongSize},
+    {"one byte long", [](Bytes& b) { b.push_back(0); }, ReadError::WrongSize},
+    {"magic", [](Bytes& b) { b[0] = 'h'; }, ReadError::WrongMagic},
+    {"magic of the other kind", [](Bytes& b) { b[3] ^= 'Q' ^ 'A'; }, ReadError::WrongMagic},
+    {"version 0", [](Bytes& b) { b[4] = 0; }, ReadError::WrongVersion},
+    {"version 257", [](Bytes& b) { b[5] = 1; }, ReadError::WrongVersion},
+    {"kind", [](Bytes& b) { b[6] = 3; }, ReadError::WrongKind},
+    {"kind high byte", [](Bytes& b) { b[7] = 1; }, ReadError::WrongKind},
+    {"size field", [](Bytes& b) { b[8] ^= 1; }, ReadError::WrongSize},
+    {"size field high byte", [](Bytes& b) { b[11] = 1; }, ReadError::WrongSize},
+    {"reserved", [](Bytes& b) { b[15] = 1; }, ReadError::BadValue},
+};
+
+TEST(ServiceProtocol, ReadersRefuseAWrongHeaderOrSize) {
+    const Bytes request = EncodeRequest({TimeSource::WebServer, "http://example.org/", false});
+    const Bytes answer = EncodeAnswer(MeasuredAnswer());
+    for (const Damage& d : kHeaderDamage) {
+        CheckDamage(request, d, true);
+        CheckDamage(answer, d, false);
+    }
+    EXPECT_EQ(ReadRequest(answer).error, ReadError::WrongMagic);
+    EXPECT_EQ(ReadAnswer(request).error, ReadError::WrongMagic);
+}
+
+TEST(ServiceProtocol, RequestReaderRefusesBadBodies) {
+    const Bytes good = EncodeRequest({TimeSource::TimeServer, "ntp", false});
+    const Damage damage[] = {
+        {"length over capacity", [](Bytes& b) { Put32(b, 24, kMaxSourceText + 1); },
+         ReadError::BadLength},
+        {"huge length", [](Bytes& b) { Put32(b, 24, 0xFFFFFFFF); }, ReadError::BadLength},
+        {"NUL in the text", [](Bytes& b) { b[29] = 0; }, ReadError::BadText},
+        {"line break in the text", [](Bytes& b) { b[30] = '\n'; }, ReadError::BadText},
+        {"DEL in the text", [](Bytes& b) { b[28] = 0x7F; }, ReadError::BadText},
+        {"byte past the text", [](Bytes& b) { b[31] = 'x'; }, ReadError::BadText},
+        {"last byte of the area", [](Bytes& b) { b.back() = 1; }, ReadError::BadText},
+        {"source 3", [](Bytes& b) { Put32(b, 16, 3); }, ReadError::BadValue},
+        {"source -1", [](Bytes& b) { Put32(b, 16, 0xFFFFFFFF); }, ReadError::BadValue},
+        {"flag bit 1", [](Bytes& b) { Put32(b, 20, 2); }, ReadError::BadValue},
+        {"flag bit 31", [](Bytes& b) { Put32(b, 20, 0x80000001); }, ReadError::BadValue},
+    };
+    ASSERT_EQ(ReadRequest(good).error, ReadError::None);
+    for (const Damage& d : damage) CheckDamage(good, d, true);
+}
+
+TEST(ServiceProtocol, AnswerReaderRefusesBadBodies) {
+    SyncAnswer answer = MeasuredAnswer();
+    answer.failure = "Timeout";
+    const Bytes good = EncodeAnswer(answer);
+    const Damage damage[] = {
+        {"length over capacity", [](Bytes& b) { Put32(b, 84, kMaxFailureText + 1); },
+         ReadError::BadLength},
+        {"NUL in the text", [](Bytes& b) { b[88] = 0; }, ReadError::BadText},
+        {"tab in the text", [](Bytes& b) { b[94] = '\t'; }, ReadError::BadText},
+        {"byte past the text", [](Bytes& b) { b[95] = 'x'; }, ReadError::BadText},
+        {"status 9", [](Bytes& b) { Put32(b, 16, 9); }, ReadError::BadValue},
+        {"flag bit 1", [](Bytes& b) { Put32(b, 20, 3); }, ReadError::BadValue},
+        {"year 1600",
+         [](Bytes& b) {
+             b[24] = 0x40;
+             b[25] = 0x06;
+         },
+         ReadError::BadValue},
+        {"year 30828",
+         [](Bytes& b) {
+             b[40] = 0x6C;
+             b[41] = 0x78;
+         },
+         ReadError::BadValue},
+        {"month 13", [](Bytes& b) { b[26] = 13; }, ReadError::BadValue},
+        {"month 0", [](Bytes& b) { b[42] = 0; }, ReadError::BadValue},
+        {"day of week 7", [](Bytes& b) { b[28] = 7; }, ReadError::BadValue},
+        {"day 0", [](Bytes& b) { b[30] = 0; }, ReadError::BadValue},
+        {"31 November",
+         [](Bytes& b) {
+             b[26] = 11;
+             b[30] = 31;
+         },
+         ReadError::BadValue},
+        {"29 February 2026",
+         [](Bytes& b) {
+             b[26] = 2;
+             b[30] = 29;
+         },
+         ReadError::BadValue},
+        {"hour 24", [](Bytes& b) { b[32] = 24; }, ReadError::BadValue},
+        {"minute 60", [](Bytes& b) { b[34] = 60; }, ReadError::BadValue},
+        {"second 60", [](Bytes& b) { b[36] = 60; }, ReadError::BadValue},
+        {"millisecond 1000",
+         [](Bytes& b) {
+             b[38] = 0xE8;
+             b[39] = 0x03;
+         },
+         ReadError::BadValue},
+        {"high byte of a field", [](Bytes& b) { b[33] = 1; }, ReadError::BadValue},
+        {"negative bound", [](Bytes& b) { b[71] = 0x80; }, ReadError::BadValue},
+        {"negative round trip", [](Bytes& b) { b[79] = 0xFF; }, ReadError::BadValue},
+        {"negative requests", [](Bytes& b) { b[83] = 0x80; }, ReadError::BadValue},
+    };
+    ASSERT_EQ(ReadAnswer(good).error, ReadError::None);
+    for (const Damage& d : damage) CheckDamage(good, d, false);
+
+    Bytes negativeOffset = good;
+    negativeOffset[63] = 0x80;
+    EXPECT_EQ(ReadAnswer(negativeOffset).answer->offset, kMin64 + 0x00FFFFFFFFF4CB40)
+        << "an offset may be negative";
+}
+
+TEST(ServiceProtocol, ReadErrorsHaveNames) {
+    EXPECT_STREQ(ReadErrorText(ReadError::WrongMagic), "wrong magic");
+    EXPECT_STREQ(ReadErrorText(ReadError::BadLength), "text length over capacity");
+}
+
+}  // namespace
+}  // namespace horolux::service
