@@ -1,0 +1,58 @@
+// Any list an administrator may write and any request a program may send are read and matched
+// without a fault; the entry made for a request reads and allows it; a request no entry can be
+// made for is never allowed; a server's host compares in any case.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/service/allow_list.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace horolux::service;
+    using horolux::TimeSource;
+    using horolux::fuzz::Check;
+    FuzzedDataProvider in(data, size);
+    const int count = in.ConsumeIntegralInRange(0, 8);
+    SyncRequest request;
+    request.source = static_cast<TimeSource>(in.ConsumeIntegralInRange(0, 3));  // 3: unknown
+    std::vector<std::string> entries;
+    for (int i = 0; i < count; ++i) entries.push_back(in.ConsumeRandomLengthString(128));
+    request.text = in.ConsumeRandomLengthString(kMaxSourceText);
+
+    const AllowListRead read = ParseAllowList(entries);
+    Check(read.list.servers.size() + read.list.urls.size() + read.ignored.size() +
+                  (read.list.page ? 1 : 0) <=
+              entries.size(),
+          "every entry is kept once or reported");
+    const bool allowed = IsAllowed(read.list, request);
+    if (request.source == TimeSource::TimeServer) {
+        SyncRequest upper = request;
+        upper.text = Upper(request.text);
+        Check(IsAllowed(read.list, upper) == allowed, "a server's host compares in any case");
+    }
+
+    const std::string entry = AllowListEntry(request);
+    if (entry.empty()) {
+        Check(!allowed, "a request no entry can allow is not allowed");
+        return 0;
+    }
+    const AllowListRead own = ParseAllowList({entry});
+    Check(own.ignored.empty(), "the entry made for a request reads");
+    Check(IsAllowed(own.list, request), "the entry made for a request allows it");
+    entries.push_back(entry);
+    Check(IsAllowed(ParseAllowList(entries).list, request), "and does so among other entries");
+    return 0;
+}
