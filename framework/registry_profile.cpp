@@ -63,19 +63,15 @@ void RegistryProfile::WriteText(const std::string& section, const std::string& n
                    static_cast<DWORD>(value.size() + 1));
 }
 
-std::vector<std::string> RegistryProfile::ReadTextList(const std::string& section,
-                                                       const std::string& name) {
+std::vector<std::string> ReadTextListValue(HKEY key, const std::string& name) {
     std::vector<std::string> list;
-    const RegistryKey key(OpenSection(section));
-    if (!key) return list;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return list;
     std::vector<char> data(size + 2, '\0');  // room for the two closing zeros it may lack
-    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return list;
     // Strings end at each zero; an empty string ends the list.
@@ -85,6 +81,12 @@ std::vector<std::string> RegistryProfile::ReadTextList(const std::string& sectio
         list.push_back(item);
     }
     return list;
+}
+
+std::vector<std::string> RegistryProfile::ReadTextList(const std::string& section,
+                                                       const std::string& name) {
+    const RegistryKey key(OpenSection(section));
+    return key ? ReadTextListValue(key.Get(), name) : std::vector<std::string>{};
 }
 
 void RegistryProfile::WriteTextList(const std::string& section, const std::string& name,

@@ -2,11 +2,15 @@
 // The application profile in the registry:
 // HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
 #include <string>
+#include <vector>
 
 #include "core/settings/settings_store.h"
 #include "framework/win32.h"
 
 namespace fw {
+
+// The strings of a REG_MULTI_SZ value of an open key; empty when it is missing or of another type.
+std::vector<std::string> ReadTextListValue(HKEY key, const std::string& name);
 
 class RegistryProfile final : public horolux::SettingsStore {
 public:

@@ -34,10 +34,8 @@ PipeServer::Wait PipeServer::WaitFor(HANDLE pipe, OVERLAPPED& io, HANDLE stop, D
 }
 
 void PipeServer::Serve(HANDLE pipe, HANDLE stop) {
-    const fw::KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!event) return;
     OVERLAPPED io{};
-    io.hEvent = event.Get();
+    io.hEvent = event_.Get();
     DWORD bytes = 0;
 
     // One byte more than a request may have, so an oversized one reaches the handler as such.
@@ -65,7 +63,7 @@ void PipeServer::Serve(HANDLE pipe, HANDLE stop) {
     WaitFor(pipe, io, stop, limits_.answerTimeoutMs, bytes, hangUpStarted);
 }
 
-DWORD PipeServer::Run(HANDLE stop) {
+DWORD PipeServer::Open() {
     fw::LocalMemory descriptor;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
             kPipeSecurity, SDDL_REVISION_1,
@@ -74,26 +72,31 @@ DWORD PipeServer::Run(HANDLE stop) {
     SECURITY_ATTRIBUTES security{sizeof security, descriptor.Get(), FALSE};
     // The first and only instance: a process that made the pipe before us makes this fail, and
     // nobody can add an instance beside ours.
-    const fw::FileHandle pipe(CreateNamedPipeA(
+    pipe_.Reset(CreateNamedPipeA(
         name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096,
         4096, 0, &security));
-    if (!pipe) return GetLastError();
-    const fw::KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!event) return GetLastError();
+    if (!pipe_) return GetLastError();
+    event_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!event_) return GetLastError();
+    return 0;
+}
 
+void PipeServer::Run(HANDLE stop) {
+    if (!pipe_ || !event_) return;
+    HANDLE pipe = pipe_.Get();
     for (;;) {
         OVERLAPPED io{};
-        io.hEvent = event.Get();
+        io.hEvent = event_.Get();
         DWORD bytes = 0;
-        const bool connected = ConnectNamedPipe(pipe.Get(), &io) != FALSE;
+        const bool connected = ConnectNamedPipe(pipe, &io) != FALSE;
         Wait wait = Wait::Done;
         if (!connected && GetLastError() != ERROR_PIPE_CONNECTED)
-            wait = WaitFor(pipe.Get(), io, stop, INFINITE, bytes, false);
-        if (wait == Wait::Stopped) return 0;
-        if (wait == Wait::Done) Serve(pipe.Get(), stop);
-        DisconnectNamedPipe(pipe.Get());
-        if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return 0;
+            wait = WaitFor(pipe, io, stop, INFINITE, bytes, false);
+        if (wait == Wait::Stopped) return;
+        if (wait == Wait::Done) Serve(pipe, stop);
+        DisconnectNamedPipe(pipe);
+        if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return;
     }
 }
 

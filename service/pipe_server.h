@@ -8,12 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/win32.h"
+#include "framework/handles.h"
 
 namespace service {
-
-// The pipe's name, the same on every machine.
-inline constexpr char kPipeName[] = "\\\\.\\pipe\\HoroluxTime";
 
 // Local System, administrators and the service itself have full access; interactive users may
 // connect, write a request and read the answer, but not create an instance of the pipe.
@@ -34,10 +31,11 @@ class PipeServer {
 public:
     PipeServer(std::string name, RequestHandler handler, PipeLimits limits = {});
 
-    // Creates the pipe (failing when another process already has one of that name) and serves
-    // clients one after the other until stop is signalled. Returns 0, or the error that kept the
-    // pipe from being created.
-    DWORD Run(HANDLE stop);
+    // Creates the pipe; fails when another process already has one of that name. Returns 0 or
+    // the error.
+    DWORD Open();
+    // Serves clients one after the other until stop is signalled.
+    void Run(HANDLE stop);
 
 private:
     enum class Wait { Done, Failed, TimedOut, Stopped };
@@ -48,6 +46,8 @@ private:
     std::string name_;
     RequestHandler handler_;
     PipeLimits limits_;
+    fw::FileHandle pipe_;
+    fw::KernelHandle event_;
 };
 
 }  // namespace service

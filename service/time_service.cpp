@@ -1,5 +1,7 @@
 #include "service/time_service.h"
 
+#include <cstring>
+
 #include "framework/handles.h"
 #include "service/pipe_server.h"
 #include "service/sync_requests.h"
@@ -47,10 +49,12 @@ void WINAPI ServiceMain(DWORD, char**) {
     // Without the privilege every sync would end refused: better not to run at all.
     if (!EnableSystemTimePrivilege()) return Report(SERVICE_STOPPED, ERROR_PRIVILEGE_NOT_HELD);
 
-    PipeServer server(kPipeName, AnswerSyncRequest);
+    // The pipe exists before the service says it runs, so a client that waited for that finds it.
+    PipeServer server(horolux::service::kPipeName, AnswerSyncRequest);
+    if (const DWORD error = server.Open()) return Report(SERVICE_STOPPED, error);
     Report(SERVICE_RUNNING);
-    const DWORD error = server.Run(stop.Get());
-    Report(SERVICE_STOPPED, error);
+    server.Run(stop.Get());
+    Report(SERVICE_STOPPED);
 }
 
 }  // namespace
@@ -71,7 +75,8 @@ bool EnableSystemTimePrivilege() {
 }
 
 int RunService() {
-    char name[] = "HoroluxTime";
+    char name[sizeof kServiceName];
+    std::memcpy(name, kServiceName, sizeof name);  // the table wants a writable name
     const SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     return StartServiceCtrlDispatcherA(table) ? 0 : static_cast<int>(GetLastError());
 }

@@ -1,10 +1,11 @@
 #pragma once
 // HoroluxTime.exe as a Windows service: the service control manager's side of it.
+#include "core/service/service_names.h"
 
 namespace service {
 
-inline constexpr char kServiceName[] = "HoroluxTime";
-inline constexpr char kServiceDisplayName[] = "Horolux Time Service";
+using horolux::service::kServiceDisplayName;
+using horolux::service::kServiceName;
 
 // Hands the process to the service control manager, which runs the service until it is stopped.
 // Returns the process's exit code; non-zero when the process was not started as a service.

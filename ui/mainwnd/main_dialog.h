@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/app/horolux_model.h"
+#include "core/service/service_protocol.h"
 #include "core/sync/clock_math.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
@@ -122,6 +123,10 @@ private:
     void BeginSync();
     void RunSync(fw::CWaitCursor& wait);
     void RunSourceSync(fw::CWaitCursor& wait, bool userStarted);
+    bool RunServiceSync(fw::CWaitCursor& wait, bool userStarted);  // false: not served
+    bool ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound, bool userStarted,
+                                fw::CWaitCursor& wait);
+    void EndSyncWithFailure(horolux::service::SyncStatus status, fw::CWaitCursor& wait);
     void EndSyncWithSuccess(const horolux::SystemTime& before, const horolux::SystemTime& after);
     void RecordSync();
     void AdvanceTray() { m_trayIcon.NextFrame(); }

@@ -8,10 +8,13 @@
 #include "framework/message_box.h"
 #include "framework/text.h"
 #include "framework/wait_cursor.h"
-#include "timesync/precise_clock.h"
+#include "timesync/clock_setting.h"
 #include "timesync/source_measure.h"
 #include "timesync/time_client.h"
 #include "ui/mainwnd/main_dialog.h"
+#include "ui/sync/time_service_client.h"
+
+using horolux::service::SyncStatus;
 
 namespace {
 constexpr char kSyncing[] = " Syncing... ";
@@ -46,10 +49,15 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
     fw::CWaitCursor wait;
     m_lastMeasurement.reset();
     try {
-        if (m_model.timeSource.source == horolux::TimeSource::Page)
-            RunSync(wait);
-        else
-            RunSourceSync(wait, userStarted);
+        BeginSync();
+        // The time service, where it is installed, holds the right to set the clock that a
+        // normally started program lacks.
+        if (!RunServiceSync(wait, userStarted)) {
+            if (m_model.timeSource.source == horolux::TimeSource::Page)
+                RunSync(wait);
+            else
+                RunSourceSync(wait, userStarted);
+        }
     } catch (...) {
         fw::AppMessageBox("Unknown error in SyncClock()");
         // Neither the clip nor the tray should go on spinning after a fault.
@@ -85,42 +93,20 @@ void CHoroluxDlg::BeginSync() {
 }
 
 void CHoroluxDlg::RunSync(fw::CWaitCursor& wait) {
-    BeginSync();
-
     const TimePage page = FetchTimePage([this] { AdvanceTray(); });
-    if (page.outcome != horolux::TimePageOutcome::Ok) {
-        // Also when WinINet cannot even start: the user must not be left with " Syncing... ".
-        SetStatusText(page.outcome == horolux::TimePageOutcome::ReadFailed ? kReadError
-                                                                           : kConnectionError);
-        return EndSyncWithError();
-    }
+    // Also when WinINet cannot even start: the user must not be left with " Syncing... ".
+    if (page.outcome != horolux::TimePageOutcome::Ok)
+        return EndSyncWithFailure(page.outcome == horolux::TimePageOutcome::ReadFailed
+                                      ? SyncStatus::ReadFailed
+                                      : SyncStatus::ConnectFailed,
+                                  wait);
     const horolux::UniversalTimeOfDay utc = horolux::ParseUniversalTime(page.text);
-    if (utc.outcome != horolux::TimePageOutcome::Ok) {
-        fw::AppMessageBox("Unrecognized communication error!", MB_OK | MB_ICONHAND);
-        wait.Restore();
-        SetStatusText(kNotRecognised);
-        return EndSyncWithError();
-    }
-
-    AdvanceTray();
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const horolux::SystemTime before = ToPortableTime(now);
-    horolux::SystemTime after = before;
-    AdvanceTray();
-    AdvanceTray();
-    horolux::UtcToLocalTimeOfDay(utc.utc, CurrentTimeZone(), after);
-    horolux::MoveToNearestDay(before, after);
-    AdvanceTray();
-
-    const SYSTEMTIME newTime = ToSystemTime(after);
-    if (!SetLocalTime(&newTime)) {
-        // No right to set the clock, or digits out of range: the last success stays on show.
-        SetStatusText(kClockRefused);
-        return EndSyncWithError();
-    }
-
-    EndSyncWithSuccess(before, after);
+    if (utc.outcome != horolux::TimePageOutcome::Ok)
+        return EndSyncWithFailure(SyncStatus::NotRecognised, wait);
+    const ClockChange change = SetClockToTimeOfDay(utc.utc, [this] { AdvanceTray(); });
+    // No right to set the clock, or digits out of range: the last success stays on show.
+    if (!change.set) return EndSyncWithFailure(SyncStatus::ClockRefused, wait);
+    EndSyncWithSuccess(change.before, change.after);
 }
 
 void CHoroluxDlg::EndSyncWithSuccess(const horolux::SystemTime& before,
@@ -141,56 +127,85 @@ void CHoroluxDlg::EndSyncWithSuccess(const horolux::SystemTime& before,
     RedrawNow();
 }
 
-namespace {
-
-// A moment of the PC's clock as the local time it shows, with milliseconds.
-horolux::SystemTime LocalTimeOf(horolux::UnixMicros moment) {
-    const FILETIME utc = FileTimeFromMicros(moment);
-    SYSTEMTIME utcParts{}, local{};
-    FileTimeToSystemTime(&utc, &utcParts);
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &local)) local = utcParts;
-    return ToPortableTime(local);
+void CHoroluxDlg::EndSyncWithFailure(SyncStatus status, fw::CWaitCursor& wait) {
+    switch (status) {
+        case SyncStatus::ConnectFailed:
+            SetStatusText(kConnectionError);
+            break;
+        case SyncStatus::ReadFailed:
+            SetStatusText(kReadError);
+            break;
+        case SyncStatus::NotRecognised:
+            fw::AppMessageBox("Unrecognized communication error!", MB_OK | MB_ICONHAND);
+            wait.Restore();
+            SetStatusText(kNotRecognised);
+            break;
+        default:
+            SetStatusText(kClockRefused);
+            break;
+    }
+    EndSyncWithError();
 }
 
-}  // namespace
+bool CHoroluxDlg::ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound, bool userStarted,
+                                         fw::CWaitCursor& wait) {
+    // A day or more is asked about when the user is there to answer, and never done unasked.
+    if (!userStarted) return false;
+    const std::string question =
+        fw::Format("The PC clock is %s off the time source.\nSet it anyway?",
+                   horolux::OffsetText(offset, bound).c_str());
+    const bool yes = fw::AppMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    wait.Restore();
+    return yes;
+}
 
 void CHoroluxDlg::RunSourceSync(fw::CWaitCursor& wait, bool userStarted) {
-    BeginSync();
     const horolux::TimeMeasurement m =
         MeasureSource(m_model.timeSource, m_model.refusedServers, [this] { AdvanceTray(); });
     m_lastMeasurement = m;
-    if (m.outcome == horolux::TimeMeasurement::Outcome::Unreachable) {
-        SetStatusText(kConnectionError);
-        return EndSyncWithError();
-    }
-    if (m.outcome == horolux::TimeMeasurement::Outcome::Refused) {
-        fw::AppMessageBox("Unrecognized communication error!", MB_OK | MB_ICONHAND);
-        wait.Restore();
-        SetStatusText(kNotRecognised);
-        return EndSyncWithError();
-    }
-    // A day or more is asked about when the user is there to answer, and never done unasked.
-    if (horolux::IsLargeCorrection(m.offset)) {
-        const std::string question =
-            fw::Format("The PC clock is %s off the time source.\nSet it anyway?",
-                       horolux::OffsetText(m.offset, m.bound).c_str());
-        if (!userStarted || fw::AppMessageBox(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
-            wait.Restore();
-            SetStatusText(kClockRefused);
-            return EndSyncWithError();
-        }
-        wait.Restore();
-    }
+    if (m.outcome == horolux::TimeMeasurement::Outcome::Unreachable)
+        return EndSyncWithFailure(SyncStatus::ConnectFailed, wait);
+    if (m.outcome == horolux::TimeMeasurement::Outcome::Refused)
+        return EndSyncWithFailure(SyncStatus::NotRecognised, wait);
+    if (horolux::IsLargeCorrection(m.offset) &&
+        !ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait))
+        return EndSyncWithFailure(SyncStatus::ClockRefused, wait);
     AdvanceTray();
-    // The correction goes onto the clock's precise time of this moment, so the time spent since
-    // measuring does not count.
-    const horolux::UnixMicros now = PreciseNowMicros();
-    const horolux::UnixMicros corrected = now + m.offset;
-    const FILETIME correctedFileTime = FileTimeFromMicros(corrected);
-    SYSTEMTIME newUtc{};
-    if (!FileTimeToSystemTime(&correctedFileTime, &newUtc) || !SetSystemTime(&newUtc)) {
-        SetStatusText(kClockRefused);
-        return EndSyncWithError();
+    const ClockChange change = CorrectClock(m.offset);
+    if (!change.set) return EndSyncWithFailure(SyncStatus::ClockRefused, wait);
+    EndSyncWithSuccess(change.before, change.after);
+}
+
+bool CHoroluxDlg::RunServiceSync(fw::CWaitCursor& wait, bool userStarted) {
+    horolux::service::SyncRequest request;
+    request.source = m_model.timeSource.source;
+    if (request.source == horolux::TimeSource::TimeServer) request.text = m_model.timeSource.server;
+    if (request.source == horolux::TimeSource::WebServer) request.text = m_model.timeSource.webUrl;
+    const auto progress = [this] { AdvanceTray(); };
+    auto answer = AskTimeService(request, progress);
+    if (answer && answer->status == SyncStatus::LargeCorrection &&
+        ConfirmLargeCorrection(answer->offset, answer->bound, userStarted, wait)) {
+        request.allowLargeCorrection = true;
+        answer = AskTimeService(request, progress);
     }
-    EndSyncWithSuccess(LocalTimeOf(now), LocalTimeOf(corrected));
+    // No service, or one that may not or cannot serve this source: the program tries itself.
+    if (!answer || answer->status == SyncStatus::NotAllowed ||
+        answer->status == SyncStatus::BadRequest || answer->status == SyncStatus::Busy)
+        return false;
+    if (answer->measured) {
+        horolux::TimeMeasurement m;
+        m.outcome = horolux::TimeMeasurement::Outcome::Ok;
+        m.offset = answer->offset;
+        m.bound = answer->bound;
+        m.roundTrip = answer->roundTrip;
+        m.requests = answer->requests;
+        m_lastMeasurement = m;
+    }
+    if (answer->status == SyncStatus::Ok)
+        EndSyncWithSuccess(answer->before, answer->after);
+    else
+        EndSyncWithFailure(answer->status == SyncStatus::LargeCorrection ? SyncStatus::ClockRefused
+                                                                         : answer->status,
+                           wait);
+    return true;
 }

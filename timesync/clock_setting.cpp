@@ -1,0 +1,48 @@
+#include "timesync/clock_setting.h"
+
+#include "core/sync/clock_date.h"
+#include "timesync/precise_clock.h"
+#include "timesync/time_client.h"
+
+namespace {
+
+// A moment of the PC's clock as the local time it shows, with milliseconds.
+horolux::SystemTime LocalTimeOf(horolux::UnixMicros moment) {
+    const FILETIME utc = FileTimeFromMicros(moment);
+    SYSTEMTIME utcParts{}, local{};
+    FileTimeToSystemTime(&utc, &utcParts);
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &local)) local = utcParts;
+    return ToPortableTime(local);
+}
+
+}  // namespace
+
+ClockChange SetClockToTimeOfDay(const horolux::SystemTime& utcTimeOfDay,
+                                const std::function<void()>& step) {
+    ClockChange change;
+    step();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    change.before = ToPortableTime(now);
+    change.after = change.before;
+    step();
+    step();
+    horolux::UtcToLocalTimeOfDay(utcTimeOfDay, CurrentTimeZone(), change.after);
+    horolux::MoveToNearestDay(change.before, change.after);
+    step();
+    const SYSTEMTIME newTime = ToSystemTime(change.after);
+    change.set = SetLocalTime(&newTime) != FALSE;
+    return change;
+}
+
+ClockChange CorrectClock(std::int64_t offsetMicros) {
+    ClockChange change;
+    const horolux::UnixMicros now = PreciseNowMicros();
+    const horolux::UnixMicros corrected = now + offsetMicros;
+    const FILETIME correctedFileTime = FileTimeFromMicros(corrected);
+    SYSTEMTIME newUtc{};
+    change.set = FileTimeToSystemTime(&correctedFileTime, &newUtc) && SetSystemTime(&newUtc);
+    change.before = LocalTimeOf(now);
+    change.after = LocalTimeOf(corrected);
+    return change;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The program's side of the time service: whether it is there, and one sync through it.
+#include <functional>
+#include <optional>
+
+#include "core/service/service_protocol.h"
+
+// Asks the installed time service to sync from the request's source. A stopped service is started
+// first (interactive users may). Nothing when there is no service to ask, when the pipe's server
+// is not that service's process, or when no readable answer came: the program then syncs by
+// itself. progress is called about every 50 ms while waiting.
+std::optional<horolux::service::SyncAnswer> AskTimeService(
+    const horolux::service::SyncRequest& request, const std::function<void()>& progress);
