@@ -1,15 +1,24 @@
-// hlxbench: runs N syncs of one running Horolux against the loopback time server and reports
-// how long each took from the button press to " PC clock changed successfully ", and what the
-// process holds (handles, GDI objects, private bytes) before and after.
-//   hlxbench [N]     (script/bench sets up the Wine session and the server)
+// hlxbench: runs N syncs of one running Horolux from each time source on loopback (the time page,
+// the SNTP server, the web clock; the web clock fewer times, as each takes seconds) and reports
+// per source how long a sync took from the button press to " PC clock changed successfully ",
+// how long one bare fetch or query of the same server takes, their ratio, and what the process
+// holds (handles, GDI objects, private bytes) before and after.
+//   hlxbench [N]     (script/bench sets up the Wine session and the servers)
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "driver.h"
 #include "resource.h"
+#include "test_registry.h"
+#include "time_server_client.h"
+#include "timesync/precise_clock.h"
+#include "timesync/sntp_client.h"
+#include "timesync/time_client.h"
 // clang-format off
 #include <psapi.h>     // after <windows.h>, which driver.h brings
 #include <winternl.h>
@@ -18,6 +27,7 @@
 namespace {
 
 constexpr char kSuccess[] = " PC clock changed successfully ";
+constexpr char kConfigKey[] = "Software\\Horolux\\Horolux\\Config";
 
 // The program's GDI objects, read from the GDI handle table its process block points at
 // (GetGuiResources is a stub under Wine).
@@ -80,63 +90,132 @@ SIZE_T PrivateBytes(HANDLE process) {
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
+double Percentile(std::vector<double> v, double p) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1,
+                      static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5))];
+}
+
+// Milliseconds taken by each of n calls of what.
+template <class F>
+std::vector<double> Timed(int n, F what) {
+    std::vector<double> ms;
+    for (int i = 0; i < n; ++i) {
+        const horolux::UnixMicros start = PreciseNowMicros();
+        if (!what()) continue;
+        ms.push_back(static_cast<double>(PreciseNowMicros() - start) / 1000.0);
+    }
+    return ms;
+}
+
 void Report(const char* when, const driver::Program& p) {
     std::printf("%-7s handles %ld, GDI objects %d, private bytes %zu KiB\n", when,
                 RemoteHandles(p.Pid()), RemoteGdiObjects(p.Handle(), p.Pid()),
                 PrivateBytes(p.Handle()) / 1024);
 }
 
-}  // namespace
+struct Source {
+    const char* name;
+    DWORD number;  // the stored TimeSource
+    std::string server, url;
+    int syncs;
+    std::function<std::vector<double>(int)> bare;  // n bare fetches or queries, in ms each
+};
 
-int main(int argc, char** argv) {
-    const int syncs = argc > 1 ? std::atoi(argv[1]) : 200;
+// Starts Horolux set to source, runs the syncs and prints the figures; false when one failed.
+bool Bench(const Source& source) {
     driver::ResetProgramState();
+    test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "TimeSource", REG_DWORD, &source.number,
+                 sizeof source.number);
+    test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "TimeServer", REG_SZ, source.server.c_str(),
+                 static_cast<DWORD>(source.server.size() + 1));
+    test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "TimeWebUrl", REG_SZ, source.url.c_str(),
+                 static_cast<DWORD>(source.url.size() + 1));
     const std::string home = driver::MakeTempFolder("bench");
     driver::Program program;
     if (!program.Start(driver::CopyExeInto(home), home) || !program.WaitForMainWindow()) {
         std::fprintf(stderr, "hlxbench: Horolux did not start\n");
-        return 1;
+        return false;
     }
     HWND main = program.MainWindow();
     HWND status = GetDlgItem(main, IDC_STATUS);
-
-    std::vector<double> ms;
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
     auto sync = [&]() -> bool {
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""), SMTO_ABORTIFHUNG,
                             5000, &ignored);
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
         driver::Click(main, IDC_SYNC);
-        const bool ok = driver::WaitUntil(
-            [&] { return driver::ControlText(main, IDC_STATUS) == kSuccess; }, 15000);
-        QueryPerformanceCounter(&end);
-        ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                     static_cast<double>(frequency.QuadPart));
-        return ok;
+        // The text is read with a send, which waits while the sync holds the program's thread,
+        // so the answer comes as soon as the sync has ended.
+        return driver::WaitUntil([&] { return driver::ControlText(main, IDC_STATUS) == kSuccess; },
+                                 15000);
     };
+    std::printf("%s:\n", source.name);
     if (!sync()) {  // warm-up: libraries and caches of the first sync are not growth
         std::fprintf(stderr, "hlxbench: the first sync failed: %s\n",
                      driver::ControlText(main, IDC_STATUS).c_str());
-        return 1;
+        program.EndWithOk();
+        return false;
     }
-    ms.clear();
-    Report("before", program);
+    Report("  before", program);
     int failures = 0;
-    for (int i = 0; i < syncs; ++i) failures += !sync();
-    Report("after", program);
-
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) {
-        return ms[std::min(ms.size() - 1, static_cast<size_t>(q * ms.size()))];
-    };
-    std::printf(
-        "%d syncs, %d failed: median %.0f ms, 95th percentile %.0f ms, fastest %.0f ms, slowest "
-        "%.0f ms\n",
-        syncs, failures, at(0.5), at(0.95), ms.front(), ms.back());
+    const std::vector<double> ms = Timed(source.syncs, [&] {
+        const bool ok = sync();
+        failures += !ok;
+        return ok;
+    });
+    Report("  after", program);
     program.EndWithOk();
+
+    const std::vector<double> bare = source.bare(std::max(20, source.syncs));
+    const double median = Percentile(ms, 0.5), bareMedian = Percentile(bare, 0.5);
+    std::printf(
+        "  %d syncs, %d failed: median %.1f ms, 95th percentile %.1f ms; one bare %s: median "
+        "%.2f ms, 95th percentile %.2f ms; ratio of the medians %.1f\n",
+        source.syncs, failures, median, Percentile(ms, 0.95),
+        source.number == 1 ? "query" : "fetch", bareMedian, Percentile(bare, 0.95),
+        bareMedian > 0 ? median / bareMedian : 0.0);
+    return failures == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int syncs = argc > 1 ? std::atoi(argv[1]) : 200;
+    const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+    if (port.empty()) {
+        std::fprintf(stderr, "hlxbench: HOROLUX_SNTPSERVER_PORT is not set\n");
+        return 2;
+    }
+    const std::string server = "127.0.0.1:" + port;
+    const Source sources[] = {
+        {"Time page", 0, "", "", syncs,
+         [](int n) {
+             return Timed(
+                 n, [] { return FetchTimePage([] {}).outcome == horolux::TimePageOutcome::Ok; });
+         }},
+        {"Internet time server", 1, server, "", syncs,
+         [&](int n) {
+             // A measurement's time over its exchanges: what one bare query costs.
+             std::vector<double> ms;
+             for (int i = 0; i < n; ++i) {
+                 horolux::RefusedServers refused;
+                 const horolux::UnixMicros start = PreciseNowMicros();
+                 const auto m = MeasureTimeServer(server, refused);
+                 if (m.requests > 0)
+                     ms.push_back(static_cast<double>(PreciseNowMicros() - start) / 1000.0 /
+                                  m.requests);
+             }
+             return ms;
+         }},
+        {"Web server clock", 2, "", "http://" + server + "/clock", std::max(5, syncs / 20),
+         [&](int n) {
+             return Timed(
+                 n, [&] { return test::ServerGet(std::atoi(port.c_str()), "/clock") == "ok\n"; });
+         }},
+    };
+    bool ok = true;
+    for (const Source& source : sources) ok = Bench(source) && ok;
     driver::ResetProgramState();
-    return failures == 0 ? 0 : 1;
+    return ok ? 0 : 1;
 }
