@@ -1,0 +1,138 @@
+// What the time service answers, against the loopback servers (script/test starts them): readable
+// requests for allowed sources are measured and set, everything else is refused without touching
+// the source or the clock. Under Wine the clock takes only a change under half a second, so the
+// servers that must be set from give the true time.
+#include "service/sync_requests.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/service/service_names.h"
+#include "core/service/service_protocol.h"
+#include "test_registry.h"
+#include "time_server_client.h"
+
+namespace {
+
+using horolux::TimeSource;
+using horolux::service::SyncAnswer;
+using horolux::service::SyncRequest;
+using horolux::service::SyncStatus;
+
+constexpr std::int64_t kMs = 1000;
+constexpr std::int64_t kTwoDays = 2 * 86400 * 1000 * kMs;
+
+class SyncRequests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+        pagePort_ = std::atoi(test::EnvText("HOROLUX_TIMESERVER_PORT").c_str());
+        if (port.empty() || pagePort_ <= 0) GTEST_SKIP() << "no loopback servers (script/test)";
+        port_ = std::atoi(port.c_str());
+        server_ = "127.0.0.1:" + port;
+        url_ = "http://" + server_ + "/clock";
+        ASSERT_EQ(Control("mode=now&offset=0&delay=0&dateform=imf"), "ok\n");
+        ASSERT_EQ(test::ServerGet(pagePort_, "/control?mode=now"), "ok\n");
+        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                               horolux::service::kAllowedSourcesValue);
+    }
+    void TearDown() override {
+        if (saved_)
+            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
+                         static_cast<DWORD>(saved_->data.size()));
+        else
+            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
+        if (port_) Control("mode=now&offset=0");
+    }
+    std::string Control(const std::string& query) {
+        return test::ServerGet(port_, "/control?" + query);
+    }
+    void Allow(const std::vector<std::string>& entries) {
+        std::string data;
+        for (const auto& e : entries) data += e + '\0';
+        data += '\0';
+        test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                     horolux::service::kAllowedSourcesValue, REG_MULTI_SZ, data.data(),
+                     static_cast<DWORD>(data.size()));
+    }
+    SyncAnswer Ask(const SyncRequest& request) {
+        const std::vector<std::uint8_t> bytes = horolux::service::EncodeRequest(request);
+        const auto read = horolux::service::ReadAnswer(service::AnswerSyncRequest(bytes));
+        EXPECT_TRUE(read.answer) << horolux::service::ReadErrorText(read.error);
+        return read.answer.value_or(SyncAnswer{});
+    }
+    SyncRequest Server() const { return {TimeSource::TimeServer, server_, false}; }
+    SyncRequest Web() const { return {TimeSource::WebServer, url_, false}; }
+
+    int port_ = 0, pagePort_ = 0;
+    std::string server_, url_;
+    std::optional<test::RawValue> saved_;
+};
+
+TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
+    Allow({"page", "server:" + server_, "web:" + url_});
+    for (const SyncRequest& request : {Server(), Web(), SyncRequest{}}) {
+        SCOPED_TRACE(request.text);
+        const SyncAnswer a = Ask(request);
+        EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
+        EXPECT_GT(a.after.wYear, 2000);
+        EXPECT_EQ(a.after.wHour, a.before.wHour % 24) << "a true clock hardly moves";
+        if (request.source != TimeSource::Page) {
+            EXPECT_TRUE(a.measured);
+            EXPECT_LE(std::llabs(a.offset), 500 * kMs);
+            EXPECT_LE(a.bound, 50 * kMs);
+            EXPECT_GE(a.requests, 1);
+        }
+    }
+}
+
+TEST_F(SyncRequests, SourcesOffTheListAndUnreadableRequestsAreRefusedUntouched) {
+    Allow({"page", "server:time.windows.com"});
+    const std::string before = test::ServerGet(port_, "/control/last");
+    EXPECT_EQ(Ask(Server()).status, SyncStatus::NotAllowed);
+    EXPECT_EQ(Ask(Web()).status, SyncStatus::NotAllowed);
+    EXPECT_EQ(test::ServerGet(port_, "/control/last"), before) << "the source was not asked";
+
+    test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
+    EXPECT_EQ(Ask(SyncRequest{}).status, SyncStatus::NotAllowed) << "no list allows nothing";
+
+    const std::vector<std::uint8_t> garbage(40, 'x');
+    const auto read = horolux::service::ReadAnswer(service::AnswerSyncRequest(garbage));
+    ASSERT_TRUE(read.answer);
+    EXPECT_EQ(read.answer->status, SyncStatus::BadRequest);
+    EXPECT_EQ(read.answer->failure, "wrong magic");
+}
+
+TEST_F(SyncRequests, ADayOrMoreIsSetOnlyWhenTheRequestAllowsIt) {
+    Allow({"server:" + server_});
+    ASSERT_EQ(Control("mode=offset&offset=172800"), "ok\n");
+    SyncRequest request = Server();
+    SyncAnswer a = Ask(request);
+    EXPECT_EQ(a.status, SyncStatus::LargeCorrection);
+    ASSERT_TRUE(a.measured);
+    EXPECT_NEAR(static_cast<double>(a.offset), static_cast<double>(kTwoDays), 50.0 * kMs);
+    request.allowLargeCorrection = true;
+    a = Ask(request);
+    // Tried, and refused by Wine's clock, which takes only small changes.
+    EXPECT_EQ(a.status, SyncStatus::ClockRefused);
+    EXPECT_TRUE(a.measured);
+}
+
+TEST_F(SyncRequests, FailuresOfTheSourceEndAsTheProgramWouldShowThem) {
+    Allow({"server:" + server_, "server:127.0.0.1:9", "web:" + url_});
+    ASSERT_EQ(Control("mode=stratum16"), "ok\n");
+    const SyncAnswer refused = Ask(Server());
+    EXPECT_EQ(refused.status, SyncStatus::NotRecognised);
+    EXPECT_NE(refused.failure.find("stratum"), std::string::npos) << refused.failure;
+    EXPECT_EQ(Ask({TimeSource::TimeServer, "127.0.0.1:9", false}).status,
+              SyncStatus::ConnectFailed);
+    ASSERT_EQ(Control("mode=now&dateform=none"), "ok\n");
+    const SyncAnswer noDate = Ask(Web());
+    EXPECT_EQ(noDate.status, SyncStatus::NotRecognised);
+    EXPECT_FALSE(noDate.measured);
+}
+
+}  // namespace
