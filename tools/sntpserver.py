@@ -12,7 +12,8 @@ Control requests (HTTP GET to http://127.0.0.1:PORT):
              [&rootdelay=S][&rootdisp=S][&dateform=imf|rfc850|asctime|none|bad]  -> "ok"
         Parameters not given keep their values, except that mode=now sets offset 0.
     /control/last   -> "count: N" (SNTP requests so far), "answered: N", "mode: M",
-                       "offset: S" (the offset in effect, era1's shift included), one per line
+                       "offset: S" (the offset in effect, era1's shift included), "clock agent: A"
+                       (the User-Agent of the last web clock request), one per line
     /control/reset  -> the counts back to 0
     any other path  -> 200 "ok" over HTTP/1.1 keep-alive, its Date header the current time
                        moved by offset, in dateform (a web server's clock for the bracketing);
@@ -80,6 +81,7 @@ class State:
         self.date_form = "imf"
         self.count = 0
         self.answered = 0
+        self.clock_agent = ""
 
     def configure(self, query):
         """Applies a control query; returns an error text or None."""
@@ -142,10 +144,15 @@ class State:
         with self.lock:
             setattr(self, field, getattr(self, field) + 1)
 
+    def clock_asked(self, agent):
+        with self.lock:
+            self.clock_agent = agent
+
     def last(self):
         with self.lock:
-            return "count: %d\nanswered: %d\nmode: %s\noffset: %r\n" % (
-                self.count, self.answered, self.mode, self.total_offset())
+            return "count: %d\nanswered: %d\nmode: %s\noffset: %r\nclock agent: %s\n" % (
+                self.count, self.answered, self.mode, self.total_offset(),
+                self.clock_agent)
 
     def reset(self):
         with self.lock:
@@ -297,6 +304,8 @@ class ControlHandler(http.server.BaseHTTPRequestHandler):
             state.reset()
             self.send_text(200, "ok\n")
         else:
+            # Who read the clock: the program and its time service name themselves differently.
+            state.clock_asked(self.headers.get("User-Agent", ""))
             self.send_text(200, "ok\n")
 
     do_HEAD = do_GET
