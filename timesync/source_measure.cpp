@@ -3,7 +3,6 @@
 #include "core/sync/time_page.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
-#include "timesync/time_client.h"
 #include "timesync/web_clock.h"
 
 using horolux::TimeMeasurement;
@@ -19,10 +18,10 @@ std::int64_t MicrosOfDay(horolux::UnixMicros t) {
 
 }  // namespace
 
-TimeMeasurement MeasureTimePage(const std::function<void()>& progress) {
+TimeMeasurement MeasureTimePage(const std::function<void()>& progress, HttpStack& http) {
     TimeMeasurement m;
     const horolux::UnixMicros t0 = PreciseNowMicros();
-    const TimePage page = FetchTimePage(progress ? progress : [] {});
+    const TimePage page = http.FetchTimePage(progress ? progress : [] {});
     const horolux::UnixMicros t2 = PreciseNowMicros();
     m.requests = 1;
     m.roundTrip = t2 - t0;
@@ -59,14 +58,14 @@ TimeMeasurement MeasureTimePage(const std::function<void()>& progress) {
 
 TimeMeasurement MeasureSource(const horolux::TimeSourceChoice& choice,
                               horolux::RefusedServers& refused,
-                              const std::function<void()>& progress) {
+                              const std::function<void()>& progress, HttpStack& http) {
     switch (choice.source) {
         case horolux::TimeSource::TimeServer:
             return MeasureTimeServer(choice.server, refused, progress);
         case horolux::TimeSource::WebServer:
-            return MeasureWebClock(choice.webUrl, progress);
+            return MeasureWebClock(choice.webUrl, progress, http);
         case horolux::TimeSource::Page:
         default:
-            return MeasureTimePage(progress);
+            return MeasureTimePage(progress, http);
     }
 }

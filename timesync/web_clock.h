@@ -5,9 +5,11 @@
 #include <string>
 
 #include "core/timesource/time_source.h"
+#include "timesync/http_stack.h"
 
 // Measures the PC clock's offset against the clock of the web server of url: at most eight HEAD
-// requests over one keep-alive connection (WinINet, so proxies and TLS come from the system).
+// requests over one keep-alive connection of http (the program's WinINet unless told otherwise).
 // progress is called after each request.
 horolux::TimeMeasurement MeasureWebClock(const std::string& url,
-                                         const std::function<void()>& progress = {});
+                                         const std::function<void()>& progress = {},
+                                         HttpStack& http = WinInetStack());

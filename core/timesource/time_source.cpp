@@ -1,21 +1,14 @@
 #include "core/timesource/time_source.h"
 
-#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/timesource/http_url.h"
 #include "core/timesource/ntp_exchange.h"
 
 namespace horolux {
 namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    return true;
-}
 
 // Whole milliseconds of a microsecond count, rounded half away from zero, without overflow.
 std::int64_t RoundedMillis(std::int64_t micros) {
@@ -53,30 +46,8 @@ std::optional<std::optional<std::int64_t>> OptionalNumber(std::string_view text)
 }  // namespace
 
 std::optional<std::string> UrlHost(std::string_view url) {
-    std::size_t start;
-    if (StartsWithNoCase(url, "http://"))
-        start = 7;
-    else if (StartsWithNoCase(url, "https://"))
-        start = 8;
-    else
-        return std::nullopt;
-    std::string_view rest = url.substr(start);
-    rest = rest.substr(0, rest.find_first_of("/?#"));
-    if (const auto at = rest.rfind('@'); at != std::string_view::npos) rest.remove_prefix(at + 1);
-    std::string_view host = rest;
-    if (!host.empty() && host.front() == '[') {
-        const auto close = host.find(']');
-        if (close == std::string_view::npos) return std::nullopt;
-        host = host.substr(1, close - 1);
-    } else {
-        host = host.substr(0, host.find(':'));
-    }
-    if (host.empty()) return std::nullopt;
-    for (char c : host)
-        if (std::isspace(static_cast<unsigned char>(c)) ||
-            std::iscntrl(static_cast<unsigned char>(c)))
-            return std::nullopt;
-    return std::string(host);
+    if (const auto parts = SplitHttpUrl(url)) return std::string(parts->host);
+    return std::nullopt;
 }
 
 TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url) {

@@ -1,6 +1,8 @@
-// FetchTimePage against tools/timeserver.py on the loopback interface. The program's URL stays the
-// real host's: Wine's WinINet honours http_proxy in its preconfigured mode (Windows does not), so
-// script/lib/timeserver.sh routes every request to the local server through it.
+// The time page's fetch over both HTTP stacks against tools/timeserver.py on the loopback
+// interface. The program's URL stays the real host's: Wine's WinINet honours http_proxy in its
+// preconfigured mode and Wine's WinHTTP takes it as the machine's proxy when the machine has none
+// (Windows does neither), so script/lib/timeserver.sh routes every request to the local server
+// through it.
 #include "timesync/time_client.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "http_stacks.h"
 #include "time_server_client.h"
 
 namespace {
@@ -43,10 +46,10 @@ struct Fetched {
     DWORD milliseconds = 0;
 };
 
-Fetched Fetch() {
+Fetched Fetch(HttpStack& http) {
     Fetched f;
     DWORD start = GetTickCount();
-    f.page = FetchTimePage([&f] { ++f.steps; });
+    f.page = http.FetchTimePage([&f] { ++f.steps; });
     f.milliseconds = GetTickCount() - start;
     return f;
 }
@@ -95,7 +98,7 @@ bool AllBlank(const std::string& text) {
     return text.find_first_not_of(' ') == std::string::npos;
 }
 
-class TimeClient : public ::testing::Test {
+class TimeClient : public ::testing::TestWithParam<test::StackParam> {
 protected:
     void SetUp() override {
         port_ = std::atoi(EnvText("HOROLUX_TIMESERVER_PORT").c_str());
@@ -111,11 +114,12 @@ protected:
     std::string Control(const std::string& query) { return ServerGet(port_, "/control?" + query); }
     std::string LastRequest() { return ServerGet(port_, "/control/last"); }
     int RequestCount() { return std::atoi(LineValue(LastRequest(), "count").c_str()); }
+    Fetched Fetch() { return ::Fetch(GetParam().stack()); }
 
     int port_ = 0;
 };
 
-TEST_F(TimeClient, FetchReturnsTheServedPageInFiveSteps) {
+TEST_P(TimeClient, FetchReturnsTheServedPageInFiveSteps) {
     ASSERT_EQ(Control("mode=fixed&time=21:12:07"), "ok\n");
     Fetched f = Fetch();
     std::string served = ServerGet(port_, "/cgi-bin/timer.pl");
@@ -135,7 +139,7 @@ TEST_F(TimeClient, FetchReturnsTheServedPageInFiveSteps) {
     EXPECT_EQ(parsed.utc.wSecond, 7);
 }
 
-TEST_F(TimeClient, RequestCarriesTheAgentAndThePath) {
+TEST_P(TimeClient, RequestCarriesTheAgentAndThePath) {
     int before = RequestCount();
     ASSERT_EQ(Fetch().page.outcome, TimePageOutcome::Ok);
     ASSERT_EQ(Fetch().page.outcome, TimePageOutcome::Ok);
@@ -157,7 +161,7 @@ TEST_F(TimeClient, RequestCarriesTheAgentAndThePath) {
     EXPECT_EQ(target.substr(7 + hostPort.size()), "/cgi-bin/timer.pl") << line;
 }
 
-TEST_F(TimeClient, CurrentAndOffsetPagesAgreeWithTheClock) {
+TEST_P(TimeClient, CurrentAndOffsetPagesAgreeWithTheClock) {
     const struct {
         const char* query;
         int offsetSeconds;
@@ -177,13 +181,15 @@ TEST_F(TimeClient, CurrentAndOffsetPagesAgreeWithTheClock) {
     }
 }
 
-TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
+TEST_P(TimeClient, ServerFailuresEndAsThePageImplies) {
     enum Text { kBlank, kNotBlank };
+    enum Stacks { kAlike, kNoAnswerOverWinHttp };
     const struct {
         const char* query;
         TimePageOutcome parse;
         Text text;
         DWORD atLeastMs;
+        Stacks stacks = kAlike;
     } cases[] = {
         {"mode=nomarker", TimePageOutcome::NotRecognised, kNotBlank, 0},
         {"mode=lowercase", TimePageOutcome::NotRecognised, kNotBlank, 0},
@@ -192,8 +198,9 @@ TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
         {"mode=edge", TimePageOutcome::Ok, kNotBlank, 0},  // the marker's last byte is the 1024th
         // Wine gives a page handle for a 404 and hands over its body.
         {"mode=notfound", TimePageOutcome::NotRecognised, kNotBlank, 0},
-        // Wine gives a page handle even when the server closes without a word; the read gets 0.
-        {"mode=hangup", TimePageOutcome::NotRecognised, kBlank, 0},
+        // Wine's WinINet gives a page handle even when the server closes without a word, and the
+        // read gets 0; WinHTTP says that no answer came.
+        {"mode=hangup", TimePageOutcome::NotRecognised, kBlank, 0, kNoAnswerOverWinHttp},
         {"mode=truncated", TimePageOutcome::NotRecognised, kBlank, 0},
         // A slow server is waited for, within the bounds below.
         {"mode=slow&delay=2", TimePageOutcome::Ok, kNotBlank, 1900},
@@ -203,6 +210,12 @@ TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
     for (const auto& c : cases) {
         ASSERT_EQ(Control(c.query), "ok\n") << c.query;
         Fetched f = Fetch();
+        if (c.stacks == kNoAnswerOverWinHttp && GetParam().stack == test::kWinHttp.stack) {
+            EXPECT_EQ(f.page.outcome, TimePageOutcome::ConnectFailed) << c.query;
+            EXPECT_EQ(f.steps, 2) << c.query;
+            EXPECT_TRUE(f.page.text.empty()) << c.query;
+            continue;
+        }
         ASSERT_EQ(f.page.outcome, TimePageOutcome::Ok) << c.query;
         EXPECT_EQ(f.steps, 5) << c.query;
         ASSERT_EQ(f.page.text.size(), horolux::kTimePageSize) << c.query;
@@ -214,7 +227,7 @@ TEST_F(TimeClient, ServerFailuresEndAsThePageImplies) {
 
 // Neither a silent server nor one that sends a byte now and then holds the program for longer
 // than its bounds: 10 s for each wait of the connection, 15 s for the whole answer.
-TEST_F(TimeClient, SilentAndTricklingServersAreGivenUpInTime) {
+TEST_P(TimeClient, SilentAndTricklingServersAreGivenUpInTime) {
     const struct {
         const char* query;
         TimePageOutcome outcome;
@@ -235,29 +248,36 @@ TEST_F(TimeClient, SilentAndTricklingServersAreGivenUpInTime) {
     }
 }
 
-// Wine's WinINet takes http_proxy in once per process: another proxy needs another process.
-TEST_F(TimeClient, ClosedPortGivesConnectFailed) {
+// Wine takes http_proxy in once per process: another proxy needs another process.
+TEST_P(TimeClient, ClosedPortGivesConnectFailed) {
     int closed = std::atoi(ServerGet(port_, "/control/closedport").c_str());
     ASSERT_GT(closed, 0);
     int before = RequestCount();
-    DWORD exitCode = RunThisProgram("--gtest_filter=TimeClientChild.*",
-                                    {"http_proxy=http://127.0.0.1:" + std::to_string(closed),
-                                     std::string(kChildMarker) + "=1"});
+    DWORD exitCode =
+        RunThisProgram("--gtest_filter=Stacks/TimeClientChild.*/" + std::string(GetParam().name),
+                       {"http_proxy=http://127.0.0.1:" + std::to_string(closed),
+                        std::string(kChildMarker) + "=1"});
     EXPECT_EQ(exitCode, 0u) << "the child's report is above";
     EXPECT_EQ(RequestCount(), before) << "nothing reached the server";
 }
 
-TEST(TimeClientChild, ClosedProxyGivesConnectFailed) {
+HOROLUX_FOR_BOTH_STACKS(TimeClient);
+
+class TimeClientChild : public ::testing::TestWithParam<test::StackParam> {};
+
+TEST_P(TimeClientChild, ClosedProxyGivesConnectFailed) {
     if (EnvText(kChildMarker) != "1") {
         GTEST_SKIP() << "runs only in the process that TimeClient.ClosedPortGivesConnectFailed "
                         "starts with a closed proxy port";
     }
     ASSERT_EQ(EnvText("http_proxy").rfind("http://127.0.0.1:", 0), 0u) << "loopback only";
-    Fetched f = Fetch();
+    Fetched f = Fetch(GetParam().stack());
     EXPECT_EQ(f.page.outcome, TimePageOutcome::ConnectFailed);
     EXPECT_EQ(f.steps, 2) << "after the root handle opened and after the page failed to";
     EXPECT_TRUE(f.page.text.empty());
 }
+
+HOROLUX_FOR_BOTH_STACKS(TimeClientChild);
 
 // The Win32 edges of the clock arithmetic need no server.
 TEST(TimeClientEdges, SystemTimeFieldsKeepTheirPlaces) {

@@ -1,0 +1,69 @@
+#pragma once
+// The one seam under the time sources' HTTP: the page fetch and the web clock's HEAD requests
+// run over WinINet in the program (the user's proxy and TLS settings) and over WinHTTP in the
+// time service, where WinINet is not supported. The measuring above it is the same code.
+// No Windows header here: winhttp.h and wininet.h cannot share a file.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/sync/time_page.h"
+#include "core/timesource/http_url.h"
+#include "core/timesource/ntp_packet.h"
+
+// The historic US Naval Observatory master clock page,
+// http://tycho.usno.navy.mil/cgi-bin/timer.pl. Plain HTTP on the default port; the only way to
+// reach another server is the proxy setting.
+inline constexpr char kTimePageHost[] = "tycho.usno.navy.mil";
+inline constexpr char kTimePagePath[] = "/cgi-bin/timer.pl";
+inline constexpr char kTimeAgentName[] = "Horolux";
+
+// Connecting, sending and each wait for data give up after this, so a server that stays silent
+// cannot hold the program (and every alarm) or the service.
+inline constexpr std::uint32_t kHttpStepTimeoutMs = 10000;
+// A server that sends a byte now and then is given this long from the page's request to the last
+// byte kept.
+inline constexpr std::uint64_t kPageAnswerTimeMs = 15000;
+
+struct TimePage {
+    horolux::TimePageOutcome outcome = horolux::TimePageOutcome::OpenFailed;
+    // On Ok: exactly kTimePageSize characters, the body over blanks; a NUL in the body ends the
+    // text that ParseUniversalTime examines.
+    std::string text;
+};
+
+// What one HEAD request brought back, stamped with the PC's precise clock.
+struct HeadAnswer {
+    horolux::UnixMicros sent = 0;      // just before the request went out
+    horolux::UnixMicros answered = 0;  // just after the answer's headers were in
+    std::string headers;  // the raw header block, CRLF lines; empty when it could not be read
+};
+
+// One keep-alive connection to one web server.
+class HttpConnection {
+public:
+    virtual ~HttpConnection() = default;
+    // One HEAD request of path (as ParseHttpUrl gives it); nothing when no answer came.
+    virtual std::optional<HeadAnswer> Head(const std::string& path) = 0;
+};
+
+class HttpStack {
+public:
+    virtual ~HttpStack() = default;
+    // A connection to the server of url, its waits bounded by kHttpStepTimeoutMs; null when the
+    // library cannot start or the server cannot be reached.
+    virtual std::unique_ptr<HttpConnection> Connect(const horolux::HttpUrl& url) = 0;
+    // The first kTimePageSize bytes of the time page, calling progress after each step: five
+    // times when the page is read, twice when it cannot be opened, never when the library cannot
+    // start. A silent server ends in ConnectFailed after kHttpStepTimeoutMs, a trickling one in
+    // ReadFailed kPageAnswerTimeMs after the request.
+    virtual TimePage FetchTimePage(const std::function<void()>& progress) = 0;
+};
+
+// The program's: WinINet with the user's proxy and TLS settings.
+HttpStack& WinInetStack();
+// For a service: WinHTTP with the machine's proxy setting (netsh winhttp; under Wine also
+// http_proxy, when the machine has none).
+HttpStack& WinHttpStack();

@@ -1,0 +1,172 @@
+// The time service's HTTP stack: WinHTTP, which services may use (WinINet may not), with the
+// machine's proxy setting.
+#include <string>
+#include <string_view>
+
+// winhttp.h declares many of wininet.h's names differently, so the two cannot share a file: this
+// one keeps wininet.h out of the Windows headers and uses WinHTTP alone.
+#define _WININET_
+// clang-format off
+#include "framework/win32.h"
+#include <winhttp.h>  // after the Windows headers, whose types it needs
+// clang-format on
+
+#include "timesync/http_stack.h"
+#include "timesync/page_fetch.h"
+#include "timesync/precise_clock.h"
+
+namespace {
+
+// framework/handles.h holds WinINet's handle owner, whose header cannot be included here.
+struct WinHttpCloser {
+    void operator()(HINTERNET h) const { WinHttpCloseHandle(h); }
+};
+using WinHttpHandle = std::unique_ptr<void, WinHttpCloser>;
+
+const wchar_t* const kAcceptTypes[] = {L"*/*", nullptr};
+
+std::wstring Wide(std::string_view text) {
+    std::wstring wide(text.size(), L'\0');
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      wide.data(), static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return wide;
+}
+
+std::string Narrow(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string narrow(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size,
+                        nullptr, nullptr);
+    return narrow;
+}
+
+// DEFAULT_PROXY: the machine's setting (netsh winhttp set proxy), not the user's; under Wine,
+// when the machine has none, http_proxy.
+WinHttpHandle OpenSession() {
+    WinHttpHandle session(WinHttpOpen(Wide(kTimeAgentName).c_str(),
+                                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                      WINHTTP_NO_PROXY_BYPASS, 0));
+    if (session) {
+        const int ms = static_cast<int>(kHttpStepTimeoutMs);
+        WinHttpSetTimeouts(session.get(), 0, ms, ms, ms);  // name resolution as the system has it
+        // The wait for an answer's headers has its own time-out (90 s unless set), which the
+        // receive time-out does not shorten.
+        DWORD answerMs = kHttpStepTimeoutMs;
+        WinHttpSetOption(session.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerMs,
+                         sizeof answerMs);
+    }
+    return session;
+}
+
+// Sends request and waits for its answer's headers.
+bool SendAndReceive(HINTERNET request) {
+    return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                              0, 0) &&
+           WinHttpReceiveResponse(request, nullptr);
+}
+
+class WinHttpPageRequest : public PageRequest {
+public:
+    bool Open() override {
+        session_ = OpenSession();
+        return static_cast<bool>(session_);
+    }
+
+    bool Send() override {
+        connection_.reset(WinHttpConnect(session_.get(), Wide(kTimePageHost).c_str(),
+                                         INTERNET_DEFAULT_HTTP_PORT, 0));
+        if (!connection_) return false;
+        page_.reset(WinHttpOpenRequest(
+            connection_.get(), L"GET", Wide(kTimePagePath).c_str(), nullptr, WINHTTP_NO_REFERER,
+            const_cast<const wchar_t**>(kAcceptTypes), WINHTTP_FLAG_REFRESH));
+        if (page_ && !SendAndReceive(page_.get())) page_.reset();
+        return static_cast<bool>(page_);
+    }
+
+    std::optional<std::uint32_t> Available() override {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(page_.get(), &available)) return std::nullopt;
+        return available;
+    }
+
+    std::optional<std::uint32_t> Read(char* buffer, std::uint32_t size) override {
+        DWORD received = 0;
+        if (!WinHttpReadData(page_.get(), buffer, size, &received)) return std::nullopt;
+        return received;
+    }
+
+    void Close() override {
+        page_.reset();
+        connection_.reset();
+        session_.reset();
+    }
+
+private:
+    WinHttpHandle session_, connection_, page_;
+};
+
+class WinHttpConnection : public HttpConnection {
+public:
+    WinHttpConnection(WinHttpHandle session, WinHttpHandle connection, bool secure)
+        : session_(std::move(session)), connection_(std::move(connection)), secure_(secure) {}
+
+    std::optional<HeadAnswer> Head(const std::string& path) override {
+        const WinHttpHandle request(
+            WinHttpOpenRequest(connection_.get(), L"HEAD", Wide(path).c_str(), nullptr,
+                               WINHTTP_NO_REFERER, const_cast<const wchar_t**>(kAcceptTypes),
+                               WINHTTP_FLAG_REFRESH | (secure_ ? WINHTTP_FLAG_SECURE : 0)));
+        if (!request) return std::nullopt;
+        DWORD noCookies = WINHTTP_DISABLE_COOKIES;
+        WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noCookies,
+                         sizeof noCookies);
+        HeadAnswer a;
+        a.sent = PreciseNowMicros();
+        const bool answered = SendAndReceive(request.get());
+        a.answered = PreciseNowMicros();
+        if (!answered) return std::nullopt;
+        std::wstring headers(16384, L'\0');
+        DWORD bytes = static_cast<DWORD>(headers.size() * sizeof(wchar_t));
+        if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF,
+                                WINHTTP_HEADER_NAME_BY_INDEX, headers.data(), &bytes,
+                                WINHTTP_NO_HEADER_INDEX))
+            a.headers = Narrow(std::wstring_view(headers).substr(0, bytes / sizeof(wchar_t)));
+        // Wine puts the connection back for the next request only once the answer has been read
+        // to its end, the empty body of a HEAD too.
+        char none = 0;
+        DWORD received = 0;
+        WinHttpReadData(request.get(), &none, 1, &received);
+        return a;
+    }
+
+private:
+    WinHttpHandle session_, connection_;
+    bool secure_;
+};
+
+class WinHttpHttpStack : public HttpStack {
+public:
+    std::unique_ptr<HttpConnection> Connect(const horolux::HttpUrl& url) override {
+        WinHttpHandle session = OpenSession();
+        if (!session) return nullptr;
+        WinHttpHandle connection(
+            WinHttpConnect(session.get(), Wide(url.host).c_str(), url.port, 0));
+        if (!connection) return nullptr;
+        return std::make_unique<WinHttpConnection>(std::move(session), std::move(connection),
+                                                   url.secure);
+    }
+
+    TimePage FetchTimePage(const std::function<void()>& progress) override {
+        WinHttpPageRequest request;
+        return FetchPage(request, progress);
+    }
+};
+
+}  // namespace
+
+HttpStack& WinHttpStack() {
+    static WinHttpHttpStack stack;
+    return stack;
+}
