@@ -6,8 +6,8 @@
 #include "framework/handles.h"
 #include "framework/registry_profile.h"
 #include "timesync/clock_setting.h"
+#include "timesync/http_stack.h"
 #include "timesync/source_measure.h"
-#include "timesync/time_client.h"
 
 using horolux::TimeMeasurement;
 using horolux::service::SyncAnswer;
@@ -17,6 +17,8 @@ using horolux::service::SyncStatus;
 namespace service {
 
 namespace {
+
+// WinINet is not for services: the service measures over WinHTTP, with the machine's proxy.
 
 // Read at every request, so an administrator's change counts without a restart.
 horolux::service::AllowList AllowedSources() {
@@ -37,7 +39,7 @@ SyncAnswer Ended(SyncStatus status, std::string failure = {}) {
 }
 
 SyncAnswer SyncFromPage() {
-    const TimePage page = FetchTimePage([] {});
+    const TimePage page = WinHttpStack().FetchTimePage([] {});
     if (page.outcome != horolux::TimePageOutcome::Ok)
         return Ended(page.outcome == horolux::TimePageOutcome::ReadFailed
                          ? SyncStatus::ReadFailed
@@ -59,7 +61,7 @@ SyncAnswer SyncFromSource(const SyncRequest& request) {
     choice.source = request.source;
     (request.source == horolux::TimeSource::TimeServer ? choice.server : choice.webUrl) =
         request.text;
-    const TimeMeasurement m = MeasureSource(choice, refused);
+    const TimeMeasurement m = MeasureSource(choice, refused, {}, WinHttpStack());
     SyncAnswer answer;
     answer.measured = m.outcome == TimeMeasurement::Outcome::Ok;
     answer.offset = m.offset;

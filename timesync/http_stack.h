@@ -19,6 +19,8 @@
 inline constexpr char kTimePageHost[] = "tycho.usno.navy.mil";
 inline constexpr char kTimePagePath[] = "/cgi-bin/timer.pl";
 inline constexpr char kTimeAgentName[] = "Horolux";
+// The time service names itself apart, so a server's log tells its requests from the program's.
+inline constexpr char kServiceAgentName[] = "Horolux Time Service";
 
 // Connecting, sending and each wait for data give up after this, so a server that stays silent
 // cannot hold the program (and every alarm) or the service.

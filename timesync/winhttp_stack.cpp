@@ -46,7 +46,7 @@ std::string Narrow(std::wstring_view text) {
 // DEFAULT_PROXY: the machine's setting (netsh winhttp set proxy), not the user's; under Wine,
 // when the machine has none, http_proxy.
 WinHttpHandle OpenSession() {
-    WinHttpHandle session(WinHttpOpen(Wide(kTimeAgentName).c_str(),
+    WinHttpHandle session(WinHttpOpen(Wide(kServiceAgentName).c_str(),
                                       WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                       WINHTTP_NO_PROXY_BYPASS, 0));
     if (session) {

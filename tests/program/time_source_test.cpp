@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "program_test.h"
+#include "proxy_settings.h"
 #include "res/time_source_resource.h"
 #include "resource.h"
 #include "test_registry.h"
@@ -87,6 +88,7 @@ TEST_F(TimeSource, ATimeServerSetsTheClockAndTheSyncIsRecorded) {
 }
 
 TEST_F(TimeSource, AWebServersClockSetsTheClock) {
+    const test::LoopbackBypassesTheProxy bypass;  // the web clock itself, not the page's proxy
     SetConfig("TimeSource", 2);
     SetConfig("TimeWebUrl", "http://" + Server() + "/clock");
     HWND main = Start();
@@ -94,6 +96,9 @@ TEST_F(TimeSource, AWebServersClockSetsTheClock) {
     EXPECT_NE(WelcomeText(main).find("From the clock of web server 127.0.0.1."), std::string::npos);
     driver::Click(main, IDC_SYNC);
     EXPECT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
+    EXPECT_NE(test::ServerGet(port_, "/control/last").find("clock agent: Horolux\n"),
+              std::string::npos)
+        << "the program read that server's clock";
 }
 
 TEST_F(TimeSource, FailuresEndAsThePagesDo) {

@@ -11,8 +11,7 @@
 
 #include "core/service/service_names.h"
 #include "core/service/service_protocol.h"
-#include "test_registry.h"
-#include "time_server_client.h"
+#include "proxy_settings.h"
 
 namespace {
 
@@ -31,6 +30,7 @@ protected:
         pagePort_ = std::atoi(test::EnvText("HOROLUX_TIMESERVER_PORT").c_str());
         if (port.empty() || pagePort_ <= 0) GTEST_SKIP() << "no loopback servers (script/test)";
         port_ = std::atoi(port.c_str());
+        bypass_.emplace();
         server_ = "127.0.0.1:" + port;
         url_ = "http://" + server_ + "/clock";
         ASSERT_EQ(Control("mode=now&offset=0&delay=0&dateform=imf"), "ok\n");
@@ -70,6 +70,7 @@ protected:
     int port_ = 0, pagePort_ = 0;
     std::string server_, url_;
     std::optional<test::RawValue> saved_;
+    std::optional<test::LoopbackBypassesTheProxy> bypass_;  // the page alone goes by the proxy
 };
 
 TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
@@ -80,6 +81,10 @@ TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
         EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
         EXPECT_GT(a.after.wYear, 2000);
         EXPECT_EQ(a.after.wHour, a.before.wHour % 24) << "a true clock hardly moves";
+        if (request.source == TimeSource::WebServer)
+            EXPECT_NE(
+                test::ServerGet(port_, "/control/last").find("clock agent: Horolux Time Service\n"),
+                std::string::npos);
         if (request.source != TimeSource::Page) {
             EXPECT_TRUE(a.measured);
             EXPECT_LE(std::llabs(a.offset), 500 * kMs);

@@ -148,7 +148,8 @@ TEST_P(TimeClient, RequestCarriesTheAgentAndThePath) {
     // One request per fetch: no retry. (The page is cacheable; Wine asks afresh even without
     // INTERNET_FLAG_RELOAD, so only on Windows does this also show the cache bypassed.)
     EXPECT_EQ(RequestCount(), before + 2) << last;
-    EXPECT_EQ(LineValue(last, "user-agent"), "Horolux");
+    EXPECT_EQ(LineValue(last, "user-agent"),
+              &GetParam().stack() == &WinHttpStack() ? kServiceAgentName : kTimeAgentName);
     // Through a proxy the request line carries the whole URL: "GET http://host[:80]/path HTTP/1.x".
     std::string line = LineValue(last, "request");
     ASSERT_EQ(line.rfind("GET http://", 0), 0u) << line;

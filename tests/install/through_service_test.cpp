@@ -1,0 +1,116 @@
+// Syncs through the installed, running time service against the loopback SNTP server and web
+// clock (script/test starts them; they give the true time, which Wine's clock takes): straight
+// over its pipe, and from the installed program. The web clock names who read it, which tells the
+// service's requests from the program's own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/service/service_names.h"
+#include "driver.h"
+#include "install_session.h"
+#include "proxy_settings.h"
+#include "resource.h"
+#include "ui/sync/time_service_client.h"
+
+namespace {
+
+using horolux::TimeSource;
+using horolux::service::SyncAnswer;
+using horolux::service::SyncRequest;
+using horolux::service::SyncStatus;
+using namespace install;
+
+constexpr char kSuccess[] = " PC clock changed successfully ";
+constexpr char kConfigKey[] = "Software\\Horolux\\Horolux\\Config";
+constexpr char kServiceAgent[] = "clock agent: Horolux Time Service\n";
+constexpr char kProgramAgent[] = "clock agent: Horolux\n";
+
+class ThroughService : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(FirstInstallExitCode(), 0u) << "not installed; log: " << LastMsiexecLog();
+        ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
+        const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+        ASSERT_FALSE(port.empty()) << "no loopback SNTP server (script/test starts one)";
+        port_ = std::atoi(port.c_str());
+        bypass_.emplace();
+        server_ = "127.0.0.1:" + port;
+        url_ = "http://" + server_ + "/clock";
+        ASSERT_EQ(test::ServerGet(port_, "/control?mode=now&offset=0&dateform=imf"), "ok\n");
+        saved_ = ReadMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                             horolux::service::kAllowedSourcesValue);
+        WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                     horolux::service::kAllowedSourcesValue,
+                     {"page", "server:" + server_, "web:" + url_});
+        test::DeleteTree(HKEY_CURRENT_USER, "Software\\Horolux");
+    }
+    void TearDown() override {
+        if (saved_)
+            WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                         horolux::service::kAllowedSourcesValue, *saved_);
+        test::DeleteTree(HKEY_CURRENT_USER, "Software\\Horolux");
+    }
+    std::string ClockAgent() const {
+        const std::string last = test::ServerGet(port_, "/control/last");
+        const auto at = last.find("clock agent: ");
+        return at == std::string::npos ? last : last.substr(at);
+    }
+
+    int port_ = 0;
+    std::string server_, url_;
+    std::optional<std::vector<std::string>> saved_;
+    std::optional<test::LoopbackBypassesTheProxy> bypass_;  // the web clock itself, no proxy
+};
+
+TEST_F(ThroughService, TheServiceSetsFromAllowedSourcesAndRefusesOthers) {
+    int progress = 0;
+    const auto ask = [&](const SyncRequest& request) {
+        return AskTimeService(request, [&] { ++progress; });
+    };
+    const auto fromServer = ask({TimeSource::TimeServer, server_, false});
+    ASSERT_TRUE(fromServer);
+    EXPECT_EQ(fromServer->status, SyncStatus::Ok) << fromServer->failure;
+    EXPECT_TRUE(fromServer->measured);
+    EXPECT_LE(std::llabs(fromServer->offset), 500000);
+
+    const auto fromWeb = ask({TimeSource::WebServer, url_, false});
+    ASSERT_TRUE(fromWeb);
+    EXPECT_EQ(fromWeb->status, SyncStatus::Ok) << fromWeb->failure;
+    EXPECT_EQ(ClockAgent(), kServiceAgent);
+    EXPECT_GT(progress, 0) << "the wait for the web clock's seconds showed progress";
+
+    const auto offList = ask({TimeSource::TimeServer, "127.0.0.1:1", false});
+    ASSERT_TRUE(offList);
+    EXPECT_EQ(offList->status, SyncStatus::NotAllowed);
+    EXPECT_FALSE(offList->measured);
+}
+
+TEST_F(ThroughService, TheInstalledProgramSyncsThroughTheServiceAndAloneOffTheList) {
+    const DWORD web = 2;
+    test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "TimeSource", REG_DWORD, &web, sizeof web);
+    const auto syncFrom = [&](const std::string& url) {
+        test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "TimeWebUrl", REG_SZ, url.c_str(),
+                     static_cast<DWORD>(url.size() + 1));
+        driver::Program program;
+        if (!program.Start(InstallFolder() + "Horolux.exe", InstallFolder()) ||
+            !program.WaitForMainWindow())
+            return std::string("<did not start>");
+        driver::Click(program.MainWindow(), IDC_SYNC);
+        driver::WaitUntil(
+            [&] { return driver::ControlText(program.MainWindow(), IDC_STATUS) == kSuccess; },
+            20000);
+        const std::string status = driver::ControlText(program.MainWindow(), IDC_STATUS);
+        program.EndWithOk();
+        return status;
+    };
+    EXPECT_EQ(syncFrom(url_), kSuccess);
+    EXPECT_EQ(ClockAgent(), kServiceAgent) << "the service read the clock";
+
+    // Off the service's list: the program tries by itself, which Wine allows for a true time.
+    EXPECT_EQ(syncFrom(url_ + "?alone"), kSuccess);
+    EXPECT_EQ(ClockAgent(), kProgramAgent);
+}
+
+}  // namespace
