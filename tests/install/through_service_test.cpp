@@ -114,3 +114,36 @@ TEST_F(ThroughService, TheInstalledProgramSyncsThroughTheServiceAndAloneOffTheLi
 }
 
 }  // namespace
+
+namespace {
+
+// A program that takes the pipe's name while the service is stopped keeps the service from
+// starting, and is not believed: the program then syncs by itself.
+TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceComesBack) {
+    {
+        const fw::ServiceHandle service = OpenTimeService(SERVICE_STOP | SERVICE_START);
+        ASSERT_TRUE(service);
+        SERVICE_STATUS status{};
+        ASSERT_TRUE(ControlService(service.Get(), SERVICE_CONTROL_STOP, &status));
+        ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000));
+
+        const fw::FileHandle squatter(CreateNamedPipeA(
+            horolux::service::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+            PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
+        ASSERT_TRUE(squatter);
+        EXPECT_FALSE(AskTimeService({TimeSource::TimeServer, server_, false}, [] {}));
+        EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000)) << "it could not open its pipe";
+
+        // Once the name is free again, the service starts as before.
+        ASSERT_TRUE(StartServiceA(service.Get(), 0, nullptr) ||
+                    GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
+    }
+    // Wait after the squatter is gone: the start asked above may still be under way.
+    ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
+    ASSERT_TRUE(WaitUntilPipeAnswers(30000));
+    const auto answer = AskTimeService({TimeSource::TimeServer, server_, false}, [] {});
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
+}
+
+}  // namespace
