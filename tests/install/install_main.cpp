@@ -8,10 +8,10 @@
 //      case, and GoogleTest runs test suites in the order they were registered.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "install_session.h"
+#include "test_registry.h"
 // clang-format off
 #include <objbase.h>  // after <windows.h>, which framework/win32.h brings
 // clang-format on
@@ -36,13 +36,14 @@ public:
     }
 };
 
-// Wine's shell hands every new Start menu shortcut to winemenubuilder, which would put it into
-// this machine's desktop menus; msiexec inherits the switch from here.
+// Wine's shell hands every new Start menu shortcut to winemenubuilder, which would copy it into
+// this machine's desktop menus. Switched off for the whole (private) prefix: msiexec does not
+// pass WINEDLLOVERRIDES from this process's environment on to it.
 void KeepShortcutsInThePrefix() {
-    const char* overrides = std::getenv("WINEDLLOVERRIDES");
-    std::string value = overrides ? overrides : "";
-    if (!value.empty()) value += ";";
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", (value + "winemenubuilder.exe=d").c_str());
+    if (!install::RunningUnderWine()) return;
+    const char disabled[] = "";
+    test::SetRaw(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "winemenubuilder.exe", REG_SZ,
+                 disabled, sizeof disabled);
 }
 
 }  // namespace
