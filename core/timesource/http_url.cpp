@@ -14,17 +14,21 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 std::optional<std::uint16_t> PortNumber(std::string_view text, bool secure) {
     if (text.empty()) return secure ? 443 : 80;  // "http://host:/" names the default too
-    if (text.size() > 5) return std::nullopt;
-    unsigned value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value == 0 || value > 65535) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
+    return ReadPort(text);
 }
 
 }  // namespace
+
+std::optional<std::uint16_t> ReadPort(std::string_view digits) {
+    if (digits.empty() || digits.size() > 5) return std::nullopt;
+    unsigned port = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        port = port * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (port == 0 || port > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(port);
+}
 
 std::optional<HttpUrlText> SplitHttpUrl(std::string_view url) {
     HttpUrlText parts;

@@ -8,6 +8,10 @@
 
 namespace horolux {
 
+// A port number written in decimal digits, 1 to 65535, as URLs and server texts give it; nothing
+// for an empty text, a sign, a blank or a number out of range.
+std::optional<std::uint16_t> ReadPort(std::string_view digits);
+
 // The parts of an http:// or https:// URL as they are written ("https://user@[::1]:8443/x?y#z":
 // secure, host "::1", port "8443", target "/x?y#z"); the scheme is matched in any case, the user
 // information is dropped, and port is what follows the host without its colon. Nothing when the

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/timesource/http_url.h"
+
 namespace horolux {
 
 namespace {
@@ -18,17 +20,6 @@ std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     return text;
-}
-
-std::optional<std::uint16_t> ReadPort(std::string_view digits) {
-    if (digits.empty() || digits.size() > 5) return std::nullopt;
-    unsigned port = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
-        port = port * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (port == 0 || port > 65535) return std::nullopt;
-    return static_cast<std::uint16_t>(port);
 }
 
 bool HostCharactersAllowed(std::string_view host) {
