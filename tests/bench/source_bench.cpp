@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/percentile.h"
 #include "tests/wine/proxy_settings.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
@@ -20,12 +21,7 @@
 
 namespace {
 
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1,
-                      static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5))];
-}
+using bench::Percentile;
 
 struct Run {
     std::vector<double> ms, errorMs, boundMs, requests;

@@ -15,6 +15,7 @@
 #include "driver.h"
 #include "proxy_settings.h"
 #include "resource.h"
+#include "tests/bench/percentile.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
 #include "timesync/time_client.h"
@@ -89,12 +90,7 @@ SIZE_T PrivateBytes(HANDLE process) {
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1,
-                      static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5))];
-}
+using bench::Percentile;
 
 // Milliseconds taken by each of n calls of what.
 template <class F>
