@@ -4,7 +4,6 @@
 
 namespace service {
 
-using horolux::service::kServiceDisplayName;
 using horolux::service::kServiceName;
 
 // Hands the process to the service control manager, which runs the service until it is stopped.
