@@ -32,22 +32,20 @@ void WaitUntil(UnixMicros moment) {
     }
 }
 
-}  // namespace
+// A server that refreshes a cached Date on its own schedule may step its second once while it is
+// bracketed; it is measured once more from scratch before it is refused.
+constexpr int kMaxAttempts = 2;
+constexpr char kClockJumped[] = "The server's clock jumped while it was measured";
 
-TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void()>& progress,
-                                HttpStack& http) {
-    const auto parts = horolux::ParseHttpUrl(url);
-    if (!parts)
-        return Failed(TimeMeasurement::Outcome::Refused, "Not an http:// or https:// address");
-    const auto connection = http.Connect(*parts);
-    if (!connection)
-        return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
-
+// One bracketing of the server's second over connection, at most DateBracket::kMaxRequests
+// requests; Refused with kClockJumped when the answers contradict each other.
+TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path,
+                            const std::function<void()>& progress) {
     horolux::DateBracket bracket;
     UnixMicros shortest = -1;
     while (bracket.Status() == horolux::BracketStatus::Measuring) {
         WaitUntil(bracket.NextSendTime(PreciseNowMicros()));
-        const auto answer = connection->Head(parts->path);
+        const auto answer = connection.Head(path);
         if (progress) progress();
         if (!answer)
             return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server",
@@ -66,8 +64,7 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
         bracket.Take(answer->sent, *second, answer->answered);
     }
     if (bracket.Status() == horolux::BracketStatus::Inconsistent)
-        return Failed(TimeMeasurement::Outcome::Refused,
-                      "The server's clock jumped while it was measured", bracket.Requests());
+        return Failed(TimeMeasurement::Outcome::Refused, kClockJumped, bracket.Requests());
     TimeMeasurement m;
     m.outcome = TimeMeasurement::Outcome::Ok;
     m.offset = bracket.Offset();
@@ -75,4 +72,24 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
     m.roundTrip = shortest;
     m.requests = bracket.Requests();
     return m;
+}
+
+}  // namespace
+
+TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void()>& progress,
+                                HttpStack& http) {
+    const auto parts = horolux::ParseHttpUrl(url);
+    if (!parts)
+        return Failed(TimeMeasurement::Outcome::Refused, "Not an http:// or https:// address");
+    const auto connection = http.Connect(*parts);
+    if (!connection)
+        return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
+
+    int requests = 0;
+    for (int attempt = 1;; ++attempt) {
+        TimeMeasurement m = BracketOnce(*connection, parts->path, progress);
+        requests += m.requests;
+        m.requests = requests;
+        if (m.failure != kClockJumped || attempt == kMaxAttempts) return m;
+    }
 }

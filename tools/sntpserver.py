@@ -9,8 +9,12 @@ Answers SNTP requests on UDP 127.0.0.1:PORT and takes control requests over HTTP
 
 Control requests (HTTP GET to http://127.0.0.1:PORT):
     /control?mode=MODE[&offset=S][&delay=S][&code=XXXX][&stratum=N][&version=N]
-             [&rootdelay=S][&rootdisp=S][&dateform=imf|rfc850|asctime|none|bad]  -> "ok"
+             [&rootdelay=S][&rootdisp=S][&dateform=imf|rfc850|asctime|none|bad]
+             [&jump=S&jumpat=N[,N...]]  -> "ok"
         Parameters not given keep their values, except that mode=now sets offset 0.
+        jumpat counts the web clock requests from this control request on: at each Nth listed
+        the offset moves by jump=S, for it and every later one (a server whose clock steps
+        while it is measured); jumpat=0 steps nothing.
     /control/last   -> "count: N" (SNTP requests so far), "answered: N", "mode: M",
                        "offset: S" (the offset in effect, era1's shift included), "clock agent: A"
                        (the User-Agent of the last web clock request), one per line
@@ -82,6 +86,9 @@ class State:
         self.count = 0
         self.answered = 0
         self.clock_agent = ""
+        self.clock_count = 0
+        self.jump = 0.0
+        self.jump_at = set()
 
     def configure(self, query):
         """Applies a control query; returns an error text or None."""
@@ -96,6 +103,8 @@ class State:
             version = int(one["version"]) if "version" in one else None
             root_delay = float(one["rootdelay"]) if "rootdelay" in one else None
             root_disp = float(one["rootdisp"]) if "rootdisp" in one else None
+            jump = float(one["jump"]) if "jump" in one else None
+            jump_at = ([int(n) for n in one["jumpat"].split(",")] if "jumpat" in one else None)
         except ValueError:
             return "bad value"
         code = one.get("code")
@@ -112,6 +121,8 @@ class State:
         for value in (root_delay, root_disp):
             if value is not None and not 0 <= value < 65536:
                 return "root value out of range"
+        if jump is not None and not abs(jump) <= 86400:
+            return "jump out of range"
         date_form = one.get("dateform")
         if date_form is not None and date_form not in DATE_FORMS:
             return "unknown dateform"
@@ -125,9 +136,12 @@ class State:
             for name, value in (("offset", offset), ("delay", delay), ("code", code),
                                 ("stratum", stratum), ("version", version),
                                 ("root_delay", root_delay), ("root_disp", root_disp),
-                                ("date_form", date_form)):
+                                ("date_form", date_form), ("jump", jump)):
                 if value is not None:
                     setattr(self, name, value)
+            if jump_at is not None:
+                self.jump_at = set(jump_at)
+                self.clock_count = 0
         return None
 
     def total_offset(self):
@@ -147,6 +161,9 @@ class State:
     def clock_asked(self, agent):
         with self.lock:
             self.clock_agent = agent
+            self.clock_count += 1
+            if self.clock_count in self.jump_at:
+                self.offset += self.jump
 
     def last(self):
         with self.lock:
