@@ -1,6 +1,7 @@
 # Sourced by script/run and script/test: one private Wine prefix, one display and one persistent
 # wineserver for a whole session, so each Wine program starts in a fraction of a second.
 #   wine_session_start [private-display]   then   wine_session_stop
+#   wine_session_hold_desktop HOLDER_EXE    keeps the desktop open between short-lived programs
 WINE=/usr/lib/wine/wine64
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 
@@ -38,11 +39,23 @@ wine_session_start() {
   timeout 120 "$WINE" wineboot >/dev/null 2>&1 || true  # warm-up, see engineering notes
 }
 
+# Starts build/win/desktop_holder.exe (tests/support/desktop_holder.cpp says why) and waits until
+# it has the desktop up; false when it did not come up within 30 s.
+wine_session_hold_desktop() {  # HOLDER_EXE
+  local fd line=""
+  exec {fd}< <(exec "$WINE" "$1" </dev/null 2>/dev/null)
+  HOROLUX_HOLDER_PID=$!
+  read -r -t 30 -u "$fd" line || true
+  exec {fd}<&-
+  [ "${line%$'\r'}" = ready ]  # a Windows program's text output ends its lines in CR LF
+}
+
 wine_session_stop() {
+  if [ -n "${HOROLUX_HOLDER_PID:-}" ]; then kill "$HOROLUX_HOLDER_PID" 2>/dev/null || true; fi
   "$WINESERVER" -k 2>/dev/null || true
   if [ -n "${HOROLUX_XVFB_PID:-}" ]; then kill "$HOROLUX_XVFB_PID" 2>/dev/null || true; fi
   if [ -n "${HOROLUX_TEMP_PREFIX:-}" ]; then "$WINESERVER" -w 2>/dev/null || true; rm -rf "$HOROLUX_TEMP_PREFIX"; fi
-  HOROLUX_XVFB_PID="" HOROLUX_TEMP_PREFIX=""
+  HOROLUX_XVFB_PID="" HOROLUX_TEMP_PREFIX="" HOROLUX_HOLDER_PID=""
 }
 
 # Debian's Wine looks for its own fonts (Marlett, Tahoma, MS Sans Serif, ...) in a folder it

@@ -74,8 +74,9 @@ protected:
 TEST_F(Sync, ASuccessfulSyncShowsAndStoresTheLocalTimeOfTheZone) {
     TIME_ZONE_INFORMATION zone{};
     GetTimeZoneInformation(&zone);
-    if (test::EnvText("TZ") == "Asia/Kolkata")
+    if (test::EnvText("TZ") == "Asia/Kolkata") {
         ASSERT_EQ(zone.Bias, -330) << "the zone did not reach Wine";
+    }
     HWND main = Start();
     ASSERT_TRUE(main);
     driver::Click(main, IDC_SYNC);
