@@ -1,7 +1,9 @@
 #pragma once
 // Talking to tools/timeserver.py from a test under Wine: its port comes from the environment
-// (script/lib/timeserver.sh), its control requests go to it directly, not through the proxy.
+// (script/lib/timeserver.sh), its control requests go to it directly, not through the proxy; and
+// comparing the times of day it serves.
 
+#include <cstdlib>
 #include <string>
 
 #include "framework/win32.h"
@@ -33,6 +35,16 @@ inline std::string ServerGet(int port, const std::string& pathAndQuery) {
     }
     InternetCloseHandle(root);
     return body;
+}
+
+inline int SecondOfDay(int h, int m, int s) {
+    return (h * 3600 + m * 60 + s) % 86400;
+}
+
+// Distance of two times of day in seconds, across midnight too.
+inline int DayDistance(int a, int b) {
+    int d = std::abs(a - b) % 86400;
+    return d > 43200 ? 86400 - d : d;
 }
 
 }  // namespace test

@@ -12,6 +12,7 @@
 #include "core/service/service_names.h"
 #include "core/service/service_protocol.h"
 #include "proxy_settings.h"
+#include "time_server_client.h"
 
 namespace {
 
@@ -80,10 +81,10 @@ TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
         const SyncAnswer a = Ask(request);
         EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
         EXPECT_GT(a.after.wYear, 2000);
-        const auto secondOfDay = [](const auto& t) {
-            return t.wHour * 3600 + t.wMinute * 60 + t.wSecond;
-        };
-        EXPECT_LE((secondOfDay(a.after) - secondOfDay(a.before) + 86400) % 86400, 60)
+        EXPECT_LE(test::DayDistance(
+                      test::SecondOfDay(a.after.wHour, a.after.wMinute, a.after.wSecond),
+                      test::SecondOfDay(a.before.wHour, a.before.wMinute, a.before.wSecond)),
+                  60)
             << "a true clock hardly moves";
         if (request.source == TimeSource::WebServer) {
             EXPECT_NE(

@@ -30,16 +30,6 @@ std::string LineValue(const std::string& text, const std::string& name) {
     return text.substr(at, text.find('\n', at) - at);
 }
 
-int SecondOfDay(int h, int m, int s) {
-    return (h * 3600 + m * 60 + s) % 86400;
-}
-
-// Distance of two times of day in seconds, across midnight too.
-int DayDistance(int a, int b) {
-    int d = std::abs(a - b) % 86400;
-    return d > 43200 ? 86400 - d : d;
-}
-
 struct Fetched {
     TimePage page;
     int steps = 0;
@@ -176,9 +166,10 @@ TEST_P(TimeClient, CurrentAndOffsetPagesAgreeWithTheClock) {
         ASSERT_EQ(f.page.outcome, TimePageOutcome::Ok) << c.query;
         auto parsed = ParseUniversalTime(f.page.text);
         ASSERT_EQ(parsed.outcome, TimePageOutcome::Ok) << c.query;
-        int served = SecondOfDay(parsed.utc.wHour, parsed.utc.wMinute, parsed.utc.wSecond);
-        int expected = SecondOfDay(now.wHour, now.wMinute, now.wSecond) + c.offsetSeconds + 86400;
-        EXPECT_LE(DayDistance(served, expected % 86400), 1) << c.query;
+        int served = test::SecondOfDay(parsed.utc.wHour, parsed.utc.wMinute, parsed.utc.wSecond);
+        int expected =
+            test::SecondOfDay(now.wHour, now.wMinute, now.wSecond) + c.offsetSeconds + 86400;
+        EXPECT_LE(test::DayDistance(served, expected % 86400), 1) << c.query;
     }
 }
 
@@ -311,10 +302,11 @@ TEST(TimeClientEdges, CurrentTimeZoneGivesTheClocksOwnDifference) {
     GetLocalTime(&local);
     horolux::SystemTime converted = ToPortableTime(local);
     horolux::UtcToLocalTimeOfDay(ToPortableTime(utc), zone, converted);
-    int want = SecondOfDay(local.wHour, local.wMinute, local.wSecond);
-    int got = SecondOfDay(converted.wHour, converted.wMinute, converted.wSecond);
-    EXPECT_LE(DayDistance(got, want), 1) << "bias " << horolux::EffectiveBias(zone) << ", zone id "
-                                         << zone.zoneId << ", TZ=" << EnvText("TZ");
+    int want = test::SecondOfDay(local.wHour, local.wMinute, local.wSecond);
+    int got = test::SecondOfDay(converted.wHour, converted.wMinute, converted.wSecond);
+    EXPECT_LE(test::DayDistance(got, want), 1)
+        << "bias " << horolux::EffectiveBias(zone) << ", zone id " << zone.zoneId
+        << ", TZ=" << EnvText("TZ");
 }
 
 }  // namespace
