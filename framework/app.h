@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "framework/registry_profile.h"
 #include "framework/wnd.h"
+#include "platform/registry_profile.h"
 
 namespace fw {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/message_box.h"
-#include "framework/text.h"
+#include "platform/text.h"
 
 namespace fw {
 

@@ -5,8 +5,8 @@
 
 #include "core/service/allow_list.h"
 #include "core/service/service_names.h"
-#include "framework/handles.h"
-#include "framework/win32.h"
+#include "platform/handles.h"
+#include "platform/win32.h"
 #include "service/time_service.h"
 
 namespace service {

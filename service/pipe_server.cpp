@@ -1,8 +1,11 @@
 #include "service/pipe_server.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
+#include "service/service_log.h"
 
 namespace service {
 
@@ -50,7 +53,9 @@ void PipeServer::Serve(HANDLE pipe, HANDLE stop) {
     try {
         answer = handler_(request);
     } catch (...) {
-        return;  // a fault in one request must not end the service
+        // A fault in one request must not end the service.
+        RecordEvent(ServiceEvent::Fault, "A request could not be answered");
+        return;
     }
     if (answer.empty()) return;
     const bool writeStarted =
@@ -74,17 +79,30 @@ DWORD PipeServer::Open() {
     // nobody can add an instance beside ours.
     pipe_.Reset(CreateNamedPipeA(
         name_.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096,
-        4096, 0, &security));
+        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+        static_cast<DWORD>(limits_.maxAnswer), static_cast<DWORD>(limits_.maxRequest + 1), 0,
+        &security));
     if (!pipe_) return GetLastError();
     event_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!event_) return GetLastError();
     return 0;
 }
 
+namespace {
+
+// Whether stop is signalled within waitMs; without a stop event, just a wait.
+bool StopSignalled(HANDLE stop, DWORD waitMs) {
+    if (stop) return WaitForSingleObject(stop, waitMs) == WAIT_OBJECT_0;
+    Sleep(waitMs);
+    return false;
+}
+
+}  // namespace
+
 void PipeServer::Run(HANDLE stop) {
     if (!pipe_ || !event_) return;
     HANDLE pipe = pipe_.Get();
+    DWORD retryMs = kConnectRetryMs;
     for (;;) {
         OVERLAPPED io{};
         io.hEvent = event_.Get();
@@ -94,9 +112,20 @@ void PipeServer::Run(HANDLE stop) {
         if (!connected && GetLastError() != ERROR_PIPE_CONNECTED)
             wait = WaitFor(pipe, io, stop, INFINITE, bytes, false);
         if (wait == Wait::Stopped) return;
-        if (wait == Wait::Done) Serve(pipe, stop);
+        if (wait == Wait::Done) {
+            Serve(pipe, stop);
+            retryMs = kConnectRetryMs;
+        } else if (const DWORD error = GetLastError(); error != ERROR_NO_DATA) {
+            // (ERROR_NO_DATA: a client came and went before it was waited for, no fault.)
+            RecordEvent(ServiceEvent::Fault,
+                        "Waiting for a client failed with error " + std::to_string(error));
+            DisconnectNamedPipe(pipe);
+            if (StopSignalled(stop, retryMs)) return;
+            retryMs = std::min(retryMs * 2, kLongestConnectRetryMs);
+            continue;
+        }
         DisconnectNamedPipe(pipe);
-        if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return;
+        if (StopSignalled(stop, 0)) return;
     }
 }
 

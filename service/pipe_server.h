@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
+#include "core/sync/time_limits.h"
+#include "platform/handles.h"
 
 namespace service {
 
@@ -19,9 +20,15 @@ inline constexpr char kPipeSecurity[] =
 
 struct PipeLimits {
     std::size_t maxRequest = 4096;  // a longer message is handed on cut, one byte over this
-    DWORD requestTimeoutMs = 2000;  // from connecting to the whole request
-    DWORD answerTimeoutMs = 2000;   // for the client to take the answer and hang up
+    std::size_t maxAnswer = 4096;   // the pipe's buffer for answers
+    DWORD requestTimeoutMs = horolux::kPipeRequestTimeoutMs;  // from connecting to the request
+    DWORD answerTimeoutMs = horolux::kPipeAnswerTimeoutMs;    // to take the answer and hang up
 };
+
+// After a failure to wait for a client, the pipe is tried again after this, doubled after each
+// failure in a row up to the longest, so that a broken pipe cannot keep the service spinning.
+inline constexpr DWORD kConnectRetryMs = 100;
+inline constexpr DWORD kLongestConnectRetryMs = 30000;
 
 // Turns the bytes of one request into the bytes of its answer; an empty answer closes the
 // connection without one.

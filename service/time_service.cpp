@@ -1,18 +1,28 @@
 #include "service/time_service.h"
 
 #include <cstring>
+#include <string>
 
-#include "framework/handles.h"
+#include "core/service/service_protocol.h"
+#include "core/sync/time_limits.h"
+#include "platform/handles.h"
 #include "service/pipe_server.h"
+#include "service/service_log.h"
 #include "service/sync_requests.h"
 
 namespace service {
 
 namespace {
 
+// A message longer than a request is handed on cut, one byte over, and refused as the wrong size.
+constexpr PipeLimits kPipeLimits{horolux::service::kRequestSize, horolux::service::kAnswerSize,
+                                 horolux::kPipeRequestTimeoutMs, horolux::kPipeAnswerTimeoutMs};
+
 SERVICE_STATUS_HANDLE g_status = nullptr;
 HANDLE g_stop = nullptr;
 
+// Tells the service control manager the service's state. Should it not listen, the service goes
+// on as it was: the manager's own time-outs decide, and the record tells why.
 void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0) {
     SERVICE_STATUS status{};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -21,15 +31,21 @@ void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0) {
         state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
     status.dwWin32ExitCode = exitCode;
     status.dwWaitHint = waitHintMs;
-    SetServiceStatus(g_status, &status);
+    if (!SetServiceStatus(g_status, &status))
+        RecordEvent(ServiceEvent::Fault, "The service manager did not take state " +
+                                             std::to_string(state) + " (error " +
+                                             std::to_string(GetLastError()) + ")");
+    if (state == SERVICE_STOPPED)
+        RecordEvent(ServiceEvent::Stopped,
+                    exitCode == NO_ERROR ? "" : "error " + std::to_string(exitCode));
 }
 
 DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
     switch (control) {
         case SERVICE_CONTROL_STOP:
         case SERVICE_CONTROL_SHUTDOWN:
-            // A sync under way may take a web clock's few seconds to end.
-            Report(SERVICE_STOP_PENDING, NO_ERROR, 20000);
+            // A sync under way is finished first.
+            Report(SERVICE_STOP_PENDING, NO_ERROR, horolux::kServiceStopHintMs);
             SetEvent(g_stop);
             return NO_ERROR;
         case SERVICE_CONTROL_INTERROGATE:
@@ -42,7 +58,7 @@ DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
 void WINAPI ServiceMain(DWORD, char**) {
     g_status = RegisterServiceCtrlHandlerExA(kServiceName, OnControl, nullptr);
     if (!g_status) return;
-    Report(SERVICE_START_PENDING, NO_ERROR, 5000);
+    Report(SERVICE_START_PENDING, NO_ERROR, horolux::kServiceStartHintMs);
     const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     g_stop = stop.Get();
     if (!stop) return Report(SERVICE_STOPPED, GetLastError());
@@ -50,9 +66,10 @@ void WINAPI ServiceMain(DWORD, char**) {
     if (!EnableSystemTimePrivilege()) return Report(SERVICE_STOPPED, ERROR_PRIVILEGE_NOT_HELD);
 
     // The pipe exists before the service says it runs, so a client that waited for that finds it.
-    PipeServer server(horolux::service::kPipeName, AnswerSyncRequest);
+    PipeServer server(horolux::service::kPipeName, AnswerSyncRequest, kPipeLimits);
     if (const DWORD error = server.Open()) return Report(SERVICE_STOPPED, error);
     Report(SERVICE_RUNNING);
+    RecordEvent(ServiceEvent::Started, "");
     server.Run(stop.Get());
     Report(SERVICE_STOPPED);
 }

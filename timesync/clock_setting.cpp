@@ -2,34 +2,30 @@
 
 #include "core/sync/clock_date.h"
 #include "timesync/precise_clock.h"
-#include "timesync/time_client.h"
+#include "timesync/system_time.h"
 
 namespace {
 
-// A moment of the PC's clock as the local time it shows, with milliseconds.
+// A moment of the PC's clock as the local time it shows, with milliseconds; all zero (no time)
+// for a moment Windows cannot write as a date.
 horolux::SystemTime LocalTimeOf(horolux::UnixMicros moment) {
     const FILETIME utc = FileTimeFromMicros(moment);
     SYSTEMTIME utcParts{}, local{};
-    FileTimeToSystemTime(&utc, &utcParts);
+    if (!FileTimeToSystemTime(&utc, &utcParts)) return {};
     if (!SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &local)) local = utcParts;
     return ToPortableTime(local);
 }
 
 }  // namespace
 
-ClockChange SetClockToTimeOfDay(const horolux::SystemTime& utcTimeOfDay,
-                                const std::function<void()>& step) {
+ClockChange SetClockToTimeOfDay(const horolux::SystemTime& utcTimeOfDay) {
     ClockChange change;
-    step();
     SYSTEMTIME now{};
     GetLocalTime(&now);
     change.before = ToPortableTime(now);
     change.after = change.before;
-    step();
-    step();
     horolux::UtcToLocalTimeOfDay(utcTimeOfDay, CurrentTimeZone(), change.after);
     horolux::MoveToNearestDay(change.before, change.after);
-    step();
     const SYSTEMTIME newTime = ToSystemTime(change.after);
     change.set = SetLocalTime(&newTime) != FALSE;
     return change;

@@ -2,7 +2,6 @@
 // Setting the PC clock from a measurement: the one place that does it, for the program (when it
 // may) and for the time service.
 #include <cstdint>
-#include <functional>
 
 #include "core/sync/clock_math.h"
 
@@ -12,10 +11,8 @@ struct ClockChange {
 };
 
 // The page's Universal time of day as local time on the day nearest the clock's, set with
-// SetLocalTime. step is called where a waiting window shows it is alive: before reading the
-// clock, twice after it, and once after converting.
-ClockChange SetClockToTimeOfDay(
-    const horolux::SystemTime& utcTimeOfDay, const std::function<void()>& step = [] {});
+// SetLocalTime.
+ClockChange SetClockToTimeOfDay(const horolux::SystemTime& utcTimeOfDay);
 
 // The clock's precise time of this moment moved by offsetMicros, set with SetSystemTime, so the
 // time spent since measuring does not count.

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "core/sync/sync_outcome.h"
+#include "core/sync/time_limits.h"
 #include "core/sync/time_page.h"
 #include "core/timesource/http_url.h"
 #include "core/timesource/ntp_packet.h"
@@ -21,13 +23,6 @@ inline constexpr char kTimePagePath[] = "/cgi-bin/timer.pl";
 inline constexpr char kTimeAgentName[] = "Horolux";
 // The time service names itself apart, so a server's log tells its requests from the program's.
 inline constexpr char kServiceAgentName[] = "Horolux Time Service";
-
-// Connecting, sending and each wait for data give up after this, so a server that stays silent
-// cannot hold the program (and every alarm) or the service.
-inline constexpr std::uint32_t kHttpStepTimeoutMs = 10000;
-// A server that sends a byte now and then is given this long from the page's request to the last
-// byte kept.
-inline constexpr std::uint64_t kPageAnswerTimeMs = 15000;
 
 struct TimePage {
     horolux::TimePageOutcome outcome = horolux::TimePageOutcome::OpenFailed;
@@ -55,13 +50,12 @@ class HttpStack {
 public:
     virtual ~HttpStack() = default;
     // A connection to the server of url, its waits bounded by kHttpStepTimeoutMs; null when the
-    // library cannot start or the server cannot be reached.
+    // library cannot start, its waits cannot be bounded or the server cannot be reached.
     virtual std::unique_ptr<HttpConnection> Connect(const horolux::HttpUrl& url) = 0;
-    // The first kTimePageSize bytes of the time page, calling progress after each step: five
-    // times when the page is read, twice when it cannot be opened, never when the library cannot
-    // start. A silent server ends in ConnectFailed after kHttpStepTimeoutMs, a trickling one in
-    // ReadFailed kPageAnswerTimeMs after the request.
-    virtual TimePage FetchTimePage(const std::function<void()>& progress) = 0;
+    // The first kTimePageSize bytes of the time page, reporting Connecting once the library is
+    // ready and Reading once the page's answer came. A silent server ends in ConnectFailed after
+    // kHttpStepTimeoutMs, a trickling one in ReadFailed kPageAnswerTimeMs after the request.
+    virtual TimePage FetchTimePage(const std::function<void(horolux::SyncPhase)>& progress) = 0;
 };
 
 // The program's: WinINet with the user's proxy and TLS settings.

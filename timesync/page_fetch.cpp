@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/win32.h"
+#include "platform/win32.h"
 
 using horolux::kTimePageSize;
 using horolux::TimePageOutcome;
@@ -33,26 +33,21 @@ bool ReadBody(PageRequest& request, std::string& text, ULONGLONG deadline) {
 
 }  // namespace
 
-TimePage FetchPage(PageRequest& request, const std::function<void()>& progress) {
+TimePage FetchPage(PageRequest& request, const std::function<void(horolux::SyncPhase)>& progress) {
     if (!request.Open()) return {TimePageOutcome::OpenFailed, {}};
-    progress();
+    progress(horolux::SyncPhase::Connecting);
 
     const ULONGLONG requested = GetTickCount64();
-    const bool sent = request.Send();
-    progress();
-    if (!sent) {
+    if (!request.Send()) {
         request.Close();
         return {TimePageOutcome::ConnectFailed, {}};
     }
-    progress();
+    progress(horolux::SyncPhase::Reading);
 
     // What the body does not fill stays blank; the count of bytes read is not needed.
     std::string text(kTimePageSize, ' ');
-    const bool read = ReadBody(request, text, requested + kPageAnswerTimeMs);
-    progress();
-
+    const bool read = ReadBody(request, text, requested + horolux::kPageAnswerTimeMs);
     request.Close();
-    progress();
     if (!read) return {TimePageOutcome::ReadFailed, {}};
     return {TimePageOutcome::Ok, std::move(text)};
 }

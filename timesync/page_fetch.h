@@ -1,6 +1,6 @@
 #pragma once
-// The time page's fetch, step by step, whichever library does the steps: the order, the progress
-// calls, the blank-filled text and the deadline are the same for every stack.
+// The time page's fetch, step by step, whichever library does the steps: the order, the phases
+// reported, the blank-filled text and the deadline are the same for every stack.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,7 +11,8 @@
 class PageRequest {
 public:
     virtual ~PageRequest() = default;
-    // The library's session, its waits bounded; false when the library cannot start.
+    // The library's session, its waits bounded; false when the library cannot start or its waits
+    // cannot be bounded.
     virtual bool Open() = 0;
     // Connects, sends the GET of the page and waits for its answer; false when none came.
     virtual bool Send() = 0;
@@ -24,4 +25,4 @@ public:
     virtual void Close() = 0;
 };
 
-TimePage FetchPage(PageRequest& request, const std::function<void()>& progress);
+TimePage FetchPage(PageRequest& request, const std::function<void(horolux::SyncPhase)>& progress);

@@ -1,9 +1,8 @@
 #include "timesync/precise_clock.h"
 
-namespace {
+#include "core/sync/file_time.h"
 
-// 100-nanosecond intervals from 1601-01-01 to 1970-01-01.
-constexpr std::int64_t kFileTimeToUnix = 116444736000000000LL;
+namespace {
 
 using PreciseTimeFunction = VOID(WINAPI*)(LPFILETIME);
 
@@ -16,13 +15,12 @@ PreciseTimeFunction PreciseTime() {
 }  // namespace
 
 horolux::UnixMicros MicrosFromFileTime(const FILETIME& t) {
-    const auto ticks = static_cast<std::int64_t>(
-        static_cast<std::uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime);
-    return (ticks - kFileTimeToUnix) / 10;
+    return horolux::MicrosFromFileTimeTicks(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 |
+                                            t.dwLowDateTime);
 }
 
 FILETIME FileTimeFromMicros(horolux::UnixMicros t) {
-    const auto ticks = static_cast<std::uint64_t>(t * 10 + kFileTimeToUnix);
+    const std::uint64_t ticks = horolux::FileTimeTicksFromMicros(t);
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The PC's clock to the microsecond, for measuring and applying a time source's offset.
-#include "core/timesource/ntp_packet.h"
-#include "framework/win32.h"
+#include "core/timesource/unix_micros.h"
+#include "platform/win32.h"
 
 // Now, in microseconds since 1970 UTC: GetSystemTimePreciseAsFileTime where Windows has it (8 and
 // later), else the coarser system time.

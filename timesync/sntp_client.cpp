@@ -1,12 +1,10 @@
 #include "timesync/sntp_client.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <optional>
 #include <random>
 #include <vector>
 
+#include "platform/sockets.h"  // first: Winsock before the other Windows headers
 #include "timesync/precise_clock.h"
 
 using horolux::NtpExchange;
@@ -23,64 +21,21 @@ TimeMeasurement Failed(TimeMeasurement::Outcome outcome, std::string failure) {
     return m;
 }
 
-// Winsock for the length of one measurement.
-class WinsockSession {
-public:
-    WinsockSession() {
-        WSADATA data{};
-        ok_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~WinsockSession() {
-        if (ok_) WSACleanup();
-    }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-    explicit operator bool() const { return ok_; }
-
-private:
-    bool ok_ = false;
-};
-
-class Socket {
-public:
-    explicit Socket(SOCKET s) : s_(s) {}
-    ~Socket() {
-        if (s_ != INVALID_SOCKET) closesocket(s_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    SOCKET Get() const { return s_; }
-    explicit operator bool() const { return s_ != INVALID_SOCKET; }
-
-private:
-    SOCKET s_;
-};
-
-struct AddressList {
-    addrinfo* head = nullptr;
-    ~AddressList() {
-        if (head) freeaddrinfo(head);
-    }
-};
-
-// A UDP socket connected to the server, so only its datagrams arrive; invalid when the name does
+// A UDP socket connected to the server, so only its datagrams arrive; none when the name does
 // not resolve or no address can be used.
-SOCKET ConnectTo(const horolux::ServerAddress& server) {
+fw::Socket ConnectTo(const horolux::ServerAddress& server) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     hints.ai_protocol = IPPROTO_UDP;
-    AddressList addresses;
+    fw::AddressList addresses;
     const std::string port = std::to_string(server.port);
-    if (getaddrinfo(server.host.c_str(), port.c_str(), &hints, &addresses.head) != 0)
-        return INVALID_SOCKET;
-    for (const addrinfo* a = addresses.head; a; a = a->ai_next) {
-        SOCKET s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (s == INVALID_SOCKET) continue;
-        if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) return s;
-        closesocket(s);
+    if (getaddrinfo(server.host.c_str(), port.c_str(), &hints, addresses.Receive()) != 0) return {};
+    for (const addrinfo* a = addresses.Get(); a; a = a->ai_next) {
+        fw::Socket s(socket(a->ai_family, a->ai_socktype, a->ai_protocol));
+        if (s && connect(s.Get(), a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) return s;
     }
-    return INVALID_SOCKET;
+    return {};
 }
 
 // Waits up to waitMicros for a datagram; its bytes, or nothing.
@@ -117,10 +72,10 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
         return Failed(TimeMeasurement::Outcome::Refused,
                       "The server asked not to be queried again (kiss-o'-death)");
 
-    WinsockSession winsock;
+    const fw::WinsockSession winsock;
     if (!winsock)
         return Failed(TimeMeasurement::Outcome::Unreachable, "The network cannot be used");
-    Socket socket(ConnectTo(*server));
+    const fw::Socket socket = ConnectTo(*server);
     if (!socket) return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot find the server");
 
     std::random_device random;

@@ -1,30 +1,22 @@
 #include "timesync/source_measure.h"
 
 #include "core/sync/time_page.h"
+#include "core/timesource/page_offset.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
 #include "timesync/web_clock.h"
 
 using horolux::TimeMeasurement;
 
-namespace {
-
-constexpr std::int64_t kDayMicros = 86400LL * horolux::kMicrosPerSecond;
-
-std::int64_t MicrosOfDay(horolux::UnixMicros t) {
-    const std::int64_t r = t % kDayMicros;
-    return r < 0 ? r + kDayMicros : r;
-}
-
-}  // namespace
-
 TimeMeasurement MeasureTimePage(const std::function<void()>& progress, HttpStack& http) {
     TimeMeasurement m;
-    const horolux::UnixMicros t0 = PreciseNowMicros();
-    const TimePage page = http.FetchTimePage(progress ? progress : [] {});
-    const horolux::UnixMicros t2 = PreciseNowMicros();
+    const horolux::UnixMicros sent = PreciseNowMicros();
+    const TimePage page = http.FetchTimePage([&progress](horolux::SyncPhase) {
+        if (progress) progress();
+    });
+    const horolux::UnixMicros answered = PreciseNowMicros();
     m.requests = 1;
-    m.roundTrip = t2 - t0;
+    m.roundTrip = answered - sent;
     if (page.outcome != horolux::TimePageOutcome::Ok) {
         m.outcome = TimeMeasurement::Outcome::Unreachable;
         m.failure = page.outcome == horolux::TimePageOutcome::ReadFailed
@@ -38,21 +30,11 @@ TimeMeasurement MeasureTimePage(const std::function<void()>& progress, HttpStack
         m.failure = "The page shows no Universal Time";
         return m;
     }
-    // The page's second was read somewhere between sending and receiving: the offset lies in
-    // [s - t2, s + 1 - t0], all as times of the day.
-    const std::int64_t second =
-        (utc.utc.wHour * 3600LL + utc.utc.wMinute * 60LL + utc.utc.wSecond) *
-        horolux::kMicrosPerSecond;
-    std::int64_t low = second - MicrosOfDay(t2);
-    std::int64_t high = second + horolux::kMicrosPerSecond - MicrosOfDay(t0);
-    if (high < low) high += kDayMicros;  // midnight passed during the fetch
-    std::int64_t middle = low + (high - low) / 2;
-    const std::int64_t shift =
-        middle >= kDayMicros / 2 ? -kDayMicros : (middle < -kDayMicros / 2 ? kDayMicros : 0);
-    middle += shift;
+    const horolux::OffsetEstimate estimate =
+        horolux::PageOffset(utc.utc.wHour, utc.utc.wMinute, utc.utc.wSecond, sent, answered);
     m.outcome = TimeMeasurement::Outcome::Ok;
-    m.offset = middle;
-    m.bound = (high - low + 1) / 2;
+    m.offset = estimate.offset;
+    m.bound = estimate.bound;
     return m;
 }
 

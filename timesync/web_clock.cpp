@@ -3,7 +3,7 @@
 #include "core/timesource/date_bracket.h"
 #include "core/timesource/http_date.h"
 #include "core/timesource/http_url.h"
-#include "framework/win32.h"
+#include "platform/win32.h"
 #include "timesync/precise_clock.h"
 
 using horolux::TimeMeasurement;
@@ -38,13 +38,18 @@ constexpr int kMaxAttempts = 2;
 constexpr char kClockJumped[] = "The server's clock jumped while it was measured";
 
 // One bracketing of the server's second over connection, at most DateBracket::kMaxRequests
-// requests; Refused with kClockJumped when the answers contradict each other.
+// requests, none sent after lastSend; Refused with kClockJumped when the answers contradict each
+// other.
 TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path,
-                            const std::function<void()>& progress) {
+                            UnixMicros lastSend, const std::function<void()>& progress) {
     horolux::DateBracket bracket;
     UnixMicros shortest = -1;
     while (bracket.Status() == horolux::BracketStatus::Measuring) {
-        WaitUntil(bracket.NextSendTime(PreciseNowMicros()));
+        const UnixMicros send = bracket.NextSendTime(PreciseNowMicros());
+        if (send > lastSend)
+            return Failed(TimeMeasurement::Outcome::Unreachable, "The server answers too slowly",
+                          bracket.Requests());
+        WaitUntil(send);
         const auto answer = connection.Head(path);
         if (progress) progress();
         if (!answer)
@@ -85,9 +90,11 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
     if (!connection)
         return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
 
+    const UnixMicros lastSend =
+        PreciseNowMicros() + horolux::kWebClockTimeMs * (horolux::kMicrosPerSecond / 1000);
     int requests = 0;
     for (int attempt = 1;; ++attempt) {
-        TimeMeasurement m = BracketOnce(*connection, parts->path, progress);
+        TimeMeasurement m = BracketOnce(*connection, parts->path, lastSend, progress);
         requests += m.requests;
         m.requests = requests;
         if (m.failure != kClockJumped || attempt == kMaxAttempts) return m;

@@ -8,9 +8,8 @@
 #include "timesync/http_stack.h"
 
 // Measures the PC clock's offset against the clock of the web server of url: at most eight HEAD
-// requests over one keep-alive connection of http (the program's WinINet unless told otherwise),
-// and eight more when the server's second jumped during the first eight. progress is called after
-// each request.
+// requests over one keep-alive connection of http, and eight more when the server's second jumped
+// during the first eight; none started after kWebClockTimeMs. progress is called after each
+// request.
 horolux::TimeMeasurement MeasureWebClock(const std::string& url,
-                                         const std::function<void()>& progress = {},
-                                         HttpStack& http = WinInetStack());
+                                         const std::function<void()>& progress, HttpStack& http);

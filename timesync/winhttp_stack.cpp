@@ -3,25 +3,14 @@
 #include <string>
 #include <string_view>
 
-// winhttp.h declares many of wininet.h's names differently, so the two cannot share a file: this
-// one keeps wininet.h out of the Windows headers and uses WinHTTP alone.
-#define _WININET_
-// clang-format off
-#include "framework/win32.h"
-#include <winhttp.h>  // after the Windows headers, whose types it needs
-// clang-format on
-
+#include "platform/winhttp.h"
 #include "timesync/http_stack.h"
 #include "timesync/page_fetch.h"
 #include "timesync/precise_clock.h"
 
 namespace {
 
-// framework/handles.h holds WinINet's handle owner, whose header cannot be included here.
-struct WinHttpCloser {
-    void operator()(HINTERNET h) const { WinHttpCloseHandle(h); }
-};
-using WinHttpHandle = std::unique_ptr<void, WinHttpCloser>;
+using fw::WinHttpHandle;
 
 const wchar_t* const kAcceptTypes[] = {L"*/*", nullptr};
 
@@ -44,20 +33,22 @@ std::string Narrow(std::wstring_view text) {
 }
 
 // DEFAULT_PROXY: the machine's setting (netsh winhttp set proxy), not the user's; under Wine,
-// when the machine has none, http_proxy.
+// when the machine has none, http_proxy. Null when WinHTTP cannot start or would not take the
+// bounds of its waits, so that no wait of it can be endless.
 WinHttpHandle OpenSession() {
     WinHttpHandle session(WinHttpOpen(Wide(kServiceAgentName).c_str(),
                                       WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                       WINHTTP_NO_PROXY_BYPASS, 0));
-    if (session) {
-        const int ms = static_cast<int>(kHttpStepTimeoutMs);
-        WinHttpSetTimeouts(session.get(), 0, ms, ms, ms);  // name resolution as the system has it
-        // The wait for an answer's headers has its own time-out (90 s unless set), which the
-        // receive time-out does not shorten.
-        DWORD answerMs = kHttpStepTimeoutMs;
-        WinHttpSetOption(session.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerMs,
-                         sizeof answerMs);
-    }
+    if (!session) return session;
+    const int ms = static_cast<int>(horolux::kHttpStepTimeoutMs);
+    // Name resolution as the system has it.
+    const bool bounded = WinHttpSetTimeouts(session.Get(), 0, ms, ms, ms);
+    // The wait for an answer's headers has its own time-out (90 s unless set), which the receive
+    // time-out does not shorten.
+    DWORD answerMs = horolux::kHttpStepTimeoutMs;
+    if (!bounded || !WinHttpSetOption(session.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
+                                      &answerMs, sizeof answerMs))
+        session.Reset();
     return session;
 }
 
@@ -76,32 +67,32 @@ public:
     }
 
     bool Send() override {
-        connection_.reset(WinHttpConnect(session_.get(), Wide(kTimePageHost).c_str(),
+        connection_.Reset(WinHttpConnect(session_.Get(), Wide(kTimePageHost).c_str(),
                                          INTERNET_DEFAULT_HTTP_PORT, 0));
         if (!connection_) return false;
-        page_.reset(WinHttpOpenRequest(
-            connection_.get(), L"GET", Wide(kTimePagePath).c_str(), nullptr, WINHTTP_NO_REFERER,
+        page_.Reset(WinHttpOpenRequest(
+            connection_.Get(), L"GET", Wide(kTimePagePath).c_str(), nullptr, WINHTTP_NO_REFERER,
             const_cast<const wchar_t**>(kAcceptTypes), WINHTTP_FLAG_REFRESH));
-        if (page_ && !SendAndReceive(page_.get())) page_.reset();
+        if (page_ && !SendAndReceive(page_.Get())) page_.Reset();
         return static_cast<bool>(page_);
     }
 
     std::optional<std::uint32_t> Available() override {
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(page_.get(), &available)) return std::nullopt;
+        if (!WinHttpQueryDataAvailable(page_.Get(), &available)) return std::nullopt;
         return available;
     }
 
     std::optional<std::uint32_t> Read(char* buffer, std::uint32_t size) override {
         DWORD received = 0;
-        if (!WinHttpReadData(page_.get(), buffer, size, &received)) return std::nullopt;
+        if (!WinHttpReadData(page_.Get(), buffer, size, &received)) return std::nullopt;
         return received;
     }
 
     void Close() override {
-        page_.reset();
-        connection_.reset();
-        session_.reset();
+        page_.Reset();
+        connection_.Reset();
+        session_.Reset();
     }
 
 private:
@@ -115,21 +106,21 @@ public:
 
     std::optional<HeadAnswer> Head(const std::string& path) override {
         const WinHttpHandle request(
-            WinHttpOpenRequest(connection_.get(), L"HEAD", Wide(path).c_str(), nullptr,
+            WinHttpOpenRequest(connection_.Get(), L"HEAD", Wide(path).c_str(), nullptr,
                                WINHTTP_NO_REFERER, const_cast<const wchar_t**>(kAcceptTypes),
                                WINHTTP_FLAG_REFRESH | (secure_ ? WINHTTP_FLAG_SECURE : 0)));
         if (!request) return std::nullopt;
         DWORD noCookies = WINHTTP_DISABLE_COOKIES;
-        WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noCookies,
+        WinHttpSetOption(request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &noCookies,
                          sizeof noCookies);
         HeadAnswer a;
         a.sent = PreciseNowMicros();
-        const bool answered = SendAndReceive(request.get());
+        const bool answered = SendAndReceive(request.Get());
         a.answered = PreciseNowMicros();
         if (!answered) return std::nullopt;
         std::wstring headers(16384, L'\0');
         DWORD bytes = static_cast<DWORD>(headers.size() * sizeof(wchar_t));
-        if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF,
+        if (WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF,
                                 WINHTTP_HEADER_NAME_BY_INDEX, headers.data(), &bytes,
                                 WINHTTP_NO_HEADER_INDEX))
             a.headers = Narrow(std::wstring_view(headers).substr(0, bytes / sizeof(wchar_t)));
@@ -137,7 +128,7 @@ public:
         // to its end, the empty body of a HEAD too.
         char none = 0;
         DWORD received = 0;
-        WinHttpReadData(request.get(), &none, 1, &received);
+        WinHttpReadData(request.Get(), &none, 1, &received);
         return a;
     }
 
@@ -152,13 +143,13 @@ public:
         WinHttpHandle session = OpenSession();
         if (!session) return nullptr;
         WinHttpHandle connection(
-            WinHttpConnect(session.get(), Wide(url.host).c_str(), url.port, 0));
+            WinHttpConnect(session.Get(), Wide(url.host).c_str(), url.port, 0));
         if (!connection) return nullptr;
         return std::make_unique<WinHttpConnection>(std::move(session), std::move(connection),
                                                    url.secure);
     }
 
-    TimePage FetchTimePage(const std::function<void()>& progress) override {
+    TimePage FetchTimePage(const std::function<void(horolux::SyncPhase)>& progress) override {
         WinHttpPageRequest request;
         return FetchPage(request, progress);
     }

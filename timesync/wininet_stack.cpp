@@ -1,13 +1,94 @@
 // The program's HTTP stack: WinINet, so the user's proxy and TLS settings apply as for any page
 // the user opens.
-#include "framework/handles.h"  // brings <wininet.h>
+#include "platform/wininet.h"
 #include "timesync/http_stack.h"
+#include "timesync/page_fetch.h"
 #include "timesync/precise_clock.h"
-#include "timesync/time_client.h"
 
 namespace {
 
 using fw::InternetHandle;
+
+// No status callback is installed, so the context value is never handed back.
+constexpr DWORD_PTR kTimePageContext = 777;
+
+// Bounds connecting, sending and each wait for data on handle and the handles made from it;
+// false when WinINet would not take a bound, so that no wait of it can be endless.
+bool BoundInternetWaits(HINTERNET handle) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        DWORD ms = horolux::kHttpStepTimeoutMs;
+        if (!InternetSetOptionA(handle, option, &ms, sizeof ms)) return false;
+    }
+    return true;
+}
+
+// PRECONFIG: the system's proxy settings (under Wine also http_proxy) decide the route, as for any
+// page the user opens. Null when WinINet cannot start or its waits cannot be bounded.
+InternetHandle OpenSession() {
+    InternetHandle root(
+        InternetOpenA(kTimeAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (root && !BoundInternetWaits(root.Get())) root.Reset();
+    return root;
+}
+
+// A connection to host:port with bounded waits, or null.
+InternetHandle OpenConnection(HINTERNET root, const char* host, INTERNET_PORT port,
+                              DWORD_PTR context) {
+    InternetHandle connection(
+        InternetConnectA(root, host, port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, context));
+    if (connection && !BoundInternetWaits(connection.Get())) connection.Reset();
+    return connection;
+}
+
+// The page's steps through WinINet.
+class WinInetPageRequest : public PageRequest {
+public:
+    bool Open() override {
+        root_ = OpenSession();
+        return static_cast<bool>(root_);
+    }
+
+    bool Send() override {
+        connection_ = OpenConnection(root_.Get(), kTimePageHost, INTERNET_DEFAULT_HTTP_PORT,
+                                     kTimePageContext);
+        if (connection_) page_ = OpenPage(connection_.Get());
+        return static_cast<bool>(page_);
+    }
+
+    std::optional<std::uint32_t> Available() override {
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(page_.Get(), &available, 0, 0)) return std::nullopt;
+        return available;
+    }
+
+    std::optional<std::uint32_t> Read(char* buffer, std::uint32_t size) override {
+        DWORD received = 0;
+        if (!InternetReadFile(page_.Get(), buffer, size, &received)) return std::nullopt;
+        return received;
+    }
+
+    void Close() override {
+        page_.Reset();
+        connection_.Reset();
+        root_.Reset();
+    }
+
+private:
+    // The GET of the page, sent; null when no answer came. Built from a connection handle rather
+    // than with InternetOpenUrlA because Wine hands the root handle's time-outs on to neither; the
+    // request on the wire is the same.
+    static InternetHandle OpenPage(HINTERNET connection) {
+        const char* acceptTypes[] = {"*/*", nullptr};
+        InternetHandle page(HttpOpenRequestA(connection, "GET", kTimePagePath, nullptr, nullptr,
+                                             acceptTypes, INTERNET_FLAG_RELOAD, kTimePageContext));
+        // Judge by the outcome: under Wine GetLastError may read 12006 after a success.
+        if (page && !HttpSendRequestA(page.Get(), nullptr, 0, nullptr, 0)) page.Reset();
+        return page;
+    }
+
+    InternetHandle root_, connection_, page_;
+};
 
 class WinInetConnection : public HttpConnection {
 public:
@@ -44,21 +125,17 @@ private:
 class WinInetHttpStack : public HttpStack {
 public:
     std::unique_ptr<HttpConnection> Connect(const horolux::HttpUrl& url) override {
-        // PRECONFIG: the system's proxy settings decide the route, as for any page the user opens.
-        InternetHandle root(
-            InternetOpenA(kTimeAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        InternetHandle root = OpenSession();
         if (!root) return nullptr;
-        BoundInternetWaits(root.Get());
-        InternetHandle connection(InternetConnectA(root.Get(), url.host.c_str(), url.port, nullptr,
-                                                   nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+        InternetHandle connection = OpenConnection(root.Get(), url.host.c_str(), url.port, 0);
         if (!connection) return nullptr;
-        BoundInternetWaits(connection.Get());
         return std::make_unique<WinInetConnection>(std::move(root), std::move(connection),
                                                    url.secure);
     }
 
-    TimePage FetchTimePage(const std::function<void()>& progress) override {
-        return ::FetchTimePage(progress);
+    TimePage FetchTimePage(const std::function<void(horolux::SyncPhase)>& progress) override {
+        WinInetPageRequest request;
+        return FetchPage(request, progress);
     }
 };
 

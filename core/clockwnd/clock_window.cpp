@@ -1,32 +1,25 @@
 #include "core/clockwnd/clock_window.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <string_view>
 
+#include "core/text/ascii.h"
+
 namespace horolux {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // One "%d" at pos: blanks, a sign, at least one digit. nullopt when there is no number or it
 // does not fit an int.
 std::optional<int> ReadInt(const std::string& text, std::size_t& pos) {
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsAsciiSpace(text[pos])) ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-    if (pos >= text.size() || !IsDigit(text[pos])) return std::nullopt;
+    if (pos >= text.size() || !IsAsciiDigit(text[pos])) return std::nullopt;
     std::int64_t value = 0;
     constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<int>::max()} + 1;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+    for (; pos < text.size() && IsAsciiDigit(text[pos]); ++pos) {
         value = value * 10 + (text[pos] - '0');
         if (value > kLimit) return std::nullopt;
     }
@@ -142,12 +135,12 @@ ClockPlacement SanitisePlacement(ClockPlacement p, int minWidth, int minHeight,
 
 std::optional<std::uint32_t> ColourFromText(const std::string& text) {
     std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsAsciiSpace(text[pos])) ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
     std::uint32_t value = 0;
     bool tooBig = false;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+    for (; pos < text.size() && IsAsciiDigit(text[pos]); ++pos) {
         value = value * 10 + static_cast<std::uint32_t>(text[pos] - '0');
         if (value > 0xFFFFFF) {
             tooBig = true;

@@ -7,23 +7,15 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/text/ascii.h"
+
 namespace horolux {
 namespace {
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // How many characters of word (lower case) stand at s[pos], ignoring case.
 std::size_t Matched(std::string_view s, std::size_t pos, std::string_view word) {
     std::size_t n = 0;
-    while (n < word.size() && pos + n < s.size() && Lower(s[pos + n]) == word[n]) ++n;
+    while (n < word.size() && pos + n < s.size() && AsciiLower(s[pos + n]) == word[n]) ++n;
     return n;
 }
 
@@ -88,16 +80,16 @@ std::optional<Scanned> ScanNumber(std::string_view s, std::size_t pos) {
 
     const std::size_t start = pos;
     std::size_t digits = 0;
-    for (; pos < s.size() && IsDigit(s[pos]); ++pos) ++digits;
+    for (; pos < s.size() && IsAsciiDigit(s[pos]); ++pos) ++digits;
     if (pos < s.size() && s[pos] == '.') {
-        for (++pos; pos < s.size() && IsDigit(s[pos]); ++pos) ++digits;
+        for (++pos; pos < s.size() && IsAsciiDigit(s[pos]); ++pos) ++digits;
     }
     if (digits == 0) return std::nullopt;
     if (pos < s.size() && (s[pos] == 'e' || s[pos] == 'E')) {
         ++pos;
         if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) ++pos;
         std::size_t exponentDigits = 0;
-        for (; pos < s.size() && IsDigit(s[pos]); ++pos) ++exponentDigits;
+        for (; pos < s.size() && IsAsciiDigit(s[pos]); ++pos) ++exponentDigits;
         if (exponentDigits == 0) return std::nullopt;
     }
 
@@ -117,11 +109,11 @@ std::optional<Scanned> ScanNumber(std::string_view s, std::size_t pos) {
 
 std::optional<float> ParseNumber(std::string_view text) {
     std::size_t pos = 0;
-    while (pos < text.size() && IsSpace(text[pos])) ++pos;
+    while (pos < text.size() && IsAsciiSpace(text[pos])) ++pos;
     const auto number = ScanNumber(text, pos);
     if (!number) return std::nullopt;
     pos = number->end;
-    while (pos < text.size() && IsSpace(text[pos])) ++pos;
+    while (pos < text.size() && IsAsciiSpace(text[pos])) ++pos;
     if (pos != text.size()) return std::nullopt;  // a second field was read
     return number->value;
 }

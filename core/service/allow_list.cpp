@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/text/ascii.h"
+
 namespace horolux::service {
 
 namespace {
@@ -12,23 +14,9 @@ constexpr std::string_view kPageEntry = "page";
 constexpr std::string_view kServerPrefix = "server";
 constexpr std::string_view kWebPrefix = "web";
 
-std::string_view Trim(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 // ASCII only: a byte of the ANSI code page is compared as it is, whatever the locale.
 void LowerAscii(std::string::iterator first, std::string::iterator last) {
-    for (; first != last; ++first)
-        if (*first >= 'A' && *first <= 'Z') *first = static_cast<char>(*first - 'A' + 'a');
-}
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    LowerAscii(lower.begin(), lower.end());
-    return lower;
+    for (; first != last; ++first) *first = AsciiLower(*first);
 }
 
 // A server as the list keeps it: the text read as host[:port], the host in lower case.
@@ -76,16 +64,18 @@ std::optional<std::string> RequestUrl(const SyncRequest& request) {
 AllowListRead ParseAllowList(const std::vector<std::string>& entries) {
     AllowListRead read;
     for (const std::string& entry : entries) {
-        const std::string_view text = Trim(entry);
-        if (Lower(text) == kPageEntry) {
+        const std::string_view text = TrimBlanks(entry);
+        if (AsciiLower(text) == kPageEntry) {
             read.list.page = true;
             continue;
         }
         const std::size_t colon = text.find(':');
-        const std::string prefix =
-            colon == std::string_view::npos ? std::string() : Lower(Trim(text.substr(0, colon)));
-        const std::string_view value =
-            colon == std::string_view::npos ? std::string_view() : Trim(text.substr(colon + 1));
+        const std::string prefix = colon == std::string_view::npos
+                                       ? std::string()
+                                       : AsciiLower(TrimBlanks(text.substr(0, colon)));
+        const std::string_view value = colon == std::string_view::npos
+                                           ? std::string_view()
+                                           : TrimBlanks(text.substr(colon + 1));
         // An empty server text is the program's default server; an entry must name its host.
         if (prefix == kServerPrefix && !value.empty()) {
             if (auto server = ServerKey(value)) {
@@ -116,7 +106,7 @@ bool IsAllowed(const AllowList& list, const SyncRequest& request) {
         case TimeSource::WebServer: {
             if (!RequestUrl(request)) return false;
             // Blanks after the URL are the only ones UrlHost lets through; entries drop them too.
-            const std::optional<std::string> url = UrlKey(Trim(request.text));
+            const std::optional<std::string> url = UrlKey(TrimBlanks(request.text));
             return url && std::find(list.urls.begin(), list.urls.end(), *url) != list.urls.end();
         }
     }

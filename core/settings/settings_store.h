@@ -1,6 +1,6 @@
 #pragma once
 // The program's settings profile as the portable code sees it: named integer and text values in
-// sections. On Windows the registry backs it (framework/registry_profile.h); tests use an
+// sections. On Windows the registry backs it (platform/registry_profile.h); tests use an
 // in-memory store (tests/support/memory_settings_store.h).
 #include <string>
 #include <vector>

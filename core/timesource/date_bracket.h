@@ -7,7 +7,7 @@
 // The Win32 side sends the requests over one keep-alive connection and feeds the answers in.
 #include <cstdint>
 
-#include "core/timesource/ntp_packet.h"
+#include "core/timesource/unix_micros.h"
 
 namespace horolux {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/sync/civil_date.h"
+#include "core/text/ascii.h"
 
 namespace horolux {
 
@@ -164,14 +165,6 @@ std::int64_t YearOf(std::int64_t unixSeconds) {
     return y;
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 }  // namespace
 
 std::optional<std::int64_t> ParseHttpDate(std::string_view text, std::int64_t nowUnixSeconds) {
@@ -209,11 +202,10 @@ std::optional<std::string_view> FindDateHeader(std::string_view headers) {
         if (line.empty()) break;  // the end of the header block
         if (line.size() < kName.size()) continue;
         bool match = true;
-        for (std::size_t i = 0; i < kName.size(); ++i) match = match && Lower(line[i]) == kName[i];
+        for (std::size_t i = 0; i < kName.size(); ++i)
+            match = match && AsciiLower(line[i]) == kName[i];
         if (!match) continue;
-        std::string_view value = line.substr(kName.size());
-        while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
-        while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+        const std::string_view value = TrimBlanks(line.substr(kName.size()));
         // A bare CR inside a field is malformed (RFC 9112): no date is read from it.
         if (value.find('\r') != std::string_view::npos) return std::nullopt;
         return value;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text/ascii.h"
 #include "core/timesource/http_url.h"
 
 namespace horolux {
@@ -10,16 +11,6 @@ namespace {
 
 std::int64_t HalfUp(std::int64_t v) {
     return v / 2 + v % 2;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
 }
 
 bool HostCharactersAllowed(std::string_view host) {
@@ -71,7 +62,7 @@ bool KissStopsQuerying(std::string_view code) {
 }
 
 std::optional<ServerAddress> ParseServerText(std::string_view text) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     ServerAddress server;
     if (text.empty()) {
         server.host = kDefaultTimeServer;
@@ -117,10 +108,7 @@ bool RefusedServers::IsRefused(const ServerAddress& server) const {
 }
 
 std::string RefusedServers::Key(const ServerAddress& server) {
-    std::string key = server.host;
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    std::string key = AsciiLower(server.host);
     if (!key.empty() && key.back() == '.') key.pop_back();  // the root's dot names the same host
     return key + '/' + std::to_string(server.port);
 }

@@ -8,12 +8,9 @@
 #include <span>
 #include <string>
 
-namespace horolux {
+#include "core/timesource/unix_micros.h"
 
-// Microseconds since 1970-01-01 00:00:00 UTC, leap seconds not counted. Wide enough for any
-// clock a PC can hold, fine enough for the millisecond a sync aims at.
-using UnixMicros = std::int64_t;
-inline constexpr UnixMicros kMicrosPerSecond = 1'000'000;
+namespace horolux {
 
 inline constexpr std::size_t kNtpPacketSize = 48;
 inline constexpr std::uint16_t kNtpPort = 123;

@@ -100,7 +100,8 @@ int main(int argc, char** argv) {
 
     // Web server clock: the server's clock 0.3217 s ahead, in whole seconds on its Date header.
     if (!control("mode=offset&offset=0.3217&dateform=imf")) return 2;
-    const Run web = Measure(n / 4 > 0 ? n / 4 : 1, 321'700, [&] { return MeasureWebClock(url); });
+    const Run web = Measure(n / 4 > 0 ? n / 4 : 1, 321'700,
+                            [&] { return MeasureWebClock(url, {}, WinInetStack()); });
     control("mode=now&offset=0");
     Print("Web server clock (HTTP Date, +0.3217 s)", web, 0.0);
     return sntp.outside + web.outside == 0 ? 0 : 1;

@@ -4,7 +4,7 @@
 
 #include "core/service/service_names.h"
 #include "driver.h"
-#include "framework/handles.h"
+#include "platform/handles.h"
 #include "test_registry.h"
 // clang-format off
 #include <msi.h>  // after <windows.h>, which framework/win32.h brings

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
 #include "framework/win32.h"
+#include "platform/handles.h"
 
 namespace install {
 

@@ -5,9 +5,9 @@
 
 #include "core/service/allow_list.h"
 #include "core/service/service_names.h"
-#include "framework/handles.h"
 #include "horolux_version.h"
 #include "install_session.h"
+#include "platform/handles.h"
 #include "service/configure.h"
 #include "test_registry.h"
 #include "ui/app/autostart.h"

@@ -16,9 +16,9 @@
 #include "proxy_settings.h"
 #include "resource.h"
 #include "tests/bench/percentile.h"
+#include "timesync/http_stack.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
-#include "timesync/time_client.h"
 // clang-format off
 #include <psapi.h>     // after <windows.h>, which driver.h brings
 #include <winternl.h>
@@ -188,8 +188,10 @@ int main(int argc, char** argv) {
     const Source sources[] = {
         {"Time page", 0, "", "", syncs,
          [](int n) {
-             return Timed(
-                 n, [] { return FetchTimePage([] {}).outcome == horolux::TimePageOutcome::Ok; });
+             return Timed(n, [] {
+                 return WinInetStack().FetchTimePage([](horolux::SyncPhase) {}).outcome ==
+                        horolux::TimePageOutcome::Ok;
+             });
          }},
         {"Internet time server", 1, server, "", syncs,
          [&](int n) {

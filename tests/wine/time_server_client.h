@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/win32.h"
+#include "platform/wininet.h"
 
 namespace test {
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "core/alarms/gif_blocks.h"
-#include "framework/handles.h"
 #include "framework/message_map.h"
+#include "platform/handles.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "framework/gdi.h"
-#include "framework/handles.h"
 #include "framework/wnd.h"
+#include "platform/handles.h"
 
 // Lets go of a COM object's reference.
 struct ComRelease {

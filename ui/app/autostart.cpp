@@ -1,7 +1,7 @@
 #include "ui/app/autostart.h"
 
 #include "core/app/startup.h"
-#include "framework/handles.h"
+#include "platform/handles.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "core/app/horolux_model.h"
 #include "framework/app.h"
-#include "framework/handles.h"
+#include "platform/handles.h"
 #include "ui/alarms/alarm_sound.h"
 
 // Posted by a second instance to the running main window: show yourself.

@@ -24,18 +24,13 @@ void CLayeredWindowHelper::AddLayeredStyle(HWND window) {
 
 bool CLayeredWindowHelper::SetAttributes(HWND window, COLORREF colourKey, BYTE alpha, DWORD flags) {
     if (!m_module) return true;
-    auto* proc = reinterpret_cast<void*>(GetProcAddress(m_module, kSetLayeredName));
+    auto* proc = reinterpret_cast<void*>(GetProcAddress(m_module.Get(), kSetLayeredName));
     if (!proc) return false;
     return reinterpret_cast<SetLayeredFn>(proc)(window, colourKey, alpha, flags) != FALSE;
 }
 
 bool CLayeredWindowHelper::SetOpacity(HWND window, BYTE percent) {
     return SetAttributes(window, 0, horolux::AlphaFromPercent(percent), LWA_ALPHA);
-}
-
-void CLayeredWindowHelper::Release() {
-    if (m_module) FreeLibrary(m_module);
-    m_module = nullptr;
 }
 
 // ---- CTrackSliderCtrl -------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // The floating clock's see-through look: run-time access to the layered-window call, and the
 // popup whose slider sets the opacity with one press-drag-release of a mouse button.
 #include "framework/dialog.h"
+#include "platform/handles.h"
 #include "res/clock_resource.h"
 
 // Popup → clock: wParam 1, lParam the new opacity in percent.
@@ -17,21 +18,17 @@ inline constexpr WPARAM kSliderMoved = 3;
 class CLayeredWindowHelper {
 public:
     explicit CLayeredWindowHelper(const char* moduleName = "USER32.dll");
-    ~CLayeredWindowHelper() { Release(); }
-    CLayeredWindowHelper(const CLayeredWindowHelper&) = delete;
-    CLayeredWindowHelper& operator=(const CLayeredWindowHelper&) = delete;
-
     // Sets WS_EX_LAYERED whether or not the call exists.
     static void AddLayeredStyle(HWND window);
     // True without doing anything when the module did not load; false when it has no such call.
     bool SetAttributes(HWND window, COLORREF colourKey, BYTE alpha, DWORD flags);
     // percent above 100 counts as 100.
     bool SetOpacity(HWND window, BYTE percent);
-    void Release();
-    bool Loaded() const { return m_module != nullptr; }
+    void Release() { m_module.Reset(); }
+    bool Loaded() const { return static_cast<bool>(m_module); }
 
 private:
-    HMODULE m_module = nullptr;
+    fw::Module m_module;
 };
 
 // A slider that, once started, holds the mouse and reports to a callback window: moves while a

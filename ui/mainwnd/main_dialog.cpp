@@ -6,7 +6,8 @@
 #include "framework/guard.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
-#include "framework/text.h"
+#include "platform/text.h"
+#include "platform/wininet.h"  // the connection state
 #include "timesync/source_measure.h"
 #include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
@@ -218,7 +219,7 @@ void CHoroluxDlg::OnTimeSource() {
     CTimeSourceDlg dialog(
         m_model.timeSource, m_model.history,
         [this](const horolux::TimeSourceChoice& choice) {
-            return MeasureSource(choice, m_model.refusedServers);
+            return MeasureSource(choice, m_model.refusedServers, {}, WinInetStack());
         },
         m_hWnd);
     if (dialog.DoModal() != IDOK) return;

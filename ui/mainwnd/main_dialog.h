@@ -9,6 +9,7 @@
 #include "core/app/horolux_model.h"
 #include "core/service/service_protocol.h"
 #include "core/sync/clock_math.h"
+#include "core/sync/sync_outcome.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
 #include "ui/alarms/alarm_sound.h"
@@ -121,15 +122,20 @@ private:
 
     // The sync's steps
     void BeginSync();
-    void RunSync(fw::CWaitCursor& wait);
-    void RunSourceSync(fw::CWaitCursor& wait, bool userStarted);
-    bool RunServiceSync(fw::CWaitCursor& wait, bool userStarted);  // false: not served
+    // The time service's answer; nothing when it is not there or may not serve this source.
+    std::optional<horolux::service::SyncAnswer> SyncThroughService(
+        const horolux::service::SyncRequest& request, fw::CWaitCursor& wait, bool userStarted);
+    horolux::service::SyncAnswer SyncHere(const horolux::service::SyncRequest& request,
+                                          fw::CWaitCursor& wait, bool userStarted);
+    void ShowSyncAnswer(const horolux::service::SyncAnswer& answer, fw::CWaitCursor& wait);
     bool ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound, bool userStarted,
                                 fw::CWaitCursor& wait);
     void EndSyncWithFailure(horolux::service::SyncStatus status, fw::CWaitCursor& wait);
     void EndSyncWithSuccess(const horolux::SystemTime& before, const horolux::SystemTime& after);
     void RecordSync();
-    void AdvanceTray() { m_trayIcon.NextFrame(); }
+    void AdvanceTray(int frames = 1) {
+        for (int i = 0; i < frames; ++i) m_trayIcon.NextFrame();
+    }
     void PlaySyncClip();
     void StopSyncClip();
     void EndSyncWithError();
@@ -140,7 +146,8 @@ private:
 
     horolux::HoroluxModel& m_model;
     std::optional<horolux::TimeMeasurement> m_lastMeasurement;  // of the sync under way
-    HWND m_welcome = nullptr;                                   // the welcome text
+    std::optional<horolux::SyncPhase> m_syncPhase;  // the last one this program's sync reported
+    HWND m_welcome = nullptr;                       // the welcome text
     AlarmSoundPlayer& m_sounds;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;

@@ -1,14 +1,11 @@
 #include "ui/mainwnd/moments.h"
 
-namespace {
-// FILETIME counts 100 ns steps from 1601; the Unix epoch is this many seconds later.
-constexpr std::int64_t kEpochDifference = 11644473600LL;
-constexpr std::int64_t kTicksPerSecond = 10000000LL;
+#include "core/sync/file_time.h"
 
+namespace {
 std::int64_t UnixFromFileTime(const FILETIME& ft) {
-    const std::int64_t ticks =
-        (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return ticks / kTicksPerSecond - kEpochDifference;
+    return horolux::UnixSecondsFromFileTimeTicks(
+        static_cast<std::uint64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime);
 }
 }  // namespace
 
@@ -19,8 +16,7 @@ std::int64_t UnixNow() {
 }
 
 SYSTEMTIME LocalFromUnix(std::int64_t seconds) {
-    const std::uint64_t ticks =
-        static_cast<std::uint64_t>(seconds + kEpochDifference) * kTicksPerSecond;
+    const std::uint64_t ticks = horolux::FileTimeTicksFromUnixSeconds(seconds);
     FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME utc{}, local{};
     FileTimeToSystemTime(&ft, &utc);

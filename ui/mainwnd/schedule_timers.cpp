@@ -6,7 +6,8 @@
 #include "framework/controls.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
-#include "timesync/time_client.h"
+#include "platform/wininet.h"  // the connection state
+#include "timesync/system_time.h"
 #include "ui/app/horolux_app.h"
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/mainwnd/moments.h"

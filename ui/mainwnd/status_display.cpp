@@ -1,6 +1,6 @@
 // The main window's sync texts: each change is painted at once, because a sync keeps the
 // user-interface thread busy and no WM_PAINT would come until it ends.
-#include "framework/text.h"
+#include "platform/text.h"
 #include "ui/mainwnd/main_dialog.h"
 
 namespace {

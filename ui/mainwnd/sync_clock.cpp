@@ -3,17 +3,19 @@
 // It runs on the user-interface thread and blocks it, so it advances the tray animation itself.
 #include "core/sync/clock_date.h"
 #include "core/sync/clock_math.h"
-#include "core/sync/time_page.h"
+#include "core/sync/sync_outcome.h"
+#include "core/tray/sync_frames.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
-#include "framework/text.h"
 #include "framework/wait_cursor.h"
-#include "timesync/clock_setting.h"
-#include "timesync/source_measure.h"
-#include "timesync/time_client.h"
+#include "platform/text.h"
+#include "timesync/sync_procedure.h"
+#include "timesync/system_time.h"
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/sync/time_service_client.h"
 
+using horolux::service::SyncAnswer;
+using horolux::service::SyncRequest;
 using horolux::service::SyncStatus;
 
 namespace {
@@ -48,16 +50,15 @@ void CHoroluxDlg::EndSyncWithError() {
 void CHoroluxDlg::SyncClock(bool userStarted) {
     fw::CWaitCursor wait;
     m_lastMeasurement.reset();
+    m_syncPhase.reset();
     try {
         BeginSync();
+        const horolux::service::SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
         // The time service, where it is installed, holds the right to set the clock that a
         // normally started program lacks.
-        if (!RunServiceSync(wait, userStarted)) {
-            if (m_model.timeSource.source == horolux::TimeSource::Page)
-                RunSync(wait);
-            else
-                RunSourceSync(wait, userStarted);
-        }
+        std::optional<SyncAnswer> answer = SyncThroughService(request, wait, userStarted);
+        if (!answer) answer = SyncHere(request, wait, userStarted);
+        ShowSyncAnswer(*answer, wait);
     } catch (...) {
         fw::AppMessageBox("Unknown error in SyncClock()");
         // Neither the clip nor the tray should go on spinning after a fault.
@@ -90,23 +91,6 @@ void CHoroluxDlg::BeginSync() {
     PlaySyncClip();
     AdvanceTray();
     AdvanceTray();
-}
-
-void CHoroluxDlg::RunSync(fw::CWaitCursor& wait) {
-    const TimePage page = FetchTimePage([this] { AdvanceTray(); });
-    // Also when WinINet cannot even start: the user must not be left with " Syncing... ".
-    if (page.outcome != horolux::TimePageOutcome::Ok)
-        return EndSyncWithFailure(page.outcome == horolux::TimePageOutcome::ReadFailed
-                                      ? SyncStatus::ReadFailed
-                                      : SyncStatus::ConnectFailed,
-                                  wait);
-    const horolux::UniversalTimeOfDay utc = horolux::ParseUniversalTime(page.text);
-    if (utc.outcome != horolux::TimePageOutcome::Ok)
-        return EndSyncWithFailure(SyncStatus::NotRecognised, wait);
-    const ClockChange change = SetClockToTimeOfDay(utc.utc, [this] { AdvanceTray(); });
-    // No right to set the clock, or digits out of range: the last success stays on show.
-    if (!change.set) return EndSyncWithFailure(SyncStatus::ClockRefused, wait);
-    EndSyncWithSuccess(change.before, change.after);
 }
 
 void CHoroluxDlg::EndSyncWithSuccess(const horolux::SystemTime& before,
@@ -159,53 +143,45 @@ bool CHoroluxDlg::ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound
     return yes;
 }
 
-void CHoroluxDlg::RunSourceSync(fw::CWaitCursor& wait, bool userStarted) {
-    const horolux::TimeMeasurement m =
-        MeasureSource(m_model.timeSource, m_model.refusedServers, [this] { AdvanceTray(); });
-    m_lastMeasurement = m;
-    if (m.outcome == horolux::TimeMeasurement::Outcome::Unreachable)
-        return EndSyncWithFailure(SyncStatus::ConnectFailed, wait);
-    if (m.outcome == horolux::TimeMeasurement::Outcome::Refused)
-        return EndSyncWithFailure(SyncStatus::NotRecognised, wait);
-    if (horolux::IsLargeCorrection(m.offset) &&
-        !ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait))
-        return EndSyncWithFailure(SyncStatus::ClockRefused, wait);
-    AdvanceTray();
-    const ClockChange change = CorrectClock(m.offset);
-    if (!change.set) return EndSyncWithFailure(SyncStatus::ClockRefused, wait);
-    EndSyncWithSuccess(change.before, change.after);
+SyncAnswer CHoroluxDlg::SyncHere(const SyncRequest& request, fw::CWaitCursor& wait,
+                                 bool userStarted) {
+    const bool page = request.source == horolux::TimeSource::Page;
+    SyncSeams seams{WinInetStack(), m_model.refusedServers,
+                    [&](const horolux::TimeMeasurement& m) {
+                        return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
+                    },
+                    [this, page](horolux::SyncPhase phase) {
+                        m_syncPhase = phase;
+                        AdvanceTray(horolux::SyncPhaseFrames(page, phase));
+                    }};
+    SyncAnswer answer = RunSyncRequest(request, seams);
+    // The steps of a page fetch that ended early still count.
+    if (answer.status != SyncStatus::Ok) AdvanceTray(horolux::SyncFailureFrames(page, m_syncPhase));
+    return answer;
 }
 
-bool CHoroluxDlg::RunServiceSync(fw::CWaitCursor& wait, bool userStarted) {
-    horolux::service::SyncRequest request;
-    request.source = m_model.timeSource.source;
-    if (request.source == horolux::TimeSource::TimeServer) request.text = m_model.timeSource.server;
-    if (request.source == horolux::TimeSource::WebServer) request.text = m_model.timeSource.webUrl;
+std::optional<SyncAnswer> CHoroluxDlg::SyncThroughService(const SyncRequest& request,
+                                                          fw::CWaitCursor& wait, bool userStarted) {
     const auto progress = [this] { AdvanceTray(); };
     auto answer = AskTimeService(request, progress);
     if (answer && answer->status == SyncStatus::LargeCorrection &&
         ConfirmLargeCorrection(answer->offset, answer->bound, userStarted, wait)) {
-        request.allowLargeCorrection = true;
-        answer = AskTimeService(request, progress);
+        SyncRequest allowed = request;
+        allowed.allowLargeCorrection = true;
+        answer = AskTimeService(allowed, progress);
     }
     // No service, or one that may not or cannot serve this source: the program tries itself.
     if (!answer || answer->status == SyncStatus::NotAllowed ||
         answer->status == SyncStatus::BadRequest || answer->status == SyncStatus::Busy)
-        return false;
-    if (answer->measured) {
-        horolux::TimeMeasurement m;
-        m.outcome = horolux::TimeMeasurement::Outcome::Ok;
-        m.offset = answer->offset;
-        m.bound = answer->bound;
-        m.roundTrip = answer->roundTrip;
-        m.requests = answer->requests;
-        m_lastMeasurement = m;
-    }
-    if (answer->status == SyncStatus::Ok)
-        EndSyncWithSuccess(answer->before, answer->after);
-    else
-        EndSyncWithFailure(answer->status == SyncStatus::LargeCorrection ? SyncStatus::ClockRefused
-                                                                         : answer->status,
-                           wait);
-    return true;
+        return std::nullopt;
+    return answer;
+}
+
+void CHoroluxDlg::ShowSyncAnswer(const SyncAnswer& answer, fw::CWaitCursor& wait) {
+    m_lastMeasurement = horolux::MeasurementOf(answer);
+    if (answer.status == SyncStatus::Ok) return EndSyncWithSuccess(answer.before, answer.after);
+    // A correction of a day or more that was not allowed: the clock was not set.
+    EndSyncWithFailure(
+        answer.status == SyncStatus::LargeCorrection ? SyncStatus::ClockRefused : answer.status,
+        wait);
 }

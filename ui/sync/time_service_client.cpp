@@ -3,16 +3,17 @@
 #include <string>
 
 #include "core/service/service_names.h"
-#include "framework/handles.h"
+#include "core/sync/time_limits.h"
+#include "platform/handles.h"
 
 using horolux::service::SyncAnswer;
 
 namespace {
 
-constexpr DWORD kStepMs = 50;
-constexpr DWORD kStartTimeoutMs = 5000;  // for a stopped service to come up
-constexpr DWORD kBusyTimeoutMs = 30000;  // for another client's sync to end
-constexpr DWORD kAnswerTimeoutMs = 60000;
+using horolux::kClientAnswerTimeoutMs;
+using horolux::kClientBusyTimeoutMs;
+using horolux::kClientStartTimeoutMs;
+using horolux::kClientStepMs;
 
 // Whether the service is registered, from the key the service control manager keeps for it: a
 // registry read, where a call to the manager would add milliseconds to every sync of a PC without
@@ -35,7 +36,7 @@ DWORD ServiceProcess(const std::function<void()>& progress) {
                                                  SERVICE_QUERY_STATUS | SERVICE_START));
     if (!service) return 0;
     bool startAsked = false;
-    for (DWORD waited = 0; waited <= kStartTimeoutMs; waited += kStepMs) {
+    for (DWORD waited = 0; waited <= kClientStartTimeoutMs; waited += kClientStepMs) {
         SERVICE_STATUS_PROCESS status{};
         DWORD size = 0;
         if (!QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO,
@@ -46,7 +47,7 @@ DWORD ServiceProcess(const std::function<void()>& progress) {
             if (startAsked || !StartServiceA(service.Get(), 0, nullptr)) return 0;
             startAsked = true;
         }
-        Sleep(kStepMs);
+        Sleep(kClientStepMs);
         progress();
     }
     return 0;
@@ -54,13 +55,13 @@ DWORD ServiceProcess(const std::function<void()>& progress) {
 
 // Opens the service's pipe, waiting while another client is served.
 fw::FileHandle OpenPipe(const std::function<void()>& progress) {
-    for (DWORD waited = 0; waited <= kBusyTimeoutMs; waited += kStepMs) {
+    for (DWORD waited = 0; waited <= kClientBusyTimeoutMs; waited += kClientStepMs) {
         // Identification only: a stranger's pipe must not act in the user's name.
         fw::FileHandle pipe(CreateFileA(
             horolux::service::kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
             FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
         if (pipe || GetLastError() != ERROR_PIPE_BUSY) return pipe;
-        WaitNamedPipeA(horolux::service::kPipeName, kStepMs);
+        WaitNamedPipeA(horolux::service::kPipeName, kClientStepMs);
         progress();
     }
     return {};
@@ -70,10 +71,10 @@ fw::FileHandle OpenPipe(const std::function<void()>& progress) {
 bool Transfer(HANDLE pipe, OVERLAPPED& io, bool started, DWORD& bytes,
               const std::function<void()>& progress) {
     if (!started && GetLastError() != ERROR_IO_PENDING) return false;
-    for (DWORD waited = 0; WaitForSingleObject(io.hEvent, kStepMs) == WAIT_TIMEOUT;
-         waited += kStepMs) {
+    for (DWORD waited = 0; WaitForSingleObject(io.hEvent, kClientStepMs) == WAIT_TIMEOUT;
+         waited += kClientStepMs) {
         progress();
-        if (waited > kAnswerTimeoutMs) {
+        if (waited > kClientAnswerTimeoutMs) {
             CancelIo(pipe);
             GetOverlappedResult(pipe, &io, &bytes, TRUE);
             return false;

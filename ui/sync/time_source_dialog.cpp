@@ -7,7 +7,7 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/wait_cursor.h"
-#include "timesync/time_client.h"
+#include "timesync/http_stack.h"  // the page's address
 
 namespace {
 

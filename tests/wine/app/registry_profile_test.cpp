@@ -1,4 +1,4 @@
-#include "framework/registry_profile.h"
+#include "platform/registry_profile.h"
 
 #include <gtest/gtest.h>
 

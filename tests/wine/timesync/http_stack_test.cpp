@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/timesource/http_date.h"
-#include "framework/handles.h"
 #include "http_stacks.h"
+#include "platform/handles.h"
 #include "time_server_client.h"
 #include "timesync/precise_clock.h"
 
@@ -160,12 +160,14 @@ TEST(ServiceHttpStack, TakesTheMachinesProxySetting) {
     const int before = pageRequests();
 
     const test::ScopedMachineWinHttpProxy machine("127.0.0.1:" + std::to_string(closed), "");
-    int steps = 0;
-    const TimePage service = WinHttpStack().FetchTimePage([&] { ++steps; });
+    std::vector<horolux::SyncPhase> phases;
+    const TimePage service =
+        WinHttpStack().FetchTimePage([&](horolux::SyncPhase p) { phases.push_back(p); });
     EXPECT_EQ(service.outcome, horolux::TimePageOutcome::ConnectFailed);
-    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(phases, std::vector{horolux::SyncPhase::Connecting});
     EXPECT_EQ(pageRequests(), before);
-    EXPECT_EQ(WinInetStack().FetchTimePage([] {}).outcome, horolux::TimePageOutcome::Ok);
+    EXPECT_EQ(WinInetStack().FetchTimePage([](horolux::SyncPhase) {}).outcome,
+              horolux::TimePageOutcome::Ok);
     EXPECT_EQ(pageRequests(), before + 1);
 }
 

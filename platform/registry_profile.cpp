@@ -1,8 +1,8 @@
-#include "framework/registry_profile.h"
+#include "platform/registry_profile.h"
 
 #include <vector>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 
 namespace fw {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/settings/settings_store.h"
-#include "framework/win32.h"
+#include "platform/win32.h"
 
 namespace fw {
 

@@ -1,10 +1,12 @@
 #pragma once
 // One owner for the handles the program acquires and must release exactly once. A trait names
-// the handle type, the value that means "none" and the release call.
+// the handle type, the value that means "none" and the release call. The owners of WinINet,
+// WinHTTP and Winsock handles are in platform/wininet.h, platform/winhttp.h and
+// platform/sockets.h, beside their libraries' headers.
 
 #include <utility>
 
-#include "framework/win32.h"
+#include "platform/win32.h"
 
 namespace fw {
 
@@ -72,13 +74,6 @@ struct RegistryKeyTraits {
 };
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { InternetCloseHandle(h); }
-};
-using InternetHandle = UniqueHandle<InternetHandleTraits>;
-
 struct GlobalMemoryTraits {
     using Handle = HGLOBAL;
     static Handle Invalid() { return nullptr; }
@@ -93,6 +88,14 @@ struct LocalMemoryTraits {
     static void Close(Handle h) { LocalFree(h); }
 };
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+
+// A loaded library (LoadLibrary).
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+using Module = UniqueHandle<ModuleTraits>;
 
 // A critical section lives where it was made (it must not move), so it is owned in place.
 class CriticalSection {

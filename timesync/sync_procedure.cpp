@@ -1,0 +1,57 @@
+#include "timesync/sync_procedure.h"
+
+#include "core/sync/time_page.h"
+#include "timesync/clock_setting.h"
+#include "timesync/source_measure.h"
+
+using horolux::SyncPhase;
+using horolux::TimeMeasurement;
+using horolux::service::SyncAnswer;
+using horolux::service::SyncRequest;
+using horolux::service::SyncStatus;
+
+namespace {
+
+void SetClock(SyncAnswer& answer, const ClockChange& change) {
+    answer.status = change.set ? SyncStatus::Ok : SyncStatus::ClockRefused;
+    answer.before = change.before;
+    answer.after = change.after;
+}
+
+SyncAnswer SyncFromPage(const SyncSeams& seams) {
+    const TimePage page = seams.http.FetchTimePage(seams.progress);
+    if (page.outcome != horolux::TimePageOutcome::Ok)
+        return horolux::EndedAnswer(horolux::PageFetchStatus(page.outcome));
+    const horolux::UniversalTimeOfDay utc = horolux::ParseUniversalTime(page.text);
+    if (utc.outcome != horolux::TimePageOutcome::Ok)
+        return horolux::EndedAnswer(SyncStatus::NotRecognised, "The page shows no Universal Time");
+    seams.progress(SyncPhase::Setting);
+    SyncAnswer answer;
+    SetClock(answer, SetClockToTimeOfDay(utc.utc));
+    return answer;
+}
+
+SyncAnswer SyncFromSource(const SyncRequest& request, const SyncSeams& seams) {
+    const TimeMeasurement m = MeasureSource(
+        horolux::SourceOf(request), seams.refused, [&seams] { seams.progress(SyncPhase::Reading); },
+        seams.http);
+    SyncAnswer answer = horolux::AnswerFrom(m);
+    if (m.outcome != TimeMeasurement::Outcome::Ok) return answer;
+    if (horolux::IsLargeCorrection(m.offset) && !request.allowLargeCorrection &&
+        !(seams.allowLargeCorrection && seams.allowLargeCorrection(m))) {
+        answer.status = SyncStatus::LargeCorrection;
+        return answer;
+    }
+    seams.progress(SyncPhase::Setting);
+    SetClock(answer, CorrectClock(m.offset));
+    return answer;
+}
+
+}  // namespace
+
+SyncAnswer RunSyncRequest(const SyncRequest& request, const SyncSeams& seams) {
+    SyncSeams reporting = seams;
+    if (!reporting.progress) reporting.progress = [](SyncPhase) {};
+    return request.source == horolux::TimeSource::Page ? SyncFromPage(reporting)
+                                                       : SyncFromSource(request, reporting);
+}
