@@ -1,18 +1,19 @@
 #include "core/schedule/schedule.h"
 
-#include <cctype>
 #include <climits>
 #include <limits>
+
+#include "core/text/ascii.h"
 
 namespace horolux {
 
 int IntervalValue(const std::string& text) {
     size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    while (i < text.size() && IsAsciiSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i) {
         value = value * 10 + (text[i] - '0');
         if (value > static_cast<long long>(INT_MAX) + 1) break;  // held at the range's end below
     }
@@ -60,9 +61,7 @@ namespace {
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
     return true;
 }
 }  // namespace

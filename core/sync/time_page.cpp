@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/text/ascii.h"
+
 namespace horolux {
 
 namespace {
@@ -26,14 +28,10 @@ std::string_view Field(std::string_view text, std::ptrdiff_t start) {
     return text.substr(from, kFieldLength);
 }
 
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // atoi on a piece of at most a few characters: blanks, an optional sign, then digits.
 int ReadLikeAtoi(std::string_view piece) {
     std::size_t i = 0;
-    while (i < piece.size() && IsCSpace(piece[i])) ++i;
+    while (i < piece.size() && IsAsciiSpace(piece[i])) ++i;
     bool negative = false;
     if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) negative = piece[i++] == '-';
     int value = 0;

@@ -2,13 +2,15 @@
 
 #include <cctype>
 
+#include "core/text/ascii.h"
+
 namespace horolux {
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
+        if (AsciiLower(text[i]) != prefix[i]) return false;
     return true;
 }
 
@@ -61,9 +63,7 @@ std::optional<HttpUrlText> SplitHttpUrl(std::string_view url) {
     parts.port = !rest.empty() && rest.front() == ':' ? rest.substr(1) : rest;
     if (parts.host.empty()) return std::nullopt;
     for (char c : parts.host)
-        if (std::isspace(static_cast<unsigned char>(c)) ||
-            std::iscntrl(static_cast<unsigned char>(c)))
-            return std::nullopt;
+        if (IsAsciiSpace(c) || std::iscntrl(static_cast<unsigned char>(c))) return std::nullopt;
     return parts;
 }
 
