@@ -53,7 +53,7 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
     m_syncPhase.reset();
     try {
         BeginSync();
-        const horolux::service::SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
+        const SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
         // The time service, where it is installed, holds the right to set the clock that a
         // normally started program lacks.
         std::optional<SyncAnswer> answer = SyncThroughService(request, wait, userStarted);
