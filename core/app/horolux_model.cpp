@@ -8,7 +8,8 @@ namespace horolux {
 void HoroluxModel::LoadTimeSource() {
     timeSource = SanitiseTimeSource(config::Read(store_, config::kTimeSource),
                                     config::Read(store_, config::kTimeServer),
-                                    config::Read(store_, config::kTimeWebUrl));
+                                    config::Read(store_, config::kTimeWebUrl),
+                                    store_.ReadTextList(config::kSection, config::kAutoSources));
     history = ReadSyncHistory(store_.ReadTextList(config::kSection, config::kSyncHistory));
 }
 
@@ -16,6 +17,7 @@ void HoroluxModel::SaveTimeSource() const {
     config::Write(store_, config::kTimeSource, static_cast<int>(timeSource.source));
     config::Write(store_, config::kTimeServer, timeSource.server);
     config::Write(store_, config::kTimeWebUrl, timeSource.webUrl);
+    store_.WriteTextList(config::kSection, config::kAutoSources, timeSource.autoSources);
 }
 
 void HoroluxModel::RecordSync(const SyncRecord& record) {

@@ -36,9 +36,11 @@ inline constexpr TextValue kAlarmTime{"AlarmTime", ""};
 inline constexpr TextValue kAlarmMsg{"AlarmMsg", "Alarm!"};
 inline constexpr TextValue kAlarmSound{"AlarmSound", ""};  // sound numbers; none stored before
 // Time source and the last syncs; missing or odd values mean the page and the defaults
-inline constexpr IntValue kTimeSource{"TimeSource", 0};  // 0 page, 1 time server, 2 web server
+// 0 page, 1 time server, 2 web server, 3 automatic
+inline constexpr IntValue kTimeSource{"TimeSource", 0};
 inline constexpr TextValue kTimeServer{"TimeServer", ""};
 inline constexpr TextValue kTimeWebUrl{"TimeWebUrl", ""};
+inline constexpr char kAutoSources[] = "AutoSources";  // REG_MULTI_SZ, server: and web: entries
 inline constexpr char kSyncHistory[] = "SyncHistory";  // REG_MULTI_SZ, newest first
 // Floating clock appearance
 inline constexpr TextValue kAlarmClockPlacement{"AlarmClockPlacement", ""};

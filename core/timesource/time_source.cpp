@@ -6,6 +6,7 @@
 
 #include "core/timesource/http_url.h"
 #include "core/timesource/ntp_exchange.h"
+#include "core/timesource/source_entry.h"
 
 namespace horolux {
 namespace {
@@ -26,6 +27,21 @@ std::string SecondsText(std::int64_t millis, bool sign) {
     std::snprintf(text, sizeof text, "%s%llu.%03llu", prefix,
                   static_cast<unsigned long long>(magnitude / 1000),
                   static_cast<unsigned long long>(magnitude % 1000));
+    return text;
+}
+
+// The offset rounded half away from zero to decimals places of a second, with its sign.
+std::string SecondsToPlaces(std::int64_t micros, int decimals) {
+    std::uint64_t unit = 1, scale = 1;
+    for (int i = decimals; i < 6; ++i) unit *= 10;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const std::uint64_t magnitude =
+        micros < 0 ? 0 - static_cast<std::uint64_t>(micros) : static_cast<std::uint64_t>(micros);
+    const std::uint64_t units = magnitude / unit + (magnitude % unit * 2 >= unit ? 1 : 0);
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%llu.%0*llu", micros < 0 ? "-" : "+",
+                  static_cast<unsigned long long>(units / scale), decimals,
+                  static_cast<unsigned long long>(units % scale));
     return text;
 }
 
@@ -50,24 +66,42 @@ std::optional<std::string> UrlHost(std::string_view url) {
     return std::nullopt;
 }
 
-TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url) {
+std::vector<std::string> DefaultAutoSources() {
+    return {"server:time.cloudflare.com", "server:time.windows.com", "server:pool.ntp.org",
+            "web:https://www.google.com/generate_204",
+            "web:https://www.cloudflare.com/cdn-cgi/trace"};
+}
+
+TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url,
+                                    const std::vector<std::string>& autoSources) {
     TimeSourceChoice choice;
-    if (source == static_cast<int>(TimeSource::TimeServer) ||
-        source == static_cast<int>(TimeSource::WebServer))
+    if (source >= static_cast<int>(TimeSource::TimeServer) &&
+        source <= static_cast<int>(TimeSource::Automatic))
         choice.source = static_cast<TimeSource>(source);
     if (const auto parsed = ParseServerText(server); parsed && !server.empty())
         choice.server = server;
     if (UrlHost(url)) choice.webUrl = url;
+    std::vector<std::string> entries;
+    for (const std::string& text : autoSources)
+        if (const auto entry = ReadSourceEntry(text); entry && entry->kind != TimeSource::Page)
+            entries.push_back(text);
+    if (!entries.empty()) choice.autoSources = std::move(entries);
     return choice;
 }
 
 std::string SourceName(const TimeSourceChoice& choice) {
     switch (choice.source) {
         case TimeSource::TimeServer:
-            if (const auto s = ParseServerText(choice.server)) return s->host;
+            if (choice.server.empty()) return kDefaultTimeServerText;
+            if (const auto entry = SourceEntryOf(TimeSource::TimeServer, choice.server))
+                return SourceEntryName(*entry);
             return kDefaultTimeServerText;
         case TimeSource::WebServer:
-            return UrlHost(choice.webUrl).value_or(std::string());
+            if (const auto entry = SourceEntryOf(TimeSource::WebServer, choice.webUrl))
+                return SourceEntryName(*entry);
+            return {};
+        case TimeSource::Automatic:
+            return "several time sources";
         case TimeSource::Page:
         default:
             return kTimePageHostName;
@@ -80,6 +114,8 @@ std::string SourceWelcomeLine(const TimeSourceChoice& choice) {
             return "From time server " + SourceName(choice) + ".";
         case TimeSource::WebServer:
             return "From the clock of web server " + SourceName(choice) + ".";
+        case TimeSource::Automatic:
+            return "From several time sources.";
         case TimeSource::Page:
         default:
             return {};
@@ -87,8 +123,19 @@ std::string SourceWelcomeLine(const TimeSourceChoice& choice) {
 }
 
 std::string OffsetText(std::int64_t offset, std::int64_t bound) {
+    if (bound < 0) bound = 0;
+    // The bound is rounded up, so that it never claims more than was measured.
+    if (bound <= 900) {
+        const std::int64_t tenths = (bound + 99) / 100;
+        return SecondsToPlaces(offset, 4) + " s \xB1 0." + std::to_string(tenths) + " ms";
+    }
+    if (bound <= 999'000) {
+        const std::int64_t millis = (bound + 999) / 1000;
+        const int decimals = millis < 10 ? 3 : (millis < 100 ? 2 : 1);
+        return SecondsToPlaces(offset, decimals) + " s \xB1 " + std::to_string(millis) + " ms";
+    }
     return SecondsText(RoundedMillis(offset), true) + " s \xB1 " +
-           SecondsText(RoundedMillis(bound < 0 ? 0 : bound), false) + " s";
+           SecondsText(RoundedMillis(bound), false) + " s";
 }
 
 std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceName) {

@@ -9,7 +9,7 @@
 
 namespace horolux {
 
-enum class TimeSource : int { Page = 0, TimeServer = 1, WebServer = 2 };
+enum class TimeSource : int { Page = 0, TimeServer = 1, WebServer = 2, Automatic = 3 };
 
 // The historic time page's server; the page is reached only through it.
 inline constexpr char kTimePageHostName[] = "tycho.usno.navy.mil";
@@ -19,26 +19,38 @@ inline constexpr char kDefaultTimeServerText[] = "time.windows.com";
 // the timed round trips.
 inline constexpr char kDefaultTimeWebUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
 
+// The Automatic source's servers and web clocks when the user has chosen none, in the syntax of
+// core/timesource/source_entry.h: time servers of three operators, and two web clocks of two
+// more whose Date is made for each answer rather than served from a cache (the README says why
+// these).
+std::vector<std::string> DefaultAutoSources();
+
 struct TimeSourceChoice {
     TimeSource source = TimeSource::Page;
     std::string server = kDefaultTimeServerText;
     std::string webUrl = kDefaultTimeWebUrl;
+    std::vector<std::string> autoSources =
+        DefaultAutoSources();  // readable server: and web: entries
     bool operator==(const TimeSourceChoice&) const = default;
 };
 
 // The stored values made safe: an unknown source number is the page, a server text that does not
-// read as one and a URL that is not http:// or https:// with a host are the defaults.
-TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url);
+// read as one and a URL that is not http:// or https:// with a host are the defaults. Of the
+// Automatic list, entries that do not read as a server or web clock are left out, and a list left
+// empty is the default one.
+TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url,
+                                    const std::vector<std::string>& autoSources = {});
 
 // The host of an http:// or https:// URL ("www.example.com" of "https://www.example.com:8443/x"),
 // or nothing.
 std::optional<std::string> UrlHost(std::string_view url);
 
-// The welcome text's line naming a source other than the page: "From time server NAME." or
-// "From the clock of web server NAME."; empty for the page.
+// The welcome text's line naming a source other than the page: "From time server NAME.", "From
+// the clock of web server NAME." or "From several time sources."; empty for the page.
 std::string SourceWelcomeLine(const TimeSourceChoice& choice);
 // The source as the history and the Test line name it: "time.windows.com", "www.example.com",
-// or the page's host.
+// with the port when one is given ("127.0.0.1:12125"), "several time sources", or the page's
+// host.
 std::string SourceName(const TimeSourceChoice& choice);
 
 // What one measurement of a time server or web-server clock found. Times in microseconds; the
@@ -56,7 +68,9 @@ struct TimeMeasurement {
 // "Offset +0.734 s \xB1 0.012 s, round trip 24 ms (time.windows.com)", or the failure in words
 // with the source's name. The plus-minus sign is the one of the program's ANSI code page.
 std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceName);
-// "+0.734 s \xB1 0.012 s": an offset and its bound, rounded to the millisecond.
+// An offset and its bound: "+0.734 s \xB1 1.250 s" for a bound of a second or more, else the bound
+// in milliseconds, rounded up, and the offset to the bound's precision: "+0.73 s \xB1 12 ms",
+// "+0.7340 s \xB1 0.4 ms".
 std::string OffsetText(std::int64_t offset, std::int64_t bound);
 
 // A correction larger than this is asked about when the user started the sync, and refused

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     const int count = in.ConsumeIntegralInRange(0, 8);
     SyncRequest request;
-    request.source = static_cast<TimeSource>(in.ConsumeIntegralInRange(0, 3));  // 3: unknown
+    request.source =
+        static_cast<TimeSource>(in.ConsumeIntegralInRange(0, 4));  // 3, 4: no one entry
     std::vector<std::string> entries;
     for (int i = 0; i < count; ++i) entries.push_back(in.ConsumeRandomLengthString(128));
     request.text = in.ConsumeRandomLengthString(kMaxSourceText);

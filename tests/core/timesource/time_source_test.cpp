@@ -9,10 +9,16 @@ TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
     const TimeSourceChoice defaults;
     EXPECT_EQ(SanitiseTimeSource(0, "", ""), defaults)
         << "nothing stored: the page and the defaults";
-    for (int odd : {-1, 3, 1000})
+    for (int odd : {-1, 4, 1000})
         EXPECT_EQ(SanitiseTimeSource(odd, "", "").source, TimeSource::Page) << odd;
     EXPECT_EQ(SanitiseTimeSource(1, "", "").source, TimeSource::TimeServer);
     EXPECT_EQ(SanitiseTimeSource(2, "", "").source, TimeSource::WebServer);
+    EXPECT_EQ(SanitiseTimeSource(3, "", "").source, TimeSource::Automatic);
+    EXPECT_EQ(SanitiseTimeSource(3, "", "", {"page", "bad", "web:ftp://x/"}).autoSources,
+              DefaultAutoSources())
+        << "a list with no readable server or web clock is the default one";
+    EXPECT_EQ(SanitiseTimeSource(3, "", "", {"x", " server:127.0.0.1:12300 ", "page"}).autoSources,
+              std::vector<std::string>{" server:127.0.0.1:12300 "});
 
     EXPECT_EQ(SanitiseTimeSource(1, "127.0.0.1:12300", "").server, "127.0.0.1:12300");
     EXPECT_EQ(SanitiseTimeSource(1, "ntp.example.org", "").server, "ntp.example.org");
@@ -39,10 +45,17 @@ TEST(TimeSourceChoice, HostsAndTheWelcomeLineNameTheSource) {
     EXPECT_EQ(SourceName(c), "tycho.usno.navy.mil");
     c.source = TimeSource::TimeServer;
     c.server = "time.example.org:12300";
-    EXPECT_EQ(SourceWelcomeLine(c), "From time server time.example.org.");
+    EXPECT_EQ(SourceWelcomeLine(c), "From time server time.example.org:12300.")
+        << "a port tells two servers on one host apart";
+    c.server = "Time.Example.org:123";
+    EXPECT_EQ(SourceName(c), "time.example.org");
     c.source = TimeSource::WebServer;
     c.webUrl = "https://www.example.com/index.html";
     EXPECT_EQ(SourceWelcomeLine(c), "From the clock of web server www.example.com.");
+    c.webUrl = "http://127.0.0.1:8080/";
+    EXPECT_EQ(SourceName(c), "127.0.0.1:8080");
+    c.source = TimeSource::Automatic;
+    EXPECT_EQ(SourceWelcomeLine(c), "From several time sources.");
 }
 
 TEST(TimeMeasurement, TheTestLineShowsOffsetBoundAndRoundTripInMilliseconds) {
@@ -52,11 +65,25 @@ TEST(TimeMeasurement, TheTestLineShowsOffsetBoundAndRoundTripInMilliseconds) {
     m.bound = 11'600;
     m.roundTrip = 23'500;
     EXPECT_EQ(MeasurementLine(m, "time.windows.com"),
-              "Offset +0.734 s \xB1 0.012 s, round trip 24 ms (time.windows.com)");
-    m.offset = -1'999'500;  // rounds away from zero
-    EXPECT_EQ(OffsetText(m.offset, 0), "-2.000 s \xB1 0.000 s");
-    EXPECT_EQ(OffsetText(-400, 400), "+0.000 s \xB1 0.000 s") << "under half a millisecond";
-    EXPECT_EQ(OffsetText(INT64_MIN, INT64_MAX), "-9223372036854.776 s \xB1 9223372036854.776 s");
+              "Offset +0.73 s \xB1 12 ms, round trip 24 ms (time.windows.com)");
+    // The bound rounded up, the offset (half away from zero) to the bound's precision.
+    const struct {
+        std::int64_t offset, bound;
+        const char* text;
+    } cases[] = {
+        {734'000, 400, "+0.7340 s \xB1 0.4 ms"},
+        {-400, 301, "-0.0004 s \xB1 0.4 ms"},
+        {-1'999'950, 0, "-2.0000 s \xB1 0.0 ms"},
+        {734'400, 901, "+0.734 s \xB1 1 ms"},
+        {734'500, 9'999, "+0.73 s \xB1 10 ms"},
+        {-734'999, 10'001, "-0.73 s \xB1 11 ms"},
+        {1'250'000, 250'000, "+1.3 s \xB1 250 ms"},
+        {60'000'000, 999'000, "+60.0 s \xB1 999 ms"},
+        {-1'999'500, 1'000'000, "-2.000 s \xB1 1.000 s"},
+        {INT64_MIN, INT64_MAX, "-9223372036854.776 s \xB1 9223372036854.776 s"},
+        {INT64_MIN, 5, "-9223372036854.7758 s \xB1 0.1 ms"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OffsetText(c.offset, c.bound), c.text) << c.offset;
 
     m.outcome = TimeMeasurement::Outcome::Refused;
     m.failure = "The server refused to answer (kiss-o'-death RATE)";

@@ -1,0 +1,159 @@
+#include "core/timesource/source_entry.h"
+
+#include <algorithm>
+
+#include "core/text/ascii.h"
+#include "core/timesource/http_url.h"
+
+namespace horolux {
+
+namespace {
+
+constexpr std::string_view kPageEntry = "page";
+constexpr std::string_view kServerPrefix = "server";
+constexpr std::string_view kWebPrefix = "web";
+
+// ASCII only: a byte of the ANSI code page is compared as it is, whatever the locale.
+void LowerAscii(std::string::iterator first, std::string::iterator last) {
+    for (; first != last; ++first) *first = AsciiLower(*first);
+}
+
+std::optional<ServerAddress> CanonicalServer(std::string_view text) {
+    std::optional<ServerAddress> server = ParseServerText(text);
+    if (server) LowerAscii(server->host.begin(), server->host.end());
+    return server;
+}
+
+// Scheme and host in lower case, the rest as written; nothing for a URL the program would not
+// use. The host is found the way UrlHost finds it.
+std::optional<std::string> CanonicalUrl(std::string_view url) {
+    if (!UrlHost(url)) return std::nullopt;
+    std::string key(url);
+    const std::size_t schemeEnd = key.find("://");
+    LowerAscii(key.begin(), key.begin() + static_cast<std::ptrdiff_t>(schemeEnd));
+    const std::size_t start = schemeEnd + 3;
+    const std::size_t end = std::min(key.find_first_of("/?#", start), key.size());
+    const std::size_t at = std::string_view(key).substr(start, end - start).rfind('@');
+    const std::size_t hostStart = at == std::string_view::npos ? start : start + at + 1;
+    const std::size_t hostEnd =
+        key[hostStart] == '[' ? key.find(']', hostStart) : std::min(key.find(':', hostStart), end);
+    LowerAscii(key.begin() + static_cast<std::ptrdiff_t>(hostStart),
+               key.begin() + static_cast<std::ptrdiff_t>(hostEnd));
+    return key;
+}
+
+SourceEntry Server(ServerAddress server) {
+    SourceEntry entry;
+    entry.kind = TimeSource::TimeServer;
+    entry.server = std::move(server);
+    return entry;
+}
+
+SourceEntry Web(std::string url) {
+    SourceEntry entry;
+    entry.kind = TimeSource::WebServer;
+    entry.url = std::move(url);
+    return entry;
+}
+
+}  // namespace
+
+bool SourceEntry::operator==(const SourceEntry& other) const {
+    if (kind != other.kind) return false;
+    switch (kind) {
+        case TimeSource::TimeServer:
+            return server.host == other.server.host && server.port == other.server.port;
+        case TimeSource::WebServer:
+            return url == other.url;
+        default:
+            return true;
+    }
+}
+
+std::optional<SourceEntry> ReadSourceEntry(std::string_view entryText) {
+    const std::string_view text = TrimBlanks(entryText);
+    if (AsciiLower(text) == kPageEntry) return SourceEntry{};
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const std::string prefix = AsciiLower(TrimBlanks(text.substr(0, colon)));
+    const std::string_view value = TrimBlanks(text.substr(colon + 1));
+    // An empty server text is the program's default server; an entry must name its host.
+    if (prefix == kServerPrefix && !value.empty()) {
+        if (auto server = CanonicalServer(value)) return Server(std::move(*server));
+    } else if (prefix == kWebPrefix) {
+        if (auto url = CanonicalUrl(value)) return Web(std::move(*url));
+    }
+    return std::nullopt;
+}
+
+std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view text) {
+    switch (source) {
+        case TimeSource::Page:
+            if (text.empty()) return SourceEntry{};
+            return std::nullopt;
+        case TimeSource::TimeServer:
+            // The program's rule for its stored values: the default server only when empty.
+            if (text.empty()) return std::nullopt;
+            if (auto server = CanonicalServer(text)) return Server(std::move(*server));
+            return std::nullopt;
+        case TimeSource::WebServer:
+            // Blanks after the URL are the only ones UrlHost lets through; entries drop them too.
+            if (!UrlHost(text)) return std::nullopt;
+            if (auto url = CanonicalUrl(TrimBlanks(text))) return Web(std::move(*url));
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::string SourceEntryText(const SourceEntry& entry) {
+    switch (entry.kind) {
+        case TimeSource::TimeServer: {
+            // An IPv6 address goes in brackets, so that its last group is not taken for a port.
+            const bool ipv6 = entry.server.host.find(':') != std::string::npos;
+            std::string text = std::string(kServerPrefix) + ':' +
+                               (ipv6 ? '[' + entry.server.host + ']' : entry.server.host);
+            if (ipv6 || entry.server.port != kNtpPort)
+                text += ':' + std::to_string(entry.server.port);
+            return text;
+        }
+        case TimeSource::WebServer:
+            return std::string(kWebPrefix) + ':' + entry.url;
+        default:
+            return std::string(kPageEntry);
+    }
+}
+
+SourceEntriesRead ReadSourceEntries(const std::vector<std::string>& texts) {
+    SourceEntriesRead read;
+    for (const std::string& text : texts) {
+        if (auto entry = ReadSourceEntry(text))
+            read.entries.push_back(std::move(*entry));
+        else
+            read.ignored.push_back(text);
+    }
+    return read;
+}
+
+std::string SourceEntryName(const SourceEntry& entry) {
+    switch (entry.kind) {
+        case TimeSource::TimeServer: {
+            const bool ipv6 = entry.server.host.find(':') != std::string::npos;
+            if (entry.server.port == kNtpPort) return entry.server.host;
+            return (ipv6 ? '[' + entry.server.host + ']' : entry.server.host) + ':' +
+                   std::to_string(entry.server.port);
+        }
+        case TimeSource::WebServer: {
+            const auto parts = SplitHttpUrl(entry.url);
+            if (!parts) return entry.url;
+            const std::string host(parts->host);
+            const bool ipv6 = host.find(':') != std::string::npos;
+            if (parts->port.empty()) return host;
+            return (ipv6 ? '[' + host + ']' : host) + ':' + std::string(parts->port);
+        }
+        default:
+            return kTimePageHostName;
+    }
+}
+
+}  // namespace horolux

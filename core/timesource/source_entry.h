@@ -1,0 +1,51 @@
+#pragma once
+// The one reader of the entries that name time sources in settings: the time service's
+// AllowedSources and the Automatic source's AutoSources (REG_MULTI_SZ, one entry per string):
+//   "page"                              the time page
+//   "server:HOST" or "server:HOST:PORT" an Internet time server (an IPv6 address with a port in
+//                                       brackets; no port means 123)
+//   "web:URL"                           a web-server clock (an http:// or https:// URL)
+// Blanks around an entry, its prefix and its value are ignored and prefixes are read in any case.
+// An entry is read into its canonical form: host names in lower case, a URL's scheme and host in
+// lower case and the rest as written, so that two entries naming one source compare equal.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/timesource/ntp_exchange.h"
+#include "core/timesource/time_source.h"
+
+namespace horolux {
+
+struct SourceEntry {
+    TimeSource kind = TimeSource::Page;  // Page, TimeServer or WebServer
+    ServerAddress server;                // TimeServer
+    std::string url;                     // WebServer
+    bool operator==(const SourceEntry& other) const;
+};
+
+std::optional<SourceEntry> ReadSourceEntry(std::string_view text);
+
+// The source that a sync request or a stored choice names with source and text, in canonical
+// form; nothing for a text the program would not use for it (the page takes no text, a server
+// text must name its host, a URL must be http:// or https:// with a host).
+std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view text);
+
+// The entry as text: "page", "server:HOST" with ":PORT" when it is not 123 (an IPv6 host in
+// brackets, always with its port), "web:URL". ReadSourceEntry reads it back to the same entry.
+std::string SourceEntryText(const SourceEntry& entry);
+
+// A stored list of entries read: those that do not read are left out and returned in ignored, as
+// written.
+struct SourceEntriesRead {
+    std::vector<SourceEntry> entries;
+    std::vector<std::string> ignored;
+};
+SourceEntriesRead ReadSourceEntries(const std::vector<std::string>& texts);
+
+// The name a source goes by wherever it is shown: the host, with its port when it is not the
+// source's default ("127.0.0.1:12125"), so that two servers on one host can be told apart.
+std::string SourceEntryName(const SourceEntry& entry);
+
+}  // namespace horolux

@@ -1,0 +1,51 @@
+#pragma once
+// The Automatic source's judgement of several measurements made at once: each answer gives an
+// interval [offset - bound, offset + bound] that holds the true offset if its source is right. The
+// largest group of sources whose intervals share a common point are taken as right (the
+// interval-intersection selection of NTP); the clock is set from the middle of their common part,
+// which every one of them vouches for, and only when they are a majority of those that answered,
+// run by more than one operator.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/timesource/source_entry.h"
+#include "core/timesource/time_source.h"
+
+namespace horolux {
+
+// Who runs a source: its registrable domain ("example.com" of "a.example.com", "example.co.uk" of
+// "ntp.example.co.uk"); a source given as an IP address is an operator of its own.
+std::string OperatorOf(const SourceEntry& entry);
+
+enum class SourceVerdict { Used, Disagrees, NoAnswer, Refused };
+
+struct SourceAnswer {
+    SourceEntry entry;
+    TimeMeasurement measurement;
+    SourceVerdict verdict = SourceVerdict::NoAnswer;  // filled in by SelectSources
+};
+
+// "used", "disagrees", "no answer", "refused: REASON".
+std::string VerdictText(const SourceAnswer& answer);
+
+struct Selection {
+    enum class Outcome {
+        Agreed,     // two or more answered and a majority agrees
+        Single,     // exactly one answered: its own measurement
+        Disagreed,  // two or more answered and no majority agrees
+        NoAnswer,   // none answered
+    };
+    Outcome outcome = Outcome::NoAnswer;
+    std::int64_t offset = 0, bound = 0;  // Agreed and Single: the true offset within these
+    std::int64_t roundTrip = 0;          // the shortest of the sources used
+    int used = 0, answered = 0;
+};
+
+// Judges the answers and sets each one's verdict.
+Selection SelectSources(std::vector<SourceAnswer>& answers);
+
+// The history's and Test's words for a refusal for want of a majority.
+inline constexpr char kSourcesDisagree[] = "sources disagree";
+
+}  // namespace horolux

@@ -1,0 +1,135 @@
+#include "core/timesource/source_selection.h"
+
+#include <gtest/gtest.h>
+
+namespace horolux {
+namespace {
+
+TEST(SourceEntry, EntriesReadToOneCanonicalFormAndBack) {
+    const struct {
+        const char* text;
+        const char* canonical;  // empty: does not read
+        const char* name;
+    } cases[] = {
+        {" Server : Time.Windows.com ", "server:time.windows.com", "time.windows.com"},
+        {"server:127.0.0.1:12300", "server:127.0.0.1:12300", "127.0.0.1:12300"},
+        {"server:[::1]:123", "server:[::1]:123", "::1"},
+        {"server:ntp.example.org:123", "server:ntp.example.org", "ntp.example.org"},
+        {"WEB:HTTPS://WWW.Example.com:8443/A?b", "web:https://www.example.com:8443/A?b",
+         "www.example.com:8443"},
+        {"web:http://127.0.0.1:12126/", "web:http://127.0.0.1:12126/", "127.0.0.1:12126"},
+        {"page", "page", "tycho.usno.navy.mil"},
+        {"server:", "", ""},
+        {"server:host:99999", "", ""},
+        {"web:ftp://example.org/", "", ""},
+        {"time.windows.com", "", ""},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        const auto entry = ReadSourceEntry(c.text);
+        ASSERT_EQ(entry.has_value(), *c.canonical != '\0') << c.text;
+        if (!entry) continue;
+        EXPECT_EQ(SourceEntryText(*entry), c.canonical) << c.text;
+        EXPECT_EQ(ReadSourceEntry(SourceEntryText(*entry)), entry) << c.text;
+        EXPECT_EQ(SourceEntryName(*entry), c.name) << c.text;
+    }
+    EXPECT_EQ(SourceEntryOf(TimeSource::TimeServer, "TIME.windows.com:123"),
+              ReadSourceEntry("server:time.windows.com"));
+    EXPECT_FALSE(SourceEntryOf(TimeSource::TimeServer, ""));
+    EXPECT_FALSE(SourceEntryOf(TimeSource::Page, "x"));
+    EXPECT_FALSE(SourceEntryOf(TimeSource::Automatic, ""));
+}
+
+TEST(SourceSelection, AnOperatorIsARegistrableDomainOrAnAddress) {
+    const struct {
+        const char* entry;
+        const char* op;
+    } cases[] = {
+        {"server:a.example.com", "example.com"},
+        {"web:https://b.example.com/x", "example.com"},
+        {"server:ntp.example.co.uk", "example.co.uk"},
+        {"server:pool.ntp.org.", "ntp.org"},
+        {"server:localhost", "localhost"},
+        {"server:127.0.0.1:12300", "server:127.0.0.1:12300"},
+        {"web:http://127.0.0.1:12300/", "web:http://127.0.0.1:12300/"},
+        {"server:[::1]:123", "server:[::1]:123"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OperatorOf(*ReadSourceEntry(c.entry)), c.op) << c.entry;
+}
+
+SourceAnswer Answer(const char* entry, std::int64_t offset, std::int64_t bound,
+                    TimeMeasurement::Outcome outcome = TimeMeasurement::Outcome::Ok) {
+    SourceAnswer a;
+    a.entry = *ReadSourceEntry(entry);
+    a.measurement.outcome = outcome;
+    a.measurement.offset = offset;
+    a.measurement.bound = bound;
+    a.measurement.roundTrip = bound;
+    a.measurement.failure = outcome == TimeMeasurement::Outcome::Refused ? "RATE" : "";
+    return a;
+}
+
+std::string Verdicts(const std::vector<SourceAnswer>& answers) {
+    std::string text;
+    for (const SourceAnswer& a : answers) text += VerdictText(a) + ";";
+    return text;
+}
+
+TEST(SourceSelection, TheLargestAgreeingMajorityDecidesFromItsCommonPart) {
+    using O = Selection::Outcome;
+    const auto unreachable = TimeMeasurement::Outcome::Unreachable;
+    const auto refused = TimeMeasurement::Outcome::Refused;
+    const struct {
+        std::vector<SourceAnswer> answers;
+        O outcome;
+        std::int64_t offset, bound;
+        const char* verdicts;
+    } cases[] = {
+        // Three agree on [1000, 1400]; a falseticker five seconds off is named.
+        {{Answer("server:a.one.org", 1200, 500), Answer("server:b.two.org", 900, 500),
+          Answer("server:c.one.org", 1300, 100), Answer("server:d.three.org", 5'000'000, 300)},
+         O::Agreed,
+         1300,
+         100,
+         "used;used;used;disagrees;"},
+        // Intervals that only touch share that point.
+        {{Answer("server:a.one.org", 0, 100), Answer("web:https://two.org/", 200, 100)},
+         O::Agreed,
+         100,
+         0,
+         "used;used;"},
+        // Two against two: no majority, nothing set.
+        {{Answer("server:a.one.org", 0, 10), Answer("server:b.two.org", 5, 10),
+          Answer("server:c.three.org", 900, 10), Answer("server:d.four.org", 905, 10)},
+         O::Disagreed,
+         0,
+         0,
+         "disagrees;disagrees;disagrees;disagrees;"},
+        // Agreeing, but all run by one operator.
+        {{Answer("server:a.one.org", 0, 10), Answer("server:b.one.org", 5, 10)},
+         O::Disagreed,
+         0,
+         0,
+         "disagrees;disagrees;"},
+        // UDP blocked: one web clock left decides alone.
+        {{Answer("server:a.one.org", 0, 0, unreachable), Answer("server:b.two.org", 0, 0, refused),
+          Answer("web:https://www.three.org/", -250'000, 4'000)},
+         O::Single,
+         -250'000,
+         4'000,
+         "no answer;refused: RATE;used;"},
+        {{Answer("server:a.one.org", 0, 0, unreachable)}, O::NoAnswer, 0, 0, "no answer;"},
+        {{}, O::NoAnswer, 0, 0, ""},
+    };
+    for (auto c : cases) {
+        const Selection s = SelectSources(c.answers);
+        EXPECT_EQ(s.outcome, c.outcome) << c.verdicts;
+        EXPECT_EQ(Verdicts(c.answers), c.verdicts);
+        if (c.outcome != O::Agreed && c.outcome != O::Single) continue;
+        EXPECT_EQ(s.offset, c.offset) << c.verdicts;
+        EXPECT_EQ(s.bound, c.bound) << c.verdicts;
+    }
+}
+
+}  // namespace
+}  // namespace horolux
