@@ -11,7 +11,6 @@
 #include "timesync/sync_procedure.h"
 
 using horolux::service::SyncAnswer;
-using horolux::service::SyncRequest;
 using horolux::service::SyncStatus;
 
 namespace service {
@@ -38,9 +37,11 @@ std::vector<std::uint8_t> AnswerSyncRequest(std::span<const std::uint8_t> bytes)
         RecordEvent(ServiceEvent::RequestRefused, std::string("unreadable (") + why + ")");
         return EncodeAnswer(horolux::EndedAnswer(SyncStatus::BadRequest, why));
     }
-    const SyncRequest& request = *read.request;
-    const std::string source = horolux::SourceName(horolux::SourceOf(request));
-    if (!horolux::service::IsAllowed(AllowedSources(), request)) {
+    const std::string source = horolux::SourceName(horolux::SourceOf(*read.request));
+    // Of several sources, those on the list are measured and the others named in the answer.
+    const horolux::service::AllowedRequest allowed =
+        horolux::service::AllowedPart(AllowedSources(), *read.request);
+    if (!allowed.request) {
         RecordEvent(ServiceEvent::RequestRefused, "not allowed: " + source);
         return EncodeAnswer(horolux::EndedAnswer(SyncStatus::NotAllowed,
                                                  "The time service may not sync from this source"));
@@ -48,7 +49,12 @@ std::vector<std::uint8_t> AnswerSyncRequest(std::span<const std::uint8_t> bytes)
     // A server that said "RATE" or "DENY" is not asked again while the service runs. Large
     // corrections are made only when the request allows them: nobody is there to ask.
     static horolux::RefusedServers refused;
-    const SyncAnswer answer = RunSyncRequest(request, {WinHttpStack(), refused, {}, {}});
+    SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused, {}, {}, {}});
+    std::string notAllowed;
+    for (const std::string& name : allowed.notAllowed)
+        notAllowed += (notAllowed.empty() ? "Not allowed: " : ", ") + name;
+    if (!notAllowed.empty())
+        answer.failure = answer.failure.empty() ? notAllowed : answer.failure + "; " + notAllowed;
     if (answer.status == SyncStatus::Ok)
         RecordEvent(ServiceEvent::ClockSet, source + ": " + horolux::FormatTimeText(answer.before) +
                                                 " -> " + horolux::FormatTimeText(answer.after));

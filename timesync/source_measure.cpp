@@ -2,6 +2,7 @@
 
 #include "core/sync/time_page.h"
 #include "core/timesource/page_offset.h"
+#include "timesync/automatic_source.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
 #include "timesync/web_clock.h"
@@ -46,6 +47,10 @@ TimeMeasurement MeasureSource(const horolux::TimeSourceChoice& choice,
             return MeasureTimeServer(choice.server, refused, progress);
         case horolux::TimeSource::WebServer:
             return MeasureWebClock(choice.webUrl, progress, http);
+        case horolux::TimeSource::Automatic:
+            return MeasureAutomatic(horolux::ReadSourceEntries(choice.autoSources).entries, refused,
+                                    http, progress)
+                .combined;
         case horolux::TimeSource::Page:
         default:
             return MeasureTimePage(progress, http);

@@ -1,6 +1,7 @@
 #include "timesync/sync_procedure.h"
 
 #include "core/sync/time_page.h"
+#include "timesync/automatic_source.h"
 #include "timesync/clock_setting.h"
 #include "timesync/source_measure.h"
 
@@ -32,12 +33,27 @@ SyncAnswer SyncFromPage(const SyncSeams& seams) {
 }
 
 SyncAnswer SyncFromSource(const SyncRequest& request, const SyncSeams& seams) {
-    const TimeMeasurement m = MeasureSource(
-        horolux::SourceOf(request), seams.refused, [&seams] { seams.progress(SyncPhase::Reading); },
-        seams.http);
+    const auto eachStep = [&seams] { seams.progress(SyncPhase::Reading); };
+    TimeMeasurement m;
+    bool single = false;
+    if (request.source == horolux::TimeSource::Automatic) {
+        const std::vector<horolux::SourceEntry> entries =
+            horolux::ReadSourceEntries(horolux::SourceOf(request).autoSources).entries;
+        const AutomaticMeasurement a =
+            MeasureAutomatic(entries, seams.refused, seams.http, eachStep);
+        if (seams.judged) seams.judged(a.answers);
+        m = a.combined;
+        single = a.selection.outcome == horolux::Selection::Outcome::Single;
+    } else {
+        m = MeasureSource(horolux::SourceOf(request), seams.refused, eachStep, seams.http);
+    }
     SyncAnswer answer = horolux::AnswerFrom(m);
     if (m.outcome != TimeMeasurement::Outcome::Ok) return answer;
-    if (horolux::IsLargeCorrection(m.offset) && !request.allowLargeCorrection &&
+    // One source alone is trusted with a minute at most; a day or more is never done unasked.
+    const bool large =
+        horolux::IsLargeCorrection(m.offset) ||
+        (single && (m.offset > kSingleSourceLimit || m.offset < -kSingleSourceLimit));
+    if (large && !request.allowLargeCorrection &&
         !(seams.allowLargeCorrection && seams.allowLargeCorrection(m))) {
         answer.status = SyncStatus::LargeCorrection;
         return answer;

@@ -6,6 +6,7 @@
 #include "core/service/service_protocol.h"
 #include "core/sync/sync_outcome.h"
 #include "core/timesource/ntp_exchange.h"
+#include "core/timesource/source_selection.h"
 #include "timesync/http_stack.h"
 
 // What differs between the program and the service.
@@ -16,10 +17,16 @@ struct SyncSeams {
     // without it, or when it says no, the answer is LargeCorrection and nothing is set.
     std::function<bool(const horolux::TimeMeasurement&)> allowLargeCorrection;
     std::function<void(horolux::SyncPhase)> progress;  // may be empty
+    // Told each source's answer and verdict when the Automatic source judged them; may be empty.
+    std::function<void(const std::vector<horolux::SourceAnswer>&)> judged;
 };
 
+// A single source of the Automatic list, the others silent, is trusted with no more than this
+// without a question: a correction beyond it is treated as a large one.
+inline constexpr std::int64_t kSingleSourceLimit = 60LL * 1000000;
+
 // The page's Universal time of day is set as the local time of day on the clock's nearest day;
-// a measured source's offset is added to the clock. The answer's status says how it ended; its
-// failure says why in words where there are any.
+// a measured source's offset, or the Automatic sources' common one, is added to the clock. The
+// answer's status says how it ended; its failure says why in words where there are any.
 horolux::service::SyncAnswer RunSyncRequest(const horolux::service::SyncRequest& request,
                                             const SyncSeams& seams);

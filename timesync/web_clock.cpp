@@ -82,7 +82,7 @@ TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path,
 }  // namespace
 
 TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void()>& progress,
-                                HttpStack& http) {
+                                HttpStack& http, std::uint32_t timeLimitMs) {
     const auto parts = horolux::ParseHttpUrl(url);
     if (!parts)
         return Failed(TimeMeasurement::Outcome::Refused, "Not an http:// or https:// address");
@@ -91,7 +91,7 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
         return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server");
 
     const UnixMicros lastSend =
-        PreciseNowMicros() + horolux::kWebClockTimeMs * (horolux::kMicrosPerSecond / 1000);
+        PreciseNowMicros() + timeLimitMs * (horolux::kMicrosPerSecond / 1000);
     int requests = 0;
     for (int attempt = 1;; ++attempt) {
         TimeMeasurement m = BracketOnce(*connection, parts->path, lastSend, progress);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/sync/sync_outcome.h"
 #include "core/timesource/source_entry.h"
 
 namespace horolux::service {
@@ -15,6 +16,20 @@ namespace {
 std::optional<ServerAddress> RequestServer(const SyncRequest& request) {
     if (request.source != TimeSource::TimeServer || request.text.empty()) return std::nullopt;
     return ParseServerText(request.text);
+}
+
+bool Allows(const AllowList& list, const SourceEntry& entry) {
+    switch (entry.kind) {
+        case TimeSource::Page:
+            return list.page;
+        case TimeSource::TimeServer:
+            return std::any_of(
+                list.servers.begin(), list.servers.end(), [&](const ServerAddress& s) {
+                    return s.host == entry.server.host && s.port == entry.server.port;
+                });
+        default:
+            return std::find(list.urls.begin(), list.urls.end(), entry.url) != list.urls.end();
+    }
 }
 
 }  // namespace
@@ -37,18 +52,29 @@ AllowListRead ParseAllowList(const std::vector<std::string>& entries) {
 
 bool IsAllowed(const AllowList& list, const SyncRequest& request) {
     const std::optional<SourceEntry> entry = SourceEntryOf(request.source, request.text);
-    if (!entry) return false;
-    switch (entry->kind) {
-        case TimeSource::Page:
-            return list.page;
-        case TimeSource::TimeServer:
-            return std::any_of(
-                list.servers.begin(), list.servers.end(), [&](const ServerAddress& s) {
-                    return s.host == entry->server.host && s.port == entry->server.port;
-                });
-        default:
-            return std::find(list.urls.begin(), list.urls.end(), entry->url) != list.urls.end();
+    return entry && Allows(list, *entry);
+}
+
+AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request) {
+    AllowedRequest allowed;
+    if (request.source != TimeSource::Automatic) {
+        if (IsAllowed(list, request)) allowed.request = request;
+        return allowed;
     }
+    TimeSourceChoice part = SourceOf(request);
+    const std::vector<std::string> asked = std::move(part.autoSources);
+    part.autoSources.clear();
+    for (const SourceEntry& entry : ReadSourceEntries(asked).entries) {
+        // The page tells whole seconds only: it is not one of several sources.
+        if (entry.kind != TimeSource::Page && Allows(list, entry))
+            part.autoSources.push_back(SourceEntryText(entry));
+        else
+            allowed.notAllowed.push_back(SourceEntryName(entry));
+    }
+    if (part.autoSources.empty()) return allowed;
+    allowed.request = SyncRequestFor(part);
+    allowed.request->allowLargeCorrection = request.allowLargeCorrection;
+    return allowed;
 }
 
 std::vector<std::string> DefaultAllowList() {

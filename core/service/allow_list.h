@@ -8,6 +8,7 @@
 // Blanks around an entry, its prefix and its value are ignored; prefixes and host names compare
 // case-insensitively; a URL's scheme and host compare case-insensitively and the rest exactly.
 // The list keeps a program that may talk to the service from turning it against any host.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,15 @@ AllowListRead ParseAllowList(const std::vector<std::string>& entries);
 // the program applies to its stored values: empty for the page, host[:port] for a server, an
 // http:// or https:// URL with a host for a web clock.
 bool IsAllowed(const AllowList& list, const SyncRequest& request);
+
+// An Automatic request cut down to the sources the list allows (in the request's order), and the
+// names of those it does not; nothing allowed when none is. Any other request is allowed whole or
+// not at all, as IsAllowed says.
+struct AllowedRequest {
+    std::optional<SyncRequest> request;
+    std::vector<std::string> notAllowed;  // SourceEntryName of each source left out
+};
+AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request);
 
 // The entries the installer writes: the time page, the default time server and web clock.
 std::vector<std::string> DefaultAllowList();

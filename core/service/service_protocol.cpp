@@ -197,7 +197,7 @@ RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
     if (read.error != ReadError::None) return read;
     const std::uint32_t source = r.U32(kSourceAt);
     const std::uint32_t flags = r.U32(kRequestFlagsAt);
-    if (source > static_cast<std::uint32_t>(TimeSource::WebServer) ||
+    if (source > static_cast<std::uint32_t>(TimeSource::Automatic) ||
         (flags & ~kRequestAllowLargeCorrection) != 0) {
         read.error = ReadError::BadValue;
         return read;

@@ -36,7 +36,9 @@ inline constexpr std::uint32_t kLastSyncStatus = static_cast<std::uint32_t>(Sync
 
 struct SyncRequest {
     TimeSource source = TimeSource::Page;
-    std::string text;                   // server text or URL; empty for the page
+    // Server text or URL; empty for the page; for Automatic the sources' entries
+    // ("server:HOST[:PORT]", "web:URL") separated by blanks.
+    std::string text;
     bool allowLargeCorrection = false;  // the user said yes to a correction of a day or more
     bool operator==(const SyncRequest&) const = default;
 };

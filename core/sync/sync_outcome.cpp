@@ -1,5 +1,9 @@
 #include "core/sync/sync_outcome.h"
 
+#include <algorithm>
+
+#include "core/timesource/source_entry.h"
+
 namespace horolux {
 
 using service::SyncAnswer;
@@ -28,6 +32,16 @@ SyncRequest SyncRequestFor(const TimeSourceChoice& choice) {
     request.source = choice.source;
     if (choice.source == TimeSource::TimeServer) request.text = choice.server;
     if (choice.source == TimeSource::WebServer) request.text = choice.webUrl;
+    if (choice.source == TimeSource::Automatic) {
+        for (const SourceEntry& entry : ReadSourceEntries(choice.autoSources).entries) {
+            if (!request.text.empty()) request.text += ' ';
+            std::string text = SourceEntryText(entry);
+            // A blank would split the entry: in a URL's path it means the same encoded.
+            for (std::size_t at; (at = text.find(' ')) != std::string::npos;)
+                text.replace(at, 1, "%20");
+            request.text += text;
+        }
+    }
     return request;
 }
 
@@ -36,6 +50,15 @@ TimeSourceChoice SourceOf(const SyncRequest& request) {
     choice.source = request.source;
     if (request.source == TimeSource::TimeServer) choice.server = request.text;
     if (request.source == TimeSource::WebServer) choice.webUrl = request.text;
+    if (request.source == TimeSource::Automatic) {
+        choice.autoSources.clear();
+        std::size_t start = 0;
+        while (start < request.text.size()) {
+            const std::size_t end = std::min(request.text.find(' ', start), request.text.size());
+            if (end > start) choice.autoSources.push_back(request.text.substr(start, end - start));
+            start = end + 1;
+        }
+    }
     return choice;
 }
 

@@ -20,6 +20,10 @@ inline constexpr std::uint32_t kPageAnswerTimeMs = 15000;
 // sixteen requests by up to a second, which this leaves room for even at a second's round trip.
 inline constexpr std::uint32_t kWebClockTimeMs = 25000;
 
+// The Automatic source takes the answers that came within this, counted from the start of all
+// its measurements; a web clock starts no request after it.
+inline constexpr std::uint32_t kAutomaticWaitMs = 3000;
+
 // The slowest end of each measurement. A request is at most three steps (connect, send, wait for
 // the headers); the page's deadline is looked at before each read, whose wait may pass it once.
 inline constexpr std::uint32_t kSlowestRequestMs = 3 * kHttpStepTimeoutMs;
@@ -28,8 +32,10 @@ inline constexpr std::uint32_t kSlowestPageMs =
 inline constexpr std::uint32_t kSlowestTimeServerMs =
     static_cast<std::uint32_t>(kNtpExchangeWindow / 1000);
 inline constexpr std::uint32_t kSlowestWebClockMs = kWebClockTimeMs + kSlowestRequestMs;
+// The Automatic source does not wait for the measurements it leaves out.
+inline constexpr std::uint32_t kSlowestAutomaticMs = kAutomaticWaitMs;
 inline constexpr std::uint32_t kSlowestMeasurementMs =
-    std::max({kSlowestPageMs, kSlowestTimeServerMs, kSlowestWebClockMs});
+    std::max({kSlowestPageMs, kSlowestTimeServerMs, kSlowestWebClockMs, kSlowestAutomaticMs});
 static_assert(kWebClockTimeMs >= 16 * 1000 + 8 * 1000,
               "two attempts' schedules and round trips of up to half a second fit");
 

@@ -66,6 +66,17 @@ std::string VerdictText(const SourceAnswer& answer) {
     }
 }
 
+std::string SeveralSourcesLine(const TimeMeasurement& combined,
+                               const std::vector<SourceAnswer>& answers) {
+    if (combined.outcome != TimeMeasurement::Outcome::Ok)
+        return MeasurementLine(combined, "several time sources");
+    const auto used = std::count_if(answers.begin(), answers.end(), [](const SourceAnswer& a) {
+        return a.verdict == SourceVerdict::Used;
+    });
+    return "Offset " + OffsetText(combined.offset, combined.bound) + " from " +
+           std::to_string(used) + " of " + std::to_string(answers.size()) + " sources";
+}
+
 Selection SelectSources(std::vector<SourceAnswer>& answers) {
     Selection selection;
     // The ends of every answer's interval: +1 where one begins, -1 where one ends. Beginnings sort

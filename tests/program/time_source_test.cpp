@@ -71,17 +71,17 @@ TEST_F(TimeSource, ATimeServerSetsTheClockAndTheSyncIsRecorded) {
     SetConfig("TimeServer", Server());
     HWND main = Start();
     ASSERT_TRUE(main);
-    EXPECT_EQ(
-        WelcomeText(main),
-        "Welcome to Horolux \nThe real time sync of the PC clock through Internet. \nFrom time "
-        "server 127.0.0.1.");
+    EXPECT_EQ(WelcomeText(main),
+              "Welcome to Horolux \nThe real time sync of the PC clock through Internet. \nFrom "
+              "time server " +
+                  Server() + ".");
     driver::Click(main, IDC_SYNC);
     ASSERT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
     const std::string last = Text(IDC_LAST_SYNC);
     EXPECT_EQ(Text(IDC_NEW_TIME), last);
     ASSERT_TRUE(driver::WaitUntil([] { return History().size() == 1; }, 5000));
     const auto history = History();
-    EXPECT_NE(history[0].find("\t127.0.0.1\t"), std::string::npos) << history[0];
+    EXPECT_NE(history[0].find("\t" + Server() + "\t"), std::string::npos) << history[0];
     EXPECT_NE(history[0].find(kSuccess), std::string::npos) << history[0];
     ASSERT_TRUE(program_.EndWithOk());
     EXPECT_EQ(driver::ConfigText("LastSync"), last);
@@ -93,7 +93,8 @@ TEST_F(TimeSource, AWebServersClockSetsTheClock) {
     SetConfig("TimeWebUrl", "http://" + Server() + "/clock");
     HWND main = Start();
     ASSERT_TRUE(main);
-    EXPECT_NE(WelcomeText(main).find("From the clock of web server 127.0.0.1."), std::string::npos);
+    EXPECT_NE(WelcomeText(main).find("From the clock of web server " + Server() + "."),
+              std::string::npos);
     driver::Click(main, IDC_SYNC);
     EXPECT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
     EXPECT_NE(test::ServerGet(port_, "/control/last").find("clock agent: Horolux\n"),
@@ -179,13 +180,14 @@ TEST_F(TimeSource, TheWindowFromTheSystemMenuStoresTheChoice) {
         [&] { return driver::ControlText(dialog, IDC_TEST_RESULT).rfind("Offset ", 0) == 0; },
         10000))
         << driver::ControlText(dialog, IDC_TEST_RESULT);
-    EXPECT_NE(driver::ControlText(dialog, IDC_TEST_RESULT).find("(127.0.0.1)"), std::string::npos);
+    EXPECT_NE(driver::ControlText(dialog, IDC_TEST_RESULT).find("(" + server + ")"),
+              std::string::npos);
 
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
     EXPECT_EQ(driver::ConfigInt("TimeSource"), 1u);
     EXPECT_EQ(driver::ConfigText("TimeServer"), server);
-    EXPECT_NE(WelcomeText(main).find("From time server 127.0.0.1."), std::string::npos);
+    EXPECT_NE(WelcomeText(main).find("From time server " + server + "."), std::string::npos);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "framework/message_map.h"
 #include "platform/text.h"
 #include "platform/wininet.h"  // the connection state
+#include "timesync/automatic_source.h"
 #include "timesync/source_measure.h"
 #include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
@@ -218,8 +219,13 @@ LRESULT CHoroluxDlg::OnSysCommand(WPARAM wp, LPARAM) {
 void CHoroluxDlg::OnTimeSource() {
     CTimeSourceDlg dialog(
         m_model.timeSource, m_model.history,
-        [this](const horolux::TimeSourceChoice& choice) {
-            return MeasureSource(choice, m_model.refusedServers, {}, WinInetStack());
+        [this](const horolux::TimeSourceChoice& choice) -> CTimeSourceDlg::Tested {
+            if (choice.source != horolux::TimeSource::Automatic)
+                return {MeasureSource(choice, m_model.refusedServers, {}, WinInetStack()), {}};
+            const AutomaticMeasurement a =
+                MeasureAutomatic(horolux::ReadSourceEntries(choice.autoSources).entries,
+                                 m_model.refusedServers, WinInetStack(), {});
+            return {a.combined, a.answers};
         },
         m_hWnd);
     if (dialog.DoModal() != IDOK) return;

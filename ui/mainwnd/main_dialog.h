@@ -10,6 +10,7 @@
 #include "core/service/service_protocol.h"
 #include "core/sync/clock_math.h"
 #include "core/sync/sync_outcome.h"
+#include "core/timesource/source_selection.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
 #include "ui/alarms/alarm_sound.h"
@@ -146,8 +147,10 @@ private:
 
     horolux::HoroluxModel& m_model;
     std::optional<horolux::TimeMeasurement> m_lastMeasurement;  // of the sync under way
-    std::optional<horolux::SyncPhase> m_syncPhase;  // the last one this program's sync reported
-    HWND m_welcome = nullptr;                       // the welcome text
+    std::optional<horolux::SyncPhase> m_syncPhase;     // the last one this program's sync reported
+    std::vector<horolux::SourceAnswer> m_syncSources;  // the Automatic source's verdicts
+    std::string m_syncFailure;                         // the sync's failure in words
+    HWND m_welcome = nullptr;                          // the welcome text
     AlarmSoundPlayer& m_sounds;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;

@@ -51,6 +51,8 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
     fw::CWaitCursor wait;
     m_lastMeasurement.reset();
     m_syncPhase.reset();
+    m_syncSources.clear();
+    m_syncFailure.clear();
     try {
         BeginSync();
         const SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
@@ -74,11 +76,15 @@ void CHoroluxDlg::RecordSync() {
     horolux::SyncRecord record;
     record.when = horolux::FormatTimeText(ToPortableTime(now));
     record.source = horolux::SourceName(m_model.timeSource);
+    // Several sources: each one's verdict after the name, "a.org used, b.org disagrees".
+    for (std::size_t i = 0; i < m_syncSources.size(); ++i)
+        record.source += (i == 0 ? ": " : ", ") + horolux::SourceEntryName(m_syncSources[i].entry) +
+                         ' ' + horolux::VerdictText(m_syncSources[i]);
     if (m_lastMeasurement && m_lastMeasurement->outcome == horolux::TimeMeasurement::Outcome::Ok) {
         record.offset = m_lastMeasurement->offset;
         record.bound = m_lastMeasurement->bound;
     }
-    record.outcome = m_statusText;
+    record.outcome = m_syncFailure == horolux::kSourcesDisagree ? m_syncFailure : m_statusText;
     m_model.RecordSync(record);
 }
 
@@ -146,14 +152,16 @@ bool CHoroluxDlg::ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound
 SyncAnswer CHoroluxDlg::SyncHere(const SyncRequest& request, fw::CWaitCursor& wait,
                                  bool userStarted) {
     const bool page = request.source == horolux::TimeSource::Page;
-    SyncSeams seams{WinInetStack(), m_model.refusedServers,
-                    [&](const horolux::TimeMeasurement& m) {
-                        return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
-                    },
-                    [this, page](horolux::SyncPhase phase) {
-                        m_syncPhase = phase;
-                        AdvanceTray(horolux::SyncPhaseFrames(page, phase));
-                    }};
+    SyncSeams seams{
+        WinInetStack(), m_model.refusedServers,
+        [&](const horolux::TimeMeasurement& m) {
+            return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
+        },
+        [this, page](horolux::SyncPhase phase) {
+            m_syncPhase = phase;
+            AdvanceTray(horolux::SyncPhaseFrames(page, phase));
+        },
+        [this](const std::vector<horolux::SourceAnswer>& sources) { m_syncSources = sources; }};
     SyncAnswer answer = RunSyncRequest(request, seams);
     // The steps of a page fetch that ended early still count.
     if (answer.status != SyncStatus::Ok) AdvanceTray(horolux::SyncFailureFrames(page, m_syncPhase));
@@ -179,6 +187,7 @@ std::optional<SyncAnswer> CHoroluxDlg::SyncThroughService(const SyncRequest& req
 
 void CHoroluxDlg::ShowSyncAnswer(const SyncAnswer& answer, fw::CWaitCursor& wait) {
     m_lastMeasurement = horolux::MeasurementOf(answer);
+    m_syncFailure = answer.failure;
     if (answer.status == SyncStatus::Ok) return EndSyncWithSuccess(answer.before, answer.after);
     // A correction of a day or more that was not allowed: the clock was not set.
     EndSyncWithFailure(

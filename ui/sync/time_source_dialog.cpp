@@ -1,5 +1,6 @@
 #include "ui/sync/time_source_dialog.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/timesource/ntp_exchange.h"
@@ -15,6 +16,29 @@ constexpr char kBadServer[] =
     "A time server is a host name or address, with an optional \":port\"!";
 constexpr char kBadUrl[] =
     "A web server's address begins with http:// or https:// and names a host!";
+constexpr char kBadEntry[] =
+    "Each line names one source: \"server:HOST\" or \"server:HOST:PORT\" for a time server, "
+    "\"web:URL\" for a web server's clock!";
+
+// The lines of a multi-line edit, blank ones left out.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+    return text;
+}
 
 }  // namespace
 
@@ -32,6 +56,7 @@ bool CTimeSourceDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         fw::OnCommand(IDC_SOURCE_PAGE, &Self::OnSourceChange),
         fw::OnCommand(IDC_SOURCE_SERVER, &Self::OnSourceChange),
         fw::OnCommand(IDC_SOURCE_WEB, &Self::OnSourceChange),
+        fw::OnCommand(IDC_SOURCE_AUTO, &Self::OnSourceChange),
         fw::OnCommand(IDC_TEST_SOURCE, &Self::OnTest),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
@@ -42,6 +67,7 @@ void CTimeSourceDlg::DoDataExchange(fw::DataExchange& dx) {
     dx.Text(IDC_PAGE_URL, m_pageUrl);
     dx.Text(IDC_TIME_SERVER, m_server);
     dx.Text(IDC_WEB_URL, m_webUrl);
+    dx.Text(IDC_AUTO_SOURCES, m_autoSources);
 }
 
 BOOL CTimeSourceDlg::OnInitDialog() {
@@ -50,6 +76,7 @@ BOOL CTimeSourceDlg::OnInitDialog() {
     m_pageUrl = std::string("http://") + kTimePageHost + kTimePagePath;
     m_server = m_choice.server;
     m_webUrl = m_choice.webUrl;
+    m_autoSources = JoinLines(m_choice.autoSources);
     UpdateData(false);
     EnableFields();
 
@@ -57,6 +84,9 @@ BOOL CTimeSourceDlg::OnInitDialog() {
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     list.InsertColumns({{"When", 116}, {"Source", 92}, {"Offset", 100}, {"Outcome", 138}});
     FillHistory();
+    const fw::ListView rows(GetDlgItem(IDC_TEST_SOURCES));
+    rows.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    rows.InsertColumns({{"Source", 130}, {"Offset", 120}, {"Round trip", 70}, {"Verdict", 130}});
     return TRUE;
 }
 
@@ -79,11 +109,37 @@ void CTimeSourceDlg::FillHistory() {
     }
 }
 
+void CTimeSourceDlg::FillTestRows(const std::vector<horolux::SourceAnswer>& sources) {
+    const fw::ListView rows(GetDlgItem(IDC_TEST_SOURCES));
+    rows.DeleteAllItems();
+    int row = 0;
+    for (const horolux::SourceAnswer& a : sources) {
+        const std::string name = horolux::SourceEntryName(a.entry);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = const_cast<char*>(name.c_str());
+        rows.InsertItem(item);
+        const bool measured = a.measurement.outcome == horolux::TimeMeasurement::Outcome::Ok;
+        const std::string offset =
+            measured ? horolux::OffsetText(a.measurement.offset, a.measurement.bound) : "";
+        const std::string roundTrip =
+            measured ? std::to_string((a.measurement.roundTrip + 500) / 1000) + " ms" : "";
+        const std::string verdict = horolux::VerdictText(a);
+        rows.SetItemText(row, 1, offset.c_str());
+        rows.SetItemText(row, 2, roundTrip.c_str());
+        rows.SetItemText(row, 3, verdict.c_str());
+        ++row;
+    }
+}
+
 void CTimeSourceDlg::EnableFields() {
     EnableWindow(GetDlgItem(IDC_TIME_SERVER),
                  m_source == static_cast<int>(horolux::TimeSource::TimeServer));
     EnableWindow(GetDlgItem(IDC_WEB_URL),
                  m_source == static_cast<int>(horolux::TimeSource::WebServer));
+    EnableWindow(GetDlgItem(IDC_AUTO_SOURCES),
+                 m_source == static_cast<int>(horolux::TimeSource::Automatic));
 }
 
 void CTimeSourceDlg::OnSourceChange() {
@@ -93,11 +149,15 @@ void CTimeSourceDlg::OnSourceChange() {
 
 bool CTimeSourceDlg::TakeChoice(horolux::TimeSourceChoice& choice) {
     UpdateData(true);
-    choice.source = m_source == 1   ? horolux::TimeSource::TimeServer
-                    : m_source == 2 ? horolux::TimeSource::WebServer
-                                    : horolux::TimeSource::Page;
+    choice.source = m_source >= 1 && m_source <= 3 ? static_cast<horolux::TimeSource>(m_source)
+                                                   : horolux::TimeSource::Page;
     choice.server = m_server;
     choice.webUrl = m_webUrl;
+    choice.autoSources = Lines(m_autoSources);
+    const auto unreadable = [](const std::string& line) {
+        const auto entry = horolux::ReadSourceEntry(line);
+        return !entry || entry->kind == horolux::TimeSource::Page;
+    };
     int badField = 0;
     const char* complaint = nullptr;
     if (choice.source == horolux::TimeSource::TimeServer &&
@@ -107,6 +167,11 @@ bool CTimeSourceDlg::TakeChoice(horolux::TimeSourceChoice& choice) {
     } else if (choice.source == horolux::TimeSource::WebServer && !horolux::UrlHost(m_webUrl)) {
         badField = IDC_WEB_URL;
         complaint = kBadUrl;
+    } else if (choice.source == horolux::TimeSource::Automatic &&
+               (choice.autoSources.empty() ||
+                std::any_of(choice.autoSources.begin(), choice.autoSources.end(), unreadable))) {
+        badField = IDC_AUTO_SOURCES;
+        complaint = kBadEntry;
     }
     if (!complaint) return true;
     fw::AppMessageBox(complaint, MB_OK | MB_ICONEXCLAMATION);
@@ -120,16 +185,19 @@ void CTimeSourceDlg::OnTest() {
     SetDlgItemTextA(m_hWnd, IDC_TEST_RESULT, "Measuring...");
     UpdateWindow(GetDlgItem(IDC_TEST_RESULT));
     fw::CWaitCursor wait;
-    const horolux::TimeMeasurement m = m_measure(choice);
-    m_testResult = horolux::MeasurementLine(m, horolux::SourceName(choice));
+    const Tested tested = m_measure(choice);
+    m_testResult = choice.source == horolux::TimeSource::Automatic
+                       ? horolux::SeveralSourcesLine(tested.combined, tested.sources)
+                       : horolux::MeasurementLine(tested.combined, horolux::SourceName(choice));
     SetDlgItemTextA(m_hWnd, IDC_TEST_RESULT, m_testResult.c_str());
+    FillTestRows(tested.sources);
 }
 
 void CTimeSourceDlg::OnOK() {
     horolux::TimeSourceChoice choice;
     if (!TakeChoice(choice)) return;
     // Fields of the sources not chosen are kept only when they name one.
-    m_choice =
-        horolux::SanitiseTimeSource(static_cast<int>(choice.source), choice.server, choice.webUrl);
+    m_choice = horolux::SanitiseTimeSource(static_cast<int>(choice.source), choice.server,
+                                           choice.webUrl, choice.autoSources);
     EndDialog(IDOK);
 }

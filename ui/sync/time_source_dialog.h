@@ -1,11 +1,12 @@
 #pragma once
 // CTimeSourceDlg: which clock the program syncs from (the page, an Internet time server, a web
-// server's clock), a test that measures the chosen one without setting the clock, and the last
-// syncs. The caller reads the choice back after OK.
+// server's clock, several sources at once), a test that measures the chosen one without setting
+// the clock, and the last syncs. The caller reads the choice back after OK.
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "core/timesource/source_selection.h"
 #include "core/timesource/time_source.h"
 #include "framework/dialog.h"
 #include "res/time_source_resource.h"
@@ -13,7 +14,12 @@
 class CTimeSourceDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_TIME_SOURCE };
-    using Measure = std::function<horolux::TimeMeasurement(const horolux::TimeSourceChoice&)>;
+    // What Test found: the source's measurement, and for several sources each one's.
+    struct Tested {
+        horolux::TimeMeasurement combined;
+        std::vector<horolux::SourceAnswer> sources;
+    };
+    using Measure = std::function<Tested(const horolux::TimeSourceChoice&)>;
 
     CTimeSourceDlg(horolux::TimeSourceChoice choice, std::vector<horolux::SyncRecord> history,
                    Measure measure, HWND parent = nullptr);
@@ -31,6 +37,7 @@ private:
     void OnTest();
     void EnableFields();
     void FillHistory();
+    void FillTestRows(const std::vector<horolux::SourceAnswer>& sources);
     // The fields as a choice; false, after telling the user and putting the focus on the field,
     // when the chosen source's field does not name a source.
     bool TakeChoice(horolux::TimeSourceChoice& choice);
@@ -38,5 +45,5 @@ private:
     std::vector<horolux::SyncRecord> m_history;
     Measure m_measure;
     int m_source = 0;
-    std::string m_pageUrl, m_server, m_webUrl, m_testResult;
+    std::string m_pageUrl, m_server, m_webUrl, m_autoSources, m_testResult;
 };

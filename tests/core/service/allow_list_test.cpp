@@ -179,5 +179,23 @@ TEST(AllowList, AnEntryIsMadeForExactlyOneSource) {
     EXPECT_FALSE(IsAllowed(List({"server:127.0.0.1:10123"}), Server("127.0.0.1:10124")));
 }
 
+TEST(AllowList, SeveralSourcesAreCutToThoseAllowedAndTheOthersNamed) {
+    const AllowList list = List({"server:a.example.org", "web:https://www.example.com/"});
+    const SyncRequest asked{TimeSource::Automatic,
+                            "server:A.example.org:123 page server:b.example.org:10123 "
+                            "web:HTTPS://www.Example.com/ web:https://www.example.com/x",
+                            true};
+    const AllowedRequest allowed = AllowedPart(list, asked);
+    ASSERT_TRUE(allowed.request);
+    EXPECT_EQ(allowed.request->text, "server:a.example.org web:https://www.example.com/");
+    EXPECT_TRUE(allowed.request->allowLargeCorrection);
+    EXPECT_EQ(allowed.notAllowed,
+              (std::vector<std::string>{"tycho.usno.navy.mil", "b.example.org:10123",
+                                        "www.example.com"}));
+    EXPECT_FALSE(AllowedPart(List({"page"}), asked).request) << "none allowed, none measured";
+    EXPECT_FALSE(IsAllowed(list, asked)) << "no one entry allows several sources";
+    EXPECT_EQ(AllowedPart(list, Server("a.example.org")).request, Server("a.example.org"));
+}
+
 }  // namespace
 }  // namespace horolux::service

@@ -168,7 +168,7 @@ TEST(ServiceProtocol, RequestReaderRefusesBadBodies) {
         {"DEL in the text", [](Bytes& b) { b[28] = 0x7F; }, ReadError::BadText},
         {"byte past the text", [](Bytes& b) { b[31] = 'x'; }, ReadError::BadText},
         {"last byte of the area", [](Bytes& b) { b.back() = 1; }, ReadError::BadText},
-        {"source 3", [](Bytes& b) { Put32(b, 16, 3); }, ReadError::BadValue},
+        {"source 4", [](Bytes& b) { Put32(b, 16, 4); }, ReadError::BadValue},
         {"source -1", [](Bytes& b) { Put32(b, 16, 0xFFFFFFFF); }, ReadError::BadValue},
         {"flag bit 1", [](Bytes& b) { Put32(b, 20, 2); }, ReadError::BadValue},
         {"flag bit 31", [](Bytes& b) { Put32(b, 20, 0x80000001); }, ReadError::BadValue},
