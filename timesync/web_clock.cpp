@@ -38,17 +38,18 @@ constexpr int kMaxAttempts = 2;
 constexpr char kClockJumped[] = "The server's clock jumped while it was measured";
 
 // One bracketing of the server's second over connection, at most DateBracket::kMaxRequests
-// requests, none sent after lastSend; Refused with kClockJumped when the answers contradict each
-// other.
+// requests, none sent after lastSend (the interval is then as narrow as the answers made it);
+// Refused with kClockJumped when the answers contradict each other.
 TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path,
                             UnixMicros lastSend, const std::function<void()>& progress) {
     horolux::DateBracket bracket;
     UnixMicros shortest = -1;
     while (bracket.Status() == horolux::BracketStatus::Measuring) {
         const UnixMicros send = bracket.NextSendTime(PreciseNowMicros());
-        if (send > lastSend)
-            return Failed(TimeMeasurement::Outcome::Unreachable, "The server answers too slowly",
-                          bracket.Requests());
+        // Out of time: what the answers so far bracket is still true, only wider.
+        if (send > lastSend && bracket.Requests() == 0)
+            return Failed(TimeMeasurement::Outcome::Unreachable, "The server answers too slowly");
+        if (send > lastSend) break;
         WaitUntil(send);
         const auto answer = connection.Head(path);
         if (progress) progress();

@@ -9,7 +9,8 @@
 
 // Measures the PC clock's offset against the clock of the web server of url: at most eight HEAD
 // requests over one keep-alive connection of http, and eight more when the server's second jumped
-// during the first eight; none started after timeLimitMs. progress is called after each request.
+// during the first eight. None is started after timeLimitMs: the offset is then bracketed as
+// narrowly as the answers so far allow. progress is called after each request.
 horolux::TimeMeasurement MeasureWebClock(const std::string& url,
                                          const std::function<void()>& progress, HttpStack& http,
                                          std::uint32_t timeLimitMs = horolux::kWebClockTimeMs);

@@ -16,8 +16,9 @@ inline constexpr std::uint32_t kHttpStepTimeoutMs = 10000;
 // A server that sends a byte now and then is given this long from the page's request to the last
 // byte kept.
 inline constexpr std::uint32_t kPageAnswerTimeMs = 15000;
-// A web clock starts no request after this, counted from its first: its schedule spaces up to
-// sixteen requests by up to a second, which this leaves room for even at a second's round trip.
+// A web clock starts no request after this, counted from its first, and gives the interval its
+// answers bracket so far: its schedule spaces up to sixteen requests by up to a second, which
+// this leaves room for even at a second's round trip.
 inline constexpr std::uint32_t kWebClockTimeMs = 25000;
 
 // The Automatic source takes the answers that came within this, counted from the start of all

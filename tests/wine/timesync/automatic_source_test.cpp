@@ -1,0 +1,125 @@
+// The Automatic source against loopback servers that script/test starts: two of
+// tools/sntpserver.py (each an SNTP server and a web clock), Debian's chronyd and lighttpd. Each
+// serves this machine's clock unless told to be off it, so the true offset is nil.
+#include "timesync/automatic_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "proxy_settings.h"
+#include "time_server_client.h"
+#include "timesync/sync_procedure.h"
+
+namespace {
+
+using horolux::SourceAnswer;
+using horolux::SourceEntry;
+using horolux::TimeMeasurement;
+
+class AutomaticSource : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"HOROLUX_SNTPSERVER_PORT", "HOROLUX_SNTPSERVER2_PORT",
+                                 "HOROLUX_CHRONY_PORT", "HOROLUX_LIGHTTPD_PORT"})
+            if (test::EnvText(name).empty()) GTEST_SKIP() << name << " is not set (script/test)";
+        one_ = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+        two_ = test::EnvText("HOROLUX_SNTPSERVER2_PORT");
+        bypass_.emplace();
+    }
+    void TearDown() override {
+        for (const std::string& port : {one_, two_})
+            if (!port.empty()) Control(port, "mode=now&offset=0");
+    }
+    static void Control(const std::string& port, const std::string& query) {
+        ASSERT_EQ(test::ServerGet(std::atoi(port.c_str()), "/control?" + query), "ok\n") << query;
+    }
+    static SourceEntry Entry(const std::string& text) { return *horolux::ReadSourceEntry(text); }
+    SourceEntry Server(const std::string& port) const { return Entry("server:127.0.0.1:" + port); }
+    SourceEntry Web(const std::string& port) const {
+        return Entry("web:http://127.0.0.1:" + port + "/clock");
+    }
+    SourceEntry Chrony() const { return Server(test::EnvText("HOROLUX_CHRONY_PORT")); }
+    SourceEntry Lighttpd() const {
+        return Entry("web:http://127.0.0.1:" + test::EnvText("HOROLUX_LIGHTTPD_PORT") + "/");
+    }
+
+    AutomaticMeasurement Measure(const std::vector<SourceEntry>& entries, DWORD* ms = nullptr) {
+        const DWORD start = GetTickCount();
+        AutomaticMeasurement a = MeasureAutomatic(entries, refused_, WinInetStack(), {});
+        if (ms) *ms = GetTickCount() - start;
+        return a;
+    }
+    static std::string VerdictOf(const AutomaticMeasurement& a, const SourceEntry& entry) {
+        for (const SourceAnswer& s : a.answers)
+            if (s.entry == entry) return horolux::VerdictText(s);
+        return "<missing>";
+    }
+
+    // Every answer in a line, for a failure's report.
+    static std::string Describe(const AutomaticMeasurement& a) {
+        std::string text;
+        for (const SourceAnswer& s : a.answers)
+            text += horolux::SourceEntryName(s.entry) + " " + std::to_string(s.measurement.offset) +
+                    "+-" + std::to_string(s.measurement.bound) + " " + horolux::VerdictText(s) +
+                    " " + s.measurement.failure + "; ";
+        return text;
+    }
+
+    std::string one_, two_;
+    horolux::RefusedServers refused_;
+    std::optional<test::LoopbackBypassesTheProxy> bypass_;
+};
+
+TEST_F(AutomaticSource, AFalsetickerIsOutvotedAndNamedAndTheResultCoversTheTrueTime) {
+    Control(two_, "mode=offset&offset=5");
+    DWORD ms = 0;
+    const AutomaticMeasurement a =
+        Measure({Server(one_), Server(two_), Chrony(), Web(one_), Lighttpd()}, &ms);
+    EXPECT_EQ(VerdictOf(a, Server(two_)), "disagrees");
+    for (const SourceEntry& right : {Server(one_), Chrony(), Web(one_)})
+        EXPECT_EQ(VerdictOf(a, right), "used") << Describe(a);
+    ASSERT_EQ(a.combined.outcome, TimeMeasurement::Outcome::Ok) << a.combined.failure;
+    // Never confidently wrong: the true offset, nil, within the bound (lighttpd's stale Date
+    // may leave it out, never move the result).
+    EXPECT_LE(a.combined.offset - a.combined.bound, 0);
+    EXPECT_GE(a.combined.offset + a.combined.bound, 0);
+    EXPECT_LT(a.combined.bound, 20'000);
+    EXPECT_LE(ms, 3500u) << "the answers in by 3 s are judged";
+}
+
+TEST_F(AutomaticSource, WithUdpSilentTheWebClocksDecideInTime) {
+    Control(one_, "mode=silent");
+    Control(two_, "mode=silent");
+    DWORD ms = 0;
+    const AutomaticMeasurement a = Measure({Server(one_), Server(two_), Web(one_), Web(two_)}, &ms);
+    EXPECT_EQ(VerdictOf(a, Server(one_)), "no answer");
+    EXPECT_EQ(VerdictOf(a, Web(two_)), "used") << Describe(a);
+    ASSERT_EQ(a.combined.outcome, TimeMeasurement::Outcome::Ok) << a.combined.failure;
+    EXPECT_EQ(a.selection.used, 2);
+    EXPECT_LE(a.combined.offset - a.combined.bound, 0);
+    EXPECT_GE(a.combined.offset + a.combined.bound, 0);
+    EXPECT_LE(ms, 3500u);
+}
+
+TEST_F(AutomaticSource, SourcesThatAllDisagreeSetNothingAndOneAloneIsTrustedWithAMinute) {
+    Control(two_, "mode=offset&offset=5");
+    const AutomaticMeasurement split = Measure({Server(one_), Server(two_)});
+    EXPECT_EQ(split.combined.outcome, TimeMeasurement::Outcome::Refused);
+    EXPECT_EQ(split.combined.failure, horolux::kSourcesDisagree);
+
+    // One source two minutes off, nobody to ask: refused as a large correction, nothing set.
+    Control(one_, "mode=offset&offset=120");
+    horolux::service::SyncRequest request;
+    request.source = horolux::TimeSource::Automatic;
+    request.text = "server:127.0.0.1:" + one_ + " server:127.0.0.1:1";
+    const horolux::service::SyncAnswer answer =
+        RunSyncRequest(request, {WinInetStack(), refused_, {}, {}, {}});
+    EXPECT_EQ(answer.status, horolux::service::SyncStatus::LargeCorrection);
+    EXPECT_TRUE(answer.measured);
+    EXPECT_NEAR(static_cast<double>(answer.offset), 120e6, 50e3);
+}
+
+}  // namespace
