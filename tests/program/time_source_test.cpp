@@ -102,6 +102,31 @@ TEST_F(TimeSource, AWebServersClockSetsTheClock) {
         << "the program read that server's clock";
 }
 
+TEST_F(TimeSource, SeveralSourcesSetTheClockAndTheHistoryNamesEachVerdict) {
+    const test::LoopbackBypassesTheProxy bypass;
+    const std::string second = test::EnvText("HOROLUX_SNTPSERVER2_PORT");
+    ASSERT_FALSE(second.empty());
+    const std::string wrong = "127.0.0.1:" + second;
+    ASSERT_EQ(test::ServerGet(std::atoi(second.c_str()), "/control?mode=offset&offset=5"), "ok\n");
+    SetConfig("TimeSource", 3);
+    const std::string list = "server:" + Server() + '\0' + "server:" + wrong + '\0' +
+                             "web:http://" + Server() + "/clock" + '\0' + '\0';
+    test::SetRaw(HKEY_CURRENT_USER, driver::kConfigKey, "AutoSources", REG_MULTI_SZ, list.data(),
+                 static_cast<DWORD>(list.size()));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_NE(WelcomeText(main).find("From several time sources."), std::string::npos);
+    driver::Click(main, IDC_SYNC);
+    const bool synced = WaitForStatus(kSuccess);
+    test::ServerGet(std::atoi(second.c_str()), "/control?mode=now&offset=0");
+    ASSERT_TRUE(synced) << Text(IDC_STATUS);
+    ASSERT_TRUE(driver::WaitUntil([] { return History().size() == 1; }, 5000));
+    EXPECT_NE(History()[0].find("several time sources: " + Server() + " used, " + wrong +
+                                " disagrees, " + Server() + " used\t"),
+              std::string::npos)
+        << History()[0];
+}
+
 TEST_F(TimeSource, FailuresEndAsThePagesDo) {
     SetConfig("TimeSource", 1);
     SetConfig("TimeServer", Server());
