@@ -14,9 +14,12 @@ std::vector<std::string> ReadTextListValue(HKEY key, const std::string& name);
 
 class RegistryProfile final : public horolux::SettingsStore {
 public:
-    // root: the key holding the sections, e.g. "Software\\Horolux\\Horolux".
-    explicit RegistryProfile(std::string root, HKEY hive = HKEY_CURRENT_USER)
-        : root_(std::move(root)), hive_(hive) {}
+    enum class Access { ReadWrite, ReadOnly };
+    // root: the key holding the sections, e.g. "Software\\Horolux\\Horolux". A read-only profile
+    // (the machine's defaults, which a user may not change) creates no key and ignores writes.
+    explicit RegistryProfile(std::string root, HKEY hive = HKEY_CURRENT_USER,
+                             Access access = Access::ReadWrite)
+        : root_(std::move(root)), hive_(hive), access_(access) {}
 
     int ReadInt(const std::string& section, const std::string& name, int fallback) override;
     std::string ReadText(const std::string& section, const std::string& name,
@@ -34,6 +37,7 @@ private:
 
     std::string root_;
     HKEY hive_;
+    Access access_;
 };
 
 }  // namespace fw

@@ -78,8 +78,11 @@ AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request) {
 }
 
 std::vector<std::string> DefaultAllowList() {
-    return {"page", std::string("server:") + kDefaultTimeServerText,
-            std::string("web:") + kDefaultTimeWebUrl};
+    std::vector<std::string> list = {"page", std::string("server:") + kDefaultTimeServerText,
+                                     std::string("web:") + kDefaultTimeWebUrl};
+    for (const std::string& entry : DefaultAutoSources())
+        if (std::find(list.begin(), list.end(), entry) == list.end()) list.push_back(entry);
+    return list;
 }
 
 std::string AllowListEntry(const SyncRequest& request) {

@@ -43,7 +43,8 @@ struct AllowedRequest {
 };
 AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request);
 
-// The entries the installer writes: the time page, the default time server and web clock.
+// The entries the installer writes: the time page, the default time server and web clock, and
+// the Automatic source's default list.
 std::vector<std::string> DefaultAllowList();
 
 // The entry that allows exactly this request's source; empty for a request no entry allows.

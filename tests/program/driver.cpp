@@ -35,6 +35,7 @@ std::string CopyExeInto(const std::string& folder) {
 
 void ResetProgramState() {
     test::DeleteTree(HKEY_CURRENT_USER, "Software\\Horolux");
+    test::DeleteTree(HKEY_LOCAL_MACHINE, kMachineDefaultsKey);
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(hive, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_WRITE,

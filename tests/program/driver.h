@@ -15,7 +15,10 @@ std::string MakeTempFolder(const std::string& tag);
 // Copies the built Horolux.exe into folder (ending in a backslash); returns the copy's path.
 std::string CopyExeInto(const std::string& folder);
 
-// Clears everything the program keeps: its profile and the autostart values.
+// The machine's defaults, which the installer writes and the program reads under the user's.
+inline constexpr char kMachineDefaultsKey[] = "Software\\Horolux\\Horolux\\Defaults";
+// Clears everything the program keeps: its profile, the machine's defaults and the autostart
+// values.
 void ResetProgramState();
 
 class Program {

@@ -127,6 +127,24 @@ TEST_F(TimeSource, SeveralSourcesSetTheClockAndTheHistoryNamesEachVerdict) {
         << History()[0];
 }
 
+TEST_F(TimeSource, TheMachinesDefaultSourceHoldsUntilTheUserChoosesTheirOwn) {
+    const DWORD automatic = 3;
+    test::SetRaw(HKEY_LOCAL_MACHINE, driver::kMachineDefaultsKey, "TimeSource", REG_DWORD,
+                 &automatic, sizeof automatic);
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_NE(WelcomeText(main).find("From several time sources."), std::string::npos)
+        << WelcomeText(main);
+    ASSERT_TRUE(program_.EndWithOk());
+
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_NE(WelcomeText(main).find("From time server " + Server() + "."), std::string::npos)
+        << WelcomeText(main);
+}
+
 TEST_F(TimeSource, FailuresEndAsThePagesDo) {
     SetConfig("TimeSource", 1);
     SetConfig("TimeServer", Server());

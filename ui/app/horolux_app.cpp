@@ -42,7 +42,10 @@ bool CHoroluxApp::InitInstance() {
     const DWORD length = GetCurrentDirectoryA(MAX_PATH, cwd);
     if (length == 0 || length >= MAX_PATH) cwd[0] = '\0';
     const horolux::StartupRecord record = horolux::RecordStartup(Profile(), cwd, FileExists);
-    m_model = std::make_unique<horolux::HoroluxModel>(Profile());
+    m_machineDefaults = std::make_unique<fw::RegistryProfile>(
+        kMachineDefaultsRoot, HKEY_LOCAL_MACHINE, fw::RegistryProfile::Access::ReadOnly);
+    m_settings = std::make_unique<horolux::WithDefaults>(Profile(), *m_machineDefaults);
+    m_model = std::make_unique<horolux::HoroluxModel>(*m_settings);
     m_model->appPath = record.appPath;
     m_model->firstRun = record.firstRun;
     if (record.writeRunValue) WriteRunValue();

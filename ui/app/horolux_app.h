@@ -5,8 +5,10 @@
 #include <string>
 
 #include "core/app/horolux_model.h"
+#include "core/settings/defaults_store.h"
 #include "framework/app.h"
 #include "platform/handles.h"
+#include "platform/registry_profile.h"
 #include "ui/alarms/alarm_sound.h"
 
 // Posted by a second instance to the running main window: show yourself.
@@ -14,6 +16,8 @@ inline constexpr UINT UWM_SHOW_MAIN = WM_USER + 101;
 
 inline constexpr char kMainCaption[] = "Horolux";
 inline constexpr char kProfileRootKey[] = "Horolux";
+// The machine's defaults: HKEY_LOCAL_MACHINE\Software\Horolux\Horolux\Defaults.
+inline constexpr char kMachineDefaultsRoot[] = "Software\\Horolux\\Horolux";
 // Held for the program's life; one program per user session.
 inline constexpr char kInstanceMutexName[] = "Local\\Horolux.Instance";
 // Marks the main window, so a second start tells it from another program's "Horolux" window.
@@ -31,6 +35,10 @@ public:
 private:
     fw::KernelHandle m_instanceMutex;
     // Made once the profile's place is set: the settings it reads live there.
+    // The machine's defaults under the user's settings: what an installer or administrator chose
+    // for a user who has not.
+    std::unique_ptr<fw::RegistryProfile> m_machineDefaults;
+    std::unique_ptr<horolux::WithDefaults> m_settings;
     std::unique_ptr<horolux::HoroluxModel> m_model;
     AlarmSoundPlayer m_sounds;
 };

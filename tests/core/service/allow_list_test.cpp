@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/sync/sync_outcome.h"
+
 namespace horolux::service {
 namespace {
 
@@ -141,16 +143,24 @@ TEST(AllowList, EntriesThatDoNotReadAreIgnoredAndReported) {
 }
 
 TEST(AllowList, TheInstallersListAllowsTheDefaultSources) {
-    EXPECT_EQ(DefaultAllowList(),
+    const std::vector<std::string> list = DefaultAllowList();
+    ASSERT_GE(list.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(list.begin(), list.begin() + 3),
               (std::vector<std::string>{"page", "server:time.windows.com",
                                         "web:http://www.msftconnecttest.com/connecttest.txt"}));
-    CheckCases(List(DefaultAllowList()),
+    CheckCases(List(list),
                {{Page(), true},
                 {Server(kDefaultTimeServerText), true},
                 {Web(kDefaultTimeWebUrl), true},
-                {Server("pool.ntp.org"), false},
+                {Server("ntp.example.org"), false},
                 {Web("http://www.msftconnecttest.com/"), false}},
                "defaults");
+    // The default Automatic list is allowed whole.
+    TimeSourceChoice automatic;
+    automatic.source = TimeSource::Automatic;
+    const AllowedRequest allowed = AllowedPart(List(list), SyncRequestFor(automatic));
+    EXPECT_TRUE(allowed.request);
+    EXPECT_TRUE(allowed.notAllowed.empty());
 }
 
 TEST(AllowList, AnEntryIsMadeForExactlyOneSource) {
