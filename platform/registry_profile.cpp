@@ -12,7 +12,7 @@ HKEY RegistryProfile::OpenSection(const std::string& section) const {
     const std::string path = root_ + "\\" + section;
     if (access_ == Access::ReadOnly)
         return RegOpenKeyExA(hive_, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS ? key
-                                                                                     : nullptr;
+                                                                                      : nullptr;
     if (RegCreateKeyExA(hive_, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return nullptr;

@@ -113,6 +113,32 @@ TEST_F(ThroughService, TheInstalledProgramSyncsThroughTheServiceAndAloneOffTheLi
     EXPECT_EQ(ClockAgent(), kProgramAgent);
 }
 
+// The installed program's own default: several sources, measured by the service. The machine's
+// Automatic list and the allow-list point at the loopback servers.
+TEST_F(ThroughService, AUserWhoNeverChoseASourceSyncsFromSeveralThroughTheService) {
+    constexpr char kDefaultsKey[] = "Software\\Horolux\\Horolux\\Defaults";
+    const auto source = test::ReadRaw(HKEY_LOCAL_MACHINE, kDefaultsKey, "TimeSource");
+    ASSERT_TRUE(source && source->type == REG_DWORD);
+    EXPECT_EQ(*reinterpret_cast<const DWORD*>(source->data.data()), 3u) << "Automatic";
+    const std::string second = "127.0.0.1:" + test::EnvText("HOROLUX_SNTPSERVER2_PORT");
+    const std::vector<std::string> sources = {"server:" + server_, "server:" + second,
+                                              "web:" + url_};
+    WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                 horolux::service::kAllowedSourcesValue, sources);
+    WriteMultiSz(HKEY_LOCAL_MACHINE, kDefaultsKey, "AutoSources", sources);
+
+    driver::Program program;
+    ASSERT_TRUE(program.Start(InstallFolder() + "Horolux.exe", InstallFolder()));
+    ASSERT_TRUE(program.WaitForMainWindow());
+    driver::Click(program.MainWindow(), IDC_SYNC);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return driver::ControlText(program.MainWindow(), IDC_STATUS) == kSuccess; }, 20000))
+        << driver::ControlText(program.MainWindow(), IDC_STATUS);
+    program.EndWithOk();
+    WriteMultiSz(HKEY_LOCAL_MACHINE, kDefaultsKey, "AutoSources", {});
+    EXPECT_EQ(ClockAgent(), kServiceAgent) << "the service read the web clock";
+}
+
 }  // namespace
 
 namespace {
