@@ -59,6 +59,18 @@ protected:
         return test::ServerGet(port_, "/control?" + query);
     }
     std::string Server() const { return "127.0.0.1:" + std::to_string(port_); }
+    // The Time source window, opened from the system menu; null when it does not show.
+    HWND OpenTimeSourceWindow(HWND main) {
+        PostMessageA(main, WM_SYSCOMMAND, IDM_TIME_SOURCE, 0);
+        HWND dialog = nullptr;
+        driver::WaitUntil(
+            [&] {
+                return (dialog = driver::FindTopLevel(program_.Pid(), "Horolux - Time source")) &&
+                       IsWindowVisible(dialog);
+            },
+            5000);
+        return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+    }
     bool WaitForStatus(const std::string& status, DWORD ms = 15000) {
         return driver::WaitUntil([&] { return Text(IDC_STATUS) == status; }, ms);
     }
@@ -125,6 +137,32 @@ TEST_F(TimeSource, SeveralSourcesSetTheClockAndTheHistoryNamesEachVerdict) {
                                 " disagrees, " + Server() + " used\t"),
               std::string::npos)
         << History()[0];
+}
+
+TEST_F(TimeSource, TestShowsARowForEachOfSeveralSourcesAndTheirCommonOffset) {
+    const test::LoopbackBypassesTheProxy bypass;
+    SetConfig("TimeSource", 3);
+    const std::string list = "server:" + Server() + '\0' + "web:http://" + Server() + "/clock" +
+                             '\0' + "server:127.0.0.1:1" + '\0' + '\0';
+    test::SetRaw(HKEY_CURRENT_USER, driver::kConfigKey, "AutoSources", REG_MULTI_SZ, list.data(),
+                 static_cast<DWORD>(list.size()));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    HWND dialog = OpenTimeSourceWindow(main);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(driver::CheckState(dialog, IDC_SOURCE_AUTO), BST_CHECKED);
+    driver::Click(dialog, IDC_TEST_SOURCE);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            const std::string line = driver::ControlText(dialog, IDC_TEST_RESULT);
+            return line.rfind("Offset ", 0) == 0 && line.find(" from 2 of 3 sources") != line.npos;
+        },
+        10000))
+        << driver::ControlText(dialog, IDC_TEST_RESULT);
+    DWORD_PTR rows = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_TEST_SOURCES), LVM_GETITEMCOUNT, 0, 0,
+                        SMTO_ABORTIFHUNG, 5000, &rows);
+    EXPECT_EQ(rows, 3u);
 }
 
 TEST_F(TimeSource, TheMachinesDefaultSourceHoldsUntilTheUserChoosesTheirOwn) {
@@ -199,14 +237,8 @@ TEST_F(TimeSource, TheWindowFromTheSystemMenuStoresTheChoice) {
     ASSERT_TRUE(main);
     EXPECT_EQ(WelcomeText(main).find("Master Clock time."), WelcomeText(main).size() - 18)
         << "the page keeps the template's text";
-    PostMessageA(main, WM_SYSCOMMAND, IDM_TIME_SOURCE, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(driver::WaitUntil(
-        [&] {
-            return (dialog = driver::FindTopLevel(program_.Pid(), "Horolux - Time source")) &&
-                   IsWindowVisible(dialog);
-        },
-        5000));
+    HWND dialog = OpenTimeSourceWindow(main);
+    ASSERT_TRUE(dialog);
     EXPECT_EQ(driver::CheckState(dialog, IDC_SOURCE_PAGE), BST_CHECKED);
     EXPECT_EQ(driver::ControlText(dialog, IDC_PAGE_URL),
               "http://tycho.usno.navy.mil/cgi-bin/timer.pl");
