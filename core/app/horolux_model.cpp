@@ -31,10 +31,14 @@ bool HoroluxModel::ScheduleMinuteDue(std::int64_t now, std::int64_t chosenMoment
     const ScheduleMinute minute{settings.scheduleHourDaySync, settings.scheduleInterval,
                                 nextSet != 0, now, chosenMoment};
     if (AdvanceSchedule(minuteCounter, minute) != ScheduleTick::Due) return false;
+    ScheduleCaughtUp();
+    return true;
+}
+
+void HoroluxModel::ScheduleCaughtUp() {
     minuteCounter = 0;
     nextSet = 0;
     settings.doNextStartAt.clear();
-    return true;
 }
 
 }  // namespace horolux

@@ -34,6 +34,8 @@ public:
     // One minute of the periodic schedule: true when a sync is due now. A due sync starts the
     // count again and forgets the moment the user chose.
     bool ScheduleMinuteDue(std::int64_t now, std::int64_t chosenMoment);
+    // A sync that the schedule missed (in sleep) was made: the schedule counts from it.
+    void ScheduleCaughtUp();
     // The user changed the schedule: counting starts again.
     void RestartSchedule() { minuteCounter = 0; }
     // This minute's step of the dial-up connection watch; remembers a new connection.

@@ -3,6 +3,7 @@
 // Wine the clock takes only a change under half a second, so the servers give the true time.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,42 @@ TEST_F(TimeSource, TestShowsARowForEachOfSeveralSourcesAndTheirCommonOffset) {
     SendMessageTimeoutA(GetDlgItem(dialog, IDC_TEST_SOURCES), LVM_GETITEMCOUNT, 0, 0,
                         SMTO_ABORTIFHUNG, 5000, &rows);
     EXPECT_EQ(rows, 3u);
+}
+
+// Wine raises neither power nor network events: they are sent by hand, as the system would.
+TEST_F(TimeSource, AMomentPassedInSleepIsSyncedAfterTheResumeOnce) {
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    SetConfig("ScheduleSync", 1);
+    SetConfig("ScheduleInterval", std::string("24"));
+    const long long moment = static_cast<long long>(std::time(nullptr)) + 2;
+    SetConfig("DoNextStartAt", std::to_string(moment));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_ABORTIFHUNG,
+                                    5000, &ignored));
+    ASSERT_TRUE(driver::WaitUntil([&] { return std::time(nullptr) > moment; }, 5000));
+    ASSERT_TRUE(SendMessageTimeoutA(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0,
+                                    SMTO_ABORTIFHUNG, 5000, &ignored));
+    // Ten seconds after the resume; the minute's tick is a minute after the start.
+    EXPECT_TRUE(WaitForStatus(kSuccess, 15000)) << Text(IDC_STATUS);
+    ASSERT_TRUE(program_.EndWithOk());
+    EXPECT_EQ(driver::ConfigText("DoNextStartAt"), "") << "the schedule counts from the sync";
+}
+
+TEST_F(TimeSource, AnUnreachableAutomaticSyncIsRetriedWhenANetworkComesUp) {
+    SetConfig("TimeSource", 1);
+    SetConfig("TimeServer", Server());
+    SetConfig("SyncOnStart", 1);
+    ASSERT_EQ(Control("mode=silent"), "ok\n");
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    const bool failed = WaitForStatus(" Sync error on connection to internet! ");
+    ASSERT_EQ(Control("mode=now&offset=0"), "ok\n");
+    ASSERT_TRUE(failed) << Text(IDC_STATUS);
+    PostMessageA(main, WM_USER + 103, 0, 0);  // a network interface came up
+    EXPECT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
 }
 
 TEST_F(TimeSource, TheMachinesDefaultSourceHoldsUntilTheUserChoosesTheirOwn) {

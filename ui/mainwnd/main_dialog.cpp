@@ -66,6 +66,8 @@ bool CHoroluxDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         fw::OnNotify(IDC_NEXT_START_PICKER, DTN_DATETIMECHANGE, &Self::OnPickerChange),
         fw::OnMessage(UWM_SHOW_MAIN, &Self::OnShowMain),
         fw::OnMessage(WM_TIMER, &Self::OnTimerMessage),
+        fw::OnMessage(WM_POWERBROADCAST, &Self::OnPowerBroadcast),
+        fw::OnMessage(UWM_NETWORK_UP, &Self::OnNetworkUp),
         fw::OnMessage(WM_SYSCOMMAND, &Self::OnSysCommand),
         fw::OnMessage(WM_SIZE, &Self::OnSize),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
@@ -314,6 +316,7 @@ LRESULT CHoroluxDlg::OnLButtonDblClk(WPARAM, LPARAM) {
 
 LRESULT CHoroluxDlg::OnDestroy(WPARAM, LPARAM) {
     m_trayIcon.DeleteIcon();  // first, so no tray click reaches a window going away
+    m_networkWatch.Stop();
     RemovePropA(m_hWnd, kMainWindowProperty);
     SaveSettings();
     m_alarmClock.Reset();

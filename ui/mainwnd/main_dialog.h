@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/app/horolux_model.h"
+#include "core/schedule/catch_up.h"
 #include "core/service/service_protocol.h"
 #include "core/sync/clock_math.h"
 #include "core/sync/sync_outcome.h"
@@ -19,15 +20,17 @@
 #include "ui/controls/num_spin.h"
 #include "ui/controls/picture_dialog.h"
 #include "ui/controls/shaded_button.h"
+#include "ui/mainwnd/network_watch.h"
 #include "ui/tray/system_tray.h"
 
 // The tray icon's callback message to its own window.
 inline constexpr UINT kTrayCallbackMessage = WM_USER;
 
 // Timers of the main window.
-inline constexpr UINT_PTR kTimerInit = 999;     // once, 300 ms after start
-inline constexpr UINT_PTR kTimerHourCount = 1;  // every minute: connection watch, schedule
-inline constexpr UINT_PTR kTimerAlarm = 2;      // every minute after the last alarm tick
+inline constexpr UINT_PTR kTimerInit = 999;      // once, 300 ms after start
+inline constexpr UINT_PTR kTimerHourCount = 1;   // every minute: connection watch, schedule
+inline constexpr UINT_PTR kTimerAlarm = 2;       // every minute after the last alarm tick
+inline constexpr UINT_PTR kTimerResumeSync = 3;  // once, a while after a resume that missed syncs
 
 class CHoroluxDlg : public CPictureDialog {
 public:
@@ -112,6 +115,8 @@ private:
 
     // Timers and the schedule
     LRESULT OnTimerMessage(WPARAM, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM, LPARAM);
+    LRESULT OnNetworkUp(WPARAM, LPARAM);
     bool OnTimer(UINT id);
     void OnInitTick();
     void OnMinuteTick();
@@ -149,8 +154,10 @@ private:
     std::optional<horolux::TimeMeasurement> m_lastMeasurement;  // of the sync under way
     std::optional<horolux::SyncPhase> m_syncPhase;     // the last one this program's sync reported
     std::vector<horolux::SourceAnswer> m_syncSources;  // the Automatic source's verdicts
-    std::string m_syncFailure;                         // the sync's failure in words
-    HWND m_welcome = nullptr;                          // the welcome text
+    horolux::CatchUp m_catchUp;                        // syncs missed in sleep or offline
+    NetworkWatch m_networkWatch;
+    std::string m_syncFailure;  // the sync's failure in words
+    HWND m_welcome = nullptr;   // the welcome text
     AlarmSoundPlayer& m_sounds;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;

@@ -17,6 +17,24 @@ void CHoroluxDlg::StartTimers() {
         fw::AppMessageBox("Error when setting the init timer!");
     if (!SetTimer(m_hWnd, kTimerHourCount, 60000, nullptr))
         fw::AppMessageBox("Error when setting the houer count timer!");
+    m_catchUp.Awake(UnixNow());
+    m_networkWatch.Start(m_hWnd);
+}
+
+LRESULT CHoroluxDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+    const std::int64_t now = UnixNow();
+    if (event == PBT_APMSUSPEND) m_catchUp.Awake(now);
+    if (event == PBT_APMRESUMEAUTOMATIC &&
+        m_catchUp.Resumed(
+            now, m_model.settings.scheduleSync != 0,
+            m_model.settings.scheduleSync ? std::optional(PickerMoment()) : std::nullopt))
+        SetTimer(m_hWnd, kTimerResumeSync, horolux::kResumeSyncDelayMs, nullptr);
+    return TRUE;
+}
+
+LRESULT CHoroluxDlg::OnNetworkUp(WPARAM, LPARAM) {
+    if (m_catchUp.NetworkUp(UnixNow())) SyncClock();
+    return 0;
 }
 
 void CHoroluxDlg::StartAlarmTimer() {
@@ -38,6 +56,12 @@ bool CHoroluxDlg::OnTimer(UINT id) {
             return true;
         case kTimerHourCount:
             OnMinuteTick();
+            return true;
+        case kTimerResumeSync:
+            KillTimer(m_hWnd, kTimerResumeSync);
+            m_model.ScheduleCaughtUp();
+            SyncClock();
+            UpdateNextSync();
             return true;
         case kTimerAlarm:
             // m_alarmTimerOn stays set: the tick restarts the timer below, and one started by a
@@ -61,6 +85,7 @@ void CHoroluxDlg::OnInitTick() {
 }
 
 void CHoroluxDlg::OnMinuteTick() {
+    m_catchUp.Awake(UnixNow());
     if (m_model.settings.syncOnInternetConnect) {
         DWORD flags = 0;
         char name[128] = {};

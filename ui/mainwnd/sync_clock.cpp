@@ -48,6 +48,8 @@ void CHoroluxDlg::EndSyncWithError() {
 }
 
 void CHoroluxDlg::SyncClock(bool userStarted) {
+    // Any sync makes up for one that a resume would catch up.
+    KillTimer(m_hWnd, kTimerResumeSync);
     fw::CWaitCursor wait;
     m_lastMeasurement.reset();
     m_syncPhase.reset();
@@ -61,6 +63,7 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
         std::optional<SyncAnswer> answer = SyncThroughService(request, wait, userStarted);
         if (!answer) answer = SyncHere(request, wait, userStarted);
         ShowSyncAnswer(*answer, wait);
+        if (!userStarted) m_catchUp.AutomaticSyncEnded(answer->status == SyncStatus::ConnectFailed);
     } catch (...) {
         fw::AppMessageBox("Unknown error in SyncClock()");
         // Neither the clip nor the tray should go on spinning after a fault.
