@@ -1,10 +1,12 @@
-// source_bench: measures the two live time sources against the loopback servers whose clocks are
-// known (tools/sntpserver.py, with a one-sided network delay added so the client cannot simply
-// split it), N times each, and prints per source: the median and 95th-percentile measuring time,
-// the time of one bare query of the same server, their ratio, the error of the measured offset
-// against the server's known offset, the bound, whether the error stayed inside the bound, and the
-// number of requests.
-//   source_bench [N]     (script/bench sets up the Wine session and the server)
+// source_bench: measures the live time sources against the loopback servers whose clocks are
+// known (tools/sntpserver.py, with a network delay added both ways or one way only, so the client
+// cannot simply split it), N times each, and prints per source: the median and 95th-percentile
+// measuring time, the time of one bare query of the same server, their ratio, the error of the
+// measured offset against the server's known offset, the bound, whether the error stayed inside
+// the bound, and the number of requests. Then several sources at once, one of them five seconds
+// wrong: whether it was outvoted every time. Each case ends with a "row|" line for the table that
+// script/bench prints beside the peers' figures.
+//   source_bench [N]     (script/bench sets up the Wine session and the servers)
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +17,7 @@
 
 #include "tests/bench/percentile.h"
 #include "tests/wine/proxy_settings.h"
+#include "timesync/automatic_source.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
 #include "timesync/web_clock.h"
@@ -45,6 +48,14 @@ void Print(const char* name, const Run& r, double bareMs) {
                 Percentile(r.requests, 1.0));
 }
 
+// "row|case|tool|runs|failed|median |error| ms|95th ms|median bound ms|outside|median time ms|
+// median requests"
+void Row(const char* name, const Run& r) {
+    std::printf("row|%s|Horolux|%zu|%d|%.3f|%.3f|%.3f|%d|%.0f|%.0f\n", name, r.ms.size(), r.failed,
+                Percentile(r.errorMs, 0.5), Percentile(r.errorMs, 0.95), Percentile(r.boundMs, 0.5),
+                r.outside, Percentile(r.ms, 0.5), Percentile(r.requests, 0.5));
+}
+
 Run Measure(int n, std::int64_t trueOffset,
             const std::function<horolux::TimeMeasurement()>& measure) {
     Run r;
@@ -62,6 +73,41 @@ Run Measure(int n, std::int64_t trueOffset,
         r.requests.push_back(m.requests);
         if (std::llabs(m.offset - trueOffset) > m.bound) ++r.outside;
     }
+    return r;
+}
+
+// n measurements of five sources at once: both loopback SNTP servers (the second 5 s wrong),
+// chronyd, and the first server's and lighttpd's web clocks. A measurement whose falseticker was
+// not named "disagrees" counts as failed.
+Run MeasureSeveral(int n, int port, const std::string& url) {
+    const std::string second = test::EnvText("HOROLUX_SNTPSERVER2_PORT");
+    const std::string chrony = test::EnvText("HOROLUX_CHRONY_PORT");
+    const std::string lighttpd = test::EnvText("HOROLUX_LIGHTTPD_PORT");
+    if (second.empty() || chrony.empty() || lighttpd.empty()) {
+        std::fprintf(stderr,
+                     "source_bench: the second SNTP server, chronyd or lighttpd is "
+                     "missing\n");
+        return Run{{}, {}, {}, {}, 0, n};
+    }
+    const int wrongPort = std::atoi(second.c_str());
+    test::ServerGet(wrongPort, "/control?mode=offset&offset=5");
+    test::ServerGet(port, "/control?mode=now&offset=0");
+    const std::vector<std::string> texts = {
+        "server:127.0.0.1:" + std::to_string(port), "server:127.0.0.1:" + second,
+        "server:127.0.0.1:" + chrony, "web:" + url, "web:http://127.0.0.1:" + lighttpd + "/"};
+    const auto entries = horolux::ReadSourceEntries(texts).entries;
+    horolux::RefusedServers refused;
+    Run r = Measure(n, 0, [&] {
+        const AutomaticMeasurement a = MeasureAutomatic(entries, refused, WinInetStack(), {});
+        horolux::TimeMeasurement m = a.combined;
+        if (horolux::VerdictText(a.answers[1]) != "disagrees") {
+            m.outcome = horolux::TimeMeasurement::Outcome::Refused;
+            m.failure = "the falseticker was not named";
+        }
+        m.requests = a.selection.used;  // the sources used, for the table
+        return m;
+    });
+    test::ServerGet(wrongPort, "/control?mode=now&offset=0");
     return r;
 }
 
@@ -83,11 +129,17 @@ int main(int argc, char** argv) {
         return test::ServerGet(port, "/control?" + q) == "ok\n";
     };
 
+    // Time server with 6 ms added each way, half before the server stamps and half after.
+    horolux::RefusedServers refused;
+    if (!control("mode=delay&delay=0.012&offset=1.5")) return 2;
+    const Run symmetric = Measure(n, 1'500'000, [&] { return MeasureTimeServer(server, refused); });
+    Print("Internet time server (SNTP, 6 ms each way, +1.5 s)", symmetric, 0.0);
+    Row("time server, 6 ms each way", symmetric);
+
     // Time server: the server's clock 1.5 s ahead; 6 ms added on the way out only. SNTP assumes
     // both ways equal, so it reads half the difference (3 ms) too much and must cover that with
     // its bound: no client can tell a one-sided delay from an offset.
     if (!control("mode=delayout&delay=0.006&offset=1.5")) return 2;
-    horolux::RefusedServers refused;
     const Run sntp = Measure(n, 1'500'000, [&] { return MeasureTimeServer(server, refused); });
     if (!control("mode=now&offset=0")) return 2;
     const Run bareSntp = Measure(20, 0, [&] {
@@ -97,6 +149,7 @@ int main(int argc, char** argv) {
     });
     Print("Internet time server (SNTP, 6 ms one-way delay, +1.5 s)", sntp,
           Percentile(bareSntp.ms, 0.5) / std::max(1.0, Percentile(bareSntp.requests, 0.5)));
+    Row("time server, 6 ms one way", sntp);
 
     // Web server clock: the server's clock 0.3217 s ahead, in whole seconds on its Date header.
     if (!control("mode=offset&offset=0.3217&dateform=imf")) return 2;
@@ -104,5 +157,14 @@ int main(int argc, char** argv) {
                             [&] { return MeasureWebClock(url, {}, WinInetStack()); });
     control("mode=now&offset=0");
     Print("Web server clock (HTTP Date, +0.3217 s)", web, 0.0);
-    return sntp.outside + web.outside == 0 ? 0 : 1;
+    Row("web clock, +0.3217 s", web);
+
+    // Several sources, the second SNTP server five seconds wrong; the others serve this clock.
+    const Run automatic = MeasureSeveral(n / 4 > 0 ? n / 4 : 1, port, url);
+    Print("Automatic (3 time servers, 2 web clocks, one server 5 s wrong)", automatic, 0.0);
+    Row("automatic, one of 5 wrong", automatic);
+    return sntp.outside + web.outside + symmetric.outside + automatic.outside + automatic.failed ==
+                   0
+               ? 0
+               : 1;
 }

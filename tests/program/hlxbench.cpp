@@ -16,6 +16,7 @@
 #include "proxy_settings.h"
 #include "resource.h"
 #include "tests/bench/percentile.h"
+#include "timesync/automatic_source.h"
 #include "timesync/http_stack.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
@@ -116,6 +117,7 @@ struct Source {
     std::string server, url;
     int syncs;
     std::function<std::vector<double>(int)> bare;  // n bare fetches or queries, in ms each
+    std::vector<std::string> autoSources = {};     // the Automatic source's list
 };
 
 // Starts Horolux set to source, runs the syncs and prints the figures; false when one failed.
@@ -127,6 +129,11 @@ bool Bench(const Source& source) {
                  static_cast<DWORD>(source.server.size() + 1));
     test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "TimeWebUrl", REG_SZ, source.url.c_str(),
                  static_cast<DWORD>(source.url.size() + 1));
+    std::string list;
+    for (const std::string& entry : source.autoSources) list += entry + '\0';
+    list += '\0';
+    test::SetRaw(HKEY_CURRENT_USER, kConfigKey, "AutoSources", REG_MULTI_SZ, list.data(),
+                 static_cast<DWORD>(list.size()));
     const std::string home = driver::MakeTempFolder("bench");
     driver::Program program;
     if (!program.Start(driver::CopyExeInto(home), home) || !program.WaitForMainWindow()) {
@@ -168,8 +175,8 @@ bool Bench(const Source& source) {
         "  %d syncs, %d failed: median %.1f ms, 95th percentile %.1f ms; one bare %s: median "
         "%.2f ms, 95th percentile %.2f ms; ratio of the medians %.1f\n",
         source.syncs, failures, median, Percentile(ms, 0.95),
-        source.number == 1 ? "query" : "fetch", bareMedian, Percentile(bare, 0.95),
-        bareMedian > 0 ? median / bareMedian : 0.0);
+        source.number == 1 ? "query" : (source.number == 3 ? "measurement" : "fetch"), bareMedian,
+        Percentile(bare, 0.95), bareMedian > 0 ? median / bareMedian : 0.0);
     return failures == 0;
 }
 
@@ -185,6 +192,11 @@ int main(int argc, char** argv) {
     const std::string server = "127.0.0.1:" + port;
     // The page goes by http_proxy to the loopback time page; the web clock is reached directly.
     const test::LoopbackBypassesTheProxy bypass;
+    const std::vector<std::string> several = {
+        "server:" + server, "server:127.0.0.1:" + test::EnvText("HOROLUX_SNTPSERVER2_PORT"),
+        "server:127.0.0.1:" + test::EnvText("HOROLUX_CHRONY_PORT"),
+        "web:http://" + server + "/clock",
+        "web:http://127.0.0.1:" + test::EnvText("HOROLUX_LIGHTTPD_PORT") + "/"};
     const Source sources[] = {
         {"Time page", 0, "", "", syncs,
          [](int n) {
@@ -212,6 +224,17 @@ int main(int argc, char** argv) {
              return Timed(
                  n, [&] { return test::ServerGet(std::atoi(port.c_str()), "/clock") == "ok\n"; });
          }},
+        // Five sources at once, one of them five seconds wrong (script/bench sets it so).
+        {"Automatic (5 sources, one wrong)", 3, "", "", std::max(5, syncs / 20),
+         [&](int n) {
+             return Timed(n, [&] {
+                 horolux::RefusedServers refused;
+                 const auto entries = horolux::ReadSourceEntries(several).entries;
+                 return MeasureAutomatic(entries, refused, WinInetStack(), {}).combined.outcome ==
+                        horolux::TimeMeasurement::Outcome::Ok;
+             });
+         },
+         several},
     };
     bool ok = true;
     for (const Source& source : sources) ok = Bench(source) && ok;

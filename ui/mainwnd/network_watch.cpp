@@ -1,8 +1,8 @@
-#include "ui/mainwnd/network_watch.h"
-
-#include <iphlpapi.h>
-
+// clang-format off
 #include "platform/sockets.h"  // first: Winsock before the other Windows headers
+#include <iphlpapi.h>          // after Winsock, for its IP Helper notifications
+#include "ui/mainwnd/network_watch.h"
+// clang-format on
 
 namespace {
 
