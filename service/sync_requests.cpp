@@ -49,12 +49,13 @@ std::vector<std::uint8_t> AnswerSyncRequest(std::span<const std::uint8_t> bytes)
     // A server that said "RATE" or "DENY" is not asked again while the service runs. Large
     // corrections are made only when the request allows them: nobody is there to ask.
     static horolux::RefusedServers refused;
-    SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused, {}, {}, {}});
-    std::string notAllowed;
-    for (const std::string& name : allowed.notAllowed)
-        notAllowed += (notAllowed.empty() ? "Not allowed: " : ", ") + name;
-    if (!notAllowed.empty())
-        answer.failure = answer.failure.empty() ? notAllowed : answer.failure + "; " + notAllowed;
+    SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused, {}, {}});
+    for (const std::string& name : allowed.notAllowed) {
+        horolux::service::SourceRow row;
+        row.name = name;
+        row.verdict = "not allowed";
+        answer.sources.push_back(std::move(row));
+    }
     if (answer.status == SyncStatus::Ok)
         RecordEvent(ServiceEvent::ClockSet, source + ": " + horolux::FormatTimeText(answer.before) +
                                                 " -> " + horolux::FormatTimeText(answer.after));

@@ -15,7 +15,7 @@ namespace service {
 namespace {
 
 // A message longer than a request is handed on cut, one byte over, and refused as the wrong size.
-constexpr PipeLimits kPipeLimits{horolux::service::kRequestSize, horolux::service::kAnswerSize,
+constexpr PipeLimits kPipeLimits{horolux::service::kRequestSize, horolux::service::kMaxAnswerSize,
                                  horolux::kPipeRequestTimeoutMs, horolux::kPipeAnswerTimeoutMs};
 
 SERVICE_STATUS_HANDLE g_status = nullptr;

@@ -35,19 +35,21 @@ SyncAnswer SyncFromPage(const SyncSeams& seams) {
 SyncAnswer SyncFromSource(const SyncRequest& request, const SyncSeams& seams) {
     const auto eachStep = [&seams] { seams.progress(SyncPhase::Reading); };
     TimeMeasurement m;
+    std::vector<horolux::service::SourceRow> rows;
     bool single = false;
     if (request.source == horolux::TimeSource::Automatic) {
         const std::vector<horolux::SourceEntry> entries =
             horolux::ReadSourceEntries(horolux::SourceOf(request).autoSources).entries;
         const AutomaticMeasurement a =
             MeasureAutomatic(entries, seams.refused, seams.http, eachStep);
-        if (seams.judged) seams.judged(a.answers);
         m = a.combined;
+        rows = horolux::SourceRows(a.answers);
         single = a.selection.outcome == horolux::Selection::Outcome::Single;
     } else {
         m = MeasureSource(horolux::SourceOf(request), seams.refused, eachStep, seams.http);
     }
     SyncAnswer answer = horolux::AnswerFrom(m);
+    answer.sources = std::move(rows);
     if (m.outcome != TimeMeasurement::Outcome::Ok) return answer;
     // One source alone is trusted with a minute at most; a day or more is never done unasked.
     const bool large =

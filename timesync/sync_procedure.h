@@ -17,8 +17,6 @@ struct SyncSeams {
     // without it, or when it says no, the answer is LargeCorrection and nothing is set.
     std::function<bool(const horolux::TimeMeasurement&)> allowLargeCorrection;
     std::function<void(horolux::SyncPhase)> progress;  // may be empty
-    // Told each source's answer and verdict when the Automatic source judged them; may be empty.
-    std::function<void(const std::vector<horolux::SourceAnswer>&)> judged;
 };
 
 // A single source of the Automatic list, the others silent, is trusted with no more than this
@@ -27,6 +25,7 @@ inline constexpr std::int64_t kSingleSourceLimit = 60LL * 1000000;
 
 // The page's Universal time of day is set as the local time of day on the clock's nearest day;
 // a measured source's offset, or the Automatic sources' common one, is added to the clock. The
-// answer's status says how it ended; its failure says why in words where there are any.
+// answer's status says how it ended; its failure says why in words where there are any; for
+// several sources its rows give each one's measurement and verdict.
 horolux::service::SyncAnswer RunSyncRequest(const horolux::service::SyncRequest& request,
                                             const SyncSeams& seams);

@@ -31,8 +31,22 @@ constexpr std::size_t kRoundTripAt = 72;
 constexpr std::size_t kRequestsAt = 80;
 constexpr std::size_t kFailureAt = 84;  // length, then the area
 
+// Rows of several sources, after the answer.
+constexpr std::size_t kRowCountAt = kAnswerSize;
+constexpr std::size_t kRowsAt = kRowCountAt + 4;
+constexpr std::size_t kRowFlagsAt = 0;
+constexpr std::size_t kRowOffsetAt = 4;
+constexpr std::size_t kRowBoundAt = 12;
+constexpr std::size_t kRowRoundTripAt = 20;
+constexpr std::size_t kRowNameAt = 28;     // length, then the area
+constexpr std::size_t kRowVerdictAt = 96;  // length, then the area
+constexpr std::uint32_t kRowMeasured = 1;
+
 static_assert(kSourceTextAt + 4 + kMaxSourceText == kRequestSize);
 static_assert(kFailureAt + 4 + kMaxFailureText == kAnswerSize);
+static_assert(kRowNameAt + 4 + kMaxSourceName == kRowVerdictAt);
+static_assert(kRowVerdictAt + 4 + kMaxVerdictText == kSourceRowSize);
+static_assert(kRowsAt + kMaxSourceRows * kSourceRowSize == kAnswerWithSourcesSize);
 
 // Windows' own limits of a SYSTEMTIME it will set.
 constexpr std::uint16_t kMinYear = 1601;
@@ -87,6 +101,11 @@ public:
         for (std::size_t i = 4; i-- > 0;) v = v << 8 | bytes_[at + i];
         return v;
     }
+    bool Zero(std::size_t at, std::size_t n) const {
+        const auto area = bytes_.subspan(at, n);
+        return std::all_of(area.begin(), area.end(), [](std::uint8_t b) { return b == 0; });
+    }
+    std::uint16_t Kind() const { return bytes_.size() >= kHeaderSize ? U16(kKindAt) : 0; }
     std::int64_t I64(std::size_t at) const {
         std::uint64_t v = 0;
         for (std::size_t i = 8; i-- > 0;) v = v << 8 | bytes_[at + i];
@@ -156,7 +175,8 @@ bool SyncAnswer::operator==(const SyncAnswer& o) const {
     };
     return status == o.status && measured == o.measured && same(before, o.before) &&
            same(after, o.after) && offset == o.offset && bound == o.bound &&
-           roundTrip == o.roundTrip && requests == o.requests && failure == o.failure;
+           roundTrip == o.roundTrip && requests == o.requests && failure == o.failure &&
+           sources == o.sources;
 }
 
 std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request) {
@@ -168,9 +188,22 @@ std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request) {
     return w.Take();
 }
 
+namespace {
+
+// The text cut to capacity, its control characters written as blanks.
+std::string Printable(const std::string& text, std::size_t capacity) {
+    std::string printable = text.substr(0, capacity);
+    for (char& c : printable)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return printable;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer) {
-    Writer w(kAnswerSize);
-    w.Header(kAnswerMagic, kKindAnswer);
+    const bool rows = !answer.sources.empty();
+    Writer w(rows ? kAnswerWithSourcesSize : kAnswerSize);
+    w.Header(kAnswerMagic, rows ? kKindAnswerWithSources : kKindAnswer);
     w.U32(kStatusAt, static_cast<std::uint32_t>(answer.status));
     w.U32(kAnswerFlagsAt, answer.measured ? kAnswerMeasured : 0);
     w.Time(kBeforeAt, answer.before);
@@ -179,10 +212,19 @@ std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer) {
     w.U64(kBoundAt, static_cast<std::uint64_t>(answer.bound));
     w.U64(kRoundTripAt, static_cast<std::uint64_t>(answer.roundTrip));
     w.U32(kRequestsAt, static_cast<std::uint32_t>(answer.requests));
-    std::string failure = answer.failure.substr(0, kMaxFailureText);
-    for (char& c : failure)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    w.Text(kFailureAt, failure, kMaxFailureText);
+    w.Text(kFailureAt, Printable(answer.failure, kMaxFailureText), kMaxFailureText);
+    const std::size_t count = std::min(answer.sources.size(), kMaxSourceRows);
+    if (rows) w.U32(kRowCountAt, static_cast<std::uint32_t>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        const SourceRow& row = answer.sources[i];
+        const std::size_t at = kRowsAt + i * kSourceRowSize;
+        w.U32(at + kRowFlagsAt, row.measured ? kRowMeasured : 0);
+        w.U64(at + kRowOffsetAt, static_cast<std::uint64_t>(row.offset));
+        w.U64(at + kRowBoundAt, static_cast<std::uint64_t>(row.bound));
+        w.U64(at + kRowRoundTripAt, static_cast<std::uint64_t>(row.roundTrip));
+        w.Text(at + kRowNameAt, Printable(row.name, kMaxSourceName), kMaxSourceName);
+        w.Text(at + kRowVerdictAt, Printable(row.verdict, kMaxVerdictText), kMaxVerdictText);
+    }
     return w.Take();
 }
 
@@ -208,10 +250,45 @@ RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
     return read;
 }
 
+namespace {
+
+ReadError ReadRows(const Reader& r, std::vector<SourceRow>& rows) {
+    const std::uint32_t count = r.U32(kRowCountAt);
+    // None would have been written as a plain answer.
+    if (count == 0 || count > kMaxSourceRows) return ReadError::BadValue;
+    for (std::size_t i = 0; i < kMaxSourceRows; ++i) {
+        const std::size_t at = kRowsAt + i * kSourceRowSize;
+        if (i >= count) {
+            if (!r.Zero(at, kSourceRowSize)) return ReadError::BadValue;
+            continue;
+        }
+        SourceRow row;
+        if (const ReadError e = r.Text(at + kRowNameAt, kMaxSourceName, row.name);
+            e != ReadError::None)
+            return e;
+        if (const ReadError e = r.Text(at + kRowVerdictAt, kMaxVerdictText, row.verdict);
+            e != ReadError::None)
+            return e;
+        const std::uint32_t flags = r.U32(at + kRowFlagsAt);
+        row.measured = flags == kRowMeasured;
+        row.offset = r.I64(at + kRowOffsetAt);
+        row.bound = r.I64(at + kRowBoundAt);
+        row.roundTrip = r.I64(at + kRowRoundTripAt);
+        if ((flags & ~kRowMeasured) != 0 || row.bound < 0 || row.roundTrip < 0)
+            return ReadError::BadValue;
+        rows.push_back(std::move(row));
+    }
+    return ReadError::None;
+}
+
+}  // namespace
+
 AnswerRead ReadAnswer(std::span<const std::uint8_t> bytes) {
     const Reader r(bytes);
     AnswerRead read;
-    read.error = r.Header(kAnswerMagic, kKindAnswer, kAnswerSize);
+    const bool rows = r.Kind() == kKindAnswerWithSources;
+    read.error = r.Header(kAnswerMagic, rows ? kKindAnswerWithSources : kKindAnswer,
+                          rows ? kAnswerWithSourcesSize : kAnswerSize);
     if (read.error != ReadError::None) return read;
 
     SyncAnswer answer;
@@ -234,6 +311,10 @@ AnswerRead ReadAnswer(std::span<const std::uint8_t> bytes) {
     answer.measured = (flags & kAnswerMeasured) != 0;
     answer.before = *before;
     answer.after = *after;
+    if (rows) {
+        read.error = ReadRows(r, answer.sources);
+        if (read.error != ReadError::None) return read;
+    }
     read.answer = std::move(answer);
     return read;
 }

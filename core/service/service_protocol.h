@@ -43,13 +43,28 @@ struct SyncRequest {
     bool operator==(const SyncRequest&) const = default;
 };
 
+// One source of several, as the answer reports it.
+inline constexpr std::size_t kMaxSourceRows = 8;
+inline constexpr std::size_t kMaxSourceName = 64;
+inline constexpr std::size_t kMaxVerdictText = 64;
+struct SourceRow {
+    std::string name;       // host[:port], at most kMaxSourceName bytes
+    bool measured = false;  // offset, bound and roundTrip are meaningful
+    std::int64_t offset = 0, bound = 0, roundTrip = 0;
+    // "used", "disagrees", "no answer", "refused: REASON" or "not allowed", at most
+    // kMaxVerdictText bytes
+    std::string verdict;
+    bool operator==(const SourceRow&) const = default;
+};
+
 struct SyncAnswer {
     SyncStatus status = SyncStatus::BadRequest;
     bool measured = false;     // offset, bound, roundTrip and requests are meaningful
     SystemTime before, after;  // local times before and after setting (meaningful on Ok)
     std::int64_t offset = 0, bound = 0, roundTrip = 0;  // microseconds
     std::int32_t requests = 0;
-    std::string failure;  // in words, at most kMaxFailureText bytes
+    std::string failure;             // in words, at most kMaxFailureText bytes
+    std::vector<SourceRow> sources;  // several sources: each one's verdict, at most kMaxSourceRows
     bool operator==(const SyncAnswer&) const;
 };
 
@@ -73,28 +88,40 @@ enum class ReadError {
 // Answer: status (u32) at 16, flags (u32) at 20, before and after (8 x u16 each, SYSTEMTIME's
 // order) at 24 and 40, offset, bound and round trip (i64) at 56, 64 and 72, requests (i32) at 80,
 // failure length at 84, failure at 88.
+// Answer with sources (an answer with rows, kind 3): the answer, then the count of rows (u32) at
+// 344 and kMaxSourceRows rows of 164 bytes from 348: flags (u32, 1: measured) at 0, offset, bound
+// and round trip (i64) at 4, 12 and 20, name length at 28 and name at 32, verdict length at 96
+// and verdict at 100. Rows past the count are zero. An answer without rows is a plain answer.
 inline constexpr std::size_t kHeaderSize = 16;
-inline constexpr std::size_t kRequestSize = 28 + kMaxSourceText;  // 1052
-inline constexpr std::size_t kAnswerSize = 88 + kMaxFailureText;  // 344
+inline constexpr std::size_t kRequestSize = 28 + kMaxSourceText;      // 1052
+inline constexpr std::size_t kAnswerSize = 88 + kMaxFailureText;      // 344
+inline constexpr std::size_t kSourceRowSize = 100 + kMaxVerdictText;  // 164
+inline constexpr std::size_t kAnswerWithSourcesSize =
+    kAnswerSize + 4 + kMaxSourceRows * kSourceRowSize;  // 1660
+inline constexpr std::size_t kMaxAnswerSize = kAnswerWithSourcesSize;
 inline constexpr std::uint16_t kKindRequest = 1;
 inline constexpr std::uint16_t kKindAnswer = 2;
+inline constexpr std::uint16_t kKindAnswerWithSources = 3;
 inline constexpr std::uint32_t kRequestAllowLargeCorrection = 1;  // request flag bits
 inline constexpr std::uint32_t kAnswerMeasured = 1;               // answer flag bits
 
 // Exactly kRequestSize bytes; the text cut to kMaxSourceText. A text holding a control character
 // is written as it is and refused by the reader: the service answers BadRequest.
 std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request);
-// Exactly kAnswerSize bytes; the failure cut to kMaxFailureText, its control characters (the line
-// break that ends a system message) written as blanks so that every answer reads.
+// Exactly kAnswerSize bytes, or kAnswerWithSourcesSize with rows; the failure and the rows' texts
+// cut to their capacity and the rows to kMaxSourceRows, control characters (the line break that
+// ends a system message) written as blanks so that every answer reads.
 std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer);
 
 // Strict readers; checked in this order:
 //   fewer bytes than a header: WrongSize; magic: WrongMagic; version: WrongVersion; kind:
-//   WrongKind; size field or byte count other than the fixed size: WrongSize; reserved header
+//   WrongKind (an answer may be of either answer kind); size field or byte count other than the
+//   kind's fixed size: WrongSize; reserved header
 //   field: BadValue; a text length over its capacity: BadLength; a NUL or control character
 //   (< 0x20, 0x7F) in a text or a non-zero byte past it: BadText; an unknown source or status
-//   number, unknown flag bits, a time field out of range (a time all zero is "none") or a
-//   negative bound, round trip or request count: BadValue.
+//   number, unknown flag bits, a time field out of range (a time all zero is "none"), a negative
+//   bound, round trip or request count, no rows or more than kMaxSourceRows in an answer with rows,
+//   or a non-zero byte in a row past the count: BadValue.
 // A message that reads encodes back to the very same bytes.
 struct RequestRead {
     std::optional<SyncRequest> request;

@@ -81,6 +81,21 @@ SyncAnswer AnswerFrom(const TimeMeasurement& m) {
     return answer;
 }
 
+std::vector<service::SourceRow> SourceRows(const std::vector<SourceAnswer>& answers) {
+    std::vector<service::SourceRow> rows;
+    for (const SourceAnswer& a : answers) {
+        service::SourceRow row;
+        row.name = SourceEntryName(a.entry);
+        row.measured = a.measurement.outcome == TimeMeasurement::Outcome::Ok;
+        row.offset = a.measurement.offset;
+        row.bound = a.measurement.bound;
+        row.roundTrip = a.measurement.roundTrip;
+        row.verdict = VerdictText(a);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 std::optional<TimeMeasurement> MeasurementOf(const SyncAnswer& answer) {
     if (!answer.measured) return std::nullopt;
     TimeMeasurement m;

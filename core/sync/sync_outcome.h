@@ -7,6 +7,7 @@
 
 #include "core/service/service_protocol.h"
 #include "core/sync/time_page.h"
+#include "core/timesource/source_selection.h"
 #include "core/timesource/time_source.h"
 
 namespace horolux {
@@ -33,6 +34,9 @@ service::SyncAnswer EndedAnswer(service::SyncStatus status, std::string failure 
 // An answer carrying what m found: Ok measurements as measured (the status is the caller's to
 // decide), failures with their status and words.
 service::SyncAnswer AnswerFrom(const TimeMeasurement& m);
+// Several sources' answers as an answer reports them: the name, the measurement and the verdict.
+std::vector<service::SourceRow> SourceRows(const std::vector<SourceAnswer>& answers);
+
 // What an answer says was measured; nothing when it measured nothing.
 std::optional<TimeMeasurement> MeasurementOf(const service::SyncAnswer& answer);
 

@@ -1,6 +1,7 @@
 #include "core/timesource/source_selection.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -24,6 +25,7 @@ bool IsIpAddress(const std::string& host) {
 }
 
 std::string HostOf(const SourceEntry& entry) {
+    if (entry.kind == TimeSource::Page) return kTimePageHostName;
     if (entry.kind == TimeSource::TimeServer) return entry.server.host;
     if (const auto parts = SplitHttpUrl(entry.url)) return std::string(parts->host);
     return entry.url;
@@ -45,7 +47,8 @@ std::string LastLabels(const std::string& host, int n) {
 std::string OperatorOf(const SourceEntry& entry) {
     std::string host = HostOf(entry);
     while (!host.empty() && host.back() == '.') host.pop_back();  // a fully qualified name
-    if (IsIpAddress(host)) return SourceEntryText(entry);
+    // An address, or a name that is no domain at all, is an operator of its own.
+    if (host.empty() || IsIpAddress(host)) return SourceEntryText(entry);
     const std::string two = LastLabels(host, 2);
     const bool suffix = std::find(std::begin(kSecondLevelSuffixes), std::end(kSecondLevelSuffixes),
                                   two) != std::end(kSecondLevelSuffixes);
@@ -79,7 +82,7 @@ std::string SeveralSourcesLine(const TimeMeasurement& combined,
 
 Selection SelectSources(std::vector<SourceAnswer>& answers) {
     Selection selection;
-    // The ends of every answer's interval: +1 where one begins, -1 where one ends. Beginnings sort
+    // The ends of every answer's interval: -1 where one begins, +1 where one ends. Beginnings sort
     // before ends at one point, so intervals that only touch still share it.
     std::vector<std::pair<std::int64_t, int>> ends;
     for (SourceAnswer& a : answers) {
@@ -87,7 +90,7 @@ Selection SelectSources(std::vector<SourceAnswer>& answers) {
         if (m.outcome == TimeMeasurement::Outcome::Ok) {
             ++selection.answered;
             const std::int64_t bound = std::max<std::int64_t>(m.bound, 0);
-            ends.emplace_back(m.offset - bound, -1);  // -1 sorts first: a beginning
+            ends.emplace_back(m.offset - bound, -1);
             ends.emplace_back(m.offset + bound, +1);
         } else {
             a.verdict = m.outcome == TimeMeasurement::Outcome::Refused ? SourceVerdict::Refused
@@ -97,43 +100,48 @@ Selection SelectSources(std::vector<SourceAnswer>& answers) {
     if (selection.answered == 0) return selection;
     std::sort(ends.begin(), ends.end());
 
-    // The point where the most intervals overlap, and the part of the line they all share.
-    int count = 0, most = 0;
-    std::int64_t low = 0, high = 0;
-    for (std::size_t i = 0; i < ends.size(); ++i) {
-        count -= ends[i].second;
-        if (ends[i].second < 0 && count > most) {
-            most = count;
-            low = ends[i].first;
-            high = ends[i + 1].first;  // the next end: an interval always ends after it begins
-        }
+    // As NTP selects: allowing f of n sources to be wrong, fewer than half, the part of the line
+    // from the first point where n - f intervals overlap to the last. Wherever the true offset
+    // lies inside n - f intervals, it lies inside this part, even when two groups of that size
+    // overlap in different places.
+    const int n = selection.answered;
+    std::optional<std::int64_t> low, high;
+    for (int wrong = 0; 2 * wrong < n && !(low && high && *low <= *high); ++wrong) {
+        const int need = n - wrong;
+        low.reset();
+        high.reset();
+        int count = 0;
+        for (auto e = ends.begin(); e != ends.end() && !low; ++e)
+            if ((count -= e->second) >= need) low = e->first;
+        count = 0;
+        for (auto e = ends.rbegin(); e != ends.rend() && !high; ++e)
+            if ((count += e->second) >= need) high = e->first;
     }
     std::set<std::string> operators;
     std::int64_t shortest = -1;
+    const bool found = low && high && *low <= *high;
     for (SourceAnswer& a : answers) {
         const TimeMeasurement& m = a.measurement;
         if (m.outcome != TimeMeasurement::Outcome::Ok) continue;
         const std::int64_t bound = std::max<std::int64_t>(m.bound, 0);
-        const bool inGroup = m.offset - bound <= low && high <= m.offset + bound;
-        a.verdict = inGroup ? SourceVerdict::Used : SourceVerdict::Disagrees;
-        if (!inGroup) continue;
+        const bool meets = found && m.offset - bound <= *high && *low <= m.offset + bound;
+        a.verdict = meets ? SourceVerdict::Used : SourceVerdict::Disagrees;
+        if (!meets) continue;
+        ++selection.used;
         operators.insert(OperatorOf(a.entry));
         if (shortest < 0 || m.roundTrip < shortest) shortest = m.roundTrip;
     }
-    selection.used = most;
-    const bool majority = 2 * most > selection.answered;
-    const bool operatorsAgree = selection.answered < 2 || operators.size() >= 2;
-    if (!majority || !operatorsAgree) {
+    const bool operatorsAgree = n < 2 || operators.size() >= 2;
+    if (!found || !operatorsAgree) {
         for (SourceAnswer& a : answers)
             if (a.verdict == SourceVerdict::Used) a.verdict = SourceVerdict::Disagrees;
         selection.outcome = Selection::Outcome::Disagreed;
         selection.used = 0;
         return selection;
     }
-    selection.outcome =
-        selection.answered == 1 ? Selection::Outcome::Single : Selection::Outcome::Agreed;
-    selection.offset = low + (high - low) / 2;
-    selection.bound = (high - low + 1) / 2;
+    selection.outcome = n == 1 ? Selection::Outcome::Single : Selection::Outcome::Agreed;
+    selection.offset = *low + (*high - *low) / 2;
+    selection.bound = (*high - *low + 1) / 2;
     selection.roundTrip = shortest;
     return selection;
 }

@@ -1,10 +1,10 @@
 #pragma once
 // The Automatic source's judgement of several measurements made at once: each answer gives an
-// interval [offset - bound, offset + bound] that holds the true offset if its source is right. The
-// largest group of sources whose intervals share a common point are taken as right (the
-// interval-intersection selection of NTP); the clock is set from the middle of their common part,
-// which every one of them vouches for, and only when they are a majority of those that answered,
-// run by more than one operator.
+// interval [offset - bound, offset + bound] that holds the true offset if its source is right.
+// With the interval-intersection selection of NTP, the part of the line where a majority of the
+// intervals overlap is found (allowing as few wrong sources as it can); the sources whose
+// intervals meet it are taken as right, the others as wrong, and the clock is set from the middle
+// of that part, only when those sources are run by more than one operator.
 #include <cstdint>
 #include <string>
 #include <vector>

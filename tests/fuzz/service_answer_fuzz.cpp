@@ -17,7 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "an answer is given exactly when no error is");
     if (!read.answer) return 0;
     const SyncAnswer& a = *read.answer;
-    Check(size == kAnswerSize, "only a message of the fixed size reads");
+    Check(size == (a.sources.empty() ? kAnswerSize : kAnswerWithSourcesSize),
+          "only a message of its kind's fixed size reads");
+    for (const SourceRow& row : a.sources)
+        Check(row.name.size() <= kMaxSourceName && row.verdict.size() <= kMaxVerdictText &&
+                  row.bound >= 0 && row.roundTrip >= 0,
+              "each row fits its areas and has no negative bound");
     Check(a.bound >= 0 && a.roundTrip >= 0 && a.requests >= 0, "no negative bound or count");
     Check(a.failure.size() <= kMaxFailureText, "the failure fits its area");
     const std::vector<std::uint8_t> again = EncodeAnswer(a);

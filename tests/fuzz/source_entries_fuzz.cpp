@@ -1,6 +1,6 @@
 // Any entry text reads without a fault, and one that reads is written back to a text that reads to
-// the same entry; the Automatic source's judgement of any set of answers uses only sources that
-// share a common part, whose middle and half-width it gives.
+// the same entry; the Automatic source's judgement of any set of answers uses only sources whose
+// intervals meet its result, and gives one only for a majority.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -42,10 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (a.verdict != SourceVerdict::Used) continue;
         ++used;
         const std::int64_t bound = a.measurement.bound < 0 ? 0 : a.measurement.bound;
-        // Within a microsecond: the bound is the half-width rounded up.
-        Check(a.measurement.offset - bound <= s.offset - s.bound + 1 &&
-                  s.offset + s.bound <= a.measurement.offset + bound + 1,
-              "the result lies inside every used source's interval");
+        Check(a.measurement.offset - bound <= s.offset + s.bound &&
+                  s.offset - s.bound <= a.measurement.offset + bound,
+              "every used source's interval meets the result");
     }
     Check(used == s.used, "the count of used sources");
     Check((s.outcome == Selection::Outcome::Agreed || s.outcome == Selection::Outcome::Single) ==

@@ -137,6 +137,11 @@ TEST_F(ThroughService, AUserWhoNeverChoseASourceSyncsFromSeveralThroughTheServic
     program.EndWithOk();
     WriteMultiSz(HKEY_LOCAL_MACHINE, kDefaultsKey, "AutoSources", {});
     EXPECT_EQ(ClockAgent(), kServiceAgent) << "the service read the web clock";
+    const auto history = ReadMultiSz(HKEY_CURRENT_USER, kConfigKey, "SyncHistory");
+    ASSERT_TRUE(history && !history->empty());
+    EXPECT_NE(history->front().find("several time sources: " + server_ + " used"),
+              std::string::npos)
+        << history->front();
 }
 
 }  // namespace

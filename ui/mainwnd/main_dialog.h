@@ -152,9 +152,9 @@ private:
 
     horolux::HoroluxModel& m_model;
     std::optional<horolux::TimeMeasurement> m_lastMeasurement;  // of the sync under way
-    std::optional<horolux::SyncPhase> m_syncPhase;     // the last one this program's sync reported
-    std::vector<horolux::SourceAnswer> m_syncSources;  // the Automatic source's verdicts
-    horolux::CatchUp m_catchUp;                        // syncs missed in sleep or offline
+    std::optional<horolux::SyncPhase> m_syncPhase;  // the last one this program's sync reported
+    std::vector<horolux::service::SourceRow> m_syncSources;  // several sources' verdicts
+    horolux::CatchUp m_catchUp;                              // syncs missed in sleep or offline
     NetworkWatch m_networkWatch;
     std::string m_syncFailure;  // the sync's failure in words
     HWND m_welcome = nullptr;   // the welcome text

@@ -81,8 +81,8 @@ void CHoroluxDlg::RecordSync() {
     record.source = horolux::SourceName(m_model.timeSource);
     // Several sources: each one's verdict after the name, "a.org used, b.org disagrees".
     for (std::size_t i = 0; i < m_syncSources.size(); ++i)
-        record.source += (i == 0 ? ": " : ", ") + horolux::SourceEntryName(m_syncSources[i].entry) +
-                         ' ' + horolux::VerdictText(m_syncSources[i]);
+        record.source +=
+            (i == 0 ? ": " : ", ") + m_syncSources[i].name + ' ' + m_syncSources[i].verdict;
     if (m_lastMeasurement && m_lastMeasurement->outcome == horolux::TimeMeasurement::Outcome::Ok) {
         record.offset = m_lastMeasurement->offset;
         record.bound = m_lastMeasurement->bound;
@@ -155,16 +155,14 @@ bool CHoroluxDlg::ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound
 SyncAnswer CHoroluxDlg::SyncHere(const SyncRequest& request, fw::CWaitCursor& wait,
                                  bool userStarted) {
     const bool page = request.source == horolux::TimeSource::Page;
-    SyncSeams seams{
-        WinInetStack(), m_model.refusedServers,
-        [&](const horolux::TimeMeasurement& m) {
-            return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
-        },
-        [this, page](horolux::SyncPhase phase) {
-            m_syncPhase = phase;
-            AdvanceTray(horolux::SyncPhaseFrames(page, phase));
-        },
-        [this](const std::vector<horolux::SourceAnswer>& sources) { m_syncSources = sources; }};
+    SyncSeams seams{WinInetStack(), m_model.refusedServers,
+                    [&](const horolux::TimeMeasurement& m) {
+                        return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
+                    },
+                    [this, page](horolux::SyncPhase phase) {
+                        m_syncPhase = phase;
+                        AdvanceTray(horolux::SyncPhaseFrames(page, phase));
+                    }};
     SyncAnswer answer = RunSyncRequest(request, seams);
     // The steps of a page fetch that ended early still count.
     if (answer.status != SyncStatus::Ok) AdvanceTray(horolux::SyncFailureFrames(page, m_syncPhase));
@@ -191,6 +189,7 @@ std::optional<SyncAnswer> CHoroluxDlg::SyncThroughService(const SyncRequest& req
 void CHoroluxDlg::ShowSyncAnswer(const SyncAnswer& answer, fw::CWaitCursor& wait) {
     m_lastMeasurement = horolux::MeasurementOf(answer);
     m_syncFailure = answer.failure;
+    m_syncSources = answer.sources;
     if (answer.status == SyncStatus::Ok) return EndSyncWithSuccess(answer.before, answer.after);
     // A correction of a day or more that was not allowed: the clock was not set.
     EndSyncWithFailure(

@@ -109,7 +109,7 @@ std::optional<SyncAnswer> AskTimeService(const horolux::service::SyncRequest& re
     if (!Transfer(pipe.Get(), io, written, bytes, progress) || bytes != message.size())
         return std::nullopt;
     // One byte more than an answer has, so a longer message does not read as one.
-    std::vector<std::uint8_t> answer(horolux::service::kAnswerSize + 1);
+    std::vector<std::uint8_t> answer(horolux::service::kMaxAnswerSize + 1);
     const bool read = ReadFile(pipe.Get(), answer.data(), static_cast<DWORD>(answer.size()),
                                nullptr, &io) != FALSE;
     if (!Transfer(pipe.Get(), io, read, bytes, progress)) return std::nullopt;

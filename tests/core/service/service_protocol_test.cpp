@@ -139,7 +139,7 @@ const Damage kHeaderDamage[] = {
     {"magic of the other kind", [](Bytes& b) { b[3] ^= 'Q' ^ 'A'; }, ReadError::WrongMagic},
     {"version 0", [](Bytes& b) { b[4] = 0; }, ReadError::WrongVersion},
     {"version 257", [](Bytes& b) { b[5] = 1; }, ReadError::WrongVersion},
-    {"kind", [](Bytes& b) { b[6] = 3; }, ReadError::WrongKind},
+    {"kind", [](Bytes& b) { b[6] = 4; }, ReadError::WrongKind},
     {"kind high byte", [](Bytes& b) { b[7] = 1; }, ReadError::WrongKind},
     {"size field", [](Bytes& b) { b[8] ^= 1; }, ReadError::WrongSize},
     {"size field high byte", [](Bytes& b) { b[11] = 1; }, ReadError::WrongSize},
@@ -238,6 +238,40 @@ TEST(ServiceProtocol, AnswerReaderRefusesBadBodies) {
     negativeOffset[63] = 0x80;
     EXPECT_EQ(ReadAnswer(negativeOffset).answer->offset, kMin64 + 0x00FFFFFFFFF4CB40)
         << "an offset may be negative";
+}
+
+TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
+    SyncAnswer answer = MeasuredAnswer();
+    answer.sources = {{"127.0.0.1:12125", true, -250, 40, 90, "used"},
+                      {"ntp.example.org", false, 0, 0, 0, "refused: RATE"},
+                      {std::string(kMaxSourceName + 3, 'n'), false, 0, 0, 0, "no\r\nanswer"}};
+    const Bytes bytes = EncodeAnswer(answer);
+    ASSERT_EQ(bytes.size(), kAnswerWithSourcesSize);
+    EXPECT_EQ(bytes[6], kKindAnswerWithSources);
+    EXPECT_EQ(EncodeAnswer(MeasuredAnswer()).size(), kAnswerSize) << "no rows: a plain answer";
+    const AnswerRead read = ReadAnswer(bytes);
+    ASSERT_TRUE(read.answer) << ReadErrorText(read.error);
+    answer.sources[2] = {std::string(kMaxSourceName, 'n'), false, 0, 0, 0, "no  answer"};
+    EXPECT_TRUE(*read.answer == answer) << "names cut to their area, line breaks blanked";
+
+    SyncAnswer many = MeasuredAnswer();
+    many.sources.assign(kMaxSourceRows + 2, {"a", false, 0, 0, 0, "no answer"});
+    EXPECT_EQ(ReadAnswer(EncodeAnswer(many)).answer->sources.size(), kMaxSourceRows);
+
+    constexpr std::size_t row = kAnswerSize + 4;  // the first row
+    const Damage damage[] = {
+        {"no rows", [](Bytes& b) { Put32(b, kAnswerSize, 0); }, ReadError::BadValue},
+        {"nine rows", [](Bytes& b) { Put32(b, kAnswerSize, 9); }, ReadError::BadValue},
+        {"a row past the count", [](Bytes& b) { b[kAnswerSize + 4 + 3 * kSourceRowSize] = 1; },
+         ReadError::BadValue},
+        {"row flag bit 1", [](Bytes& b) { Put32(b, row, 2); }, ReadError::BadValue},
+        {"negative row bound", [](Bytes& b) { b[row + 19] = 0x80; }, ReadError::BadValue},
+        {"name over its area", [](Bytes& b) { Put32(b, row + 28, kMaxSourceName + 1); },
+         ReadError::BadLength},
+        {"NUL in a verdict", [](Bytes& b) { b[row + 100] = 0; }, ReadError::BadText},
+        {"the plain size", [](Bytes& b) { b.resize(kAnswerSize); }, ReadError::WrongSize},
+    };
+    for (const Damage& d : damage) CheckDamage(bytes, d, false);
 }
 
 TEST(ServiceProtocol, ReadErrorsHaveNames) {

@@ -92,6 +92,15 @@ TEST(SourceSelection, TheLargestAgreeingMajorityDecidesFromItsCommonPart) {
          1300,
          100,
          "used;used;used;disagrees;"},
+        // Two majorities that overlap in different places (a stale web clock and a server on
+        // either side of the true offset): the result spans both, and still holds the truth.
+        {{Answer("server:a.one.org", -430, 593), Answer("server:b.two.org", 5'000'030, 312),
+          Answer("server:c.three.org", -20, 136), Answer("web:http://d.four.org/", -3769, 4216),
+          Answer("web:http://e.five.org/", -4602, 4017)},
+         O::Agreed,
+         -454,
+         570,
+         "used;disagrees;used;used;used;"},
         // Intervals that only touch share that point.
         {{Answer("server:a.one.org", 0, 100), Answer("web:https://two.org/", 200, 100)},
          O::Agreed,

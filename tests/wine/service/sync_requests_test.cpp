@@ -117,6 +117,22 @@ TEST_F(SyncRequests, SourcesOffTheListAndUnreadableRequestsAreRefusedUntouched) 
     EXPECT_EQ(read.answer->failure, "wrong magic");
 }
 
+TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
+    Allow({"server:" + server_, "web:" + url_});
+    const SyncAnswer a = Ask({TimeSource::Automatic,
+                              "server:" + server_ + " web:" + url_ + " server:127.0.0.1:9", false});
+    EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
+    ASSERT_EQ(a.sources.size(), 3u);
+    EXPECT_EQ(a.sources[0].name, server_);
+    EXPECT_EQ(a.sources[0].verdict, "used");
+    EXPECT_TRUE(a.sources[0].measured);
+    EXPECT_EQ(a.sources[1].verdict, "used");
+    EXPECT_EQ(a.sources[2].name, "127.0.0.1:9");
+    EXPECT_EQ(a.sources[2].verdict, "not allowed");
+    EXPECT_EQ(Ask({TimeSource::Automatic, "server:127.0.0.1:9", false}).status,
+              SyncStatus::NotAllowed);
+}
+
 TEST_F(SyncRequests, ADayOrMoreIsSetOnlyWhenTheRequestAllowsIt) {
     Allow({"server:" + server_});
     ASSERT_EQ(Control("mode=offset&offset=172800"), "ok\n");

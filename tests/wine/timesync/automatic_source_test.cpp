@@ -116,7 +116,7 @@ TEST_F(AutomaticSource, SourcesThatAllDisagreeSetNothingAndOneAloneIsTrustedWith
     request.source = horolux::TimeSource::Automatic;
     request.text = "server:127.0.0.1:" + one_ + " server:127.0.0.1:1";
     const horolux::service::SyncAnswer answer =
-        RunSyncRequest(request, {WinInetStack(), refused_, {}, {}, {}});
+        RunSyncRequest(request, {WinInetStack(), refused_, {}, {}});
     EXPECT_EQ(answer.status, horolux::service::SyncStatus::LargeCorrection);
     EXPECT_TRUE(answer.measured);
     EXPECT_NEAR(static_cast<double>(answer.offset), 120e6, 50e3);
