@@ -164,6 +164,16 @@ TEST_F(TimeSource, TestShowsARowForEachOfSeveralSourcesAndTheirCommonOffset) {
     SendMessageTimeoutA(GetDlgItem(dialog, IDC_TEST_SOURCES), LVM_GETITEMCOUNT, 0, 0,
                         SMTO_ABORTIFHUNG, 5000, &rows);
     EXPECT_EQ(rows, 3u);
+
+    // An entry the list's syntax cannot read is refused, and the window stays.
+    const char bad[] = "server:127.0.0.1:1\r\ntime.example.org";
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_AUTO_SOURCES), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(bad), SMTO_ABORTIFHUNG, 5000, &rows);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const auto box = driver::AnswerMessageBox(program_.Pid(), IDOK, 10000, {main, dialog});
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text.rfind("Each line names one source: ", 0), 0u) << box.text;
+    EXPECT_TRUE(IsWindow(dialog));
 }
 
 // Wine raises neither power nor network events: they are sent by hand, as the system would.
