@@ -60,6 +60,15 @@ protected:
         return test::ServerGet(port_, "/control?" + query);
     }
     std::string Server() const { return "127.0.0.1:" + std::to_string(port_); }
+    // Automatic, from these entries.
+    static void SetSeveralSources(const std::vector<std::string>& entries) {
+        SetConfig("TimeSource", 3);
+        std::string list;
+        for (const std::string& entry : entries) list += entry + '\0';
+        list += '\0';
+        test::SetRaw(HKEY_CURRENT_USER, driver::kConfigKey, "AutoSources", REG_MULTI_SZ,
+                     list.data(), static_cast<DWORD>(list.size()));
+    }
     // The Time source window, opened from the system menu; null when it does not show.
     HWND OpenTimeSourceWindow(HWND main) {
         PostMessageA(main, WM_SYSCOMMAND, IDM_TIME_SOURCE, 0);
@@ -121,11 +130,8 @@ TEST_F(TimeSource, SeveralSourcesSetTheClockAndTheHistoryNamesEachVerdict) {
     ASSERT_FALSE(second.empty());
     const std::string wrong = "127.0.0.1:" + second;
     ASSERT_EQ(test::ServerGet(std::atoi(second.c_str()), "/control?mode=offset&offset=5"), "ok\n");
-    SetConfig("TimeSource", 3);
-    const std::string list = "server:" + Server() + '\0' + "server:" + wrong + '\0' +
-                             "web:http://" + Server() + "/clock" + '\0' + '\0';
-    test::SetRaw(HKEY_CURRENT_USER, driver::kConfigKey, "AutoSources", REG_MULTI_SZ, list.data(),
-                 static_cast<DWORD>(list.size()));
+    SetSeveralSources(
+        {"server:" + Server(), "server:" + wrong, "web:http://" + Server() + "/clock"});
     HWND main = Start();
     ASSERT_TRUE(main);
     EXPECT_NE(WelcomeText(main).find("From several time sources."), std::string::npos);
@@ -142,11 +148,8 @@ TEST_F(TimeSource, SeveralSourcesSetTheClockAndTheHistoryNamesEachVerdict) {
 
 TEST_F(TimeSource, TestShowsARowForEachOfSeveralSourcesAndTheirCommonOffset) {
     const test::LoopbackBypassesTheProxy bypass;
-    SetConfig("TimeSource", 3);
-    const std::string list = "server:" + Server() + '\0' + "web:http://" + Server() + "/clock" +
-                             '\0' + "server:127.0.0.1:1" + '\0' + '\0';
-    test::SetRaw(HKEY_CURRENT_USER, driver::kConfigKey, "AutoSources", REG_MULTI_SZ, list.data(),
-                 static_cast<DWORD>(list.size()));
+    SetSeveralSources(
+        {"server:" + Server(), "web:http://" + Server() + "/clock", "server:127.0.0.1:1"});
     HWND main = Start();
     ASSERT_TRUE(main);
     HWND dialog = OpenTimeSourceWindow(main);
