@@ -10,11 +10,13 @@ Answers SNTP requests on UDP 127.0.0.1:PORT and takes control requests over HTTP
 Control requests (HTTP GET to http://127.0.0.1:PORT):
     /control?mode=MODE[&offset=S][&delay=S][&code=XXXX][&stratum=N][&version=N]
              [&rootdelay=S][&rootdisp=S][&dateform=imf|rfc850|asctime|none|bad]
-             [&jump=S&jumpat=N[,N...]]  -> "ok"
-        Parameters not given keep their values, except that mode=now sets offset 0.
+             [&jump=S&jumpat=N[,N...]][&datelag=S]  -> "ok"
+        Parameters not given keep their values, except that mode=now sets offset and datelag 0.
         jumpat counts the web clock requests from this control request on: at each Nth listed
         the offset moves by jump=S, for it and every later one (a server whose clock steps
-        while it is measured); jumpat=0 steps nothing.
+        while it is measured); jumpat=0 steps nothing. datelag=S (0 to 1) makes the web clock's
+        Date lag the server's clock by S, as a server's does that stamps a Date it cached at its
+        own once-a-second tick (lighttpd's); the SNTP answers keep the true clock.
     /control/last   -> "count: N" (SNTP requests so far), "answered: N", "mode: M",
                        "offset: S" (the offset in effect, era1's shift included), "clock agent: A"
                        (the User-Agent of the last web clock request), one per line
@@ -89,6 +91,7 @@ class State:
         self.clock_count = 0
         self.jump = 0.0
         self.jump_at = set()
+        self.date_lag = 0.0
 
     def configure(self, query):
         """Applies a control query; returns an error text or None."""
@@ -105,6 +108,7 @@ class State:
             root_disp = float(one["rootdisp"]) if "rootdisp" in one else None
             jump = float(one["jump"]) if "jump" in one else None
             jump_at = ([int(n) for n in one["jumpat"].split(",")] if "jumpat" in one else None)
+            date_lag = float(one["datelag"]) if "datelag" in one else None
         except ValueError:
             return "bad value"
         code = one.get("code")
@@ -123,6 +127,8 @@ class State:
                 return "root value out of range"
         if jump is not None and not abs(jump) <= 86400:
             return "jump out of range"
+        if date_lag is not None and not 0 <= date_lag < 1:
+            return "datelag out of range"
         date_form = one.get("dateform")
         if date_form is not None and date_form not in DATE_FORMS:
             return "unknown dateform"
@@ -131,12 +137,14 @@ class State:
                 self.mode = mode
                 if mode == "now" and offset is None:
                     self.offset = 0.0
+                    self.date_lag = 0.0
                 if mode == "era1":
                     self.era_shift = ERA1_START + 86400 - int(time.time())
             for name, value in (("offset", offset), ("delay", delay), ("code", code),
                                 ("stratum", stratum), ("version", version),
                                 ("root_delay", root_delay), ("root_disp", root_disp),
-                                ("date_form", date_form), ("jump", jump)):
+                                ("date_form", date_form), ("jump", jump),
+                                ("date_lag", date_lag)):
                 if value is not None:
                     setattr(self, name, value)
             if jump_at is not None:
@@ -152,7 +160,7 @@ class State:
             return dict(mode=self.mode, offset=self.total_offset(), delay=self.delay,
                         code=self.code, stratum=self.stratum, version=self.version,
                         root_delay=self.root_delay, root_disp=self.root_disp,
-                        date_form=self.date_form)
+                        date_form=self.date_form, date_lag=self.date_lag)
 
     def counted(self, field):
         with self.lock:
@@ -296,8 +304,8 @@ class ControlHandler(http.server.BaseHTTPRequestHandler):
 
     def date_time_string(self, timestamp=None):
         cfg = self.server.state.snapshot()
-        return http_date(int(time.time() + cfg["offset"]) if timestamp is None else timestamp,
-                         cfg["date_form"])
+        now = time.time() + cfg["offset"] - cfg["date_lag"]
+        return http_date(int(now) if timestamp is None else timestamp, cfg["date_form"])
 
     def send_text(self, status, body):
         data = body.encode("ascii", "replace")

@@ -31,7 +31,7 @@ protected:
     }
     void TearDown() override {
         for (const std::string& port : {one_, two_})
-            if (!port.empty()) Control(port, "mode=now&offset=0");
+            if (!port.empty()) Control(port, "mode=now&offset=0&datelag=0");
     }
     static void Control(const std::string& port, const std::string& query) {
         ASSERT_EQ(test::ServerGet(std::atoi(port.c_str()), "/control?" + query), "ok\n") << query;
@@ -88,6 +88,25 @@ TEST_F(AutomaticSource, AFalsetickerIsOutvotedAndNamedAndTheResultCoversTheTrueT
     EXPECT_GE(a.combined.offset + a.combined.bound, 0);
     EXPECT_LT(a.combined.bound, 20'000);
     EXPECT_LE(ms, 3500u) << "the answers in by 3 s are judged";
+}
+
+// A web server that stamps a cached Date reads as a clock that is behind: alone it could not be
+// told from one, among others it is outvoted, and it never makes a result confidently wrong.
+TEST_F(AutomaticSource, StaleWebClocksAreRefusedOrOutvotedAndNeverConfidentlyWrong) {
+    Control(one_, "datelag=0.6");
+    Control(two_, "datelag=0.3");
+    for (int run = 0; run < 3; ++run) {
+        // Right time servers in the majority: the stale clocks are outvoted.
+        const AutomaticMeasurement a =
+            Measure({Server(one_), Server(two_), Chrony(), Web(one_), Lighttpd()});
+        ASSERT_EQ(a.combined.outcome, TimeMeasurement::Outcome::Ok) << Describe(a);
+        EXPECT_EQ(VerdictOf(a, Web(one_)), "disagrees") << Describe(a);
+        EXPECT_LE(a.combined.offset - a.combined.bound, 0) << Describe(a);
+        EXPECT_GE(a.combined.offset + a.combined.bound, 0) << Describe(a);
+        // A right server against two clocks stale by different amounts: no majority.
+        const AutomaticMeasurement split = Measure({Server(one_), Web(one_), Web(two_)});
+        EXPECT_EQ(split.combined.failure, horolux::kSourcesDisagree) << Describe(split);
+    }
 }
 
 TEST_F(AutomaticSource, WithUdpSilentTheWebClocksDecideInTime) {
