@@ -76,10 +76,12 @@ Run Measure(int n, std::int64_t trueOffset,
     return r;
 }
 
-// n measurements of five sources at once: both loopback SNTP servers (the second 5 s wrong),
-// chronyd, and the first server's and lighttpd's web clocks. A measurement whose falseticker was
-// not named "disagrees" counts as failed.
-Run MeasureSeveral(int n, int port, const std::string& url) {
+// n measurements of five sources at once: both loopback SNTP servers, chronyd, and the first
+// server's and lighttpd's web clocks; wrong is the control query that makes one of them wrong
+// (sent to the second server, or with stale to the first), and falseticker its place in the
+// list, which must be named "disagrees" or the measurement counts as failed.
+Run MeasureSeveral(int n, int port, const std::string& url, const std::string& wrong, bool stale,
+                   std::size_t falseticker) {
     const std::string second = test::EnvText("HOROLUX_SNTPSERVER2_PORT");
     const std::string chrony = test::EnvText("HOROLUX_CHRONY_PORT");
     const std::string lighttpd = test::EnvText("HOROLUX_LIGHTTPD_PORT");
@@ -89,9 +91,9 @@ Run MeasureSeveral(int n, int port, const std::string& url) {
                      "missing\n");
         return Run{{}, {}, {}, {}, 0, n};
     }
-    const int wrongPort = std::atoi(second.c_str());
-    test::ServerGet(wrongPort, "/control?mode=offset&offset=5");
+    const int wrongPort = stale ? port : std::atoi(second.c_str());
     test::ServerGet(port, "/control?mode=now&offset=0");
+    test::ServerGet(wrongPort, "/control?" + wrong);
     const std::vector<std::string> texts = {
         "server:127.0.0.1:" + std::to_string(port), "server:127.0.0.1:" + second,
         "server:127.0.0.1:" + chrony, "web:" + url, "web:http://127.0.0.1:" + lighttpd + "/"};
@@ -100,14 +102,14 @@ Run MeasureSeveral(int n, int port, const std::string& url) {
     Run r = Measure(n, 0, [&] {
         const AutomaticMeasurement a = MeasureAutomatic(entries, refused, WinInetStack(), {});
         horolux::TimeMeasurement m = a.combined;
-        if (horolux::VerdictText(a.answers[1]) != "disagrees") {
+        if (horolux::VerdictText(a.answers[falseticker]) != "disagrees") {
             m.outcome = horolux::TimeMeasurement::Outcome::Refused;
             m.failure = "the falseticker was not named";
         }
         m.requests = a.selection.used;  // the sources used, for the table
         return m;
     });
-    test::ServerGet(wrongPort, "/control?mode=now&offset=0");
+    test::ServerGet(wrongPort, "/control?mode=now&offset=0&datelag=0");
     return r;
 }
 
@@ -160,10 +162,15 @@ int main(int argc, char** argv) {
     Row("web clock, +0.3217 s", web);
 
     // Several sources, the second SNTP server five seconds wrong; the others serve this clock.
-    const Run automatic = MeasureSeveral(n, port, url);
+    const Run automatic = MeasureSeveral(n, port, url, "mode=offset&offset=5", false, 1);
     Print("Automatic (3 time servers, 2 web clocks, one server 5 s wrong)", automatic, 0.0);
-    Row("automatic, one of 5 wrong", automatic);
-    return sntp.outside + web.outside + symmetric.outside + automatic.outside + automatic.failed ==
+    Row("several sources, one server 5 s wrong", automatic);
+    // The first server's web clock stamping a Date cached 0.6 s ago, lighttpd its own.
+    const Run stale = MeasureSeveral(n, port, url, "datelag=0.6", true, 3);
+    Print("Automatic (3 time servers, 2 web clocks, both stale)", stale, 0.0);
+    Row("several sources, web clocks stale", stale);
+    return sntp.outside + web.outside + symmetric.outside + automatic.outside + automatic.failed +
+                       stale.outside + stale.failed ==
                    0
                ? 0
                : 1;
