@@ -14,14 +14,11 @@ void WINAPI OnInterfaceChange(void* context, MIB_IPINTERFACE_ROW*, MIB_NOTIFICAT
 
 }  // namespace
 
-bool NetworkWatch::Start(HWND window) {
-    Stop();
-    return NotifyIpInterfaceChange(AF_UNSPEC, OnInterfaceChange, window, FALSE, &m_notification) ==
-           NO_ERROR;
+void MibNotificationTraits::Close(HANDLE h) {
+    CancelMibChangeNotify2(h);
 }
 
-void NetworkWatch::Stop() {
-    // Returns once no callback runs any more, so none posts to a window that is gone.
-    if (m_notification) CancelMibChangeNotify2(m_notification);
-    m_notification = nullptr;
+bool NetworkWatch::Start(HWND window) {
+    return NotifyIpInterfaceChange(AF_UNSPEC, OnInterfaceChange, window, FALSE,
+                                   m_notification.Receive()) == NO_ERROR;
 }
