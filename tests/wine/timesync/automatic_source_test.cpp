@@ -28,10 +28,12 @@ protected:
         one_ = test::EnvText("HOROLUX_SNTPSERVER_PORT");
         two_ = test::EnvText("HOROLUX_SNTPSERVER2_PORT");
         bypass_.emplace();
+        Reset();  // whatever an earlier test left them in
     }
-    void TearDown() override {
+    void TearDown() override { Reset(); }
+    void Reset() {
         for (const std::string& port : {one_, two_})
-            if (!port.empty()) Control(port, "mode=now&offset=0&datelag=0");
+            if (!port.empty()) Control(port, "mode=now&offset=0&delay=0&datelag=0&dateform=imf");
     }
     static void Control(const std::string& port, const std::string& query) {
         ASSERT_EQ(test::ServerGet(std::atoi(port.c_str()), "/control?" + query), "ok\n") << query;
