@@ -34,6 +34,23 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// A row of texts, one a column, added to a report list at row.
+void AddRow(const fw::ListView& list, int row, std::initializer_list<std::string> cells) {
+    int column = 0;
+    for (const std::string& cell : cells) {
+        if (column == 0) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.pszText = const_cast<char*>(cell.c_str());
+            list.InsertItem(item);
+        } else {
+            list.SetItemText(row, column, cell.c_str());
+        }
+        ++column;
+    }
+}
+
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n") + line;
@@ -94,19 +111,10 @@ void CTimeSourceDlg::FillHistory() {
     const fw::ListView list(GetDlgItem(IDC_SYNC_HISTORY));
     list.DeleteAllItems();
     int row = 0;
-    for (const horolux::SyncRecord& r : m_history) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = const_cast<char*>(r.when.c_str());
-        list.InsertItem(item);
-        list.SetItemText(row, 1, r.source.c_str());
-        const std::string offset =
-            r.offset && r.bound ? horolux::OffsetText(*r.offset, *r.bound) : "";
-        list.SetItemText(row, 2, offset.c_str());
-        list.SetItemText(row, 3, r.outcome.c_str());
-        ++row;
-    }
+    for (const horolux::SyncRecord& r : m_history)
+        AddRow(list, row++,
+               {r.when, r.source,
+                r.offset && r.bound ? horolux::OffsetText(*r.offset, *r.bound) : "", r.outcome});
 }
 
 void CTimeSourceDlg::FillTestRows(const std::vector<horolux::SourceAnswer>& sources) {
@@ -114,22 +122,13 @@ void CTimeSourceDlg::FillTestRows(const std::vector<horolux::SourceAnswer>& sour
     rows.DeleteAllItems();
     int row = 0;
     for (const horolux::SourceAnswer& a : sources) {
-        const std::string name = horolux::SourceEntryName(a.entry);
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = const_cast<char*>(name.c_str());
-        rows.InsertItem(item);
-        const bool measured = a.measurement.outcome == horolux::TimeMeasurement::Outcome::Ok;
-        const std::string offset =
-            measured ? horolux::OffsetText(a.measurement.offset, a.measurement.bound) : "";
-        const std::string roundTrip =
-            measured ? std::to_string((a.measurement.roundTrip + 500) / 1000) + " ms" : "";
-        const std::string verdict = horolux::VerdictText(a);
-        rows.SetItemText(row, 1, offset.c_str());
-        rows.SetItemText(row, 2, roundTrip.c_str());
-        rows.SetItemText(row, 3, verdict.c_str());
-        ++row;
+        const horolux::TimeMeasurement& m = a.measurement;
+        const bool measured = m.outcome == horolux::TimeMeasurement::Outcome::Ok;
+        AddRow(rows, row++,
+               {horolux::SourceEntryName(a.entry),
+                measured ? horolux::OffsetText(m.offset, m.bound) : "",
+                measured ? std::to_string((m.roundTrip + 500) / 1000) + " ms" : "",
+                horolux::VerdictText(a)});
     }
 }
 
