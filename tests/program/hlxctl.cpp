@@ -1,7 +1,8 @@
 // hlxctl: drives a running Horolux from a shell, for benchmarks and for looking at it by hand.
 //   hlxctl show | click ID | command ID | syscommand ID | text ID | check ID | timer ID |
 //          wait-text ID TEXT [MS]
-// Prints what it read; exits 1 when the window or the awaited text is not there.
+// Prints what it read; exits 1 when the window or the awaited text is not there. HLXCTL_WINDOW
+// set to a caption drives that window of the program instead of the main one.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,12 @@ int main(int argc, char** argv) {
     HWND main = MainWindow();
     if (!main) {
         std::fprintf(stderr, "hlxctl: Horolux is not running\n");
+        return 1;
+    }
+    // HLXCTL_WINDOW names another of the program's windows by its caption: a dialog it opened.
+    if (const char* caption = std::getenv("HLXCTL_WINDOW")) main = FindWindowA(nullptr, caption);
+    if (!main) {
+        std::fprintf(stderr, "hlxctl: no such window\n");
         return 1;
     }
     const int id = argc > 2 ? std::atoi(argv[2]) : 0;
