@@ -46,6 +46,13 @@ TimeMeasurement Measure(const SourceEntry& entry, horolux::RefusedServers& refus
 
 }  // namespace
 
+AutomaticMeasurement MeasureAutomatic(const std::vector<std::string>& entryTexts,
+                                      horolux::RefusedServers& refused, HttpStack& http,
+                                      const std::function<void()>& progress) {
+    return MeasureAutomatic(horolux::ReadSourceEntries(entryTexts).entries, refused, http,
+                            progress);
+}
+
 AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
                                       horolux::RefusedServers& refused, HttpStack& http,
                                       const std::function<void()>& progress) {

@@ -48,9 +48,7 @@ TimeMeasurement MeasureSource(const horolux::TimeSourceChoice& choice,
         case horolux::TimeSource::WebServer:
             return MeasureWebClock(choice.webUrl, progress, http);
         case horolux::TimeSource::Automatic:
-            return MeasureAutomatic(horolux::ReadSourceEntries(choice.autoSources).entries, refused,
-                                    http, progress)
-                .combined;
+            return MeasureAutomatic(choice.autoSources, refused, http, progress).combined;
         case horolux::TimeSource::Page:
         default:
             return MeasureTimePage(progress, http);

@@ -38,10 +38,8 @@ SyncAnswer SyncFromSource(const SyncRequest& request, const SyncSeams& seams) {
     std::vector<horolux::service::SourceRow> rows;
     bool single = false;
     if (request.source == horolux::TimeSource::Automatic) {
-        const std::vector<horolux::SourceEntry> entries =
-            horolux::ReadSourceEntries(horolux::SourceOf(request).autoSources).entries;
-        const AutomaticMeasurement a =
-            MeasureAutomatic(entries, seams.refused, seams.http, eachStep);
+        const AutomaticMeasurement a = MeasureAutomatic(horolux::SourceOf(request).autoSources,
+                                                        seams.refused, seams.http, eachStep);
         m = a.combined;
         rows = horolux::SourceRows(a.answers);
         single = a.selection.outcome == horolux::Selection::Outcome::Single;

@@ -69,15 +69,11 @@ std::string VerdictText(const SourceAnswer& answer) {
     }
 }
 
-std::string SeveralSourcesLine(const TimeMeasurement& combined,
-                               const std::vector<SourceAnswer>& answers) {
+std::string SeveralSourcesLine(const TimeMeasurement& combined, int used, std::size_t sources) {
     if (combined.outcome != TimeMeasurement::Outcome::Ok)
         return MeasurementLine(combined, "several time sources");
-    const auto used = std::count_if(answers.begin(), answers.end(), [](const SourceAnswer& a) {
-        return a.verdict == SourceVerdict::Used;
-    });
     return "Offset " + OffsetText(combined.offset, combined.bound) + " from " +
-           std::to_string(used) + " of " + std::to_string(answers.size()) + " sources";
+           std::to_string(used) + " of " + std::to_string(sources) + " sources";
 }
 
 Selection SelectSources(std::vector<SourceAnswer>& answers) {

@@ -47,8 +47,7 @@ Selection SelectSources(std::vector<SourceAnswer>& answers);
 
 // Test's line for several sources: "Offset +0.734 s \xB1 4 ms from 4 of 5 sources", or the
 // failure in words: "sources disagree (several time sources)".
-std::string SeveralSourcesLine(const TimeMeasurement& combined,
-                               const std::vector<SourceAnswer>& answers);
+std::string SeveralSourcesLine(const TimeMeasurement& combined, int used, std::size_t sources);
 
 // The history's and Test's words for a refusal for want of a majority.
 inline constexpr char kSourcesDisagree[] = "sources disagree";

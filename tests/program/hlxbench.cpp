@@ -229,8 +229,7 @@ int main(int argc, char** argv) {
          [&](int n) {
              return Timed(n, [&] {
                  horolux::RefusedServers refused;
-                 const auto entries = horolux::ReadSourceEntries(several).entries;
-                 return MeasureAutomatic(entries, refused, WinInetStack(), {}).combined.outcome ==
+                 return MeasureAutomatic(several, refused, WinInetStack(), {}).combined.outcome ==
                         horolux::TimeMeasurement::Outcome::Ok;
              });
          },

@@ -225,9 +225,8 @@ void CHoroluxDlg::OnTimeSource() {
             if (choice.source != horolux::TimeSource::Automatic)
                 return {MeasureSource(choice, m_model.refusedServers, {}, WinInetStack()), {}};
             const AutomaticMeasurement a =
-                MeasureAutomatic(horolux::ReadSourceEntries(choice.autoSources).entries,
-                                 m_model.refusedServers, WinInetStack(), {});
-            return {a.combined, a.answers};
+                MeasureAutomatic(choice.autoSources, m_model.refusedServers, WinInetStack(), {});
+            return {a.combined, horolux::SourceRows(a.answers), a.selection.used};
         },
         m_hWnd);
     if (dialog.DoModal() != IDOK) return;

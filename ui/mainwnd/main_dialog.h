@@ -11,7 +11,6 @@
 #include "core/service/service_protocol.h"
 #include "core/sync/clock_math.h"
 #include "core/sync/sync_outcome.h"
-#include "core/timesource/source_selection.h"
 #include "framework/wait_cursor.h"
 #include "res/resource.h"
 #include "ui/alarms/alarm_sound.h"

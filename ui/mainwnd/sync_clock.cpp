@@ -83,7 +83,7 @@ void CHoroluxDlg::RecordSync() {
     for (std::size_t i = 0; i < m_syncSources.size(); ++i)
         record.source +=
             (i == 0 ? ": " : ", ") + m_syncSources[i].name + ' ' + m_syncSources[i].verdict;
-    if (m_lastMeasurement && m_lastMeasurement->outcome == horolux::TimeMeasurement::Outcome::Ok) {
+    if (m_lastMeasurement) {  // only a measurement that succeeded is kept
         record.offset = m_lastMeasurement->offset;
         record.bound = m_lastMeasurement->bound;
     }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/timesource/ntp_exchange.h"
+#include "core/timesource/source_selection.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -117,19 +118,14 @@ void CTimeSourceDlg::FillHistory() {
                 r.offset && r.bound ? horolux::OffsetText(*r.offset, *r.bound) : "", r.outcome});
 }
 
-void CTimeSourceDlg::FillTestRows(const std::vector<horolux::SourceAnswer>& sources) {
+void CTimeSourceDlg::FillTestRows(const std::vector<horolux::service::SourceRow>& sources) {
     const fw::ListView rows(GetDlgItem(IDC_TEST_SOURCES));
     rows.DeleteAllItems();
     int row = 0;
-    for (const horolux::SourceAnswer& a : sources) {
-        const horolux::TimeMeasurement& m = a.measurement;
-        const bool measured = m.outcome == horolux::TimeMeasurement::Outcome::Ok;
+    for (const horolux::service::SourceRow& s : sources)
         AddRow(rows, row++,
-               {horolux::SourceEntryName(a.entry),
-                measured ? horolux::OffsetText(m.offset, m.bound) : "",
-                measured ? std::to_string((m.roundTrip + 500) / 1000) + " ms" : "",
-                horolux::VerdictText(a)});
-    }
+               {s.name, s.measured ? horolux::OffsetText(s.offset, s.bound) : "",
+                s.measured ? std::to_string((s.roundTrip + 500) / 1000) + " ms" : "", s.verdict});
 }
 
 void CTimeSourceDlg::EnableFields() {
@@ -185,9 +181,10 @@ void CTimeSourceDlg::OnTest() {
     UpdateWindow(GetDlgItem(IDC_TEST_RESULT));
     fw::CWaitCursor wait;
     const Tested tested = m_measure(choice);
-    m_testResult = choice.source == horolux::TimeSource::Automatic
-                       ? horolux::SeveralSourcesLine(tested.combined, tested.sources)
-                       : horolux::MeasurementLine(tested.combined, horolux::SourceName(choice));
+    m_testResult =
+        choice.source == horolux::TimeSource::Automatic
+            ? horolux::SeveralSourcesLine(tested.combined, tested.used, tested.sources.size())
+            : horolux::MeasurementLine(tested.combined, horolux::SourceName(choice));
     SetDlgItemTextA(m_hWnd, IDC_TEST_RESULT, m_testResult.c_str());
     FillTestRows(tested.sources);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/timesource/source_selection.h"
+#include "core/service/service_protocol.h"
 #include "core/timesource/time_source.h"
 #include "framework/dialog.h"
 #include "res/time_source_resource.h"
@@ -14,10 +14,12 @@
 class CTimeSourceDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_TIME_SOURCE };
-    // What Test found: the source's measurement, and for several sources each one's.
+    // What Test found: the source's measurement, and for several sources each one's row and how
+    // many were used.
     struct Tested {
         horolux::TimeMeasurement combined;
-        std::vector<horolux::SourceAnswer> sources;
+        std::vector<horolux::service::SourceRow> sources;
+        int used = 0;
     };
     using Measure = std::function<Tested(const horolux::TimeSourceChoice&)>;
 
@@ -37,7 +39,7 @@ private:
     void OnTest();
     void EnableFields();
     void FillHistory();
-    void FillTestRows(const std::vector<horolux::SourceAnswer>& sources);
+    void FillTestRows(const std::vector<horolux::service::SourceRow>& sources);
     // The fields as a choice; false, after telling the user and putting the focus on the field,
     // when the chosen source's field does not name a source.
     bool TakeChoice(horolux::TimeSourceChoice& choice);
