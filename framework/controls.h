@@ -77,8 +77,7 @@ public:
         int width;
     };
     // Inserts left-aligned report columns, in order, from the first.
-    void InsertColumns(std::initializer_list<Column> columns) const {
-        int index = 0;
+    void InsertColumns(std::initializer_list<Column> columns, int index = 0) const {
         for (const Column& c : columns) {
             LVCOLUMNA column{};
             column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -88,6 +87,9 @@ public:
             column.iSubItem = index;
             InsertColumn(index++, column);
         }
+    }
+    bool DeleteColumn(int index) const {
+        return Send(LVM_DELETECOLUMN, static_cast<WPARAM>(index)) != 0;
     }
     // Fills the fields column.mask asks for.
     bool GetColumn(int index, LVCOLUMNA& column) const {

@@ -33,7 +33,7 @@ INT_PTR CDialog::DoModal() {
             m_result = -1;
             break;
         }
-        if (!IsDialogMessageA(m_hWnd, &msg)) {
+        if (!PreTranslateMessage(msg) && !IsDialogMessageA(m_hWnd, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }

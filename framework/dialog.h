@@ -28,6 +28,9 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(DataExchange&) {}
+    // A modal dialog's own look at each message of its loop before the dialog manager's; true
+    // when it was handled and goes no further.
+    virtual bool PreTranslateMessage(MSG&) { return false; }
 
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     // Controls report the changes the exchange itself makes (an edit's EN_CHANGE when its text

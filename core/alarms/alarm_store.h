@@ -1,6 +1,6 @@
 #pragma once
 // The alarms: one record per alarm, kept in an ordered array of slots, and their stored form
-// (intervals, messages and sounds, each list joined by "@@").
+// (intervals, messages, sounds and warnings, each list joined by "@@").
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,12 +12,21 @@ namespace horolux {
 
 inline constexpr char kAlarmSeparator[] = "@@";
 inline constexpr char kDefaultAlarmMessage[] = "Alarm!";
+inline constexpr int kMaxWarnMinutes = 60;
+// The snooze length, one for all alarms: 1..60 minutes, 5 when unset or odd.
+inline constexpr int kDefaultSnoozeMinutes = 5;
+inline constexpr int kMaxSnoozeMinutes = 60;
 
 struct AlarmData {
     std::int32_t count = 0;     // minutes since the alarm last fired, was loaded, added or edited
     std::int32_t interval = 0;  // minutes between firings; 0 for an alarm switched off
     std::string message = kDefaultAlarmMessage;
     std::int32_t sound = 0;  // 0 no sound, 1 PC beep, 2..10 a clip
+    std::int32_t warn = 0;   // minutes before it rings to warn: 0 never, 1..60
+
+    // Never stored: a snooze pending at exit is dropped, and so is a held ring.
+    std::int64_t snoozeDue = 0;  // when a snoozed ring is due, steady milliseconds; 0 for none
+    std::string heldDueAt;       // "HH:MM" it first came due while held back; empty if not held
 };
 
 // Slots in the one order of the alarms everywhere. Deleting an alarm empties its slot and the
@@ -48,6 +57,16 @@ inline bool IsAlarmOn(const AlarmData& alarm) {
 // interval). An alarm switched off stays as it is.
 bool CountAlarmMinute(AlarmData& alarm);
 
+// Whether the minute just counted leaves exactly the alarm's warning time before it rings.
+bool WarnsNow(const AlarmData& alarm);
+// The warning's text: "In N min: MESSAGE".
+std::string WarningText(const AlarmData& alarm);
+// The minutes until the alarm rings next: its interval's, or a pending snooze's when that comes
+// sooner (whole minutes, rounded up). nowMs on the clock of snoozeDue.
+std::int64_t MinutesToRing(const AlarmData& alarm, std::int64_t nowMs);
+// The stored snooze length made fit: 1..60 as it is, anything else the default.
+int SnoozeMinutesValue(int stored);
+
 // Whether a message comes back unchanged from the stored form: one holding "@@" would split in
 // two, and one ending in "@" would run into the separator after it ("a@" + "@@" + "x").
 bool IsStorableAlarmMessage(const std::string& message);
@@ -62,12 +81,14 @@ struct StoredAlarms {
     std::string intervals;
     std::string messages;
     std::string sounds;
+    std::string warnings;
     bool operator==(const StoredAlarms&) const = default;
 };
 
 // Rebuilds the store from the stored texts. An interval item reads as atoi reads it; an alarm
-// without a message item gets an empty message, and one without a sound item, or with an item
-// that is not a sound number, no sound (settings of older versions have no sounds at all).
+// without a message item gets an empty message; one without a sound or warning item, or with an
+// item that is no sound number or no warning of 1..60 minutes, no sound or warning (settings of
+// older versions have neither).
 void LoadAlarms(AlarmDataArray& alarms, const StoredAlarms& stored);
 
 StoredAlarms SaveAlarms(const AlarmDataArray& alarms);

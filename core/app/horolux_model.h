@@ -27,6 +27,8 @@ public:
     void Save() const { SaveSettings(store_, settings); }
     // The alarms alone, right after each change, so a crash loses none.
     void SaveAlarms() const { horolux::SaveAlarms(store_, settings.alarms); }
+    // Stored only once the user chose one, so the default can still change for everybody else.
+    void SaveSnoozeMinutes() const { horolux::SaveSnoozeMinutes(store_, settings.snoozeMinutes); }
 
     AlarmDataArray& Alarms() { return settings.alarms; }
     const AlarmDataArray& Alarms() const { return settings.alarms; }

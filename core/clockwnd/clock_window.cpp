@@ -155,7 +155,7 @@ std::string ColourText(std::uint32_t colour) {
     return std::to_string(colour);
 }
 
-std::string AlarmClockText(const AlarmDataArray& alarms) {
+std::string AlarmClockText(const AlarmDataArray& alarms, std::int64_t nowMs) {
     std::string text;
     bool first = true;
     for (std::size_t i = 0; i < alarms.GetSize(); ++i) {
@@ -163,7 +163,7 @@ std::string AlarmClockText(const AlarmDataArray& alarms) {
         if (!alarm || !IsAlarmOn(*alarm)) continue;  // nothing to count down
         if (!first) text += "::";
         first = false;
-        text += std::to_string(std::int64_t{alarm->interval} - alarm->count);
+        text += std::to_string(MinutesToRing(*alarm, nowMs));
     }
     return text;
 }

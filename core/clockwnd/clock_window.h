@@ -75,7 +75,8 @@ std::optional<std::uint32_t> ColourFromText(const std::string& text);
 // A colour as stored: its decimal value.
 std::string ColourText(std::uint32_t colour);
 
-// The minutes left for each live alarm in slot order, joined by "::"; empty without alarms.
-std::string AlarmClockText(const AlarmDataArray& alarms);
+// The minutes left for each live alarm in slot order (a pending snooze's when it rings sooner),
+// joined by "::"; empty without alarms. nowMs on the clock of the snoozes.
+std::string AlarmClockText(const AlarmDataArray& alarms, std::int64_t nowMs);
 
 }  // namespace horolux

@@ -34,7 +34,9 @@ inline constexpr IntValue kShowAlarmClock{"ShowAlarmClock", 0};
 // Alarms, each list joined by "@@"
 inline constexpr TextValue kAlarmTime{"AlarmTime", ""};
 inline constexpr TextValue kAlarmMsg{"AlarmMsg", "Alarm!"};
-inline constexpr TextValue kAlarmSound{"AlarmSound", ""};  // sound numbers; none stored before
+inline constexpr TextValue kAlarmSound{"AlarmSound", ""};      // sound numbers; none stored before
+inline constexpr TextValue kAlarmWarn{"AlarmWarn", ""};        // minutes of warning, 0 for none
+inline constexpr IntValue kSnoozeMinutes{"SnoozeMinutes", 5};  // one length for all alarms
 // Time source and the last syncs; missing or odd values mean the page and the defaults
 // 0 page, 1 time server, 2 web server, 3 automatic
 inline constexpr IntValue kTimeSource{"TimeSource", 0};

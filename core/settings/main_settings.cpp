@@ -17,6 +17,7 @@ void LoadSettings(SettingsStore& store, MainSettings& s) {
     s.doNextStartAt = Read(store, config::kDoNextStartAt);
     s.syncOnInternetConnect = Read(store, config::kSyncOnInternetConnect);
     s.showAlarmClock = Read(store, config::kShowAlarmClock);
+    s.snoozeMinutes = SnoozeMinutesValue(Read(store, config::kSnoozeMinutes));
     LoadAlarms(store, s.alarms);
 }
 
@@ -38,6 +39,7 @@ void LoadAlarms(SettingsStore& store, AlarmDataArray& alarms) {
     stored.intervals = Read(store, config::kAlarmTime);
     stored.messages = Read(store, config::kAlarmMsg);
     stored.sounds = Read(store, config::kAlarmSound);
+    stored.warnings = Read(store, config::kAlarmWarn);
     LoadAlarms(alarms, stored);
 }
 
@@ -46,6 +48,11 @@ void SaveAlarms(SettingsStore& store, const AlarmDataArray& alarms) {
     Write(store, config::kAlarmTime, stored.intervals);
     Write(store, config::kAlarmMsg, stored.messages);
     Write(store, config::kAlarmSound, stored.sounds);
+    Write(store, config::kAlarmWarn, stored.warnings);
+}
+
+void SaveSnoozeMinutes(SettingsStore& store, int minutes) {
+    Write(store, config::kSnoozeMinutes, SnoozeMinutesValue(minutes));
 }
 
 }  // namespace horolux

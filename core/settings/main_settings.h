@@ -17,6 +17,8 @@ struct MainSettings {
     std::string doNextStartAt;  // seconds since 1970 UTC as decimal text, or empty
     int syncOnInternetConnect = 0;
     int showAlarmClock = 0;
+    // Loaded here, but stored only when the user sets it (SaveSnoozeMinutes).
+    int snoozeMinutes = kDefaultSnoozeMinutes;
     AlarmDataArray alarms;
 };
 
@@ -26,5 +28,6 @@ void SaveSettings(SettingsStore& store, const MainSettings& s);
 // The alarms alone, as the settings load and save them; saved after every change of the store.
 void LoadAlarms(SettingsStore& store, AlarmDataArray& alarms);
 void SaveAlarms(SettingsStore& store, const AlarmDataArray& alarms);
+void SaveSnoozeMinutes(SettingsStore& store, int minutes);
 
 }  // namespace horolux

@@ -42,7 +42,7 @@ std::vector<std::string> Split(const std::string& text, const std::string& separ
 }
 
 struct Alarm {
-    std::int32_t interval, sound;
+    std::int32_t interval, sound, warn;
     std::string message;
     bool operator==(const Alarm&) const = default;
 };
@@ -51,7 +51,7 @@ std::vector<Alarm> Live(const AlarmDataArray& alarms) {
     std::vector<Alarm> live;
     for (std::size_t i = 0; i < alarms.GetSize(); ++i)
         if (const AlarmData* a = alarms.GetAt(i))
-            live.push_back({a->interval, a->sound, a->message});
+            live.push_back({a->interval, a->sound, a->warn, a->message});
     return live;
 }
 
@@ -68,6 +68,7 @@ void CheckLoad(const StoredAlarms& stored) {
     const auto intervals = Split(stored.intervals, kAlarmSeparator);
     const auto messages = Split(stored.messages, kAlarmSeparator);
     const auto sounds = Split(stored.sounds, kAlarmSeparator);
+    const auto warnings = Split(stored.warnings, kAlarmSeparator);
     AlarmDataArray alarms;
     alarms.Add(std::make_unique<AlarmData>());  // a load replaces what the store held
     LoadAlarms(alarms, stored);
@@ -82,6 +83,10 @@ void CheckLoad(const StoredAlarms& stored) {
         if (i < sounds.size())
             for (int n = 0; n <= 10; ++n)
                 if (sounds[i] == std::to_string(n)) Check(a.sound == n, "a sound item loads");
+        Check(a.warn >= 0 && a.warn <= 60, "a loaded warning is 0..60 minutes");
+        if (i < warnings.size())
+            for (int n = 1; n <= 60; ++n)
+                if (warnings[i] == std::to_string(n)) Check(a.warn == n, "a warning item loads");
     }
 
     const StoredAlarms saved = SaveAlarms(alarms);
@@ -110,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stored.intervals = in.ConsumeRandomLengthString(300);
     stored.messages = in.ConsumeRandomLengthString(300);
     stored.sounds = in.ConsumeRandomLengthString(300);
+    stored.warnings = in.ConsumeRandomLengthString(300);
     CheckLoad(stored);
     Split(stored.messages, in.ConsumeRandomLengthString(4));
 
@@ -119,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto alarm = std::make_unique<AlarmData>();
         alarm->interval = in.ConsumeIntegral<std::int32_t>();
         alarm->sound = in.ConsumeIntegralInRange(0, 10);
+        alarm->warn = in.ConsumeIntegralInRange(0, 60);
         alarm->count = in.ConsumeIntegral<std::int32_t>();
         alarm->message = in.ConsumeRandomLengthString(100);
         const bool storable = IsStorableAlarmMessage(alarm->message);

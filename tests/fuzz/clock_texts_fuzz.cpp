@@ -133,6 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::string joined;
     for (const std::string& item : expected) joined += (joined.empty() ? "" : "::") + item;
-    Check(AlarmClockText(alarms) == joined, "one item of minutes left per running alarm");
+    Check(AlarmClockText(alarms, 0) == joined, "one item of minutes left per running alarm");
     return 0;
 }

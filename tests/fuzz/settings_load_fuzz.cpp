@@ -49,6 +49,8 @@ const Setting kSettings[] = {
     Text(config::kAlarmTime),
     Text(config::kAlarmMsg),
     Text(config::kAlarmSound),
+    Text(config::kAlarmWarn),
+    Int(config::kSnoozeMinutes),
     Text(config::kAlarmClockPlacement),
     Text(config::kAlarmClockBkColor),
     Text(config::kAlarmClockTextColor),
@@ -70,6 +72,7 @@ const char* const kSaved[] = {
     config::kAlarmTime.name,
     config::kAlarmMsg.name,
     config::kAlarmSound.name,
+    config::kAlarmWarn.name,
 };
 
 bool IsSaved(const std::string& name) {
@@ -96,7 +99,8 @@ bool SameAlarms(const AlarmDataArray& a, const AlarmDataArray& b) {
     if (x.size() != y.size()) return false;
     for (std::size_t i = 0; i < x.size(); ++i)
         if (x[i]->count != y[i]->count || x[i]->interval != y[i]->interval ||
-            x[i]->message != y[i]->message || x[i]->sound != y[i]->sound)
+            x[i]->message != y[i]->message || x[i]->sound != y[i]->sound ||
+            x[i]->warn != y[i]->warn)
             return false;
     return true;
 }
@@ -107,7 +111,7 @@ bool SameOptions(const MainSettings& a, const MainSettings& b) {
            a.scheduleHourDaySync == b.scheduleHourDaySync &&
            a.scheduleInterval == b.scheduleInterval && a.doNextStartAt == b.doNextStartAt &&
            a.syncOnInternetConnect == b.syncOnInternetConnect &&
-           a.showAlarmClock == b.showAlarmClock;
+           a.showAlarmClock == b.showAlarmClock && a.snoozeMinutes == b.snoozeMinutes;
 }
 
 }  // namespace
@@ -160,8 +164,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AlarmDataArray fromTexts;
     LoadAlarms(fromTexts, StoredAlarms{expected[config::kAlarmTime.name].text,
                                        expected[config::kAlarmMsg.name].text,
-                                       expected[config::kAlarmSound.name].text});
-    Check(SameAlarms(loaded.alarms, fromTexts), "the alarms load from the three stored lists");
+                                       expected[config::kAlarmSound.name].text,
+                                       expected[config::kAlarmWarn.name].text});
+    Check(SameAlarms(loaded.alarms, fromTexts), "the alarms load from the four stored lists");
+    const int snooze = expected[config::kSnoozeMinutes.name].integer;
+    Check(loaded.snoozeMinutes == (snooze >= 1 && snooze <= 60 ? snooze : 5),
+          "SnoozeMinutes loads, odd values as the default");
 
     const auto before = store.Values();
     SaveSettings(store, loaded);
@@ -183,7 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StoredAlarms alarmTexts = SaveAlarms(loaded.alarms);
     Check(saved.at({config::kSection, config::kAlarmTime.name}).text == alarmTexts.intervals &&
               saved.at({config::kSection, config::kAlarmMsg.name}).text == alarmTexts.messages &&
-              saved.at({config::kSection, config::kAlarmSound.name}).text == alarmTexts.sounds,
+              saved.at({config::kSection, config::kAlarmSound.name}).text == alarmTexts.sounds &&
+              saved.at({config::kSection, config::kAlarmWarn.name}).text == alarmTexts.warnings,
           "the alarms are saved in their stored form");
 
     MainSettings again;

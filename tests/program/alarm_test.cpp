@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "program_test.h"
 #include "res/alarm_resource.h"
 #include "res/resource.h"
+#include "stand_in_tray.h"
 
 namespace {
 
@@ -238,6 +240,172 @@ TEST_F(Alarms, AMessageTheStoreCannotKeepIsRefusedAndNothingIsStored) {
     EXPECT_EQ(Rows(list), 0);
     Close(list);
     EXPECT_FALSE(driver::ConfigText("AlarmTime")) << "nothing was stored";
+}
+
+TEST_F(Alarms, WarningsAndTheSnoozeLengthAreShownEditedAndStoredAndOddOnesMeanNone) {
+    driver::SetConfig("AlarmTime", std::string("30@@45@@60"));
+    driver::SetConfig("AlarmMsg", std::string("Tea@@Nap@@Walk"));
+    driver::SetConfig("AlarmWarn", std::string("5@@x@@99"));
+    driver::SetConfig("SnoozeMinutes", DWORD{0});
+    ASSERT_TRUE(Start());
+    HWND list = OpenAlarmsList();
+    ASSERT_TRUE(list);
+    HWND rows = GetDlgItem(list, IDC_ALARM_LIST);
+    EXPECT_EQ(driver::ListCell(rows, 0, 3), "5 min");
+    EXPECT_EQ(driver::ListCell(rows, 1, 3), "");
+    EXPECT_EQ(driver::ListCell(rows, 2, 3), "") << "beyond 60 minutes: no warning";
+    EXPECT_EQ(driver::ControlText(list, IDC_SNOOZE_MINUTES), "5") << "an odd length: the default";
+
+    ASSERT_TRUE(driver::SelectListRow(rows, 0));
+    driver::Click(list, IDC_EDIT_ALARM);
+    HWND set = WaitForShown("Set Alarm");
+    ASSERT_TRUE(set);
+    EXPECT_EQ(driver::ControlText(set, IDC_ALARM_WARN), "5");
+    SetItemText(set, IDC_ALARM_WARN, "10");
+    PostMessageA(set, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(set); }, 3000));
+    EXPECT_TRUE(
+        driver::WaitUntil([] { return driver::ConfigText("AlarmWarn") == "10@@0@@0"; }, 3000));
+    SetItemText(list, IDC_SNOOZE_MINUTES, "7");
+    Close(list);
+    ASSERT_TRUE(program_.EndWithOk());
+    EXPECT_EQ(driver::ConfigInt("SnoozeMinutes"), 7u);
+}
+
+// Posted as the program's own timers would fire: a snoozed alarm's timer is 0x1000 plus its slot;
+// 5 looks for alarms held back while the user was busy.
+constexpr UINT_PTR kSnoozeTimerOfFirstSlot = 0x1000;
+constexpr UINT_PTR kHeldAlarmsTimer = 5;
+
+TEST_F(Alarms, SnoozeRingsAgainAndNeitherEscapeNorCloseLosesTheAlarm) {
+    driver::SetConfig("AlarmTime", std::string("1"));
+    driver::SetConfig("AlarmMsg", std::string("Tea"));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+
+    PostMessageA(main, WM_TIMER, 2, 0);
+    HWND popup = WaitForPopup();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(driver::ControlText(popup, IDC_POPUP_SNOOZE), "Snooze");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(popup, IDC_POPUP_SNOOZE))) << "asleep at first";
+    Answer(popup, IDC_POPUP_SNOOZE);
+    PostMessageA(main, WM_TIMER, kSnoozeTimerOfFirstSlot, 0);
+    popup = WaitForPopup();
+    ASSERT_TRUE(popup) << "the snooze is over: it rings again";
+    EXPECT_EQ(driver::ControlText(popup, IDC_POPUP_MESSAGE), "Tea");
+
+    // Escape, then a close message: each ends the popup as OK does.
+    PostMessageA(popup, WM_TIMER, 88, 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(popup, IDOK)); }, 5000));
+    PostMessageA(GetDlgItem(popup, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(popup); }, 5000));
+    PostMessageA(main, WM_TIMER, 2, 0);
+    popup = WaitForPopup();
+    ASSERT_TRUE(popup);
+    PostMessageA(popup, WM_TIMER, 88, 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(GetDlgItem(popup, IDOK)); }, 5000));
+    PostMessageA(popup, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindow(popup); }, 5000));
+
+    HWND list = OpenAlarmsList();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(Rows(list), 1) << "the alarm is kept";
+    Close(list);
+    ASSERT_TRUE(program_.EndWithOk());
+    EXPECT_EQ(driver::ConfigText("AlarmTime"), "1");
+}
+
+// A window of this process covering the whole monitor, in the foreground: a full-screen program.
+class FullScreenWindow {
+public:
+    FullScreenWindow() {
+        MONITORINFO m{};
+        m.cbSize = sizeof m;
+        GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &m);
+        const RECT& r = m.rcMonitor;
+        window_ =
+            CreateWindowExA(0, "STATIC", "full screen", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(window_);
+    }
+    ~FullScreenWindow() { Close(); }
+    void Close() {
+        if (window_) DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    HWND Get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+TEST_F(Alarms, AFullScreenWindowHoldsAnAlarmBackUntilItClosesThenItRingsOnce) {
+    driver::SetConfig("AlarmTime", std::string("1"));
+    driver::SetConfig("AlarmMsg", std::string("Tea"));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    FullScreenWindow game;
+    ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == game.Get(); }, 5000));
+
+    // Two of its intervals pass. A popup would keep the sent tick from returning.
+    for (int minute = 0; minute < 2; ++minute) {
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(main, WM_TIMER, 2, 0, SMTO_NORMAL, 10000, &ignored))
+            << "held back: no popup";
+        EXPECT_FALSE(driver::FindTopLevel(program_.Pid(), " A L A R M "));
+    }
+
+    game.Close();
+    HWND popup = WaitForPopup(10000);
+    ASSERT_TRUE(popup) << "it rings once the full-screen window is gone";
+    const std::string text = driver::ControlText(popup, IDC_POPUP_MESSAGE);
+    EXPECT_EQ(text.substr(0, 12), "Tea (due at ");
+    EXPECT_EQ(text.size(), std::string("Tea (due at 12:34)").size()) << text;
+    Answer(popup, IDOK);
+    // Once: a look for held alarms now finds none, and so opens no popup that would hold the send.
+    DWORD_PTR ignored = 0;
+    EXPECT_TRUE(
+        SendMessageTimeoutA(main, WM_TIMER, kHeldAlarmsTimer, 0, SMTO_NORMAL, 10000, &ignored));
+    EXPECT_FALSE(driver::FindTopLevel(program_.Pid(), " A L A R M "));
+}
+
+// UTF-16 text as Wine's shell passes it on, found anywhere in a request.
+std::size_t FindWide(const std::vector<BYTE>& data, const std::string& text) {
+    std::vector<BYTE> wide;
+    for (char c : text) wide.insert(wide.end(), {static_cast<BYTE>(c), 0});
+    wide.insert(wide.end(), {0, 0});
+    const auto at = std::search(data.begin(), data.end(), wide.begin(), wide.end());
+    return at == data.end() ? std::string::npos : static_cast<std::size_t>(at - data.begin());
+}
+
+TEST_F(Alarms, AWarningBalloonComesTheChosenMinutesBeforeWithoutASound) {
+    driver::SetConfig("AlarmTime", std::string("5"));
+    driver::SetConfig("AlarmMsg", std::string("Tea"));
+    driver::SetConfig("AlarmWarn", std::string("3"));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    driver::StandInTray tray;
+    PostMessageA(main, WM_TIMER, 2, 0);
+    PostMessageA(main, WM_TIMER, 2, 0);  // 3 minutes left
+    const driver::StandInTray::Request* balloon = nullptr;
+    ASSERT_TRUE(tray.Pump(
+        [&](const driver::StandInTray::Request& r) {
+            balloon = &r;
+            return r.action == NIM_MODIFY && FindWide(r.data, "In 3 min: Tea") != std::string::npos;
+        },
+        10000));
+    // Wine's record: the flags third, the balloon's flags right after its 64-character title.
+    const auto dword = [&](std::size_t at) {
+        DWORD value = 0;
+        if (at + sizeof value <= balloon->data.size())
+            std::memcpy(&value, balloon->data.data() + at, sizeof value);
+        return value;
+    };
+    EXPECT_EQ(dword(8), static_cast<DWORD>(NIF_INFO));
+    const std::size_t title = FindWide(balloon->data, "Horolux");
+    ASSERT_NE(title, std::string::npos);
+    EXPECT_EQ(dword(title + 64 * sizeof(WCHAR)), static_cast<DWORD>(NIIF_USER | NIIF_NOSOUND))
+        << "the program's icon, and silent";
 }
 
 }  // namespace

@@ -9,6 +9,8 @@ bool CAlarmPopupDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
     using Self = CAlarmPopupDlg;
     static const fw::MessageMap<Self> map = {
         fw::OnMessage(WM_TIMER, &Self::OnTimer),
+        fw::OnMessage(WM_CLOSE, &Self::OnClose),
+        fw::OnCommand(IDC_POPUP_SNOOZE, &Self::OnSnooze),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
@@ -38,10 +40,23 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
     return TRUE;
 }
 
+bool CAlarmPopupDlg::PreTranslateMessage(MSG& msg) {
+    // Before the dialog manager makes Escape the cancel command, which is "Delete alarm".
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+    if (msg.hwnd != m_hWnd && !IsChild(m_hWnd, msg.hwnd)) return false;
+    OnOK();
+    return true;
+}
+
+LRESULT CAlarmPopupDlg::OnClose(WPARAM, LPARAM) {
+    OnOK();  // not the dialog's default, which would be the cancel command
+    return 0;
+}
+
 LRESULT CAlarmPopupDlg::OnTimer(WPARAM id, LPARAM) {
     if (id == kPopupTimerEnableButtons) {
-        EnableWindow(GetDlgItem(IDOK), TRUE);
-        EnableWindow(GetDlgItem(IDCANCEL), TRUE);
+        for (int button : {IDOK, IDC_POPUP_SNOOZE, IDCANCEL})
+            EnableWindow(GetDlgItem(button), TRUE);
     } else if (id == kPopupTimerKeepOnTop) {
         KeepOnTop(m_hWnd);
     }

@@ -1,6 +1,7 @@
 #pragma once
 // CAlarmPopupDlg: the window of a firing alarm. Its message in large letters, the ringing bell,
-// and two buttons that wake up after 2.5 s: OK keeps the alarm (1), "Delete alarm" removes it (2).
+// and three buttons that wake up after 2.5 s: OK keeps the alarm (1), "Delete alarm" removes it
+// (2), Snooze keeps it and asks for it again a little later (IDC_POPUP_SNOOZE).
 #include <string>
 
 #include "framework/dialog.h"
@@ -20,18 +21,23 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
-    // Esc, like the button, deletes the alarm; neither does anything in the first 2.5 s.
-    void OnCancel() override {
-        if (IsWindowEnabled(GetDlgItem(IDCANCEL))) EndDialog(IDCANCEL);
-    }
+    // Only "Delete alarm" itself comes here: Escape and WM_CLOSE are OK (a stray key must not
+    // lose a repeating alarm). No button does anything in the first 2.5 s.
+    void OnCancel() override { EndIfEnabled(IDCANCEL); }
     void OnOK() override {
         if (IsWindowEnabled(GetDlgItem(IDOK))) CDialog::OnOK();
     }
+    bool PreTranslateMessage(MSG& msg) override;
     void DoDataExchange(fw::DataExchange& dx) override { dx.Text(IDC_POPUP_MESSAGE, m_message); }
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     LRESULT OnTimer(WPARAM id, LPARAM);
+    LRESULT OnClose(WPARAM, LPARAM);
+    void OnSnooze() { EndIfEnabled(IDC_POPUP_SNOOZE); }
+    void EndIfEnabled(int button) {
+        if (IsWindowEnabled(GetDlgItem(button))) EndDialog(button);
+    }
 
     CAnimatedPicture m_picture;
     fw::Font m_messageFont;

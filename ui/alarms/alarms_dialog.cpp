@@ -1,5 +1,6 @@
 #include "ui/alarms/alarms_dialog.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -12,6 +13,7 @@ namespace {
 
 constexpr char kNoInterval[] = "You must give a alarm time interval!";
 constexpr char kNoSelection[] = "You must select a alarm in the list!";
+constexpr int kWarnColumn = 3;
 
 }  // namespace
 
@@ -34,13 +36,26 @@ BOOL CAlarmsDlg::OnInitDialog() {
     m_list.SetFullRowSel(true);
     list.InsertColumns({{"Interval", 50}, {"Count", 50}, {"Message", 200}});
     FillAlarmList();
+    SendDlgItemMessageA(m_hWnd, IDC_SNOOZE_MINUTES_SPIN, UDM_SETRANGE32, 1,
+                        horolux::kMaxSnoozeMinutes);
+    SetDlgItemInt(m_hWnd, IDC_SNOOZE_MINUTES,
+                  static_cast<UINT>(horolux::SnoozeMinutesValue(m_snoozeMinutes)), FALSE);
     return TRUE;
+}
+
+void CAlarmsDlg::TakeSnoozeMinutes() {
+    // A typed length is held to 1..60; an emptied field keeps the length there was.
+    BOOL read = FALSE;
+    const UINT typed = GetDlgItemInt(m_hWnd, IDC_SNOOZE_MINUTES, &read, FALSE);
+    if (read)
+        m_snoozeMinutes = static_cast<int>(std::clamp<UINT>(typed, 1, horolux::kMaxSnoozeMinutes));
 }
 
 void CAlarmsDlg::FillAlarmList() {
     fw::CWaitCursor wait;
     const fw::ListView list = List();
     list.DeleteAllItems();
+    ShowWarnColumn();
     int row = 0;
     for (std::size_t slot = 0; slot < m_alarms.GetSize(); ++slot) {
         const horolux::AlarmData* alarm = m_alarms.GetAt(slot);
@@ -55,8 +70,21 @@ void CAlarmsDlg::FillAlarmList() {
         list.SetItemText(row, 0, std::to_string(alarm->interval).c_str());
         list.SetItemText(row, 1, std::to_string(alarm->count).c_str());
         list.SetItemText(row, 2, alarm->message.c_str());
+        if (alarm->warn > 0)
+            list.SetItemText(row, kWarnColumn, (std::to_string(alarm->warn) + " min").c_str());
         ++row;
     }
+}
+
+void CAlarmsDlg::ShowWarnColumn() {
+    // Only while an alarm warns: the three columns fill the list, and a fourth needs scrolling.
+    bool anyWarns = false;
+    for (std::size_t slot = 0; slot < m_alarms.GetSize(); ++slot)
+        if (const horolux::AlarmData* alarm = m_alarms.GetAt(slot)) anyWarns |= alarm->warn > 0;
+    const fw::ListView list = List();
+    const bool shown = list.GetHeader().GetItemCount() > kWarnColumn;
+    if (anyWarns && !shown) list.InsertColumns({{"Warn", 45}}, kWarnColumn);
+    if (!anyWarns && shown) list.DeleteColumn(kWarnColumn);
 }
 
 horolux::AlarmData* CAlarmsDlg::SelectedAlarm(std::size_t& slot) {
@@ -89,6 +117,7 @@ void CAlarmsDlg::OnAddAlarm() {
     alarm->interval = std::atoi(dialog.m_intervalText.c_str());
     alarm->message = dialog.m_messageText;
     alarm->sound = dialog.m_sound;
+    alarm->warn = dialog.m_warn;
     m_alarms.Add(std::move(alarm));
     AlarmsChanged();
 }
@@ -101,6 +130,7 @@ void CAlarmsDlg::OnEditAlarm() {
     dialog.m_intervalText = std::to_string(alarm->interval);
     dialog.m_messageText = alarm->message;
     dialog.m_sound = alarm->sound;
+    dialog.m_warn = alarm->warn;
     if (dialog.DoModal() != IDOK) return;
     // A popup may have deleted the alarm while the dialog was open.
     alarm = m_alarms.GetAt(slot);
@@ -114,8 +144,10 @@ void CAlarmsDlg::OnEditAlarm() {
     }
     alarm->interval = std::atoi(dialog.m_intervalText.c_str());
     alarm->count = 0;
+    alarm->snoozeDue = 0;  // edited: it counts afresh
     alarm->message = dialog.m_messageText;
     alarm->sound = dialog.m_sound;
+    alarm->warn = dialog.m_warn;
     AlarmsChanged();
 }
 

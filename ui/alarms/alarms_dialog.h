@@ -1,6 +1,7 @@
 #pragma once
-// CAlarmsDlg: the list of alarms, where they are added, edited and deleted. It works on the
-// main window's store directly and tells its owner after each change, which saves it at once.
+// CAlarmsDlg: the list of alarms, where they are added, edited and deleted, and the snooze length
+// of them all. It works on the main window's store directly and tells its owner after each
+// change, which saves it at once; the snooze length is read back when the window closes.
 #include <functional>
 #include <utility>
 
@@ -21,12 +22,25 @@ public:
           m_sounds(sounds),
           m_onChange(std::move(onChange)) {}
 
+    int m_snoozeMinutes = horolux::kDefaultSnoozeMinutes;
+
 protected:
     BOOL OnInitDialog() override;
+    // Both end the window (Close, Escape, Enter), taking the snooze length typed.
+    void OnOK() override {
+        TakeSnoozeMinutes();
+        CDialog::OnOK();
+    }
+    void OnCancel() override {
+        TakeSnoozeMinutes();
+        CDialog::OnCancel();
+    }
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void FillAlarmList();
+    void ShowWarnColumn();
+    void TakeSnoozeMinutes();
     void OnAddAlarm();
     void OnEditAlarm();
     void OnDeleteAlarm();

@@ -1,5 +1,6 @@
 #include "ui/alarms/set_alarm_dialog.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/alarms/alarm_sound.h"
@@ -59,12 +60,20 @@ BOOL CSetAlarmDlg::OnInitDialog() {
     m_intervalSpin.SetPos(position);
     m_intervalSpin.SetPos(position);
     UpdateData(false);
+
+    m_warnEdit.SubclassDlgItem(IDC_ALARM_WARN, m_hWnd);
+    m_warnSpin.SubclassDlgItem(IDC_ALARM_WARN_SPIN, m_hWnd);
+    m_warnSpin.SetBuddy(m_warnEdit);
+    m_warnSpin.SetRange(0.0f, static_cast<float>(horolux::kMaxWarnMinutes));
+    m_warnSpin.SetDelta(1.0f);
+    m_warn = std::clamp(m_warn, 0, horolux::kMaxWarnMinutes);
+    m_warnSpin.SetPos(static_cast<float>(m_warn));
     return TRUE;
 }
 
 void CSetAlarmDlg::EnableEdits(bool on) {
-    EnableWindow(GetDlgItem(IDC_ALARM_INTERVAL), on);
-    EnableWindow(GetDlgItem(IDC_ALARM_MESSAGE), on);
+    for (int id : {IDC_ALARM_INTERVAL, IDC_ALARM_MESSAGE, IDC_ALARM_WARN})
+        EnableWindow(GetDlgItem(id), on);
 }
 
 void CSetAlarmDlg::UpdateIntervalLabel() {
@@ -100,5 +109,7 @@ void CSetAlarmDlg::OnOK() {
         fw::NextDlgCtl(m_hWnd, GetDlgItem(IDC_ALARM_MESSAGE));
         return;
     }
+    // The numeric edit holds a number of 0..60 or nothing readable, which means none.
+    m_warn = static_cast<int>(m_warnEdit.GetValue());
     EndDialog(IDOK);
 }

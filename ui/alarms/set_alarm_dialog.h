@@ -1,6 +1,6 @@
 #pragma once
-// CSetAlarmDlg: one alarm's interval, message and sound, with its on/off button. The caller
-// fills the three values, runs the dialog and reads them back after OK; the store is the
+// CSetAlarmDlg: one alarm's interval, message, sound and warning, with its on/off button. The
+// caller fills the values, runs the dialog and reads them back after OK; the store is the
 // caller's business.
 #include <string>
 
@@ -23,6 +23,7 @@ public:
     std::string m_messageText = "Alarm!";
     int m_onOff = 0;
     int m_sound = 0;
+    int m_warn = 0;  // minutes, 0..60
 
 protected:
     BOOL OnInitDialog() override;
@@ -39,5 +40,7 @@ private:
     AlarmSoundPlayer& m_sounds;
     CNumEdit m_intervalEdit;
     CNumSpinCtrl m_intervalSpin;
+    CNumEdit m_warnEdit;
+    CNumSpinCtrl m_warnSpin;
     fw::Font m_messageFont;
 };

@@ -362,6 +362,7 @@ void CHoroluxDlg::OnTrayShowAlarmClock() {
 void CHoroluxDlg::SetAlarmClockText() {
     fw::CatchAll("CHoroluxDlg::SetAlarmClockText()", [&] {
         if (!m_alarmClock || !m_alarmClock->GetSafeHwnd()) return;
-        m_alarmClock->SetClockText(horolux::AlarmClockText(m_model.Alarms()));
+        m_alarmClock->SetClockText(
+            horolux::AlarmClockText(m_model.Alarms(), static_cast<std::int64_t>(GetTickCount64())));
     });
 }

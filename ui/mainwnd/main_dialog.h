@@ -30,6 +30,9 @@ inline constexpr UINT_PTR kTimerInit = 999;      // once, 300 ms after start
 inline constexpr UINT_PTR kTimerHourCount = 1;   // every minute: connection watch, schedule
 inline constexpr UINT_PTR kTimerAlarm = 2;       // every minute after the last alarm tick
 inline constexpr UINT_PTR kTimerResumeSync = 3;  // once, a while after a resume that missed syncs
+inline constexpr UINT_PTR kTimerHeldAlarms = 5;  // every 2 s while alarms wait for the user
+// A snoozed alarm's own timer: this plus its slot (slots are never reused while the program runs).
+inline constexpr UINT_PTR kTimerSnoozeFirst = 0x1000;
 
 class CHoroluxDlg : public CPictureDialog {
 public:
@@ -123,7 +126,12 @@ private:
     std::int64_t PickerMoment() const;
     void SetPickerMoment(std::int64_t moment);
 
+    // An alarm rings: sound and popup, or held back while the user is busy (UserIsBusy).
+    void RingOrHold(std::size_t slot);
     void ShowAlarmPopup(std::size_t slot);
+    void Snooze(std::size_t slot);
+    void OnSnoozeOver(std::size_t slot);
+    void RingHeldAlarms();
 
     // The sync's steps
     void BeginSync();
@@ -163,6 +171,7 @@ private:
     HICON m_hIcon = nullptr;
     int m_backgroundToggle = 0;  // 0: bitmap 163 stretched, 1: bitmap 166 tiled
     bool m_alarmTimerOn = false;
+    int m_popupsOpen = 0;  // alarm popups on screen, one inside another's modal loop
     CShadedButton m_syncButton, m_closeButton, m_exitButton;
     CNumEdit m_intervalEdit;
     CNumSpinCtrl m_intervalSpin;

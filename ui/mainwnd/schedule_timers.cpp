@@ -71,7 +71,14 @@ bool CHoroluxDlg::OnTimer(UINT id) {
             // The next tick comes a minute after this one ends, popups included.
             StartAlarmTimer();
             return true;
+        case kTimerHeldAlarms:
+            RingHeldAlarms();
+            return true;
         default:
+            if (id >= kTimerSnoozeFirst && id - kTimerSnoozeFirst < m_model.Alarms().GetSize()) {
+                OnSnoozeOver(id - kTimerSnoozeFirst);
+                return true;
+            }
             return false;
     }
 }

@@ -107,6 +107,16 @@ bool CSystemTray::SetTipText(const char* text) {
     return Notify(NIM_MODIFY, NIF_TIP);
 }
 
+bool CSystemTray::ShowBalloon(const char* title, const char* text) {
+    if (!m_enabled) return false;
+    horolux::CopyTipText(m_notifyData.szInfoTitle, sizeof m_notifyData.szInfoTitle, title);
+    horolux::CopyTipText(m_notifyData.szInfo, sizeof m_notifyData.szInfo, text);
+    m_notifyData.dwInfoFlags = NIIF_USER | NIIF_NOSOUND;
+    const bool shown = Notify(NIM_MODIFY, NIF_INFO);
+    m_notifyData.szInfo[0] = '\0';  // later updates must not show it again
+    return shown;
+}
+
 bool CSystemTray::SetFrameIcons(UINT firstId, UINT lastId) {
     const auto result = m_frames.Set(firstId, lastId, [](UINT id) { return LoadTrayIcon(id); });
     if (result == horolux::FrameListResult::kOutOfMemory) fw::AppMessageBox("Out of memory.");

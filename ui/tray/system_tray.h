@@ -27,6 +27,9 @@ public:
     bool SetTipText(const char* text);
     std::string GetTipText() const { return m_notifyData.szTip; }
 
+    // A silent balloon from the icon, with the icon's own picture; texts are cut to fit.
+    bool ShowBalloon(const char* title, const char* text);
+
     bool SetFrameIcons(UINT firstId, UINT lastId);
     bool StartAnimation(UINT delayMs, int periodSeconds = -1);
     bool NextFrame();

@@ -59,15 +59,17 @@ TEST(AlarmStore, LoadsOneAlarmPerIntervalItem) {
 
 TEST(AlarmStore, SavesLiveAlarmsInSlotOrderSkippingEmptySlots) {
     AlarmDataArray store;
-    LoadAlarms(store, {"10@@20@@30", "a@@b@@c", "0@@7@@10"});
-    store.GetAt(1)->count = 17;  // counts are never stored
-    EXPECT_EQ(SaveAlarms(store), (StoredAlarms{"10@@20@@30", "a@@b@@c", "0@@7@@10"}));
+    LoadAlarms(store, {"10@@20@@30", "a@@b@@c", "0@@7@@10", "0@@5@@60"});
+    store.GetAt(1)->count = 17;  // counts, snoozes and held rings are never stored
+    store.GetAt(1)->snoozeDue = 5;
+    store.GetAt(1)->heldDueAt = "12:00";
+    EXPECT_EQ(SaveAlarms(store), (StoredAlarms{"10@@20@@30", "a@@b@@c", "0@@7@@10", "0@@5@@60"}));
 
     store.EmptySlot(0);
     EXPECT_EQ(store.GetSize(), 3u) << "the slot stays";
     EXPECT_EQ(store.GetAt(0), nullptr);
     EXPECT_EQ(store.LiveCount(), 2u);
-    EXPECT_EQ(SaveAlarms(store), (StoredAlarms{"20@@30", "b@@c", "7@@10"}));
+    EXPECT_EQ(SaveAlarms(store), (StoredAlarms{"20@@30", "b@@c", "7@@10", "5@@60"}));
 
     store.EmptySlot(1);
     store.EmptySlot(2);
@@ -98,23 +100,56 @@ TEST(AlarmStore, AnAlarmFiresWhenItsCountReachesItsInterval) {
     }
 }
 
-TEST(AlarmStore, SoundsComeBackAndOddSoundItemsMeanNoSound) {
+TEST(AlarmStore, SoundsAndWarningsComeBackAndOddItemsMeanNone) {
     const struct {
-        const char* sounds;
-        std::vector<int> expected;
+        const char* items;
+        std::vector<int> sounds, warnings;
     } cases[] = {
-        {"3@@10@@0", {3, 10, 0}},  {"", {0, 0, 0}},  // stored by a version without sounds
-        {"5", {5, 0, 0}},                            // a short list
-        {"11@@-1@@x", {0, 0, 0}},                    // out of range, negative, not a number
-        {" 4@@4 @@+4", {0, 0, 0}}, {"04@@99999999999@@2@@9", {4, 0, 2}},  // extra items are ignored
+        {"3@@10@@0", {3, 10, 0}, {3, 10, 0}},
+        {"", {0, 0, 0}, {0, 0, 0}},   // stored by a version without them
+        {"5", {5, 0, 0}, {5, 0, 0}},  // a short list
+        {"11@@60@@61", {0, 0, 0}, {11, 60, 0}},
+        {"-1@@x@@ 4", {0, 0, 0}, {0, 0, 0}},              // negative, not a number, a blank
+        {"04@@99999999999@@2@@9", {4, 0, 2}, {4, 0, 2}},  // extra items are ignored
     };
     for (const auto& c : cases) {
         AlarmDataArray store;
-        LoadAlarms(store, {"1@@2@@3", "a@@b@@c", c.sounds});
+        LoadAlarms(store, {"1@@2@@3", "a@@b@@c", c.items, c.items});
         ASSERT_EQ(store.GetSize(), 3u);
-        for (std::size_t i = 0; i < 3; ++i)
-            EXPECT_EQ(store.GetAt(i)->sound, c.expected[i]) << '"' << c.sounds << "\" #" << i;
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(store.GetAt(i)->sound, c.sounds[i]) << '"' << c.items << "\" #" << i;
+            EXPECT_EQ(store.GetAt(i)->warn, c.warnings[i]) << '"' << c.items << "\" #" << i;
+        }
     }
+}
+
+TEST(AlarmStore, WarningsSnoozesAndTheirMinutes) {
+    AlarmData alarm;
+    alarm.interval = 10;
+    alarm.warn = 3;
+    alarm.message = "Tea";
+    std::vector<int> warnedAt;
+    for (int tick = 1; tick <= 20; ++tick) {
+        if (CountAlarmMinute(alarm)) alarm.count = 0;
+        if (WarnsNow(alarm)) warnedAt.push_back(tick);
+    }
+    EXPECT_EQ(warnedAt, (std::vector<int>{7, 17})) << "3 minutes before each ring";
+    EXPECT_EQ(WarningText(alarm), "In 3 min: Tea");
+    alarm.interval = 0;
+    alarm.count = 0;
+    EXPECT_FALSE(WarnsNow(alarm)) << "a switched-off alarm never warns";
+
+    alarm.interval = 10;
+    alarm.count = 2;
+    EXPECT_EQ(MinutesToRing(alarm, 1000), 8);
+    alarm.snoozeDue = 1000 + 4 * 60000 + 1;  // a part of a minute counts as one
+    EXPECT_EQ(MinutesToRing(alarm, 1000), 5);
+    EXPECT_EQ(MinutesToRing(alarm, 1000 + 4 * 60000 + 1), 0) << "due now";
+    alarm.count = 9;
+    EXPECT_EQ(MinutesToRing(alarm, 1000), 1) << "the regular ring comes sooner";
+
+    for (int stored : {1, 5, 60}) EXPECT_EQ(SnoozeMinutesValue(stored), stored);
+    for (int stored : {0, -1, 61, 1 << 30}) EXPECT_EQ(SnoozeMinutesValue(stored), 5) << stored;
 }
 
 TEST(AlarmStore, OnlyMessagesThatComeBackUnchangedAreStorable) {

@@ -16,8 +16,8 @@ TEST(HoroluxModel, SavesTheAlarmsAloneOrEverythingAndLoadsThemBack) {
     LoadAlarms(model.Alarms(), {"5@@10", "Tea@@Nap", "3@@0"});
 
     model.SaveAlarms();
-    EXPECT_EQ(store.Journal(),
-              (std::vector<std::string>{"W AlarmTime", "W AlarmMsg", "W AlarmSound"}))
+    EXPECT_EQ(store.Journal(), (std::vector<std::string>{"W AlarmTime", "W AlarmMsg",
+                                                         "W AlarmSound", "W AlarmWarn"}))
         << "only the alarms, so a change of them stores nothing the user has not confirmed";
     model.Save();
     EXPECT_EQ(store.ReadInt("Config", "SyncOnStart", -1), 1);

@@ -148,7 +148,7 @@ TEST(ClockColours, StoredTextsAndDefaults) {
 
 TEST(ClockText, MinutesLeftOfLiveAlarmsInSlotOrder) {
     AlarmDataArray alarms;
-    EXPECT_EQ(AlarmClockText(alarms), "");
+    EXPECT_EQ(AlarmClockText(alarms, 0), "");
     auto add = [&](int interval, int count) {
         auto a = std::make_unique<AlarmData>();
         a->interval = interval;
@@ -157,19 +157,19 @@ TEST(ClockText, MinutesLeftOfLiveAlarmsInSlotOrder) {
     };
     const std::size_t first = add(3, 0);
     add(12, 2);
-    EXPECT_EQ(AlarmClockText(alarms), "3::10");
+    EXPECT_EQ(AlarmClockText(alarms, 0), "3::10");
     alarms.EmptySlot(first);
-    EXPECT_EQ(AlarmClockText(alarms), "10") << "no separator before the first live alarm";
+    EXPECT_EQ(AlarmClockText(alarms, 0), "10") << "no separator before the first live alarm";
     add(0, 0);
     add(INT_MIN + 1, INT_MAX);
-    EXPECT_EQ(AlarmClockText(alarms), "10") << "switched-off alarms have nothing to count down";
+    EXPECT_EQ(AlarmClockText(alarms, 0), "10") << "switched-off alarms have nothing to count down";
     add(INT_MAX, 0);
     add(1, INT_MAX);  // no overflow, however odd the record
-    EXPECT_EQ(AlarmClockText(alarms), "10::2147483647::-2147483646");
+    EXPECT_EQ(AlarmClockText(alarms, 0), "10::2147483647::-2147483646");
 
     AlarmDataArray off;
     off.Add(std::make_unique<AlarmData>());  // interval 0
-    EXPECT_EQ(AlarmClockText(off), "") << "only switched-off alarms: as with none";
+    EXPECT_EQ(AlarmClockText(off, 0), "") << "only switched-off alarms: as with none";
 }
 
 }  // namespace

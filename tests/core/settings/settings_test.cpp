@@ -97,9 +97,11 @@ TEST(MainSettings, LoadAndSaveFollowTheStoredOrder) {
                                                "R DoNextStartAt",
                                                "R SyncOnInternetConnect",
                                                "R ShowAlarmClock",
+                                               "R SnoozeMinutes",
                                                "R AlarmTime",
                                                "R AlarmMsg",
                                                "R AlarmSound",
+                                               "R AlarmWarn",
                                                "W LastSync",
                                                "W ExitAfterSync",
                                                "W SyncOnStart",
@@ -111,7 +113,8 @@ TEST(MainSettings, LoadAndSaveFollowTheStoredOrder) {
                                                "W ShowAlarmClock",
                                                "W AlarmTime",
                                                "W AlarmMsg",
-                                               "W AlarmSound"};
+                                               "W AlarmSound",
+                                               "W AlarmWarn"};
     EXPECT_EQ(store.Journal(), expected);
 }
 

@@ -39,7 +39,7 @@ TEST(AlarmPopup, OpensCentredOnTopWithTheMessageAndSleepingButtons) {
     EXPECT_EQ(picture.right, 100) << "the bell picture is in";
     EXPECT_EQ(picture.bottom, 115);
 
-    // Esc in the first seconds deletes nothing.
+    // "Delete alarm" in the first seconds deletes nothing.
     SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(IsWindow(h));
 
@@ -50,8 +50,8 @@ TEST(AlarmPopup, OpensCentredOnTopWithTheMessageAndSleepingButtons) {
     EXPECT_FALSE(IsWindow(h)) << "Delete alarm closes it once awake";
 }
 
-TEST(AlarmPopup, ModalRunGivesOkOrDeleteAfterTheButtonsWake) {
-    for (int button : {IDOK, IDCANCEL}) {
+TEST(AlarmPopup, ModalRunGivesOkDeleteOrSnoozeAfterTheButtonsWake) {
+    for (int button : {IDOK, IDCANCEL, IDC_POPUP_SNOOZE}) {
         struct Driven : CAlarmPopupDlg {
             int button = IDOK;
             BOOL OnInitDialog() override {
