@@ -1,11 +1,9 @@
 #include "service/sync_requests.h"
 
 #include "core/service/allow_list.h"
-#include "core/service/service_names.h"
 #include "core/sync/clock_math.h"
 #include "core/sync/sync_outcome.h"
-#include "platform/handles.h"
-#include "platform/registry_profile.h"
+#include "service/allowed_sources.h"
 #include "service/service_log.h"
 #include "timesync/http_stack.h"
 #include "timesync/sync_procedure.h"
@@ -14,21 +12,6 @@ using horolux::service::SyncAnswer;
 using horolux::service::SyncStatus;
 
 namespace service {
-
-namespace {
-
-// Read at every request, so an administrator's change counts without a restart.
-horolux::service::AllowList AllowedSources() {
-    fw::RegistryKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey, 0, KEY_QUERY_VALUE,
-                      key.Receive()) != ERROR_SUCCESS)
-        return {};
-    return horolux::service::ParseAllowList(
-               fw::ReadTextListValue(key.Get(), horolux::service::kAllowedSourcesValue))
-        .list;
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> AnswerSyncRequest(std::span<const std::uint8_t> bytes) {
     const horolux::service::RequestRead read = horolux::service::ReadRequest(bytes);
@@ -40,7 +23,7 @@ std::vector<std::uint8_t> AnswerSyncRequest(std::span<const std::uint8_t> bytes)
     const std::string source = horolux::SourceName(horolux::SourceOf(*read.request));
     // Of several sources, those on the list are measured and the others named in the answer.
     const horolux::service::AllowedRequest allowed =
-        horolux::service::AllowedPart(AllowedSources(), *read.request);
+        horolux::service::AllowedPart(ReadAllowListInForce().list, *read.request);
     if (!allowed.request) {
         RecordEvent(ServiceEvent::RequestRefused, "not allowed: " + source);
         return EncodeAnswer(horolux::EndedAnswer(SyncStatus::NotAllowed,
