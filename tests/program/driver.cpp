@@ -36,6 +36,7 @@ std::string CopyExeInto(const std::string& folder) {
 void ResetProgramState() {
     test::DeleteTree(HKEY_CURRENT_USER, "Software\\Horolux");
     test::DeleteTree(HKEY_LOCAL_MACHINE, kMachineDefaultsKey);
+    test::DeleteTree(HKEY_LOCAL_MACHINE, kPolicyKey);
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(hive, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_WRITE,
@@ -176,8 +177,9 @@ public:
     static constexpr SIZE_T kSize = 4096, kTextAt = 512;
     explicit operator bool() const { return base_ != nullptr; }
     char* Text() const { return base_ + kTextAt; }
-    bool Put(const LVITEMA& item) const {
-        return WriteProcessMemory(process_, base_, &item, sizeof item, nullptr) != FALSE;
+    template <class Record>
+    bool Put(const Record& record) const {
+        return WriteProcessMemory(process_, base_, &record, sizeof record, nullptr) != FALSE;
     }
     std::string GetText() const {
         std::vector<char> text(kSize - kTextAt, '\0');
@@ -218,6 +220,26 @@ bool SelectListRow(HWND list, int row) {
                                SMTO_ABORTIFHUNG, 5000, &done) &&
            done &&
            SendMessageTimeoutA(list, LVM_SETSELECTIONMARK, 0, row, SMTO_ABORTIFHUNG, 5000, &done);
+}
+
+std::string ToolTipText(HWND owner, int controlId) {
+    for (HWND tips = nullptr; (tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr));) {
+        if (GetWindow(tips, GW_OWNER) != owner) continue;
+        RemotePage page(tips);
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = owner;
+        tool.uId = static_cast<UINT_PTR>(controlId);
+        tool.lpszText = page.Text();
+        if (!page || !page.Put(tool)) return "<no remote memory>";
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutA(tips, TTM_GETTEXTA, RemotePage::kSize - RemotePage::kTextAt,
+                                 page.Item(), SMTO_ABORTIFHUNG, 5000, &ignored))
+            return "<no answer>";
+        const std::string text = page.GetText();
+        if (!text.empty()) return text;
+    }
+    return "";
 }
 
 MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs,

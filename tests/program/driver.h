@@ -17,6 +17,7 @@ std::string CopyExeInto(const std::string& folder);
 
 // The machine's defaults, which the installer writes and the program reads under the user's.
 inline constexpr char kMachineDefaultsKey[] = "Software\\Horolux\\Horolux\\Defaults";
+inline constexpr char kPolicyKey[] = "Software\\Policies\\Horolux";
 // Clears everything the program keeps: its profile, the machine's defaults and the autostart
 // values.
 void ResetProgramState();
@@ -60,6 +61,8 @@ void Command(HWND window, UINT id);
 // records these messages carry must lie in that process's memory.
 std::string ListCell(HWND list, int row, int column);
 bool SelectListRow(HWND list, int row);
+// The tip a tooltip window of owner's shows for the tool of this control; empty when none.
+std::string ToolTipText(HWND owner, int controlId);
 
 struct MessageBoxSeen {
     bool seen = false;

@@ -44,8 +44,12 @@ bool CHoroluxApp::InitInstance() {
     const horolux::StartupRecord record = horolux::RecordStartup(Profile(), cwd, FileExists);
     m_machineDefaults = std::make_unique<fw::RegistryProfile>(
         kMachineDefaultsRoot, HKEY_LOCAL_MACHINE, fw::RegistryProfile::Access::ReadOnly);
-    m_settings = std::make_unique<horolux::WithDefaults>(Profile(), *m_machineDefaults);
+    m_withDefaults = std::make_unique<horolux::WithDefaults>(Profile(), *m_machineDefaults);
+    m_policy = std::make_unique<fw::RegistryProfile>(horolux::policy::kRoot, HKEY_LOCAL_MACHINE,
+                                                     fw::RegistryProfile::Access::ReadOnly);
+    m_settings = std::make_unique<horolux::WithPolicy>(*m_withDefaults, *m_policy);
     m_model = std::make_unique<horolux::HoroluxModel>(*m_settings);
+    m_model->policyHeld = horolux::policy::HeldNames(*m_policy);
     m_model->appPath = record.appPath;
     m_model->firstRun = record.firstRun;
     if (record.writeRunValue) WriteRunValue();

@@ -6,6 +6,7 @@
 
 #include "core/app/horolux_model.h"
 #include "core/settings/defaults_store.h"
+#include "core/settings/policy.h"
 #include "framework/app.h"
 #include "platform/handles.h"
 #include "platform/registry_profile.h"
@@ -38,7 +39,9 @@ private:
     // The machine's defaults under the user's settings: what an installer or administrator chose
     // for a user who has not.
     std::unique_ptr<fw::RegistryProfile> m_machineDefaults;
-    std::unique_ptr<horolux::WithDefaults> m_settings;
+    std::unique_ptr<horolux::WithDefaults> m_withDefaults;
+    std::unique_ptr<fw::RegistryProfile> m_policy;  // Group Policy, over everything
+    std::unique_ptr<horolux::WithPolicy> m_settings;
     std::unique_ptr<horolux::HoroluxModel> m_model;
     AlarmSoundPlayer m_sounds;
 };

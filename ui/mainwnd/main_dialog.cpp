@@ -37,6 +37,16 @@ HWND FindWelcomeText(HWND dialog) {
 
 constexpr char kPickerFormat[] = "yyyy'-'MM'-'dd' 'hh':'mm";
 constexpr int kScheduleControls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
+// The options an administrator's policy may hold.
+constexpr PolicyControl kPolicyControls[] = {
+    {IDC_SYNC_ON_START, "SyncOnStart"},
+    {IDC_SCHEDULE_SYNC, "ScheduleSync"},
+    {IDC_INTERVAL, "ScheduleInterval"},
+    {IDC_INTERVAL_SPIN, "ScheduleInterval"},
+    {IDC_UNIT_HOUR, "ScheduleHourDaySync"},
+    {IDC_UNIT_DAY, "ScheduleHourDaySync"},
+    {IDC_SYNC_ON_CONNECT, "SyncOnInternetConnect"},
+};
 }  // namespace
 
 CHoroluxDlg::CHoroluxDlg(horolux::HoroluxModel& model, AlarmSoundPlayer& sounds)
@@ -178,6 +188,7 @@ void CHoroluxDlg::SetUpScheduleControls() {
 void CHoroluxDlg::EnableScheduleControls() {
     for (int id : kScheduleControls)
         EnableWindow(GetDlgItem(id), m_model.settings.scheduleSync != 0);
+    m_policyLock.Apply(m_hWnd, kPolicyControls, m_model.policyHeld);
 }
 
 void CHoroluxDlg::OnCancel() {
@@ -229,6 +240,7 @@ void CHoroluxDlg::OnTimeSource() {
             return {a.combined, horolux::SourceRows(a.answers), a.selection.used};
         },
         m_hWnd);
+    dialog.m_policyHeld = m_model.policyHeld;
     if (dialog.DoModal() != IDOK) return;
     m_model.timeSource = dialog.m_choice;
     m_model.SaveTimeSource();

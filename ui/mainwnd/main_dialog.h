@@ -18,6 +18,7 @@
 #include "ui/controls/num_edit.h"
 #include "ui/controls/num_spin.h"
 #include "ui/controls/picture_dialog.h"
+#include "ui/controls/policy_lock.h"
 #include "ui/controls/shaded_button.h"
 #include "ui/mainwnd/network_watch.h"
 #include "ui/tray/system_tray.h"
@@ -177,4 +178,5 @@ private:
     CNumSpinCtrl m_intervalSpin;
     CSystemTray m_trayIcon;
     CAlarmClockHolder m_alarmClock;
+    PolicyLock m_policyLock;
 };

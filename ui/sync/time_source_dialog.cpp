@@ -135,6 +135,13 @@ void CTimeSourceDlg::EnableFields() {
                  m_source == static_cast<int>(horolux::TimeSource::WebServer));
     EnableWindow(GetDlgItem(IDC_AUTO_SOURCES),
                  m_source == static_cast<int>(horolux::TimeSource::Automatic));
+    static constexpr PolicyControl kPolicyControls[] = {
+        {IDC_SOURCE_PAGE, "TimeSource"},   {IDC_SOURCE_SERVER, "TimeSource"},
+        {IDC_SOURCE_WEB, "TimeSource"},    {IDC_SOURCE_AUTO, "TimeSource"},
+        {IDC_TIME_SERVER, "TimeServer"},   {IDC_WEB_URL, "TimeWebUrl"},
+        {IDC_AUTO_SOURCES, "AutoSources"},
+    };
+    m_policyLock.Apply(m_hWnd, kPolicyControls, m_policyHeld);
 }
 
 void CTimeSourceDlg::OnSourceChange() {

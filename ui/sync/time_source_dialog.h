@@ -10,6 +10,7 @@
 #include "core/timesource/time_source.h"
 #include "framework/dialog.h"
 #include "res/time_source_resource.h"
+#include "ui/controls/policy_lock.h"
 
 class CTimeSourceDlg : public fw::CDialog {
 public:
@@ -27,6 +28,7 @@ public:
                    Measure measure, HWND parent = nullptr);
 
     horolux::TimeSourceChoice m_choice;
+    std::vector<std::string> m_policyHeld;  // settings an administrator's policy holds
 
 protected:
     BOOL OnInitDialog() override;
@@ -44,6 +46,7 @@ private:
     // when the chosen source's field does not name a source.
     bool TakeChoice(horolux::TimeSourceChoice& choice);
 
+    PolicyLock m_policyLock;
     std::vector<horolux::SyncRecord> m_history;
     Measure m_measure;
     int m_source = 0;
