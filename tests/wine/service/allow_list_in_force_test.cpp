@@ -1,0 +1,74 @@
+// The allow-list the service goes by: an administrator's policy list wins over the service's own,
+// and a policy value that is no list allows nothing rather than falling back to a longer list.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/service/service_names.h"
+#include "core/service/service_protocol.h"
+#include "core/settings/policy.h"
+#include "service/allowed_sources.h"
+#include "service/sync_requests.h"
+#include "test_registry.h"
+
+namespace {
+
+using horolux::service::SyncStatus;
+
+void SetList(const char* key, const std::vector<std::string>& entries) {
+    std::string data;
+    for (const auto& e : entries) data += e + '\0';
+    data += '\0';
+    test::SetRaw(HKEY_LOCAL_MACHINE, key, horolux::service::kAllowedSourcesValue, REG_MULTI_SZ,
+                 data.data(), static_cast<DWORD>(data.size()));
+}
+
+// Refused requests touch no source, so the page's request needs no server here.
+SyncStatus AskForThePage() {
+    const auto bytes = horolux::service::EncodeRequest(horolux::service::SyncRequest{});
+    const auto read = horolux::service::ReadAnswer(service::AnswerSyncRequest(bytes));
+    return read.answer ? read.answer->status : SyncStatus::BadRequest;
+}
+
+class AllowListInForce : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                               horolux::service::kAllowedSourcesValue);
+    }
+    void TearDown() override {
+        test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
+        if (saved_)
+            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
+                         static_cast<DWORD>(saved_->data.size()));
+        else
+            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
+    }
+    std::optional<test::RawValue> saved_;
+};
+
+TEST_F(AllowListInForce, ThePolicysListWinsAndAnOddPolicyValueAllowsNothing) {
+    SetList(horolux::service::kServiceKey, {"page"});
+    service::AllowListInForce inForce = service::ReadAllowListInForce();
+    EXPECT_FALSE(inForce.fromPolicy);
+    EXPECT_TRUE(inForce.list.page);
+
+    SetList(horolux::policy::kKey, {"server:127.0.0.1:1", "nonsense"});
+    inForce = service::ReadAllowListInForce();
+    EXPECT_TRUE(inForce.fromPolicy);
+    EXPECT_FALSE(inForce.list.page);
+    EXPECT_EQ(inForce.list.servers.size(), 1u);
+    EXPECT_EQ(inForce.ignored, std::vector<std::string>{"nonsense"});
+    EXPECT_EQ(AskForThePage(), SyncStatus::NotAllowed) << "the service's own list no longer counts";
+
+    test::SetRaw(HKEY_LOCAL_MACHINE, horolux::policy::kKey, horolux::service::kAllowedSourcesValue,
+                 REG_SZ, "page", 5);
+    inForce = service::ReadAllowListInForce();
+    EXPECT_TRUE(inForce.fromPolicy);
+    EXPECT_TRUE(inForce.unreadable);
+    EXPECT_EQ(AskForThePage(), SyncStatus::NotAllowed);
+}
+
+}  // namespace
