@@ -2,18 +2,13 @@
 
 #include <algorithm>
 
+#include "core/service/message_fields.h"
+
 namespace horolux::service {
 
 namespace {
 
-constexpr std::uint8_t kRequestMagic[4] = {'H', 'L', 'X', 'Q'};
-constexpr std::uint8_t kAnswerMagic[4] = {'H', 'L', 'X', 'A'};
-
-// Header fields.
-constexpr std::size_t kVersionAt = 4;
-constexpr std::size_t kKindAt = 6;
-constexpr std::size_t kSizeAt = 8;
-constexpr std::size_t kReservedAt = 12;
+using namespace fields;
 
 // Request body.
 constexpr std::size_t kSourceAt = 16;
@@ -47,10 +42,6 @@ static_assert(kFailureAt + 4 + kMaxFailureText == kAnswerSize);
 static_assert(kRowNameAt + 4 + kMaxSourceName == kRowVerdictAt);
 static_assert(kRowVerdictAt + 4 + kMaxVerdictText == kSourceRowSize);
 static_assert(kRowsAt + kMaxSourceRows * kSourceRowSize == kAnswerWithSourcesSize);
-
-// Windows' own limits of a SYSTEMTIME it will set.
-constexpr std::uint16_t kMinYear = 1601;
-constexpr std::uint16_t kMaxYear = 30827;
 
 class Writer {
 public:
@@ -128,9 +119,7 @@ public:
         if (length > capacity) return ReadError::BadLength;
         const auto area = bytes_.subspan(at + 4, capacity);
         const auto used = area.first(length);
-        if (std::any_of(used.begin(), used.end(),
-                        [](std::uint8_t c) { return c < 0x20 || c == 0x7F; }))
-            return ReadError::BadText;
+        if (!std::all_of(used.begin(), used.end(), TextByte)) return ReadError::BadText;
         const auto rest = area.subspan(length);
         if (std::any_of(rest.begin(), rest.end(), [](std::uint8_t c) { return c != 0; }))
             return ReadError::BadText;
@@ -142,39 +131,21 @@ public:
         SystemTime t;
         std::uint16_t* fields[] = {&t.wYear, &t.wMonth,  &t.wDayOfWeek, &t.wDay,
                                    &t.wHour, &t.wMinute, &t.wSecond,    &t.wMilliseconds};
-        bool zero = true;
-        for (std::size_t i = 0; i < 8; ++i) {
-            *fields[i] = U16(at + 2 * i);
-            zero = zero && *fields[i] == 0;
-        }
-        if (zero) return t;  // not known: the sync ended before the clock was read
-        if (t.wYear < kMinYear || t.wYear > kMaxYear || t.wMonth < 1 || t.wMonth > 12 ||
-            t.wDayOfWeek > 6 || t.wDay < 1 || t.wDay > DaysInMonth(t.wYear, t.wMonth) ||
-            t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59 || t.wMilliseconds > 999)
-            return std::nullopt;
-        return t;
+        for (std::size_t i = 0; i < 8; ++i) *fields[i] = U16(at + 2 * i);
+        // All zero: not known, the sync ended before the clock was read.
+        if (TimeIsZero(t) || TimeInRange(t)) return t;
+        return std::nullopt;
     }
 
 private:
-    static int DaysInMonth(int year, int month) {
-        constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-        return month == 2 && leap ? 29 : kDays[month - 1];
-    }
-
     std::span<const std::uint8_t> bytes_;
 };
 
 }  // namespace
 
 bool SyncAnswer::operator==(const SyncAnswer& o) const {
-    auto same = [](const SystemTime& a, const SystemTime& b) {
-        return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek &&
-               a.wDay == b.wDay && a.wHour == b.wHour && a.wMinute == b.wMinute &&
-               a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
-    };
-    return status == o.status && measured == o.measured && same(before, o.before) &&
-           same(after, o.after) && offset == o.offset && bound == o.bound &&
+    return status == o.status && measured == o.measured && SameTime(before, o.before) &&
+           SameTime(after, o.after) && offset == o.offset && bound == o.bound &&
            roundTrip == o.roundTrip && requests == o.requests && failure == o.failure &&
            sources == o.sources;
 }
@@ -187,18 +158,6 @@ std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request) {
     w.Text(kSourceTextAt, request.text, kMaxSourceText);
     return w.Take();
 }
-
-namespace {
-
-// The text cut to capacity, its control characters written as blanks.
-std::string Printable(const std::string& text, std::size_t capacity) {
-    std::string printable = text.substr(0, capacity);
-    for (char& c : printable)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return printable;
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer) {
     const bool rows = !answer.sources.empty();
