@@ -6,10 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace test {
+
+struct JsonMember;
 
 struct Json {
     enum class Type { Null, Bool, Number, String, Array, Object };
@@ -18,27 +19,42 @@ struct Json {
     double number = 0;
     std::string text;  // a string's value, or a number as written
     std::vector<Json> items;
-    std::vector<std::pair<std::string, Json>> members;
+    std::vector<JsonMember> members;
 
-    bool Has(std::string_view key) const {
-        for (const auto& [name, value] : members)
-            if (name == key) return true;
-        return false;
-    }
+    bool Has(std::string_view key) const;
     // A missing member or item reads as null.
-    const Json& operator[](std::string_view key) const {
-        for (const auto& [name, value] : members)
-            if (name == key) return value;
-        return Missing();
-    }
-    const Json& operator[](std::size_t i) const { return i < items.size() ? items[i] : Missing(); }
+    const Json& operator[](std::string_view key) const;
+    const Json& operator[](std::size_t i) const;
 
 private:
-    static const Json& Missing() {
-        static const Json null;
-        return null;
-    }
+    static const Json& Missing();
 };
+
+struct JsonMember {
+    std::string name;
+    Json value;
+};
+
+inline const Json& Json::Missing() {
+    static const Json null;
+    return null;
+}
+
+inline const Json& Json::operator[](std::size_t i) const {
+    return i < items.size() ? items[i] : Missing();
+}
+
+inline bool Json::Has(std::string_view key) const {
+    for (const JsonMember& member : members)
+        if (member.name == key) return true;
+    return false;
+}
+
+inline const Json& Json::operator[](std::string_view key) const {
+    for (const JsonMember& member : members)
+        if (member.name == key) return member.value;
+    return Missing();
+}
 
 class JsonParser {
 public:
@@ -96,10 +112,10 @@ private:
         ++at_;
         if (Eat('}')) return true;
         do {
-            std::pair<std::string, Json> member;
+            JsonMember member;
             Blank();
-            if (at_ >= s_.size() || s_[at_] != '"' || !String(member.first) || !Eat(':') ||
-                !Value(member.second, depth + 1))
+            if (at_ >= s_.size() || s_[at_] != '"' || !String(member.name) || !Eat(':') ||
+                !Value(member.value, depth + 1))
                 return false;
             v.members.push_back(std::move(member));
         } while (Eat(','));
