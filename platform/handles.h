@@ -97,6 +97,14 @@ struct ModuleTraits {
 };
 using Module = UniqueHandle<ModuleTraits>;
 
+// An Event Log source registered for reporting (RegisterEventSource).
+struct EventSourceTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DeregisterEventSource(h); }
+};
+using EventSource = UniqueHandle<EventSourceTraits>;
+
 // A critical section lives where it was made (it must not move), so it is owned in place.
 class CriticalSection {
 public:

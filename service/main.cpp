@@ -1,12 +1,18 @@
 // HoroluxTime.exe: the time service. Started by the service control manager it serves sync
-// requests on its pipe; "--configure" is the installer's call after registering it.
+// requests on its pipe; "--configure" is the installer's call after registering it, and
+// "--status" anybody's question of how the running service stands.
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "service/configure.h"
+#include "service/status_command.h"
 #include "service/time_service.h"
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::string_view(argv[1]) == "--configure")
-        return service::ConfigureInstalledService();
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "--configure") return service::ConfigureInstalledService();
+    if (!args.empty() && args[0] == "--status")
+        return service::RunStatusCommand(std::span(args).subspan(1));
     return service::RunService();
 }

@@ -1,6 +1,7 @@
 #include "service/pipe_server.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -8,6 +9,39 @@
 #include "service/service_log.h"
 
 namespace service {
+
+namespace {
+
+// The user of the client's token, which the pipe lends at identification level: enough to read
+// who it is, not to act as them. The name is looked up in the service's own name, since a lookup
+// made while identifying may not reach the accounts' authority.
+std::string ClientUser(HANDLE pipe) {
+    if (!ImpersonateNamedPipeClient(pipe)) return kUnknownClient;
+    fw::KernelHandle token;
+    const bool opened =
+        OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Receive()) != FALSE;
+    // A thread that cannot be itself again must not go on in the client's name.
+    if (!RevertToSelf()) std::abort();
+    if (!opened) return kUnknownClient;
+
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, user.data(), size, &size))
+        return kUnknownClient;
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    char name[257] = {}, domain[256] = {};
+    DWORD nameSize = sizeof name, domainSize = sizeof domain;
+    SID_NAME_USE use{};
+    if (LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
+        return *domain ? std::string(domain) + "\\" + name : std::string(name);
+    fw::LocalMemory text;
+    if (!ConvertSidToStringSidA(sid, reinterpret_cast<char**>(text.Receive())))
+        return kUnknownClient;
+    return static_cast<const char*>(text.Get());
+}
+
+}  // namespace
 
 PipeServer::PipeServer(std::string name, RequestHandler handler, PipeLimits limits)
     : name_(std::move(name)), handler_(std::move(handler)), limits_(limits) {}
@@ -48,13 +82,14 @@ void PipeServer::Serve(HANDLE pipe, HANDLE stop) {
     const Wait read = WaitFor(pipe, io, stop, limits_.requestTimeoutMs, bytes, readStarted);
     if (read != Wait::Done && !(read == Wait::Failed && GetLastError() == ERROR_MORE_DATA)) return;
     request.resize(bytes);
+    const std::string client = ClientUser(pipe);
 
     std::vector<std::uint8_t> answer;
     try {
-        answer = handler_(request);
+        answer = handler_(request, client);
     } catch (...) {
         // A fault in one request must not end the service.
-        RecordEvent(ServiceEvent::Fault, "A request could not be answered");
+        RecordEvent(ServiceEvent::Fault, {"A request of " + client + " could not be answered"});
         return;
     }
     if (answer.empty()) return;
@@ -118,7 +153,7 @@ void PipeServer::Run(HANDLE stop) {
         } else if (const DWORD error = GetLastError(); error != ERROR_NO_DATA) {
             // (ERROR_NO_DATA: a client came and went before it was waited for, no fault.)
             RecordEvent(ServiceEvent::Fault,
-                        "Waiting for a client failed with error " + std::to_string(error));
+                        {"Waiting for a client failed with error " + std::to_string(error)});
             DisconnectNamedPipe(pipe);
             if (StopSignalled(stop, retryMs)) return;
             retryMs = std::min(retryMs * 2, kLongestConnectRetryMs);

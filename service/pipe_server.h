@@ -30,9 +30,12 @@ struct PipeLimits {
 inline constexpr DWORD kConnectRetryMs = 100;
 inline constexpr DWORD kLongestConnectRetryMs = 30000;
 
-// Turns the bytes of one request into the bytes of its answer; an empty answer closes the
-// connection without one.
-using RequestHandler = std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t>)>;
+// Turns the bytes of one request of client's into the bytes of its answer; an empty answer closes
+// the connection without one. client is the user who connected, "DOMAIN\user" (the account's SID
+// when it has no name), or kUnknownClient.
+using RequestHandler = std::function<std::vector<std::uint8_t>(std::span<const std::uint8_t>,
+                                                               const std::string& client)>;
+inline constexpr char kUnknownClient[] = "(unknown user)";
 
 class PipeServer {
 public:

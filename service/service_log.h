@@ -1,21 +1,67 @@
 #pragma once
 // The time service's record of what it did. A service has nobody to show a message to, so what
-// the program would say in a window the service records here, through this one function.
+// the program would say in a window the service records here, through this one function: in the
+// Application log under the source "Horolux Time Service", and in the debugger's output.
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace service {
 
-enum class ServiceEvent {
-    Started,
-    Stopped,
-    ClockSet,        // a sync set the clock
-    SyncFailed,      // a sync ended without setting the clock
-    RequestRefused,  // a request that could not be read or names a source not allowed
-    Fault,           // a step of the service itself failed: the pipe, the service manager
+// Each record's stable event ID, as the README lists them; its message is in
+// horolux_time_events.mc, and the inserts below are that message's %1, %2, ... in this order.
+enum class ServiceEvent : std::uint32_t {
+    Started = 100,                  // version
+    Stopped = 101,                  // (none)
+    StoppedOnError = 102,           // what failed, the Windows error number
+    ClockSet = 200,                 // old time, new time, offset, bound, sources used, user
+    SyncFailed = 201,               // source, reason, user
+    RequestNotAllowed = 300,        // user, the source asked for
+    RequestMalformed = 301,         // user, why it did not read, its size in bytes
+    AllowListUnreadable = 400,      // the value's place
+    AllowListEntriesIgnored = 401,  // the value's place, the entries
+    Fault = 500,                    // what failed, in words
 };
 
-// Makes one record: for now the debugger's output ("Horolux Time Service: ..."), which a
-// debugger or DebugView shows.
-void RecordEvent(ServiceEvent event, const std::string& text);
+enum class EventType { Information, Warning, Error };
+
+struct EventRecord {
+    ServiceEvent event;
+    EventType type;
+    std::vector<std::string> inserts;
+};
+
+// Every event with its type and the number of its inserts.
+struct EventKind {
+    ServiceEvent event;
+    EventType type;
+    std::size_t inserts;
+};
+inline constexpr EventKind kEventKinds[] = {
+    {ServiceEvent::Started, EventType::Information, 1},
+    {ServiceEvent::Stopped, EventType::Information, 0},
+    {ServiceEvent::StoppedOnError, EventType::Error, 2},
+    {ServiceEvent::ClockSet, EventType::Information, 6},
+    {ServiceEvent::SyncFailed, EventType::Warning, 3},
+    {ServiceEvent::RequestNotAllowed, EventType::Warning, 2},
+    {ServiceEvent::RequestMalformed, EventType::Warning, 3},
+    {ServiceEvent::AllowListUnreadable, EventType::Error, 1},
+    {ServiceEvent::AllowListEntriesIgnored, EventType::Warning, 2},
+    {ServiceEvent::Fault, EventType::Error, 1},
+};
+
+// Makes one record.
+void RecordEvent(ServiceEvent event, std::vector<std::string> inserts);
+
+// While one of these lives, records go to its sink instead of the Event Log, which keeps nothing
+// under Wine: the tests' seam. One at a time.
+class EventRedirect {
+public:
+    explicit EventRedirect(std::function<void(const EventRecord&)> sink);
+    ~EventRedirect();
+    EventRedirect(const EventRedirect&) = delete;
+    EventRedirect& operator=(const EventRedirect&) = delete;
+};
 
 }  // namespace service

@@ -1,52 +1,174 @@
 #include "service/sync_requests.h"
 
 #include "core/service/allow_list.h"
-#include "core/sync/clock_math.h"
+#include "core/service/service_names.h"
+#include "core/service/status_report.h"
+#include "core/settings/policy.h"
 #include "core/sync/sync_outcome.h"
-#include "service/allowed_sources.h"
+#include "platform/registry_profile.h"
 #include "service/service_log.h"
 #include "timesync/http_stack.h"
 #include "timesync/sync_procedure.h"
+#include "timesync/system_time.h"
 
 using horolux::service::SyncAnswer;
 using horolux::service::SyncStatus;
 
 namespace service {
 
-std::vector<std::uint8_t> AnswerSyncRequest(std::span<const std::uint8_t> bytes) {
-    const horolux::service::RequestRead read = horolux::service::ReadRequest(bytes);
-    if (!read.request) {
-        const char* why = horolux::service::ReadErrorText(read.error);
-        RecordEvent(ServiceEvent::RequestRefused, std::string("unreadable (") + why + ")");
-        return EncodeAnswer(horolux::EndedAnswer(SyncStatus::BadRequest, why));
+namespace {
+
+horolux::SystemTime UniversalNow() {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    return ToPortableTime(now);
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) joined += (joined.empty() ? "" : ", ") + text;
+    return joined;
+}
+
+// What a request asked for, as an administrator would allow it: the allow-list's entry, or the
+// Automatic list's entries.
+std::string Asked(const horolux::service::SyncRequest& request) {
+    const std::string entry = horolux::service::AllowListEntry(request);
+    return entry.empty() ? request.text : entry;
+}
+
+std::string SourcesUsed(const SyncAnswer& answer, const std::string& source) {
+    std::vector<std::string> used;
+    for (const horolux::service::SourceRow& row : answer.sources)
+        if (row.verdict == "used") used.push_back(row.name);
+    return used.empty() ? source : Joined(used);
+}
+
+std::string Reason(const SyncAnswer& answer) {
+    std::string reason = horolux::service::SyncStatusName(answer.status);
+    if (!answer.failure.empty()) reason += ": " + answer.failure;
+    std::vector<std::string> verdicts;
+    for (const horolux::service::SourceRow& row : answer.sources)
+        verdicts.push_back(row.name + " " + row.verdict);
+    if (!verdicts.empty()) reason += " (" + Joined(verdicts) + ")";
+    return reason;
+}
+
+std::vector<std::uint8_t> Refuse(std::size_t size, horolux::service::ReadError error,
+                                 const std::string& client) {
+    const char* why = horolux::service::ReadErrorText(error);
+    RecordEvent(ServiceEvent::RequestMalformed, {client, why, std::to_string(size)});
+    return EncodeAnswer(horolux::EndedAnswer(SyncStatus::BadRequest, why));
+}
+
+// Every value of the policy table that the administrators' policy holds, read as the program
+// reads it: a value of another type than its policy writes is not held.
+std::vector<horolux::service::PolicyValue> ReadPolicyInForce() {
+    namespace policy = horolux::policy;
+    fw::RegistryProfile store(policy::kRoot, HKEY_LOCAL_MACHINE,
+                              fw::RegistryProfile::Access::ReadOnly);
+    std::vector<horolux::service::PolicyValue> values;
+    for (const policy::Value& value : policy::kValues) {
+        if (!policy::Holds(store, value)) continue;
+        horolux::service::PolicyValue held{value.name, value.kind, 0, {}};
+        if (value.kind == policy::Kind::Number)
+            held.number = store.ReadInt(policy::kSection, value.name, 0);
+        else if (value.kind == policy::Kind::Text)
+            held.texts = {store.ReadText(policy::kSection, value.name, "")};
+        else
+            held.texts = store.ReadTextList(policy::kSection, value.name);
+        values.push_back(std::move(held));
     }
-    const std::string source = horolux::SourceName(horolux::SourceOf(*read.request));
+    return values;
+}
+
+}  // namespace
+
+Requests::Requests(const horolux::SystemTime& runningSince) : runningSince_(runningSince) {}
+
+std::vector<std::uint8_t> Requests::Answer(std::span<const std::uint8_t> bytes,
+                                           const std::string& client) {
+    // Only a request that says it is a status request is read as one: every other reads as a
+    // sync request did before there was a status request.
+    if (horolux::service::RequestKind(bytes) == horolux::service::kKindStatusRequest) {
+        const horolux::service::ReadError error = horolux::service::ReadStatusRequest(bytes);
+        if (error != horolux::service::ReadError::None) return Refuse(bytes.size(), error, client);
+        return AnswerStatus();
+    }
+    const horolux::service::RequestRead read = horolux::service::ReadRequest(bytes);
+    if (!read.request) return Refuse(bytes.size(), read.error, client);
+    return AnswerSync(*read.request, client);
+}
+
+AllowListInForce Requests::ReadAllowList() {
+    AllowListInForce inForce = ReadAllowListInForce();
+    const std::string place =
+        std::string("HKEY_LOCAL_MACHINE\\") +
+        (inForce.fromPolicy ? horolux::policy::kKey : horolux::service::kServiceKey) + "\\" +
+        horolux::service::kAllowedSourcesValue;
+    std::string fault;
+    if (inForce.unreadable)
+        fault = "unreadable " + place;
+    else if (!inForce.ignored.empty())
+        fault = "ignored " + place + ": " + Joined(inForce.ignored);
+    if (fault != listFault_) {
+        if (inForce.unreadable)
+            RecordEvent(ServiceEvent::AllowListUnreadable, {place});
+        else if (!inForce.ignored.empty())
+            RecordEvent(ServiceEvent::AllowListEntriesIgnored, {place, Joined(inForce.ignored)});
+    }
+    listFault_ = fault;
+    return inForce;
+}
+
+std::vector<std::uint8_t> Requests::AnswerSync(const horolux::service::SyncRequest& request,
+                                               const std::string& client) {
+    const std::string source = horolux::SourceName(horolux::SourceOf(request));
     // Of several sources, those on the list are measured and the others named in the answer.
     const horolux::service::AllowedRequest allowed =
-        horolux::service::AllowedPart(ReadAllowListInForce().list, *read.request);
+        horolux::service::AllowedPart(ReadAllowList().list, request);
     if (!allowed.request) {
-        RecordEvent(ServiceEvent::RequestRefused, "not allowed: " + source);
+        RecordEvent(ServiceEvent::RequestNotAllowed, {client, Asked(request)});
         return EncodeAnswer(horolux::EndedAnswer(SyncStatus::NotAllowed,
                                                  "The time service may not sync from this source"));
     }
-    // A server that said "RATE" or "DENY" is not asked again while the service runs. Large
-    // corrections are made only when the request allows them: nobody is there to ask.
-    static horolux::RefusedServers refused;
-    SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused, {}, {}});
+    // Large corrections are made only when the request allows them: nobody is there to ask.
+    SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused_, {}, {}});
     for (const std::string& name : allowed.notAllowed) {
         horolux::service::SourceRow row;
         row.name = name;
         row.verdict = "not allowed";
         answer.sources.push_back(std::move(row));
     }
-    if (answer.status == SyncStatus::Ok)
-        RecordEvent(ServiceEvent::ClockSet, source + ": " + horolux::FormatTimeText(answer.before) +
-                                                " -> " + horolux::FormatTimeText(answer.after));
-    else
-        RecordEvent(ServiceEvent::SyncFailed,
-                    source + ": status " + std::to_string(static_cast<int>(answer.status)) +
-                        (answer.failure.empty() ? "" : ", ") + answer.failure);
+    if (answer.status == SyncStatus::Ok) {
+        const std::string unknown = "unknown";
+        RecordEvent(
+            ServiceEvent::ClockSet,
+            {horolux::service::MomentText(answer.before),
+             horolux::service::MomentText(answer.after),
+             answer.measured ? (answer.offset < 0 ? "" : "+") +
+                                   horolux::service::ExactSeconds(answer.offset) + " s"
+                             : unknown,
+             answer.measured ? horolux::service::ExactSeconds(answer.bound) + " s" : unknown,
+             SourcesUsed(answer, source), client});
+    } else {
+        RecordEvent(ServiceEvent::SyncFailed, {source, Reason(answer), client});
+    }
+    lastSync_ = horolux::service::LastSync{UniversalNow(), client, source, answer};
     return EncodeAnswer(answer);
+}
+
+std::vector<std::uint8_t> Requests::AnswerStatus() {
+    const AllowListInForce inForce = ReadAllowList();
+    horolux::service::StatusAnswer status;
+    status.runningSince = runningSince_;
+    status.allowListFromPolicy = inForce.fromPolicy;
+    status.allowListUnreadable = inForce.unreadable;
+    status.allowList = inForce.entries;
+    status.ignored = inForce.ignored;
+    status.policy = ReadPolicyInForce();
+    status.lastSync = lastSync_;
+    return EncodeStatusAnswer(status);
 }
 
 }  // namespace service

@@ -5,10 +5,12 @@
 
 #include "core/service/service_protocol.h"
 #include "core/sync/time_limits.h"
+#include "horolux_version.h"
 #include "platform/handles.h"
 #include "service/pipe_server.h"
 #include "service/service_log.h"
 #include "service/sync_requests.h"
+#include "timesync/system_time.h"
 
 namespace service {
 
@@ -32,12 +34,15 @@ void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0) {
     status.dwWin32ExitCode = exitCode;
     status.dwWaitHint = waitHintMs;
     if (!SetServiceStatus(g_status, &status))
-        RecordEvent(ServiceEvent::Fault, "The service manager did not take state " +
-                                             std::to_string(state) + " (error " +
-                                             std::to_string(GetLastError()) + ")");
-    if (state == SERVICE_STOPPED)
-        RecordEvent(ServiceEvent::Stopped,
-                    exitCode == NO_ERROR ? "" : "error " + std::to_string(exitCode));
+        RecordEvent(ServiceEvent::Fault,
+                    {"The service manager did not take state " + std::to_string(state) +
+                     " (error " + std::to_string(GetLastError()) + ")"});
+}
+
+// Stops before serving, for want of what the service cannot do without.
+void StopFor(const char* why, DWORD error) {
+    RecordEvent(ServiceEvent::StoppedOnError, {why, std::to_string(error)});
+    Report(SERVICE_STOPPED, error);
 }
 
 DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
@@ -61,20 +66,40 @@ void WINAPI ServiceMain(DWORD, char**) {
     Report(SERVICE_START_PENDING, NO_ERROR, horolux::kServiceStartHintMs);
     const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     g_stop = stop.Get();
-    if (!stop) return Report(SERVICE_STOPPED, GetLastError());
+    if (!stop) return StopFor("it could not make its stop event", GetLastError());
     // Without the privilege every sync would end refused: better not to run at all.
-    if (!EnableSystemTimePrivilege()) return Report(SERVICE_STOPPED, ERROR_PRIVILEGE_NOT_HELD);
-
-    // The pipe exists before the service says it runs, so a client that waited for that finds it.
-    PipeServer server(horolux::service::kPipeName, AnswerSyncRequest, kPipeLimits);
-    if (const DWORD error = server.Open()) return Report(SERVICE_STOPPED, error);
-    Report(SERVICE_RUNNING);
-    RecordEvent(ServiceEvent::Started, "");
-    server.Run(stop.Get());
-    Report(SERVICE_STOPPED);
+    if (!EnableSystemTimePrivilege())
+        return StopFor("it does not hold the right to set the clock", ERROR_PRIVILEGE_NOT_HELD);
+    const DWORD error =
+        Serve(horolux::service::kPipeName, stop.Get(), [] { Report(SERVICE_RUNNING); });
+    Report(SERVICE_STOPPED, error);
 }
 
 }  // namespace
+
+DWORD Serve(const std::string& pipeName, HANDLE stop, const std::function<void()>& running) {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    Requests requests(ToPortableTime(now));
+    PipeServer server(
+        pipeName,
+        [&requests](std::span<const std::uint8_t> request, const std::string& client) {
+            return requests.Answer(request, client);
+        },
+        kPipeLimits);
+    // The pipe exists before the service says it runs, so a client that waited for that finds it.
+    if (const DWORD error = server.Open()) {
+        RecordEvent(ServiceEvent::StoppedOnError,
+                    {"its pipe " + pipeName + " could not be made", std::to_string(error)});
+        return error;
+    }
+    running();
+    RecordEvent(ServiceEvent::Started, {HOROLUX_VERSION_TEXT});
+    requests.ReadAllowList();  // a fault of the list is recorded before any request comes
+    server.Run(stop);
+    RecordEvent(ServiceEvent::Stopped, {});
+    return 0;
+}
 
 bool EnableSystemTimePrivilege() {
     fw::KernelHandle token;

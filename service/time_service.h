@@ -1,6 +1,10 @@
 #pragma once
 // HoroluxTime.exe as a Windows service: the service control manager's side of it.
+#include <functional>
+#include <string>
+
 #include "core/service/service_names.h"
+#include "platform/win32.h"
 
 namespace service {
 
@@ -12,5 +16,10 @@ int RunService();
 
 // Switches on the right to set the clock that the service's account holds but keeps off.
 bool EnableSystemTimePrivilege();
+
+// The service's life between the manager's start and stop, apart from the manager: makes the pipe
+// of that name, calls running once it is there, and serves its clients until stop is signalled.
+// Returns 0, or the error that kept the pipe from being made. Records its start and stop.
+DWORD Serve(const std::string& pipeName, HANDLE stop, const std::function<void()>& running);
 
 }  // namespace service

@@ -37,8 +37,8 @@ inline bool TimeInRange(const SystemTime& t) {
     if (t.wYear < 1601 || t.wYear > 30827 || t.wMonth < 1 || t.wMonth > 12) return false;
     const bool leap = (t.wYear % 4 == 0 && t.wYear % 100 != 0) || t.wYear % 400 == 0;
     const int days = t.wMonth == 2 && leap ? 29 : kDays[t.wMonth - 1];
-    return t.wDayOfWeek <= 6 && t.wDay >= 1 && t.wDay <= days && t.wHour <= 23 &&
-           t.wMinute <= 59 && t.wSecond <= 59 && t.wMilliseconds <= 999;
+    return t.wDayOfWeek <= 6 && t.wDay >= 1 && t.wDay <= days && t.wHour <= 23 && t.wMinute <= 59 &&
+           t.wSecond <= 59 && t.wMilliseconds <= 999;
 }
 
 inline bool TimeIsZero(const SystemTime& t) {

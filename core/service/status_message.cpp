@@ -61,8 +61,7 @@ private:
 // Reads fields one after the other; the first failure sticks, and every later read gives zeros.
 class Cursor {
 public:
-    explicit Cursor(std::span<const std::uint8_t> bytes, std::size_t at)
-        : bytes_(bytes), at_(at) {}
+    explicit Cursor(std::span<const std::uint8_t> bytes, std::size_t at) : bytes_(bytes), at_(at) {}
 
     ReadError error() const { return error_; }
     bool AtEnd() const { return at_ == bytes_.size(); }
@@ -159,13 +158,11 @@ PolicyValue ReadPolicyValue(Cursor& c) {
 }  // namespace
 
 bool LastSync::operator==(const LastSync& o) const {
-    return SameTime(when, o.when) && client == o.client && source == o.source &&
-           answer == o.answer;
+    return SameTime(when, o.when) && client == o.client && source == o.source && answer == o.answer;
 }
 
 bool StatusAnswer::operator==(const StatusAnswer& o) const {
-    return SameTime(runningSince, o.runningSince) &&
-           allowListFromPolicy == o.allowListFromPolicy &&
+    return SameTime(runningSince, o.runningSince) && allowListFromPolicy == o.allowListFromPolicy &&
            allowListUnreadable == o.allowListUnreadable && allowList == o.allowList &&
            ignored == o.ignored && policy == o.policy && lastSync == o.lastSync;
 }
@@ -181,8 +178,7 @@ std::vector<std::uint8_t> EncodeStatusRequest() {
 }
 
 ReadError ReadStatusRequest(std::span<const std::uint8_t> bytes) {
-    return Header(bytes, kRequestMagic, kKindStatusRequest, kStatusRequestSize,
-                  kStatusRequestSize);
+    return Header(bytes, kRequestMagic, kKindStatusRequest, kStatusRequestSize, kStatusRequestSize);
 }
 
 std::vector<std::uint8_t> EncodeStatusAnswer(const StatusAnswer& answer) {

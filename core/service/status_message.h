@@ -18,9 +18,9 @@ namespace horolux::service {
 inline constexpr std::uint16_t kKindStatusRequest = 4;
 inline constexpr std::uint16_t kKindStatusAnswer = 5;
 
-inline constexpr std::size_t kMaxStatusText = 1024;    // an entry, user name or source name
-inline constexpr std::size_t kMaxStatusEntries = 32;   // of each list
-inline constexpr std::size_t kMaxPolicyValues = 16;    // the policy table has fewer
+inline constexpr std::size_t kMaxStatusText = 1024;   // an entry, user name or source name
+inline constexpr std::size_t kMaxStatusEntries = 32;  // of each list
+inline constexpr std::size_t kMaxPolicyValues = 16;   // the policy table has fewer
 inline constexpr std::size_t kMaxPolicyName = 64;
 
 // One value the administrators' policy holds (core/settings/policy.h), as the program reads it.
@@ -59,10 +59,10 @@ struct StatusAnswer {
 // then one after the other, each text as its length (u32) and its bytes, each list as its count
 // (u32) and its texts:
 //   the allow-list's entries (a list), its ignored entries (a list);
-//   the policy's values: their count (u32), then each one's name (a text), kind (u32, policy::Kind),
-//   number (i32) and texts (a list);
-//   with flag 4, the last sync: when (8 x u16, Universal Time), client and source (texts), and its
-//   answer as the sync answer message it was (its length, u32, and its bytes).
+//   the policy's values: their count (u32), then each one's name (a text), kind (u32,
+//   policy::Kind), number (i32) and texts (a list); with flag 4, the last sync: when (8 x u16,
+//   Universal Time), client and source (texts), and its answer as the sync answer message it was
+//   (its length, u32, and its bytes).
 inline constexpr std::size_t kStatusRequestSize = kHeaderSize;
 inline constexpr std::size_t kMaxStatusListSize = 4 + kMaxStatusEntries * (4 + kMaxStatusText);
 inline constexpr std::size_t kMaxStatusAnswerSize =

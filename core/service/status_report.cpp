@@ -39,21 +39,15 @@ std::string Joined(const std::vector<std::string>& texts, const char* separator)
 
 std::string JsonList(const std::vector<std::string>& texts) {
     std::string list = "[";
-    for (const std::string& text : texts) list += (list.size() > 1 ? "," : "") + JsonString(text);
+    for (const std::string& text : texts) {
+        if (list.size() > 1) list += ',';
+        list += JsonString(text);
+    }
     return list + "]";
 }
 
 std::string JsonSeconds(bool measured, std::int64_t micros) {
-    if (!measured) return "null";
-    const bool negative = micros < 0;
-    // The magnitude unsigned, so that the most negative number has one too.
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(micros) : static_cast<std::uint64_t>(micros);
-    char text[32];
-    std::snprintf(text, sizeof text, "%s%llu.%06llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 1000000),
-                  static_cast<unsigned long long>(magnitude % 1000000));
-    return text;
+    return measured ? ExactSeconds(micros) : "null";
 }
 
 // The code point of the UTF-8 sequence at text[at], and its length; nothing when the bytes there
@@ -101,7 +95,8 @@ std::string PolicyJson(const PolicyValue& value) {
 }
 
 std::string PolicyLine(const PolicyValue& value) {
-    if (value.kind == policy::Kind::Number) return value.name + " = " + std::to_string(value.number);
+    if (value.kind == policy::Kind::Number)
+        return value.name + " = " + std::to_string(value.number);
     return value.name + " = " + Joined(value.texts, "; ");
 }
 
@@ -168,8 +163,8 @@ const char* SyncStatusName(SyncStatus status) {
 }
 
 std::string StatusText(const StatusAnswer& status) {
-    std::string text = "Horolux Time Service, running since " + PersonTime(status.runningSince) +
-                       "\n";
+    std::string text =
+        "Horolux Time Service, running since " + PersonTime(status.runningSince) + "\n";
     text += std::string("Allowed sources (") +
             (status.allowListFromPolicy ? "Group Policy" : "the service's list") + "):";
     if (status.allowListUnreadable)
@@ -177,8 +172,8 @@ std::string StatusText(const StatusAnswer& status) {
     else
         text += status.allowList.empty() ? " none\n" : "\n";
     for (const std::string& entry : status.allowList) {
-        const bool ignored = std::find(status.ignored.begin(), status.ignored.end(), entry) !=
-                             status.ignored.end();
+        const bool ignored =
+            std::find(status.ignored.begin(), status.ignored.end(), entry) != status.ignored.end();
         text += "  " + entry + (ignored ? " (ignored: not a source entry)" : "") + "\n";
     }
     text += status.policy.empty() ? "Policy: none\n" : "Policy:\n";
@@ -191,17 +186,33 @@ std::string StatusText(const StatusAnswer& status) {
 }
 
 std::string StatusJson(const StatusAnswer& status) {
-    std::string json = "{\"runningSince\":" + JsonTime(status.runningSince) +
-                       ",\"allowList\":{\"fromPolicy\":" +
-                       (status.allowListFromPolicy ? "true" : "false") +
-                       ",\"unreadable\":" + (status.allowListUnreadable ? "true" : "false") +
-                       ",\"entries\":" + JsonList(status.allowList) +
-                       ",\"ignored\":" + JsonList(status.ignored) + "},\"policy\":{";
+    std::string json =
+        "{\"runningSince\":" + JsonTime(status.runningSince) +
+        ",\"allowList\":{\"fromPolicy\":" + (status.allowListFromPolicy ? "true" : "false") +
+        ",\"unreadable\":" + (status.allowListUnreadable ? "true" : "false") +
+        ",\"entries\":" + JsonList(status.allowList) + ",\"ignored\":" + JsonList(status.ignored) +
+        "},\"policy\":{";
     for (std::size_t i = 0; i < status.policy.size(); ++i)
         json += std::string(i ? "," : "") + JsonString(status.policy[i].name) + ":" +
                 PolicyJson(status.policy[i]);
     json += "},\"lastSync\":" + (status.lastSync ? LastSyncJson(*status.lastSync) : "null");
     return json + "}\n";
+}
+
+std::string ExactSeconds(std::int64_t micros) {
+    const bool negative = micros < 0;
+    // The magnitude unsigned, so that the most negative number has one too.
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(micros) : static_cast<std::uint64_t>(micros);
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%llu.%06llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 1000000),
+                  static_cast<unsigned long long>(magnitude % 1000000));
+    return text;
+}
+
+std::string MomentText(const SystemTime& t) {
+    return TimeText(t, "%04u-%02u-%02u %02u:%02u:%02u.%03u");
 }
 
 std::string UnreachableJson(std::string_view why) {

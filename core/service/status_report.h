@@ -30,6 +30,11 @@ std::string StatusJson(const StatusAnswer& status);
 // The object printed when the service could not be asked: {"error": why}.
 std::string UnreachableJson(std::string_view why);
 
+// Microseconds as exact seconds, "-0.000734", "12.500000".
+std::string ExactSeconds(std::int64_t micros);
+// A moment to the millisecond, "2026-05-01 14:03:09.990".
+std::string MomentText(const SystemTime& t);
+
 // text as a JSON string with its quotes: quotes, backslashes and control characters escaped, and
 // everything past ASCII as \uXXXX.
 std::string JsonString(std::string_view utf8);

@@ -70,8 +70,8 @@ public:
 
 private:
     void Blank() {
-        while (at_ < s_.size() && (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' ||
-                                   s_[at_] == '\r'))
+        while (at_ < s_.size() &&
+               (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' || s_[at_] == '\r'))
             ++at_;
     }
     bool Eat(char c) {

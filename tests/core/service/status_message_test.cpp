@@ -80,8 +80,8 @@ TEST(StatusMessage, AnswersGoBackAndForth) {
         EXPECT_TRUE(*read.answer == s);
         EXPECT_EQ(EncodeStatusAnswer(*read.answer), bytes);
     }
-    const Bytes head = {'H', 'L', 'X', 'A', 1, 0, 5, 0, 48, 0, 0, 0, 0, 0, 0, 0,
-                        0,   0,   0,   0,   0xEA, 0x07, 5, 0};
+    const Bytes head = {'H', 'L', 'X', 'A', 1, 0, 5, 0, 48,   0,    0, 0,
+                        0,   0,   0,   0,   0, 0, 0, 0, 0xEA, 0x07, 5, 0};
     const Bytes bytes = EncodeStatusAnswer(fresh);
     ASSERT_EQ(bytes.size(), 48u) << "header, flags, time and three empty counts";
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 24), head);
@@ -144,8 +144,8 @@ TEST(StatusMessage, TheReaderRefusesAnythingButWhatTheServiceWrites) {
          ReadError::BadValue},
         {"33 entries", [](Bytes& b) { Put32(b, kListAt, kMaxStatusEntries + 1); },
          ReadError::BadValue},
-        {"an entry over its capacity",
-         [](Bytes& b) { Put32(b, kFirstTextAt, kMaxStatusText + 1); }, ReadError::BadLength},
+        {"an entry over its capacity", [](Bytes& b) { Put32(b, kFirstTextAt, kMaxStatusText + 1); },
+         ReadError::BadLength},
         {"a line break in an entry", [](Bytes& b) { b[kFirstTextAt + 4] = '\n'; },
          ReadError::BadText},
         {"the last sync's answer damaged", [](Bytes& b) { b[LastAnswerAt(b) + 16] = 9; },

@@ -27,7 +27,8 @@ void SetList(const char* key, const std::vector<std::string>& entries) {
 // Refused requests touch no source, so the page's request needs no server here.
 SyncStatus AskForThePage() {
     const auto bytes = horolux::service::EncodeRequest(horolux::service::SyncRequest{});
-    const auto read = horolux::service::ReadAnswer(service::AnswerSyncRequest(bytes));
+    const auto read = horolux::service::ReadAnswer(
+        service::Requests(horolux::SystemTime{}).Answer(bytes, "tester"));
     return read.answer ? read.answer->status : SyncStatus::BadRequest;
 }
 

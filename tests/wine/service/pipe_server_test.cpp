@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <thread>
+
+#include "service_test_support.h"
 
 namespace {
 
@@ -27,9 +30,11 @@ protected:
     void Serve(service::PipeLimits limits = {}) {
         server_ = std::make_unique<service::PipeServer>(
             name_,
-            [this](std::span<const std::uint8_t> request) {
+            [this](std::span<const std::uint8_t> request, const std::string& client) {
                 ++served_;
                 lastSize_ = request.size();
+                const std::lock_guard<std::mutex> lock(clientMutex_);
+                lastClient_ = client;
                 // Echoes the request reversed, so an answer shows which request it belongs to.
                 return Bytes(request.rbegin(), request.rend());
             },
@@ -70,6 +75,8 @@ protected:
     std::thread thread_;
     std::atomic<int> served_{0};
     std::atomic<std::size_t> lastSize_{0};
+    std::mutex clientMutex_;
+    std::string lastClient_;
 };
 
 TEST_F(PipeServerTest, EachClientGetsTheAnswerToItsOwnRequestInTurn) {
@@ -84,6 +91,8 @@ TEST_F(PipeServerTest, EachClientGetsTheAnswerToItsOwnRequestInTurn) {
     for (auto& c : clients) c.join();
     for (int i = 0; i < 4; ++i) EXPECT_EQ(answers[i], "z" + std::string(1, 'a' + i));
     EXPECT_EQ(served_, 6);
+    const std::lock_guard<std::mutex> lock(clientMutex_);
+    EXPECT_TRUE(test::IsThisUser(lastClient_)) << "the handler is told who asked: " << lastClient_;
 }
 
 TEST_F(PipeServerTest, AnOversizedRequestReachesTheHandlerCutOneByteOverTheLimit) {
@@ -122,7 +131,8 @@ TEST_F(PipeServerTest, ASilentOrVanishingClientCostsOnlyItsOwnConnection) {
 
 TEST_F(PipeServerTest, ANameAlreadyTakenIsNotServedAndStopEndsAnIdleServer) {
     Serve();
-    service::PipeServer second(name_, [](std::span<const std::uint8_t>) { return Bytes{}; });
+    service::PipeServer second(
+        name_, [](std::span<const std::uint8_t>, const std::string&) { return Bytes{}; });
     EXPECT_NE(second.Open(), 0u) << "no instance beside the first";
     SetEvent(stop_.Get());
     thread_.join();

@@ -1,7 +1,7 @@
 // What the time service answers, against the loopback servers (script/test starts them): readable
 // requests for allowed sources are measured and set, everything else is refused without touching
-// the source or the clock. Under Wine the clock takes only a change under half a second, so the
-// servers that must be set from give the true time.
+// the source or the clock; and what it records of each. Under Wine the clock takes only a change
+// under half a second, so the servers that must be set from give the true time.
 #include "service/sync_requests.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,9 @@
 
 #include "core/service/service_names.h"
 #include "core/service/service_protocol.h"
+#include "core/service/status_report.h"
 #include "proxy_settings.h"
+#include "service_test_support.h"
 #include "time_server_client.h"
 
 namespace {
@@ -20,6 +22,9 @@ using horolux::TimeSource;
 using horolux::service::SyncAnswer;
 using horolux::service::SyncRequest;
 using horolux::service::SyncStatus;
+using service::EventType;
+using service::ServiceEvent;
+using Inserts = std::vector<std::string>;
 
 constexpr std::int64_t kMs = 1000;
 constexpr std::int64_t kTwoDays = 2 * 86400 * 1000 * kMs;
@@ -61,13 +66,25 @@ protected:
     }
     SyncAnswer Ask(const SyncRequest& request) {
         const std::vector<std::uint8_t> bytes = horolux::service::EncodeRequest(request);
-        const auto read = horolux::service::ReadAnswer(service::AnswerSyncRequest(bytes));
+        const auto read = horolux::service::ReadAnswer(requests_.Answer(bytes, "tester"));
         EXPECT_TRUE(read.answer) << horolux::service::ReadErrorText(read.error);
         return read.answer.value_or(SyncAnswer{});
+    }
+    // The one record the requests since the last call made.
+    service::EventRecord Recorded() {
+        const std::vector<service::EventRecord> records = events_.Take();
+        EXPECT_EQ(records.size(), 1u);
+        return records.empty() ? service::EventRecord{} : records.back();
+    }
+    // A failed sync's reason as recorded: the outcome's name and its words.
+    static std::string Reason(const char* outcome, const SyncAnswer& a) {
+        return a.failure.empty() ? outcome : outcome + (": " + a.failure);
     }
     SyncRequest Server() const { return {TimeSource::TimeServer, server_, false}; }
     SyncRequest Web() const { return {TimeSource::WebServer, url_, false}; }
 
+    test::EventCapture events_;
+    service::Requests requests_{horolux::SystemTime{}};
     int port_ = 0, pagePort_ = 0;
     std::string server_, url_;
     std::optional<test::RawValue> saved_;
@@ -75,10 +92,22 @@ protected:
 };
 
 TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
+    using horolux::service::ExactSeconds;
+    using horolux::service::MomentText;
     Allow({"page", "server:" + server_, "web:" + url_});
     for (const SyncRequest& request : {Server(), Web(), SyncRequest{}}) {
         SCOPED_TRACE(request.text);
         const SyncAnswer a = Ask(request);
+        const service::EventRecord record = Recorded();
+        EXPECT_EQ(record.event, ServiceEvent::ClockSet);
+        EXPECT_EQ(record.type, EventType::Information);
+        const std::string name =
+            request.source == TimeSource::Page ? horolux::kTimePageHostName : server_;
+        EXPECT_EQ(record.inserts,
+                  (Inserts{MomentText(a.before), MomentText(a.after),
+                           a.measured ? (a.offset < 0 ? "" : "+") + ExactSeconds(a.offset) + " s"
+                                      : "unknown",
+                           a.measured ? ExactSeconds(a.bound) + " s" : "unknown", name, "tester"}));
         EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
         EXPECT_GT(a.after.wYear, 2000);
         EXPECT_LE(test::DayDistance(
@@ -104,17 +133,27 @@ TEST_F(SyncRequests, SourcesOffTheListAndUnreadableRequestsAreRefusedUntouched) 
     Allow({"page", "server:time.windows.com"});
     const std::string before = test::ServerGet(port_, "/control/last");
     EXPECT_EQ(Ask(Server()).status, SyncStatus::NotAllowed);
+    service::EventRecord record = Recorded();
+    EXPECT_EQ(record.event, ServiceEvent::RequestNotAllowed);
+    EXPECT_EQ(record.type, EventType::Warning);
+    EXPECT_EQ(record.inserts, (Inserts{"tester", "server:" + server_}));
     EXPECT_EQ(Ask(Web()).status, SyncStatus::NotAllowed);
+    EXPECT_EQ(Recorded().inserts, (Inserts{"tester", "web:" + url_}));
     EXPECT_EQ(test::ServerGet(port_, "/control/last"), before) << "the source was not asked";
 
     test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
     EXPECT_EQ(Ask(SyncRequest{}).status, SyncStatus::NotAllowed) << "no list allows nothing";
+    EXPECT_EQ(Recorded().inserts, (Inserts{"tester", "page"}));
 
     const std::vector<std::uint8_t> garbage(40, 'x');
-    const auto read = horolux::service::ReadAnswer(service::AnswerSyncRequest(garbage));
+    const auto read = horolux::service::ReadAnswer(requests_.Answer(garbage, "tester"));
     ASSERT_TRUE(read.answer);
     EXPECT_EQ(read.answer->status, SyncStatus::BadRequest);
     EXPECT_EQ(read.answer->failure, "wrong magic");
+    record = Recorded();
+    EXPECT_EQ(record.event, ServiceEvent::RequestMalformed);
+    EXPECT_EQ(record.type, EventType::Warning);
+    EXPECT_EQ(record.inserts, (Inserts{"tester", "wrong magic", "40"}));
 }
 
 TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
@@ -129,8 +168,13 @@ TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
     EXPECT_EQ(a.sources[1].verdict, "used");
     EXPECT_EQ(a.sources[2].name, "127.0.0.1:9");
     EXPECT_EQ(a.sources[2].verdict, "not allowed");
+    const service::EventRecord set = Recorded();
+    EXPECT_EQ(set.event, ServiceEvent::ClockSet);
+    ASSERT_EQ(set.inserts.size(), 6u);
+    EXPECT_EQ(set.inserts[4], server_ + ", " + a.sources[1].name) << "the sources used";
     EXPECT_EQ(Ask({TimeSource::Automatic, "server:127.0.0.1:9", false}).status,
               SyncStatus::NotAllowed);
+    EXPECT_EQ(Recorded().inserts, (Inserts{"tester", "server:127.0.0.1:9"}));
 }
 
 TEST_F(SyncRequests, ADayOrMoreIsSetOnlyWhenTheRequestAllowsIt) {
@@ -139,6 +183,7 @@ TEST_F(SyncRequests, ADayOrMoreIsSetOnlyWhenTheRequestAllowsIt) {
     SyncRequest request = Server();
     SyncAnswer a = Ask(request);
     EXPECT_EQ(a.status, SyncStatus::LargeCorrection);
+    EXPECT_EQ(Recorded().inserts, (Inserts{server_, Reason("large correction", a), "tester"}));
     ASSERT_TRUE(a.measured);
     EXPECT_NEAR(static_cast<double>(a.offset), static_cast<double>(kTwoDays), 50.0 * kMs);
     request.allowLargeCorrection = true;
@@ -146,6 +191,7 @@ TEST_F(SyncRequests, ADayOrMoreIsSetOnlyWhenTheRequestAllowsIt) {
     // Tried, and refused by Wine's clock, which takes only small changes.
     EXPECT_EQ(a.status, SyncStatus::ClockRefused);
     EXPECT_TRUE(a.measured);
+    EXPECT_EQ(Recorded().inserts, (Inserts{server_, Reason("clock refused", a), "tester"}));
 }
 
 TEST_F(SyncRequests, FailuresOfTheSourceEndAsTheProgramWouldShowThem) {
@@ -154,12 +200,19 @@ TEST_F(SyncRequests, FailuresOfTheSourceEndAsTheProgramWouldShowThem) {
     const SyncAnswer refused = Ask(Server());
     EXPECT_EQ(refused.status, SyncStatus::NotRecognised);
     EXPECT_NE(refused.failure.find("stratum"), std::string::npos) << refused.failure;
-    EXPECT_EQ(Ask({TimeSource::TimeServer, "127.0.0.1:9", false}).status,
-              SyncStatus::ConnectFailed);
+    service::EventRecord record = Recorded();
+    EXPECT_EQ(record.event, ServiceEvent::SyncFailed);
+    EXPECT_EQ(record.type, EventType::Warning);
+    EXPECT_EQ(record.inserts, (Inserts{server_, Reason("not recognised", refused), "tester"}));
+    const SyncAnswer unreachable = Ask({TimeSource::TimeServer, "127.0.0.1:9", false});
+    EXPECT_EQ(unreachable.status, SyncStatus::ConnectFailed);
+    EXPECT_EQ(Recorded().inserts,
+              (Inserts{"127.0.0.1:9", Reason("connect failed", unreachable), "tester"}));
     ASSERT_EQ(Control("mode=now&dateform=none"), "ok\n");
     const SyncAnswer noDate = Ask(Web());
     EXPECT_EQ(noDate.status, SyncStatus::NotRecognised);
     EXPECT_FALSE(noDate.measured);
+    EXPECT_EQ(Recorded().inserts, (Inserts{server_, Reason("not recognised", noDate), "tester"}));
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// The time service's records: each event's message in HoroluxTime.exe's message table takes
+// exactly its inserts, and the service records its start, its stop, a pipe it cannot make and a
+// faulty allow-list (once, until the fault changes). The records are caught through the seam:
+// Wine's Event Log keeps nothing. The syncs' records are in sync_requests_test.cpp.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "core/service/service_names.h"
+#include "core/settings/policy.h"
+#include "horolux_version.h"
+#include "service/sync_requests.h"
+#include "service/time_service.h"
+#include "service_test_support.h"
+#include "test_registry.h"
+
+namespace {
+
+using service::EventType;
+using service::ServiceEvent;
+using Inserts = std::vector<std::string>;
+
+TEST(ServiceEvents, EachEventHasItsMessageTakingExactlyItsInserts) {
+    const fw::Module exe(LoadLibraryExA((std::string("Z:") + HOROLUX_TIME_EXE).c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe) << GetLastError();
+    for (const service::EventKind& kind : service::kEventKinds) {
+        const auto id = static_cast<DWORD>(kind.event);
+        // Inserts past the event's own stand ready, so that a message asking for one more shows it.
+        std::vector<std::string> inserts;
+        for (std::size_t i = 1; i <= 99; ++i)
+            inserts.push_back(i <= kind.inserts ? "<" + std::to_string(i) + ">" : "<extra>");
+        std::vector<DWORD_PTR> arguments;
+        for (const std::string& insert : inserts)
+            arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
+        char text[1024] = {};
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe.Get(),
+                           id, 0, text, sizeof text, reinterpret_cast<va_list*>(arguments.data()));
+        ASSERT_GT(length, 0u) << "no message for event " << id << ": error " << GetLastError();
+        const std::string message(text, length);
+        for (std::size_t i = 1; i <= kind.inserts; ++i)
+            EXPECT_NE(message.find("<" + std::to_string(i) + ">"), std::string::npos)
+                << "event " << id << " leaves out insert " << i << ": " << message;
+        EXPECT_EQ(message.find("<extra>"), std::string::npos) << "event " << id << ": " << message;
+        EXPECT_EQ(message.find('%'), std::string::npos) << "event " << id << ": " << message;
+    }
+}
+
+TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
+    test::EventCapture events;
+    const std::string name =
+        "\\\\.\\pipe\\HoroluxTimeEvents" + std::to_string(GetCurrentProcessId());
+    const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<DWORD> result{1};
+    std::thread serving([&] { result = service::Serve(name, stop.Get(), [] {}); });
+    std::vector<service::EventRecord> records = events.TakeThrough(ServiceEvent::Started, 10000);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.front().event, ServiceEvent::Started);
+    EXPECT_EQ(records.front().type, EventType::Information);
+    EXPECT_EQ(records.front().inserts, Inserts{HOROLUX_VERSION_TEXT});
+
+    bool ran = false;
+    const DWORD error = service::Serve(name, stop.Get(), [&] { ran = true; });
+    EXPECT_NE(error, 0u) << "a second service on the same pipe";
+    EXPECT_FALSE(ran);
+    records = events.Take();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].event, ServiceEvent::StoppedOnError);
+    EXPECT_EQ(records[0].type, EventType::Error);
+    EXPECT_EQ(records[0].inserts,
+              (Inserts{"its pipe " + name + " could not be made", std::to_string(error)}));
+
+    SetEvent(stop.Get());
+    serving.join();
+    EXPECT_EQ(result, 0u);
+    records = events.Take();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].event, ServiceEvent::Stopped);
+    EXPECT_TRUE(records[0].inserts.empty());
+}
+
+class AllowListFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                               horolux::service::kAllowedSourcesValue);
+    }
+    void TearDown() override {
+        test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
+        if (saved_)
+            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
+                         static_cast<DWORD>(saved_->data.size()));
+        else
+            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
+    }
+    void Set(const char* key, DWORD type, const std::string& data) {
+        test::SetRaw(HKEY_LOCAL_MACHINE, key, horolux::service::kAllowedSourcesValue, type,
+                     data.data(), static_cast<DWORD>(data.size()));
+    }
+    std::optional<test::RawValue> saved_;
+};
+
+TEST_F(AllowListFaults, AreRecordedOnceUntilTheFaultChanges) {
+    const std::string own =
+        std::string("HKEY_LOCAL_MACHINE\\") + horolux::service::kServiceKey + "\\AllowedSources";
+    const std::string policy =
+        std::string("HKEY_LOCAL_MACHINE\\") + horolux::policy::kKey + "\\AllowedSources";
+    test::EventCapture events;
+    service::Requests requests(horolux::SystemTime{});
+
+    Set(horolux::service::kServiceKey, REG_MULTI_SZ, std::string("page\0nonsense\0odd\0\0", 19));
+    requests.ReadAllowList();
+    requests.ReadAllowList();
+    std::vector<service::EventRecord> records = events.Take();
+    ASSERT_EQ(records.size(), 1u) << "the same fault is recorded once";
+    EXPECT_EQ(records[0].event, ServiceEvent::AllowListEntriesIgnored);
+    EXPECT_EQ(records[0].type, EventType::Warning);
+    EXPECT_EQ(records[0].inserts, (Inserts{own, "nonsense, odd"}));
+
+    Set(horolux::policy::kKey, REG_SZ, std::string("page", 5));
+    requests.ReadAllowList();
+    records = events.Take();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].event, ServiceEvent::AllowListUnreadable);
+    EXPECT_EQ(records[0].type, EventType::Error);
+    EXPECT_EQ(records[0].inserts, Inserts{policy});
+
+    // Mended, and broken again as before: recorded again.
+    test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
+    Set(horolux::service::kServiceKey, REG_MULTI_SZ, std::string("page\0\0", 6));
+    requests.ReadAllowList();
+    EXPECT_TRUE(events.Take().empty());
+    Set(horolux::policy::kKey, REG_SZ, std::string("page", 5));
+    requests.ReadAllowList();
+    records = events.Take();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].event, ServiceEvent::AllowListUnreadable);
+}
+
+}  // namespace

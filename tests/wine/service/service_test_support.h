@@ -1,0 +1,77 @@
+#pragma once
+// What the time service's tests share: the service's records caught through its seam, the user a
+// request of this process comes from, and a client of a pipe of the test's own.
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "service/service_log.h"
+
+namespace test {
+
+// Every record made while one lives, in order.
+class EventCapture {
+public:
+    // The records so far, which are then forgotten.
+    std::vector<service::EventRecord> Take() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return std::move(records_);
+    }
+    // Waits until a record of this event came (from another thread), and takes it with the
+    // records before it.
+    std::vector<service::EventRecord> TakeThrough(service::ServiceEvent event, DWORD timeoutMs) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        came_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+            for (const service::EventRecord& r : records_)
+                if (r.event == event) return true;
+            return false;
+        });
+        return std::move(records_);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable came_;
+    std::vector<service::EventRecord> records_;
+    service::EventRedirect redirect_{[this](const service::EventRecord& record) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            records_.push_back(record);
+        }
+        came_.notify_all();
+    }};
+};
+
+// Whether the service's name of a client, "DOMAIN\user", is the user this process runs as.
+inline bool IsThisUser(const std::string& client) {
+    char name[257] = {};
+    DWORD size = sizeof name;
+    if (!GetUserNameA(name, &size)) return false;
+    const std::string suffix = std::string("\\") + name;
+    return client.size() > suffix.size() &&
+           client.compare(client.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// One request and its answer over a new connection to the pipe; empty when none came.
+inline std::vector<std::uint8_t> AskPipe(const std::string& pipeName,
+                                         const std::vector<std::uint8_t>& request) {
+    fw::FileHandle pipe;
+    for (int i = 0; i < 100 && !pipe; ++i) {
+        pipe.Reset(CreateFileA(pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+        if (!pipe && GetLastError() == ERROR_PIPE_BUSY) WaitNamedPipeA(pipeName.c_str(), 100);
+    }
+    DWORD mode = PIPE_READMODE_MESSAGE, bytes = 0;
+    if (!pipe || !SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr) ||
+        !WriteFile(pipe.Get(), request.data(), static_cast<DWORD>(request.size()), &bytes, nullptr))
+        return {};
+    std::vector<std::uint8_t> answer(8192);
+    if (!ReadFile(pipe.Get(), answer.data(), static_cast<DWORD>(answer.size()), &bytes, nullptr))
+        return {};
+    answer.resize(bytes);
+    return answer;
+}
+
+}  // namespace test
