@@ -174,6 +174,20 @@ TEST(Installed, PermissionsTheInstallerSets) {
               static_cast<DWORD>(SERVICE_START | SERVICE_STOP));
 }
 
+TEST(Installed, EventLogSourceWithTheServicesMessages) {
+    ASSERT_INSTALLED();
+    const auto file =
+        test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kEventSourceKey, "EventMessageFile");
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(SamePath(file->data.c_str(), InstallFolder() + "HoroluxTime.exe")) << file->data;
+    const auto types =
+        test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kEventSourceKey, "TypesSupported");
+    ASSERT_TRUE(types && types->type == REG_DWORD);
+    EXPECT_EQ(*reinterpret_cast<const DWORD*>(types->data.data()),
+              static_cast<DWORD>(EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE |
+                                 EVENTLOG_INFORMATION_TYPE));
+}
+
 TEST(Installed, TimeServiceRuns) {
     ASSERT_INSTALLED();
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));

@@ -97,6 +97,7 @@ void RemovesServiceFilesShortcutAndValues() {
     EXPECT_FALSE(FileExists(ShortcutPath())) << ShortcutPath();
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, kMachineSettingsKey));
+    EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, horolux::service::kEventSourceKey));
 }
 
 void KeepsTheUserSettings() {

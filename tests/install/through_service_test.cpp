@@ -8,10 +8,12 @@
 #include <string>
 
 #include "core/service/service_names.h"
+#include "core/service/status_report.h"
 #include "driver.h"
 #include "install_session.h"
 #include "proxy_settings.h"
 #include "resource.h"
+#include "tests/support/child_process.h"
 #include "ui/sync/time_service_client.h"
 
 namespace {
@@ -51,6 +53,10 @@ protected:
             WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
                          horolux::service::kAllowedSourcesValue, *saved_);
         test::DeleteTree(HKEY_CURRENT_USER, "Software\\Horolux");
+    }
+    // The installed status command's JSON.
+    static test::ChildRun Status() {
+        return test::RunToEnd(InstallFolder() + "HoroluxTime.exe", "--status --json");
     }
     std::string ClockAgent() const {
         const std::string last = test::ServerGet(port_, "/control/last");
@@ -158,23 +164,32 @@ TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceCo
         ASSERT_TRUE(ControlService(service.Get(), SERVICE_CONTROL_STOP, &status));
         ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000));
 
-        const fw::FileHandle squatter(CreateNamedPipeA(
-            horolux::service::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
-            PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
-        ASSERT_TRUE(squatter);
-        EXPECT_FALSE(AskTimeService({TimeSource::TimeServer, server_, false}, [] {}));
-        EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000)) << "it could not open its pipe";
-
-        // Once the name is free again, the service starts as before.
+        {
+            const fw::FileHandle squatter(CreateNamedPipeA(
+                horolux::service::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
+            ASSERT_TRUE(squatter);
+            EXPECT_FALSE(AskTimeService({TimeSource::TimeServer, server_, false}, [] {}));
+            EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000))
+                << "it could not open its pipe";
+            EXPECT_EQ(Status().exitCode, static_cast<DWORD>(horolux::service::kStatusUnreachable));
+        }
+        // Once the name is free again, the service starts as before. (Started while the squatter
+        // still held the name, it could find the name taken again and stop.)
         ASSERT_TRUE(StartServiceA(service.Get(), 0, nullptr) ||
-                    GetLastError() == ERROR_SERVICE_ALREADY_RUNNING);
+                    GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)
+            << GetLastError();
     }
-    // Wait after the squatter is gone: the start asked above may still be under way.
     ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
     ASSERT_TRUE(WaitUntilPipeAnswers(30000));
+    const test::ChildRun fresh = Status();
+    EXPECT_EQ(fresh.exitCode, static_cast<DWORD>(horolux::service::kStatusNotSynced));
+    EXPECT_NE(fresh.output.find("\"lastSync\":null"), std::string::npos)
+        << "a restarted service has made no sync: " << fresh.output;
     const auto answer = AskTimeService({TimeSource::TimeServer, server_, false}, [] {});
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
+    EXPECT_EQ(Status().exitCode, static_cast<DWORD>(horolux::service::kStatusSynced));
 }
 
 }  // namespace

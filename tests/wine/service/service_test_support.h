@@ -49,7 +49,8 @@ inline bool IsThisUser(const std::string& client) {
     char name[257] = {};
     DWORD size = sizeof name;
     if (!GetUserNameA(name, &size)) return false;
-    const std::string suffix = std::string("\\") + name;
+    std::string suffix = "\\";  // appended apart: GCC 12 warns wrongly about "text" + name
+    suffix += name;
     return client.size() > suffix.size() &&
            client.compare(client.size() - suffix.size(), suffix.size(), suffix) == 0;
 }

@@ -15,6 +15,7 @@
 #include "service/time_service.h"
 #include "service_test_support.h"
 #include "test_registry.h"
+#include "tests/support/child_process.h"
 #include "tests/support/json_reader.h"
 #include "time_server_client.h"
 
@@ -24,39 +25,9 @@ using horolux::TimeSource;
 using horolux::service::SyncRequest;
 using test::Json;
 
-struct ChildRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
-
-// Runs HoroluxTime.exe with these arguments and takes what it prints.
-ChildRun RunTimeExe(const std::string& arguments) {
-    ChildRun run;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    fw::FileHandle readEnd, writeEnd;
-    if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inherit, 0)) return run;
-    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    const std::string exe = std::string("Z:") + HOROLUX_TIME_EXE;
-    std::string command = "\"" + exe + "\" " + arguments;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info))
-        return run;
-    const fw::KernelHandle process(info.hProcess), thread(info.hThread);
-    writeEnd.Reset();  // so that the read ends when the child does
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-        run.output.append(chunk, got);
-    if (WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.Get(), &run.exitCode);
-    return run;
+// HoroluxTime.exe with these arguments, to its end.
+test::ChildRun RunTimeExe(const std::string& arguments) {
+    return test::RunToEnd(std::string("Z:") + HOROLUX_TIME_EXE, arguments);
 }
 
 class StatusCommand : public ::testing::Test {
@@ -98,7 +69,7 @@ protected:
     }
     // --status --json: its exit code, and what it printed read as JSON.
     Json Status(DWORD expectedExitCode) {
-        const ChildRun run = RunTimeExe("--status --json --pipe " + name_);
+        const test::ChildRun run = RunTimeExe("--status --json --pipe " + name_);
         EXPECT_EQ(run.exitCode, expectedExitCode) << run.output;
         const std::optional<Json> json = test::ParseJson(run.output);
         EXPECT_TRUE(json && json->type == Json::Type::Object) << run.output;
@@ -160,7 +131,7 @@ TEST_F(StatusCommand, ExitCodeAndJsonFollowTheServiceAndItsLastSync) {
     EXPECT_LT(std::abs(set["offset"].number), 0.5);
     EXPECT_GT(set["bound"].number, 0.0);
 
-    const ChildRun text = RunTimeExe("--status --pipe " + name_);
+    const test::ChildRun text = RunTimeExe("--status --pipe " + name_);
     EXPECT_EQ(text.exitCode, static_cast<DWORD>(kStatusSynced));
     EXPECT_NE(text.output.find("Last sync: "), std::string::npos) << text.output;
     EXPECT_NE(text.output.find("  Outcome: ok"), std::string::npos) << text.output;
