@@ -17,6 +17,7 @@ namespace service {
 namespace {
 
 // A message longer than a request is handed on cut, one byte over, and refused as the wrong size.
+// The buffer holds a sync's answer; a longer status answer waits in the write until it is read.
 constexpr PipeLimits kPipeLimits{horolux::service::kRequestSize, horolux::service::kMaxAnswerSize,
                                  horolux::kPipeRequestTimeoutMs, horolux::kPipeAnswerTimeoutMs};
 

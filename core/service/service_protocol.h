@@ -102,6 +102,7 @@ inline constexpr std::size_t kMaxAnswerSize = kAnswerWithSourcesSize;
 inline constexpr std::uint16_t kKindRequest = 1;
 inline constexpr std::uint16_t kKindAnswer = 2;
 inline constexpr std::uint16_t kKindAnswerWithSources = 3;
+// Kinds 4 and 5 are the status command's request and answer (status_message.h).
 inline constexpr std::uint32_t kRequestAllowLargeCorrection = 1;  // request flag bits
 inline constexpr std::uint32_t kAnswerMeasured = 1;               // answer flag bits
 

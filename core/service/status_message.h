@@ -83,12 +83,13 @@ ReadError ReadStatusRequest(std::span<const std::uint8_t> bytes);
 // text (an empty one when it has none).
 std::vector<std::uint8_t> EncodeStatusAnswer(const StatusAnswer& answer);
 
-// The strict reader, checked in the order of ReadAnswer's header checks, then: unknown flag bits,
-// a time out of range (running since must be a time), a count over its largest, an unknown policy
-// kind, a number's texts, another kind's number or a text's count other than one: BadValue; a
-// text over its capacity: BadLength; a NUL or control character in a text: BadText; a message
-// ending inside a field or going on past the last: WrongSize; the last sync's answer as
-// ReadAnswer refuses it. A message that reads encodes back to the very same bytes.
+// The strict reader, checked in the order of ReadAnswer's header checks (a size over
+// kMaxStatusAnswerSize is WrongSize), then field by field: unknown flag bits, a time out of range
+// (both are times, never all zero), a count over its largest, an unknown policy kind, a number's
+// texts, another kind's number or a text's count other than one: BadValue; a text over its
+// capacity: BadLength; a NUL or control character in a text: BadText; a message ending inside a
+// field or going on past the last: WrongSize; the last sync's answer as ReadAnswer refuses it. A
+// message that reads encodes back to the very same bytes.
 struct StatusRead {
     std::optional<StatusAnswer> answer;
     ReadError error = ReadError::None;

@@ -119,17 +119,23 @@ TEST_F(StatusCommand, ExitCodeAndJsonFollowTheServiceAndItsLastSync) {
     const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
     if (port.empty()) GTEST_SKIP() << "no loopback SNTP server (script/test) for a sync that sets";
     ASSERT_EQ(test::ServerGet(std::atoi(port.c_str()), "/control?mode=now&offset=0"), "ok\n");
+    // Several sources, one of them not allowed: an answer with rows, and a status answer longer
+    // than the pipe's buffer.
     const std::string server = "127.0.0.1:" + port;
     Allow({"server:" + server});
-    Sync({TimeSource::TimeServer, server, false});
+    Sync({TimeSource::Automatic, "server:" + server + " server:127.0.0.1:9", false});
     json = Status(kStatusSynced);
     const Json& set = json["lastSync"];
     EXPECT_EQ(set["outcome"].text, "ok");
     EXPECT_TRUE(set["succeeded"].boolean);
-    EXPECT_EQ(set["source"].text, server);
+    EXPECT_EQ(set["source"].text, "several time sources");
     EXPECT_EQ(set["offset"].type, Json::Type::Number);
     EXPECT_LT(std::abs(set["offset"].number), 0.5);
     EXPECT_GT(set["bound"].number, 0.0);
+    EXPECT_EQ(set["sources"][0]["name"].text, server);
+    EXPECT_EQ(set["sources"][0]["verdict"].text, "used");
+    EXPECT_EQ(set["sources"][0]["offset"].type, Json::Type::Number);
+    EXPECT_EQ(set["sources"][1]["verdict"].text, "not allowed");
 
     const test::ChildRun text = RunTimeExe("--status --pipe " + name_);
     EXPECT_EQ(text.exitCode, static_cast<DWORD>(kStatusSynced));
