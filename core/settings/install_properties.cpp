@@ -131,6 +131,20 @@ InstallPropertiesRead ReadInstallProperties(const PropertyValues& values) {
     return read;
 }
 
+std::string AsFormattedText(std::string_view text) {
+    std::string formatted;
+    for (const char c : text) {
+        if (c == '[' || c == ']' || c == '{' || c == '}') {
+            formatted += "[\\";
+            formatted += c;
+            formatted += ']';
+        } else {
+            formatted += c;
+        }
+    }
+    return formatted;
+}
+
 std::string QuoteArgument(std::string_view argument) {
     if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos)
         return std::string(argument);

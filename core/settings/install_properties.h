@@ -33,6 +33,10 @@ inline constexpr const char* kPropertyNames[] = {kTimeSourceProperty,     kTimeS
                                                  kTimeWebUrlProperty,     kAutoSourcesProperty,
                                                  kAllowedSourcesProperty, kAutoStartProperty};
 
+// Where the defaults go under HKEY_LOCAL_MACHINE: the "Defaults" section
+// (core/settings/defaults_store.h) of the key the program keeps its settings in.
+inline constexpr char kMachineDefaultsKey[] = "Software\\Horolux\\Horolux\\Defaults";
+
 // The private property the check fills with ConfigureCommandLine for the deferred --configure.
 inline constexpr char kConfigureArgumentsProperty[] = "HoroluxConfigureArguments";
 
@@ -76,6 +80,12 @@ std::string ConfigureCommandLine(const PropertyValues& values);
 
 // The arguments after --configure back; nothing when one is not NAME=value of such a property.
 std::optional<PropertyValues> ReadConfigureArguments(const std::vector<std::string>& arguments);
+
+// The text as the Windows Installer's formatted text that shows it unchanged: brackets and
+// braces, which would name properties or groups, escaped as [\[], [\]], [\{], [\}]. (Wine 8
+// formats a record's fields again after putting them into its template, so a message goes in as
+// the template itself.)
+std::string AsFormattedText(std::string_view text);
 
 // One argument quoted for a Windows command line: as it is when it holds no blank or quote and
 // is not empty, otherwise in quotes, with each quote and the backslashes before it or before the

@@ -96,6 +96,13 @@ TEST(InstallProperties, TheFirstValueThatDoesNotReadIsNamedInTheMessage) {
     for (const Case& c : cases) EXPECT_EQ(ReadInstallProperties(c.values).error, c.error);
 }
 
+TEST(InstallProperties, MessagesAreEscapedAsFormattedText) {
+    EXPECT_EQ(AsFormattedText("TIMESOURCE must be page"), "TIMESOURCE must be page");
+    EXPECT_EQ(AsFormattedText("server:HOST[:PORT], not \"server:[::1]:x\"."),
+              "server:HOST[\\[]:PORT[\\]], not \"server:[\\[]::1[\\]]:x\".");
+    EXPECT_EQ(AsFormattedText("web:http://a/{b}"), "web:http://a/[\\{]b[\\}]");
+}
+
 TEST(InstallProperties, ArgumentsAreQuotedByWindowsRules) {
     EXPECT_EQ(QuoteArgument("TIMESOURCE=auto"), "TIMESOURCE=auto");
     EXPECT_EQ(QuoteArgument(""), "\"\"");
