@@ -1,8 +1,8 @@
 #pragma once
 // One owner for the handles the program acquires and must release exactly once. A trait names
 // the handle type, the value that means "none" and the release call. The owners of WinINet,
-// WinHTTP and Winsock handles are in platform/wininet.h, platform/winhttp.h and
-// platform/sockets.h, beside their libraries' headers.
+// WinHTTP, Winsock and Windows Installer handles are in platform/wininet.h, platform/winhttp.h,
+// platform/sockets.h and platform/msi.h, beside their libraries' headers.
 
 #include <utility>
 

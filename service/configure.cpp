@@ -1,10 +1,13 @@
 #include "service/configure.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/service/allow_list.h"
 #include "core/service/service_names.h"
+#include "core/settings/config.h"
+#include "core/settings/install_properties.h"
 #include "platform/handles.h"
 #include "platform/win32.h"
 #include "service/time_service.h"
@@ -13,25 +16,80 @@ namespace service {
 
 namespace {
 
-DWORD WriteDefaultAllowList() {
-    fw::RegistryKey key;
-    LONG error = RegCreateKeyExA(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey, 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr,
-                                 key.Receive(), nullptr);
-    if (error != ERROR_SUCCESS) return error;
-    error = RegQueryValueExA(key.Get(), horolux::service::kAllowedSourcesValue, nullptr, nullptr,
-                             nullptr, nullptr);
-    if (error != ERROR_FILE_NOT_FOUND) return error;  // there is a list: it stays as it is
+// The installed program's source until its user chooses another: several sources.
+constexpr DWORD kInstalledTimeSource = static_cast<DWORD>(horolux::TimeSource::Automatic);
 
+DWORD OpenForWriting(const char* path, fw::RegistryKey& key) {
+    return static_cast<DWORD>(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Receive(), nullptr));
+}
+
+// ERROR_SUCCESS when the value is there, ERROR_FILE_NOT_FOUND when it is not, or why it cannot
+// be told.
+DWORD LookUp(HKEY key, const char* name) {
+    return static_cast<DWORD>(RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr));
+}
+
+DWORD SetDword(HKEY key, const char* name, DWORD value) {
+    return static_cast<DWORD>(RegSetValueExA(key, name, 0, REG_DWORD,
+                                             reinterpret_cast<const BYTE*>(&value), sizeof value));
+}
+
+DWORD SetText(HKEY key, const char* name, const std::string& text) {
+    return static_cast<DWORD>(RegSetValueExA(key, name, 0, REG_SZ,
+                                             reinterpret_cast<const BYTE*>(text.c_str()),
+                                             static_cast<DWORD>(text.size() + 1)));
+}
+
+DWORD SetTextList(HKEY key, const char* name, const std::vector<std::string>& entries) {
     std::string block;  // each entry ends in a null, and the list in one more
-    for (const std::string& entry : horolux::service::DefaultAllowList()) {
+    for (const std::string& entry : entries) {
         block += entry;
         block += '\0';
     }
     block += '\0';
-    return RegSetValueExA(key.Get(), horolux::service::kAllowedSourcesValue, 0, REG_MULTI_SZ,
-                          reinterpret_cast<const BYTE*>(block.data()),
-                          static_cast<DWORD>(block.size()));
+    return static_cast<DWORD>(RegSetValueExA(key, name, 0, REG_MULTI_SZ,
+                                             reinterpret_cast<const BYTE*>(block.data()),
+                                             static_cast<DWORD>(block.size())));
+}
+
+// Each value given on the command line replaces the stored one; one not given stays as it is,
+// so that an upgrade keeps what an earlier installation or an administrator wrote. Only the
+// source itself has a default, written when there is none.
+DWORD WriteMachineDefaults(const horolux::install::InstallProperties& properties) {
+    namespace config = horolux::config;
+    fw::RegistryKey key;
+    if (const DWORD error = OpenForWriting(horolux::install::kMachineDefaultsKey, key))
+        return error;
+    DWORD error = ERROR_SUCCESS;
+    if (properties.timeSource) {
+        error = SetDword(key.Get(), config::kTimeSource.name,
+                         static_cast<DWORD>(*properties.timeSource));
+    } else {
+        error = LookUp(key.Get(), config::kTimeSource.name);
+        if (error == ERROR_FILE_NOT_FOUND)
+            error = SetDword(key.Get(), config::kTimeSource.name, kInstalledTimeSource);
+    }
+    if (!error && properties.timeServer)
+        error = SetText(key.Get(), config::kTimeServer.name, *properties.timeServer);
+    if (!error && properties.timeWebUrl)
+        error = SetText(key.Get(), config::kTimeWebUrl.name, *properties.timeWebUrl);
+    if (!error && properties.autoSources)
+        error = SetTextList(key.Get(), config::kAutoSources, *properties.autoSources);
+    return error;
+}
+
+// The given list replaces the stored one exactly; without one the default list is written when
+// there is none.
+DWORD WriteAllowList(const std::optional<std::vector<std::string>>& given) {
+    fw::RegistryKey key;
+    if (const DWORD error = OpenForWriting(horolux::service::kServiceKey, key)) return error;
+    const char* name = horolux::service::kAllowedSourcesValue;
+    if (given) return SetTextList(key.Get(), name, *given);
+    const DWORD error = LookUp(key.Get(), name);
+    if (error != ERROR_FILE_NOT_FOUND) return error;  // there is a list: it stays as it is
+    return SetTextList(key.Get(), name, horolux::service::DefaultAllowList());
 }
 
 DWORD ConfigureService() {
@@ -61,8 +119,19 @@ DWORD ConfigureService() {
 
 }  // namespace
 
-int ConfigureInstalledService() {
-    if (const DWORD error = WriteDefaultAllowList()) return static_cast<int>(error);
+int ConfigureInstalledService(const std::vector<std::string>& arguments) {
+    // The package's check read the same values before anything was installed; read again here
+    // so that nothing is written of a command line that does not read.
+    const std::optional<horolux::install::PropertyValues> values =
+        horolux::install::ReadConfigureArguments(arguments);
+    if (!values) return ERROR_INVALID_PARAMETER;
+    const horolux::install::InstallPropertiesRead read =
+        horolux::install::ReadInstallProperties(*values);
+    if (!read.error.empty()) return ERROR_INVALID_PARAMETER;
+
+    if (const DWORD error = WriteMachineDefaults(read.properties)) return static_cast<int>(error);
+    if (const DWORD error = WriteAllowList(read.properties.allowedSources))
+        return static_cast<int>(error);
     return static_cast<int>(ConfigureService());
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // What the installer asks of HoroluxTime.exe once the service is registered: what the package's
-// tables cannot say (wixl writes neither delayed start nor a service's permissions).
+// tables cannot say (wixl writes neither delayed start nor a service's permissions), and the
+// values of its public properties (core/settings/install_properties.h).
+#include <string>
+#include <vector>
 
 namespace service {
 
@@ -11,10 +14,13 @@ inline constexpr char kServiceSecurity[] =
     "D:(A;;CCLCSWRPWPDTLOCRRC;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)"
     "(A;;CCLCSWRPLOCRRC;;;IU)(A;;CCLCSWLOCRRC;;;SU)";
 
-// Sets the installed service to start automatically once the boot's other automatic services
-// have (delayed), gives it the permissions above and writes the default allow-list when there is
-// none, so that a list an administrator edited survives an upgrade. Returns 0 or the Windows
-// error that stopped it.
-int ConfigureInstalledService();
+// Writes the properties given as arguments ("NAME=value", see ConfigureCommandLine) into the
+// machine's defaults and the service's allow-list, and otherwise the source's default and the
+// default allow-list where there are none, so that what an earlier installation or an
+// administrator wrote survives an upgrade; then sets the installed service to start
+// automatically once the boot's other automatic services have (delayed) and gives it the
+// permissions above. Nothing is written of arguments that do not read (ERROR_INVALID_PARAMETER).
+// Returns 0 or the Windows error that stopped it.
+int ConfigureInstalledService(const std::vector<std::string>& arguments);
 
 }  // namespace service

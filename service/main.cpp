@@ -1,7 +1,8 @@
 // HoroluxTime.exe: the time service. Started by the service control manager it serves sync
-// requests on its pipe; "--configure" is the installer's call after registering it, and
-// "--status" anybody's question of how the running service stands.
+// requests on its pipe; "--configure [NAME=value ...]" is the installer's call after registering
+// it, and "--status" anybody's question of how the running service stands.
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,7 +12,9 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (!args.empty() && args[0] == "--configure") return service::ConfigureInstalledService();
+    if (!args.empty() && args[0] == "--configure")
+        return service::ConfigureInstalledService(
+            std::vector<std::string>(args.begin() + 1, args.end()));
     if (!args.empty() && args[0] == "--status")
         return service::RunStatusCommand(std::span(args).subspan(1));
     return service::RunService();

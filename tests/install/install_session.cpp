@@ -5,23 +5,17 @@
 #include "core/service/service_names.h"
 #include "driver.h"
 #include "platform/handles.h"
+#include "platform/msi.h"
 #include "test_registry.h"
 // clang-format off
-#include <msi.h>  // after <windows.h>, which framework/win32.h brings
-#include <msiquery.h>
-#include <shlobj.h>
+#include <shlobj.h>  // after <windows.h>, which framework/win32.h brings
 // clang-format on
 
 namespace install {
 
 namespace {
 
-struct MsiHandleTraits {
-    using Handle = MSIHANDLE;
-    static Handle Invalid() { return 0; }
-    static void Close(Handle h) { MsiCloseHandle(h); }
-};
-using MsiHandle = fw::UniqueHandle<MsiHandleTraits>;
+using fw::MsiHandle;
 
 // The build names files with Unix paths; Wine maps / to drive Z:.
 std::string WindowsPath(std::string path) {
@@ -36,7 +30,7 @@ std::string EnvironmentPath(const char* name) {
     return value ? WindowsPath(value) : std::string();
 }
 
-std::string PackageProperty(MSIHANDLE database, const std::string& name) {
+std::string DatabaseProperty(MSIHANDLE database, const std::string& name) {
     MsiHandle view;
     const std::string query = "SELECT `Value` FROM `Property` WHERE `Property`='" + name + "'";
     if (MsiDatabaseOpenViewA(database, query.c_str(), view.Receive()) != ERROR_SUCCESS ||
@@ -57,9 +51,9 @@ Package ReadPackage(const std::string& path) {
         MsiOpenDatabaseA(path.c_str(), MSIDBOPEN_READONLY, database.Receive()) != ERROR_SUCCESS)
         return package;
     package.path = path;
-    package.productCode = PackageProperty(database.Get(), "ProductCode");
-    package.upgradeCode = PackageProperty(database.Get(), "UpgradeCode");
-    package.version = PackageProperty(database.Get(), "ProductVersion");
+    package.productCode = DatabaseProperty(database.Get(), "ProductCode");
+    package.upgradeCode = DatabaseProperty(database.Get(), "UpgradeCode");
+    package.version = DatabaseProperty(database.Get(), "ProductVersion");
     return package;
 }
 
@@ -142,6 +136,31 @@ DWORD RunMsiexec(const std::string& arguments, DWORD timeoutMs) {
 
 std::string LastMsiexecLog() {
     return g_lastLog;
+}
+
+bool LastMsiexecLogHolds(const std::string& text) {
+    const fw::FileHandle file(CreateFileA(g_lastLog.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    std::string log;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        log.append(buffer, read);
+    std::string wide;
+    for (const char c : text) {
+        wide += c;
+        wide += '\0';
+    }
+    return log.find(text) != std::string::npos || log.find(wide) != std::string::npos;
+}
+
+std::string PackageProperty(const Package& package, const std::string& name) {
+    MsiHandle database;
+    if (package.path.empty() || MsiOpenDatabaseA(package.path.c_str(), MSIDBOPEN_READONLY,
+                                                 database.Receive()) != ERROR_SUCCESS)
+        return {};
+    return DatabaseProperty(database.Get(), name);
 }
 
 bool RunningUnderWine() {
