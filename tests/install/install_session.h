@@ -31,6 +31,11 @@ void SetFirstInstallExitCode(DWORD code);
 inline constexpr DWORD kMsiexecNotRun = 0xFFFFFFFF;
 DWORD RunMsiexec(const std::string& arguments, DWORD timeoutMs = 180000);
 std::string LastMsiexecLog();
+// Whether the last run's log holds text (Windows may write it in UTF-16, Wine writes ANSI).
+bool LastMsiexecLogHolds(const std::string& text);
+
+// A value of the package's Property table; empty when it has none.
+std::string PackageProperty(const Package& package, const std::string& name);
 
 bool RunningUnderWine();
 
@@ -68,5 +73,10 @@ bool WaitUntilPipeGone(DWORD timeoutMs);
 
 // Registers the steps that run after every TEST case, in their order (later_steps.cpp).
 void RegisterLaterSteps();
+// The installations with the package's public properties (silent_install_steps.cpp), registered
+// by RegisterLaterSteps once nothing is installed.
+void RegisterSilentInstallSteps();
+// One step: a case of its own, run in the order registered, after the TEST cases.
+void RegisterStep(const char* suite, const char* name, void (*body)());
 
 }  // namespace install

@@ -1,6 +1,8 @@
 // The steps after every TEST case: a newer package replaces the installed one in place, the
-// uninstall removes it and keeps the user's settings, and an uninstall with REMOVEUSERSETTINGS=1
-// removes those too. Each step's first case acts, the next ones look at what it left.
+// uninstall removes it and keeps the user's settings, the silent installation with the
+// package's public properties (silent_install_steps.cpp), and an uninstall with
+// REMOVEUSERSETTINGS=1 removes the user's settings too. Each step's first case acts, the next
+// ones look at what it left.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -107,9 +109,17 @@ void KeepsTheUserSettings() {
 
 void RemovesTheUserSettingsWhenAsked() {
     ASSERT_MSIEXEC(g_uninstallExitCode);
-    ASSERT_MSIEXEC(RunMsiexec("/i " + Quoted(NextPackage().path) + " /qn"));
+    // The silent installation's upgrade left the newer package installed, without an autostart
+    // value of its own (AUTOSTART=0); installed here as it would have been when that failed.
+    if (InstalledRelatedProducts(NextPackage().upgradeCode).empty()) {
+        ASSERT_MSIEXEC(RunMsiexec("/i " + Quoted(NextPackage().path) + " /qn AUTOSTART=0"));
+    }
     ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
     ASSERT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kConfigKey));
+    // What the program writes for its Autostart box goes with the product all the same.
+    const std::string path = InstallFolder() + "Horolux.exe";
+    test::SetRaw(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName, REG_SZ, path.c_str(),
+                 static_cast<DWORD>(path.size() + 1));
 
     ASSERT_MSIEXEC(RunMsiexec("/x " + Quoted(NextPackage().path) + " /qn REMOVEUSERSETTINGS=1"));
     EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, kUserSettingsKey));
@@ -117,6 +127,7 @@ void RemovesTheUserSettingsWhenAsked() {
     EXPECT_TRUE(WaitUntilServiceGone(30000));
     EXPECT_FALSE(FolderExists(InstallFolder()));
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, kMachineSettingsKey));
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
 }
 
 class Step : public testing::Test {
@@ -128,23 +139,26 @@ private:
     std::function<void()> body_;
 };
 
-void Register(const char* suite, const char* name, void (*body)()) {
+}  // namespace
+
+void RegisterStep(const char* suite, const char* name, void (*body)()) {
     testing::RegisterTest(suite, name, nullptr, nullptr, __FILE__, __LINE__,
                           [body]() -> testing::Test* { return new Step(body); });
 }
 
-}  // namespace
-
 void RegisterLaterSteps() {
-    Register("Upgrade", "InstallsOverTheOlderVersion", InstallsOverTheOlderVersion);
-    Register("Upgrade", "KeepsAnEditedAllowList", KeepsAnEditedAllowList);
-    Register("Upgrade", "LeavesFilesValuesAndServiceInPlace", LeavesFilesValuesAndServiceInPlace);
-    Register("Upgrade", "RefusesAnOlderPackage", RefusesAnOlderPackage);
-    Register("Uninstall", "RemovesTheProduct", RemovesTheProduct);
-    Register("Uninstall", "RemovesServiceFilesShortcutAndValues",
-             RemovesServiceFilesShortcutAndValues);
-    Register("Uninstall", "KeepsTheUserSettings", KeepsTheUserSettings);
-    Register("UninstallRemovingUserSettings", "RemovesThemToo", RemovesTheUserSettingsWhenAsked);
+    RegisterStep("Upgrade", "InstallsOverTheOlderVersion", InstallsOverTheOlderVersion);
+    RegisterStep("Upgrade", "KeepsAnEditedAllowList", KeepsAnEditedAllowList);
+    RegisterStep("Upgrade", "LeavesFilesValuesAndServiceInPlace",
+                 LeavesFilesValuesAndServiceInPlace);
+    RegisterStep("Upgrade", "RefusesAnOlderPackage", RefusesAnOlderPackage);
+    RegisterStep("Uninstall", "RemovesTheProduct", RemovesTheProduct);
+    RegisterStep("Uninstall", "RemovesServiceFilesShortcutAndValues",
+                 RemovesServiceFilesShortcutAndValues);
+    RegisterStep("Uninstall", "KeepsTheUserSettings", KeepsTheUserSettings);
+    RegisterSilentInstallSteps();
+    RegisterStep("UninstallRemovingUserSettings", "RemovesThemToo",
+                 RemovesTheUserSettingsWhenAsked);
 }
 
 }  // namespace install
