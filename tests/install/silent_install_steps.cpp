@@ -1,20 +1,28 @@
 // The package's public properties on a deployment command line (core/settings/
 // install_properties.h). Once the uninstall has left nothing installed: a value the program could
 // not use fails the installation with a message naming it and nothing written; an installation
-// with every property writes them as asked and no autostart value; an upgrade that gives only
-// some of them again keeps the others. The last uninstall (later_steps.cpp) removes it all.
+// with every property writes them as asked and no autostart value, and its allow-list, a policy
+// value set by hand, one sync and the status command agree; an upgrade that gives only some of
+// them again keeps the others. The last uninstall (later_steps.cpp) removes it all.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/service/service_names.h"
+#include "core/service/status_report.h"
 #include "core/settings/config.h"
 #include "core/settings/install_properties.h"
+#include "core/settings/policy.h"
 #include "install_session.h"
 #include "test_registry.h"
+#include "tests/support/child_process.h"
+#include "tests/support/json_reader.h"
+#include "time_server_client.h"
 #include "ui/app/autostart.h"
+#include "ui/sync/time_service_client.h"
 
 namespace install {
 
@@ -23,14 +31,26 @@ namespace {
 using horolux::install::kMachineDefaultsKey;
 namespace config = horolux::config;
 
-const std::vector<std::string> kAutoSources = {"server:127.0.0.1:12300",
-                                               "web:http://127.0.0.1:8080/clock"};
-const std::vector<std::string> kAllowedSources = {"page", "server:127.0.0.1:12300"};
+// The loopback SNTP server that script/test starts, so that the service may sync from it.
+std::string GivenServer() {
+    const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+    return "127.0.0.1:" + (port.empty() ? std::string("12300") : port);
+}
+std::string GivenWebUrl() {
+    return "http://" + GivenServer() + "/clock";
+}
+std::vector<std::string> GivenAutoSources() {
+    return {"server:" + GivenServer(), "web:" + GivenWebUrl()};
+}
+std::vector<std::string> GivenAllowedSources() {
+    return {"page", "server:" + GivenServer()};
+}
 // Blanks around the entries, as a hand-written command line has them.
-const std::string kProperties =
-    " TIMESOURCE=server TIMESERVER=127.0.0.1:12300 TIMEWEBURL=http://127.0.0.1:8080/clock"
-    " AUTOSOURCES=\"server:127.0.0.1:12300; web:http://127.0.0.1:8080/clock\""
-    " ALLOWEDSOURCES=\"page; server:127.0.0.1:12300\" AUTOSTART=0";
+std::string EveryProperty() {
+    return " TIMESOURCE=server TIMESERVER=" + GivenServer() + " TIMEWEBURL=" + GivenWebUrl() +
+           " AUTOSOURCES=\"server:" + GivenServer() + "; web:" + GivenWebUrl() + "\"" +
+           " ALLOWEDSOURCES=\"page; server:" + GivenServer() + "\" AUTOSTART=0";
+}
 
 DWORD g_installExitCode = kMsiexecNotRun;
 DWORD g_upgradeExitCode = kMsiexecNotRun;
@@ -85,7 +105,7 @@ void RefusesAnAllowListEntryItCannotRead() {
 }
 
 void InstallsWithEveryProperty() {
-    g_installExitCode = RunMsiexec(Install(FirstPackage(), kProperties));
+    g_installExitCode = RunMsiexec(Install(FirstPackage(), EveryProperty()));
     ASSERT_MSIEXEC(g_installExitCode);
     EXPECT_EQ(InstalledRelatedProducts(FirstPackage().upgradeCode),
               std::vector<std::string>{FirstPackage().productCode});
@@ -97,14 +117,14 @@ void WritesTheDefaultsAndTheAllowListAsAsked() {
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 1u)
         << "server";
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeServer.name),
-              "127.0.0.1:12300");
+              GivenServer());
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeWebUrl.name),
-              "http://127.0.0.1:8080/clock");
+              GivenWebUrl());
     EXPECT_EQ(ReadMultiSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kAutoSources),
-              kAutoSources);
+              GivenAutoSources());
     EXPECT_EQ(ReadMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
                           horolux::service::kAllowedSourcesValue),
-              kAllowedSources)
+              GivenAllowedSources())
         << "the given list, not the default one";
 }
 
@@ -112,6 +132,40 @@ void WritesNoAutostartValue() {
     ASSERT_MSIEXEC(g_installExitCode);
     EXPECT_TRUE(FileExists(InstallFolder() + "Horolux.exe"));
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
+}
+
+// The service syncs from the list the command line gave, beside a policy value set by hand, and
+// its status says so.
+void ThePropertiesAPolicyOneSyncAndTheStatusAgree() {
+    ASSERT_MSIEXEC(g_installExitCode);
+    ASSERT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
+    const std::string port = test::EnvText("HOROLUX_SNTPSERVER_PORT");
+    ASSERT_FALSE(port.empty()) << "no loopback SNTP server (script/test starts one)";
+    ASSERT_EQ(test::ServerGet(std::atoi(port.c_str()), "/control?mode=now&offset=0"), "ok\n");
+    const DWORD web = 2;
+    test::SetRaw(HKEY_LOCAL_MACHINE, horolux::policy::kKey, config::kTimeSource.name, REG_DWORD,
+                 &web, sizeof web);
+
+    const auto answer =
+        AskTimeService({horolux::TimeSource::TimeServer, GivenServer(), false}, [] {});
+    const test::ChildRun run =
+        test::RunToEnd(InstallFolder() + "HoroluxTime.exe", "--status --json");
+    test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, horolux::service::SyncStatus::Ok) << answer->failure;
+
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(horolux::service::kStatusSynced)) << run.output;
+    const std::optional<test::Json> json = test::ParseJson(run.output);
+    ASSERT_TRUE(json) << run.output;
+    const test::Json& status = *json;
+    EXPECT_FALSE(status["allowList"]["fromPolicy"].boolean);
+    std::vector<std::string> entries;
+    for (const test::Json& entry : status["allowList"]["entries"].items)
+        entries.push_back(entry.text);
+    EXPECT_EQ(entries, GivenAllowedSources()) << "the list ALLOWEDSOURCES gave";
+    EXPECT_EQ(status["policy"][config::kTimeSource.name].number, 2) << run.output;
+    EXPECT_EQ(status["lastSync"]["source"].text, GivenServer());
+    EXPECT_EQ(status["lastSync"]["outcome"].text, "ok");
 }
 
 // A deployment tool repeats the command line it has; here only two of the properties.
@@ -125,14 +179,14 @@ void AnUpgradeKeepsWhatItIsNotGivenAgain() {
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 2u)
         << "given again: web";
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeServer.name),
-              "127.0.0.1:12300");
+              GivenServer());
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeWebUrl.name),
-              "http://127.0.0.1:8080/clock");
+              GivenWebUrl());
     EXPECT_EQ(ReadMultiSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kAutoSources),
-              kAutoSources);
+              GivenAutoSources());
     EXPECT_EQ(ReadMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
                           horolux::service::kAllowedSourcesValue),
-              kAllowedSources);
+              GivenAllowedSources());
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
 }
@@ -170,6 +224,8 @@ void RegisterSilentInstallSteps() {
     RegisterStep("SilentInstall", "WritesTheDefaultsAndTheAllowListAsAsked",
                  WritesTheDefaultsAndTheAllowListAsAsked);
     RegisterStep("SilentInstall", "WritesNoAutostartValue", WritesNoAutostartValue);
+    RegisterStep("SilentInstall", "ThePropertiesAPolicyOneSyncAndTheStatusAgree",
+                 ThePropertiesAPolicyOneSyncAndTheStatusAgree);
     RegisterStep("SilentInstall", "AnUpgradeKeepsWhatItIsNotGivenAgain",
                  AnUpgradeKeepsWhatItIsNotGivenAgain);
 }
