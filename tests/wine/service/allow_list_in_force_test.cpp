@@ -10,19 +10,12 @@
 #include "core/settings/policy.h"
 #include "service/allowed_sources.h"
 #include "service/sync_requests.h"
+#include "service_test_support.h"
 #include "test_registry.h"
 
 namespace {
 
 using horolux::service::SyncStatus;
-
-void SetList(const char* key, const std::vector<std::string>& entries) {
-    std::string data;
-    for (const auto& e : entries) data += e + '\0';
-    data += '\0';
-    test::SetRaw(HKEY_LOCAL_MACHINE, key, horolux::service::kAllowedSourcesValue, REG_MULTI_SZ,
-                 data.data(), static_cast<DWORD>(data.size()));
-}
 
 // Refused requests touch no source, so the page's request needs no server here.
 SyncStatus AskForThePage() {
@@ -34,29 +27,16 @@ SyncStatus AskForThePage() {
 
 class AllowListInForce : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                               horolux::service::kAllowedSourcesValue);
-    }
-    void TearDown() override {
-        test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
-        if (saved_)
-            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
-                         static_cast<DWORD>(saved_->data.size()));
-        else
-            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
-    }
-    std::optional<test::RawValue> saved_;
+    test::KeptAllowLists kept_;  // put back as they were
 };
 
 TEST_F(AllowListInForce, ThePolicysListWinsAndAnOddPolicyValueAllowsNothing) {
-    SetList(horolux::service::kServiceKey, {"page"});
+    test::WriteAllowList(horolux::service::kServiceKey, {"page"});
     service::AllowListInForce inForce = service::ReadAllowListInForce();
     EXPECT_FALSE(inForce.fromPolicy);
     EXPECT_TRUE(inForce.list.page);
 
-    SetList(horolux::policy::kKey, {"server:127.0.0.1:1", "nonsense"});
+    test::WriteAllowList(horolux::policy::kKey, {"server:127.0.0.1:1", "nonsense"});
     inForce = service::ReadAllowListInForce();
     EXPECT_TRUE(inForce.fromPolicy);
     EXPECT_FALSE(inForce.list.page);

@@ -84,24 +84,11 @@ TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
 
 class AllowListFaults : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                               horolux::service::kAllowedSourcesValue);
-    }
-    void TearDown() override {
-        test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
-        if (saved_)
-            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
-                         static_cast<DWORD>(saved_->data.size()));
-        else
-            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
-    }
     void Set(const char* key, DWORD type, const std::string& data) {
         test::SetRaw(HKEY_LOCAL_MACHINE, key, horolux::service::kAllowedSourcesValue, type,
                      data.data(), static_cast<DWORD>(data.size()));
     }
-    std::optional<test::RawValue> saved_;
+    test::KeptAllowLists kept_;  // put back as they were
 };
 
 TEST_F(AllowListFaults, AreRecordedOnceUntilTheFaultChanges) {

@@ -3,13 +3,48 @@
 // request of this process comes from, and a client of a pipe of the test's own.
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/service/service_names.h"
+#include "core/settings/policy.h"
 #include "platform/handles.h"
 #include "service/service_log.h"
+#include "test_registry.h"
 
 namespace test {
+
+// Writes entries as the allow-list value under key (the service's own, or the policy's).
+inline void WriteAllowList(const char* key, const std::vector<std::string>& entries) {
+    std::string data;
+    for (const auto& e : entries) data += e + '\0';
+    data += '\0';
+    SetRaw(HKEY_LOCAL_MACHINE, key, horolux::service::kAllowedSourcesValue, REG_MULTI_SZ,
+           data.data(), static_cast<DWORD>(data.size()));
+}
+
+// Puts the service's allow-list back as it was, and takes away any policy a test set.
+class KeptAllowLists {
+public:
+    KeptAllowLists()
+        : saved_(ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                         horolux::service::kAllowedSourcesValue)) {}
+    ~KeptAllowLists() {
+        DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
+        if (saved_)
+            SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                   horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
+                   static_cast<DWORD>(saved_->data.size()));
+        else
+            DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
+    }
+    KeptAllowLists(const KeptAllowLists&) = delete;
+    KeptAllowLists& operator=(const KeptAllowLists&) = delete;
+
+private:
+    std::optional<RawValue> saved_;
+};
 
 // Every record made while one lives, in order.
 class EventCapture {

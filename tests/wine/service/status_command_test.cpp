@@ -36,19 +36,10 @@ protected:
         name_ = "\\\\.\\pipe\\HoroluxTimeStatus" + std::to_string(GetCurrentProcessId());
         stop_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
         running_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                               horolux::service::kAllowedSourcesValue);
     }
     void TearDown() override {
         SetEvent(stop_.Get());
         if (serving_.joinable()) serving_.join();
-        test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
-        if (saved_)
-            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
-                         static_cast<DWORD>(saved_->data.size()));
-        else
-            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
     }
     void Serve() {
         serving_ = std::thread(
@@ -56,12 +47,7 @@ protected:
         ASSERT_EQ(WaitForSingleObject(running_.Get(), 10000), WAIT_OBJECT_0);
     }
     void Allow(const std::vector<std::string>& entries) {
-        std::string data;
-        for (const auto& e : entries) data += e + '\0';
-        data += '\0';
-        test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                     horolux::service::kAllowedSourcesValue, REG_MULTI_SZ, data.data(),
-                     static_cast<DWORD>(data.size()));
+        test::WriteAllowList(horolux::service::kServiceKey, entries);
     }
     void Sync(const SyncRequest& request) {
         const auto answer = test::AskPipe(name_, horolux::service::EncodeRequest(request));
@@ -79,7 +65,7 @@ protected:
     std::string name_;
     fw::KernelHandle stop_, running_;
     std::thread serving_;
-    std::optional<test::RawValue> saved_;
+    test::KeptAllowLists kept_;  // put back as they were
 };
 
 TEST_F(StatusCommand, ExitCodeAndJsonFollowTheServiceAndItsLastSync) {

@@ -41,28 +41,15 @@ protected:
         url_ = "http://" + server_ + "/clock";
         ASSERT_EQ(Control("mode=now&offset=0&delay=0&dateform=imf"), "ok\n");
         ASSERT_EQ(test::ServerGet(pagePort_, "/control?mode=now"), "ok\n");
-        saved_ = test::ReadRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                               horolux::service::kAllowedSourcesValue);
     }
     void TearDown() override {
-        if (saved_)
-            test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                         horolux::service::kAllowedSourcesValue, saved_->type, saved_->data.data(),
-                         static_cast<DWORD>(saved_->data.size()));
-        else
-            test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey);
         if (port_) Control("mode=now&offset=0");
     }
     std::string Control(const std::string& query) {
         return test::ServerGet(port_, "/control?" + query);
     }
     void Allow(const std::vector<std::string>& entries) {
-        std::string data;
-        for (const auto& e : entries) data += e + '\0';
-        data += '\0';
-        test::SetRaw(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                     horolux::service::kAllowedSourcesValue, REG_MULTI_SZ, data.data(),
-                     static_cast<DWORD>(data.size()));
+        test::WriteAllowList(horolux::service::kServiceKey, entries);
     }
     SyncAnswer Ask(const SyncRequest& request) {
         const std::vector<std::uint8_t> bytes = horolux::service::EncodeRequest(request);
@@ -87,7 +74,7 @@ protected:
     service::Requests requests_{horolux::SystemTime{}};
     int port_ = 0, pagePort_ = 0;
     std::string server_, url_;
-    std::optional<test::RawValue> saved_;
+    test::KeptAllowLists kept_;                             // put back as they were
     std::optional<test::LoopbackBypassesTheProxy> bypass_;  // the page alone goes by the proxy
 };
 
