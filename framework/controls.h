@@ -4,6 +4,7 @@
 // result; the casts the messages need live here and nowhere else.
 #include <initializer_list>
 
+#include "framework/dpi.h"
 #include "framework/win32.h"
 
 namespace fw {
@@ -74,15 +75,16 @@ public:
     }
     struct Column {
         const char* heading;
-        int width;
+        int width;  // pixels at 96 DPI
     };
-    // Inserts left-aligned report columns, in order, from the first.
+    // Inserts left-aligned report columns, in order, from index on, each as wide as its width
+    // at the list's DPI.
     void InsertColumns(std::initializer_list<Column> columns, int index = 0) const {
         for (const Column& c : columns) {
             LVCOLUMNA column{};
             column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
             column.fmt = LVCFMT_LEFT;
-            column.cx = c.width;
+            column.cx = ScaleFor(Get(), c.width);
             column.pszText = const_cast<char*>(c.heading);
             column.iSubItem = index;
             InsertColumn(index++, column);
@@ -243,6 +245,10 @@ public:
     }
     void UpdateTipText(const TOOLINFOA& tool) const {
         Send(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // The tool (found by tool.hwnd and tool.uId) now covers tool.rect.
+    void NewToolRect(const TOOLINFOA& tool) const {
+        Send(TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
     // A mouse message of a tool's window, so the tip sees the pointer come and go.
     void RelayEvent(const MSG& message) const {

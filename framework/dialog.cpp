@@ -1,6 +1,12 @@
 #include "framework/dialog.h"
 
+#include <string>
+#include <vector>
+
 #include "framework/app.h"
+#include "framework/controls.h"
+#include "framework/dpi.h"
+#include "framework/geometry.h"
 
 namespace fw {
 
@@ -84,6 +90,14 @@ void CDialog::OnCancel() {
 }
 
 bool CDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg == WM_DPICHANGED && lp) {
+        result = OnDpiChangedMessage(wp, lp);
+        return true;
+    }
+    if (msg == WM_NCDESTROY) {  // the controls are gone: so may the fonts made for them
+        m_controlFonts.clear();
+        m_dialogFont.Reset();
+    }
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {  // also Enter and Esc
         switch (LOWORD(wp)) {
             case IDOK:
@@ -105,7 +119,89 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     if (msg != WM_INITDIALOG) return FALSE;  // everything else reaches the object by subclassing
     auto* self = reinterpret_cast<CDialog*>(lp);
     self->SubclassWindow(hwnd);
+    // The template was laid out for this DPI; a later change is answered from it.
+    self->m_layoutDpi = DpiOf(hwnd);
+    TakeOverDialogDpiChange(hwnd);
     return self->OnInitDialog();
+}
+
+namespace {
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        children.push_back(c);
+    return children;
+}
+
+bool IsReportList(HWND hwnd) {
+    char name[32] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return _stricmp(name, WC_LISTVIEWA) == 0 &&
+           (GetWindowLongA(hwnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
+}
+
+}  // namespace
+
+LRESULT CDialog::OnDpiChangedMessage(WPARAM wp, LPARAM lp) {
+    const UINT newDpi = LOWORD(wp);
+    const UINT oldDpi = m_layoutDpi ? m_layoutDpi : DpiOf(m_hWnd);
+    const RECT suggested = *reinterpret_cast<const RECT*>(lp);
+    if (newDpi && newDpi != oldDpi) {
+        RescaleChildren(oldDpi, newDpi);
+        m_layoutDpi = newDpi;
+        OnDpiChanged(oldDpi, newDpi);
+    }
+    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Our own controls remake what they drew for the old scale. Windows sends this itself after
+    // a real change; sent here too, as a change made by hand is not one (each control acts only
+    // when its scale really changed).
+    for (HWND child : Children(m_hWnd)) ::SendMessageA(child, kWmDpiChangedAfterParent, 0, 0);
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return 0;
+}
+
+void CDialog::RescaleChildren(UINT oldDpi, UINT newDpi) {
+    const int from = static_cast<int>(oldDpi), to = static_cast<int>(newDpi);
+    // The template's font for the new DPI; the dialog keeps answering WM_GETFONT with the one
+    // the dialog manager made (and will delete), so the copy stays ours.
+    HFONT dialogFont = m_dialogFont ? m_dialogFont.Get() : GetFont(m_hWnd);
+    Font newDialogFont = RescaledFont(dialogFont, oldDpi, newDpi);
+    std::map<HWND, Font> newControlFonts;
+
+    for (HWND child : Children(m_hWnd)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        const RECT scaled = ToRECT(horolux::RescaleRect(FromRECT(r), from, to));
+        SetWindowPos(child, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
+                     scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);
+
+        const HFONT font = GetFont(child);
+        if (font && font == dialogFont && newDialogFont) {
+            SetFont(child, newDialogFont.Get(), false);
+        } else if (font && font != dialogFont) {
+            Font own = RescaledFont(font, oldDpi, newDpi);
+            if (own) {
+                SetFont(child, own.Get(), false);
+                newControlFonts[child] = std::move(own);
+            }
+        }
+        if (IsReportList(child)) {
+            const HWND header = reinterpret_cast<HWND>(::SendMessageA(child, LVM_GETHEADER, 0, 0));
+            const int columns =
+                header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+            for (int i = 0; i < columns; ++i) {
+                const int width = static_cast<int>(::SendMessageA(child, LVM_GETCOLUMNWIDTH, i, 0));
+                ::SendMessageA(child, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                               MAKELPARAM(horolux::RescaleLength(width, from, to), 0));
+            }
+        }
+    }
+    // The controls have let go of the fonts made for the old DPI.
+    if (newDialogFont) m_dialogFont = std::move(newDialogFont);
+    m_controlFonts = std::move(newControlFonts);
 }
 
 }  // namespace fw

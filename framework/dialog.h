@@ -1,7 +1,10 @@
 #pragma once
 // CDialog: a dialog template from the resources bound to a C++ object, run modally (with our own
 // message loop, so gestures that capture the mouse survive) or modelessly.
+#include <map>
+
 #include "framework/data_exchange.h"
+#include "framework/gdi.h"
 #include "framework/wnd.h"
 
 namespace fw {
@@ -33,6 +36,10 @@ protected:
     virtual bool PreTranslateMessage(MSG&) { return false; }
 
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // A move to a monitor of another scale (WM_DPICHANGED): the framework has scaled the
+    // controls' places, fonts and list columns; what the dialog keeps in pixels of its own is
+    // scaled here, before the window takes its new rectangle.
+    virtual void OnDpiChanged(UINT /*oldDpi*/, UINT /*newDpi*/) {}
     // Controls report the changes the exchange itself makes (an edit's EN_CHANGE when its text
     // is pushed); those reports are not the user's and reach no handler.
     bool BypassesHandlers(UINT msg, WPARAM, LPARAM lp) const override {
@@ -44,11 +51,17 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnDpiChangedMessage(WPARAM wp, LPARAM lp);
+    void RescaleChildren(UINT oldDpi, UINT newDpi);
 
     bool m_exchanging = false;
     bool m_modal = false;
     bool m_endModal = false;
     INT_PTR m_result = -1;
+    // Fonts made for a DPI other than the one the dialog was created at: the dialog font's
+    // copy, and a copy of each control's own font; each replaced at the next change.
+    Font m_dialogFont;
+    std::map<HWND, Font> m_controlFonts;
 };
 
 }  // namespace fw

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/win32.h"
+#include "platform/handles.h"
 
 namespace fw {
 
@@ -37,6 +38,14 @@ using Bitmap = GdiObject<HBITMAP>;
 using Palette = GdiObject<HPALETTE>;
 using Brush = GdiObject<HBRUSH>;
 using Font = GdiObject<HFONT>;
+
+// An icon loaded unshared (at a size of the program's choosing), destroyed with the owner.
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { DestroyIcon(h); }
+};
+using Icon = UniqueHandle<IconTraits>;
 
 // GetDC / ReleaseDC of a window (the screen for none).
 class WindowDC {

@@ -105,6 +105,7 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         RemovePropA(hwnd, kObjectProp);
         self->m_hWnd = nullptr;
         self->m_superProc = nullptr;
+        self->m_layoutDpi = 0;
         self->PostNcDestroy();
     }
     return result;

@@ -39,6 +39,9 @@ public:
         return ::SendMessageA(m_hWnd, msg, wp, lp);
     }
 
+    // The DPI this top-level window was laid out for (framework/dpi.h); 0 when it never was.
+    UINT LayoutDpi() const { return m_layoutDpi; }
+
 protected:
     // Return true when handled, with the result in result. Unhandled messages get Default().
     // The base reflects child notifications (see above), so overrides chain to it last.
@@ -58,6 +61,7 @@ protected:
 
     HWND m_hWnd = nullptr;
     WNDPROC m_superProc = nullptr;  // where unhandled messages go
+    UINT m_layoutDpi = 0;
 
 private:
     struct CurrentMessage {
