@@ -40,6 +40,20 @@ TEST(Executable, CarriesItsManifestMenusAndDialogs) {
     EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
+    // Each setting counts only in its own namespace, within the asm.v3 application element;
+    // anywhere else the system silently stretches the program as a DPI-unaware one.
+    const size_t application =
+        text.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">");
+    const size_t systemAware = text.find(
+        "<dpiAware "
+        "xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>");
+    const size_t perMonitor = text.find(
+        "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+        "PerMonitorV2</dpiAwareness>");
+    const size_t end = text.find("</application>");
+    ASSERT_NE(application, std::string::npos);
+    EXPECT_TRUE(application < systemAware && systemAware < end) << text;
+    EXPECT_TRUE(application < perMonitor && perMonitor < end) << text;
 
     for (int dialog : {IDD_ABOUTBOX, IDD_HOROLUX_DIALOG})
         EXPECT_TRUE(FindResourceA(exe, MAKEINTRESOURCEA(dialog), MAKEINTRESOURCEA(5))) << dialog;
