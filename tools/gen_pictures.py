@@ -146,28 +146,32 @@ class IconDesign:
 
     def __init__(self, size):
         self.size = size
-        if size == 32:
-            self.cx, self.cy, self.r = 12.6, 12.6, 11.9
-            self.rim = 1.7
-            self.gx, self.gy, self.gr = 23.0, 23.0, 8.4
-            self.gap = 1.1
-            self.ticks = [(h, 7.4 if h % 3 == 0 else 8.4, 9.6, 1.25 if h % 3 == 0 else 0.85)
-                          for h in range(12)]
-            self.hour = (5.2, 1.9)
-            self.minute = (8.0, 1.3)
-            self.cap = 1.5
-            self.globe_edge = 0.9
+        if size >= 24:
+            # Drawn for 32 pixels; larger and slightly smaller sizes are the same design scaled.
+            k = size / 32.0
+            self.cx, self.cy, self.r = 12.6 * k, 12.6 * k, 11.9 * k
+            self.rim = 1.7 * k
+            self.gx, self.gy, self.gr = 23.0 * k, 23.0 * k, 8.4 * k
+            self.gap = 1.1 * k
+            self.ticks = [(h, (7.4 if h % 3 == 0 else 8.4) * k, 9.6 * k,
+                           (1.25 if h % 3 == 0 else 0.85) * k) for h in range(12)]
+            self.hour = (5.2 * k, 1.9 * k)
+            self.minute = (8.0 * k, 1.3 * k)
+            self.cap = 1.5 * k
+            self.globe_edge = 0.9 * k
         else:
-            # At 16 pixels ticks only blur the face: a bold rim and two hands read better.
-            self.cx, self.cy, self.r = 6.5, 6.5, 6.3
-            self.rim = 1.25
-            self.gx, self.gy, self.gr = 11.6, 11.6, 4.4
-            self.gap = 0.8
+            # At 16 pixels ticks only blur the face: a bold rim and two hands read better (20 is
+            # the same, scaled).
+            k = size / 16.0
+            self.cx, self.cy, self.r = 6.5 * k, 6.5 * k, 6.3 * k
+            self.rim = 1.25 * k
+            self.gx, self.gy, self.gr = 11.6 * k, 11.6 * k, 4.4 * k
+            self.gap = 0.8 * k
             self.ticks = []
-            self.hour = (2.7, 1.5)
-            self.minute = (3.9, 1.25)
+            self.hour = (2.7 * k, 1.5 * k)
+            self.minute = (3.9 * k, 1.25 * k)
             self.cap = 0.0
-            self.globe_edge = 0.8
+            self.globe_edge = 0.8 * k
 
 
 def hand_end(cx, cy, angle_deg, length):
@@ -261,14 +265,16 @@ def icon_pixel(d, x, y, sector, turn):
     return c
 
 
-def render_icon(size, sector, turn, samples=6):
+def render_icon(size, sector, turn, samples=6, want_alpha=False):
+    """Rows of pixels: (r, g, b) or None (transparent); with want_alpha, (r, g, b, a) with the
+    coverage as a, for the 32-bit images."""
     d = IconDesign(size)
     pixels = []
     for py in range(size):
         row = []
         for px in range(size):
             acc = [0.0, 0.0, 0.0]
-            alpha = 0.0
+            coverage = 0.0
             for sy in range(samples):
                 for sx in range(samples):
                     x = px + (sx + 0.5) / samples
@@ -276,13 +282,22 @@ def render_icon(size, sector, turn, samples=6):
                     c = icon_pixel(d, x, y, sector, turn)
                     for i in range(3):
                         acc[i] += c[i] * c[3]
-                    alpha += c[3]
+                    coverage += c[3]
             n = samples * samples
-            a = alpha / n
+            a = coverage / n
+            if want_alpha:
+                # Edges keep their coverage as alpha: smooth on any background.
+                if a <= 0.0:
+                    row.append(None)
+                else:
+                    colour = tuple(acc[i] / coverage for i in range(3))
+                    row.append(tuple(int(round(max(0, min(255, v)))) for v in colour) +
+                               (int(round(a * 255)),))
+                continue
             if a < 0.45:
                 row.append(None)  # transparent
             else:
-                colour = tuple(acc[i] / alpha for i in range(3))
+                colour = tuple(acc[i] / coverage for i in range(3))
                 # A partly covered edge pixel becomes opaque: lean it towards the dark outline
                 # so the silhouette stays crisp on light and dark backgrounds alike.
                 if a < 0.999:
@@ -293,24 +308,28 @@ def render_icon(size, sector, turn, samples=6):
 
 
 def ico_image(pixels):
-    """One 24-bit icon image: header, colour rows and the 1-bit transparency mask."""
+    """One icon image: header, colour rows and the 1-bit transparency mask. 24-bit, or 32-bit
+    with an alpha channel when the pixels carry one."""
     size = len(pixels)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 24, 0, 0, 0, 0, 0, 0)
+    bits = 32 if any(p is not None and len(p) == 4 for row in pixels for p in row) else 24
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, 0, 0, 0, 0, 0)
     xor_rows = []
     and_rows = []
     for row in reversed(pixels):
         data = bytearray()
-        bits = 0
+        mask_bits = 0
         mask = bytearray()
         for i, p in enumerate(row):
             if p is None:
-                data += b'\0\0\0'
-                bits |= 0x80 >> (i % 8)
+                data += b'\0' * (bits // 8)
+                mask_bits |= 0x80 >> (i % 8)
             else:
-                data += bytes((p[2], p[1], p[0]))
+                data += bytes((p[2], p[1], p[0]) + tuple(p[3:4]))
             if i % 8 == 7:
-                mask.append(bits)
-                bits = 0
+                mask.append(mask_bits)
+                mask_bits = 0
+        if len(row) % 8:
+            mask.append(mask_bits)  # a width that is no multiple of 8 ends in a partial byte
         while len(data) % 4:
             data.append(0)
         while len(mask) % 4:
@@ -328,7 +347,8 @@ def write_ico(path, images):
     for pixels in images:
         blob = ico_image(pixels)
         size = len(pixels)
-        out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 24, len(blob), offset)
+        bits = struct.unpack_from('<H', blob, 14)[0]
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, bits, len(blob), offset)
         offset += len(blob)
         blobs.append(blob)
     for blob in blobs:
@@ -486,6 +506,13 @@ def write_bmp4(path, rows, palette):
 
 # ---------------------------------------------------------------------------------------------
 
+ICON_SIZES = [32, 16, 20, 24, 40, 48, 64]
+FRAME_SIZES = [32, 16, 20, 24]
+# The first two sizes are the program's original 24-bit images with a mask; the others carry an
+# alpha channel: smoother edges, and Wine's notification area mangles a masked 24-pixel icon.
+ALPHA_SIZES = [20, 24, 40, 48, 64]
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), '..', 'res')
@@ -494,11 +521,16 @@ def main():
     os.makedirs(icons, exist_ok=True)
     os.makedirs(bitmaps, exist_ok=True)
 
+    # An image at every size the system asks for at 96, 120, 144 and 192 DPI (small icons 16,
+    # 20, 24, 32; large ones 32, 40, 48, 64), so no display scale shows a stretched icon. The
+    # tray frames are only ever small.
     write_ico(os.path.join(icons, 'horolux.ico'),
-              [render_icon(32, None, 0.0), render_icon(16, None, 0.0)])
+              [render_icon(size, None, 0.0, want_alpha=size in ALPHA_SIZES)
+               for size in ICON_SIZES])
     # Frame k shows the red sector at k o'clock and the globe turned k twelfths eastwards.
     for k in range(12):
-        frame = [render_icon(32, k * 30.0, k * 30.0), render_icon(16, k * 30.0, k * 30.0)]
+        frame = [render_icon(size, k * 30.0, k * 30.0, want_alpha=size in ALPHA_SIZES)
+                 for size in FRAME_SIZES]
         write_ico(os.path.join(icons, 'sync_%d.ico' % (151 + k)), frame)
     write_bmp24(os.path.join(bitmaps, 'background_163.bmp'), background())
     write_bmp4(os.path.join(bitmaps, 'pattern_166.bmp'), PATTERN, PATTERN_PALETTE)
