@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/alarms/gif_blocks.h"
+#include "framework/dpi.h"
 #include "framework/message_map.h"
 #include "platform/handles.h"
 
@@ -213,6 +214,7 @@ bool CAnimatedPicture::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
         fw::OnMessage(WM_PRINTCLIENT, &Self::OnPrintClient),
         fw::OnMessage(WM_ERASEBKGND, &Self::OnEraseBkgnd),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+        fw::OnMessage(fw::kWmDpiChangedAfterParent, &Self::OnDpiChanged),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }
@@ -317,7 +319,9 @@ bool CAnimatedPicture::PrepareSurface(unsigned width, unsigned height) {
         stage = std::make_shared<Stage>(control.Get(), width, height);
     }
     if (!stage->dc || !stage->bitmap) return false;
-    SetWindowPos(m_hWnd, nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
+    // The picture's pixels are 96-DPI ones: the control takes their size at its display scale.
+    SetWindowPos(m_hWnd, nullptr, 0, 0, fw::ScaleFor(m_hWnd, static_cast<int>(width)),
+                 fw::ScaleFor(m_hWnd, static_cast<int>(height)),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_backgroundColour = GetSysColor(COLOR_BTNFACE);
     FillMenuColour(stage->dc, width, height);
@@ -407,9 +411,20 @@ unsigned CAnimatedPicture::FramesRendered() const {
 }
 
 void CAnimatedPicture::CopySurface(HDC dc) {
+    const int w = static_cast<int>(m_width), h = static_cast<int>(m_height);
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
     Lock lock(m_stage->lock);
-    BitBlt(dc, 0, 0, static_cast<int>(m_width), static_cast<int>(m_height), m_stage->dc, 0, 0,
-           SRCCOPY);
+    if (client.right == w && client.bottom == h) {
+        BitBlt(dc, 0, 0, w, h, m_stage->dc, 0, 0, SRCCOPY);
+        return;
+    }
+    // A larger display scale: the frames are raster pictures, resampled smoothly to the control.
+    fw::StretchModeScope mode(dc, HALFTONE);
+    POINT origin{};
+    SetBrushOrgEx(dc, 0, 0, &origin);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, m_stage->dc, 0, 0, w, h, SRCCOPY);
+    SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
 }
 
 LRESULT CAnimatedPicture::OnPaint(WPARAM, LPARAM) {
@@ -428,6 +443,15 @@ LRESULT CAnimatedPicture::OnPrintClient(WPARAM wp, LPARAM) {
 LRESULT CAnimatedPicture::OnEraseBkgnd(WPARAM, LPARAM) {
     // The copy covers the whole control: erasing first would only flicker.
     return m_prepared ? TRUE : Default();
+}
+
+LRESULT CAnimatedPicture::OnDpiChanged(WPARAM, LPARAM) {
+    // The dialog moved the control; its size is the picture's at the new scale.
+    if (m_prepared)
+        SetWindowPos(m_hWnd, nullptr, 0, 0, fw::ScaleFor(m_hWnd, static_cast<int>(m_width)),
+                     fw::ScaleFor(m_hWnd, static_cast<int>(m_height)),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return Default();
 }
 
 LRESULT CAnimatedPicture::OnDestroy(WPARAM, LPARAM) {

@@ -41,6 +41,7 @@ public:
     void HaltAnimation();
     void ReleasePicture();
 
+    // The picture's own size in pixels; the control shows it at its display scale.
     SIZE PictureSize() const { return {static_cast<LONG>(m_width), static_cast<LONG>(m_height)}; }
     bool IsGif() const { return m_isGif; }
     bool IsPrepared() const { return m_prepared; }
@@ -63,6 +64,7 @@ private:
     LRESULT OnPrintClient(WPARAM wp, LPARAM lp);
     LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
     LRESULT OnDestroy(WPARAM wp, LPARAM lp);
+    LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
 
     bool PrepareSurface(unsigned width, unsigned height);
     void CopySurface(HDC dc);

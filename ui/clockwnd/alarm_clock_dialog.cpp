@@ -5,6 +5,7 @@
 #include "core/clockwnd/transparency.h"
 #include "core/settings/config.h"
 #include "framework/app.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/geometry.h"
 #include "framework/guard.h"
@@ -301,8 +302,24 @@ void CAlarmClockDlg::SaveState() {
 void CAlarmClockDlg::UpdateGripSquare() {
     RECT client{};
     GetClientRect(m_hWnd, &client);
-    m_grip = horolux::GripSquare(client.right, client.bottom, GetSystemMetrics(SM_CXVSCROLL),
-                                 GetSystemMetrics(SM_CYHSCROLL));
+    const UINT dpi = fw::DpiOf(m_hWnd);
+    m_grip =
+        horolux::GripSquare(client.right, client.bottom, fw::SystemMetricForDpi(SM_CXVSCROLL, dpi),
+                            fw::SystemMetricForDpi(SM_CYHSCROLL, dpi));
+}
+
+void CAlarmClockDlg::OnDpiChanged(UINT oldDpi, UINT newDpi) {
+    const int from = static_cast<int>(oldDpi), to = static_cast<int>(newDpi);
+    // Before the window takes its new rectangle, which the old minimum could hold too large.
+    m_minTrackSize = {horolux::RescaleLength(m_minTrackSize.cx, from, to),
+                      horolux::RescaleLength(m_minTrackSize.cy, from, to)};
+    for (AnchoredControl& a : m_anchors) {
+        horolux::Anchor& m = a.anchor;
+        m.marginLeft = horolux::RescaleLength(m.marginLeft, from, to);
+        m.marginTop = horolux::RescaleLength(m.marginTop, from, to);
+        m.marginRight = horolux::RescaleLength(m.marginRight, from, to);
+        m.marginBottom = horolux::RescaleLength(m.marginBottom, from, to);
+    }
 }
 
 void CAlarmClockDlg::ShowSizeGrip(bool show) {

@@ -38,6 +38,8 @@ public:
     bool IsBusy() const { return m_busy > 0; }
 
     int Opacity() const { return m_opacity; }
+    // The smallest outer size the user may drag it to: its template's size at its display scale.
+    SIZE MinTrackSize() const { return m_minTrackSize; }
     // Stores the placement and the opacity, as closing the window does.
     void SaveState();
     const CSegmentDisplay& Display() const { return m_display; }
@@ -46,6 +48,9 @@ protected:
     BOOL OnInitDialog() override;
     void OnCancel() override;
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+    // The minimum size and the anchors' margins are pixels of the old scale.
+    void OnDpiChanged(UINT oldDpi, UINT newDpi) override;
 
     // The user's part of the gestures; tests stand in for the user here.
     virtual void RunMoveLoop();

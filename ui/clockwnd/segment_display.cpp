@@ -1,5 +1,6 @@
 #include "ui/clockwnd/segment_display.h"
 
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/message_map.h"
 
@@ -135,9 +136,12 @@ void CSegmentDisplay::Draw(HDC dc, int width, int height) {
     }
     const fw::Brush unlitBrush(CreateSolidBrush(m_unlitColour));
     const fw::Brush litBrush(CreateSolidBrush(m_litColour));
+    // The outline is one pixel at 96 DPI and keeps its share of the segment at larger scales.
+    const int penWidth = fw::ScaleFor(m_hWnd, 1);
     const Pen unlitPen(
-        CreatePen(PS_SOLID, 1, horolux::SegmentPenColour(m_background, m_unlitColour)));
-    const Pen litPen(CreatePen(PS_SOLID, 1, horolux::SegmentPenColour(m_background, m_litColour)));
+        CreatePen(PS_SOLID, penWidth, horolux::SegmentPenColour(m_background, m_unlitColour)));
+    const Pen litPen(
+        CreatePen(PS_SOLID, penWidth, horolux::SegmentPenColour(m_background, m_litColour)));
 
     if (m_dirty) RebuildGlyphs();
     const auto segments = horolux::LayOutSegments(m_glyphs, width, height, m_style);

@@ -42,6 +42,8 @@ int CDibPicture::BitsPerPixel() const {
 
 void CDibPicture::Clear() {
     m_tileBrush.Reset();
+    m_smooth = Resampled();
+    m_smoothTileBrush.Reset();
     m_info.clear();
     m_bits.clear();
     m_palette.Reset();
@@ -60,6 +62,8 @@ bool CDibPicture::LoadResource(UINT resourceId) {
     const int entries = horolux::PaletteSizeFor(bits);
     try {
         m_tileBrush.Reset();
+        m_smooth = Resampled();
+        m_smoothTileBrush.Reset();
         m_palette.Reset();
         m_bits.assign(static_cast<size_t>(rowSize) * static_cast<size_t>(bm.bmHeight), 0);
         m_info.assign(sizeof(BITMAPINFOHEADER) + sizeof(RGBQUAD) * static_cast<size_t>(entries), 0);
@@ -153,5 +157,112 @@ void CDibPicture::Tile(HDC dc, const RECT& area) const {
     POINT old{};
     SetBrushOrgEx(dc, origin.x, origin.y, &old);
     FillRect(dc, &area, brush);
+    SetBrushOrgEx(dc, old.x, old.y, nullptr);
+}
+
+namespace {
+
+// A 24-bit section to draw into, with its own device context.
+struct Section {
+    Section(int width, int height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;  // bottom-up, as the packed copy keeps it
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        fw::WindowDC screen(nullptr);
+        bitmap.Reset(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        dc = fw::MemoryDC(screen);
+        if (bitmap && dc) select = fw::SelectObjectScope(dc, bitmap.Get());
+    }
+    bool Ok() const { return bitmap && dc && bits; }
+
+    fw::Bitmap bitmap;
+    void* bits = nullptr;
+    fw::MemoryDC dc;
+    fw::SelectObjectScope select;  // last: deselected before the others go
+};
+
+}  // namespace
+
+CDibPicture::Resampled CDibPicture::Resample(int width, int height, int tiles) const {
+    Resampled out;
+    if (!HasPixels() || width <= 0 || height <= 0 || tiles <= 0) return out;
+    // The source, tiles × tiles copies side by side: a tile resampled amid its neighbours has
+    // edges that meet the next copy without a seam.
+    Section source(Width() * tiles, Height() * tiles);
+    Section target(width * tiles, height * tiles);
+    if (!source.Ok() || !target.Ok()) return out;
+    for (int ty = 0; ty < tiles; ++ty)
+        for (int tx = 0; tx < tiles; ++tx)
+            SetDIBitsToDevice(source.dc, tx * Width(), ty * Height(), static_cast<DWORD>(Width()),
+                              static_cast<DWORD>(Height()), 0, 0, 0, static_cast<UINT>(Height()),
+                              m_bits.data(), Info(), DIB_RGB_COLORS);
+    {
+        // Halftone: each target pixel weighs the source pixels it covers (smooth, not blocks).
+        fw::StretchModeScope mode(target.dc, HALFTONE);
+        SetBrushOrgEx(target.dc, 0, 0, nullptr);
+        StretchBlt(target.dc, 0, 0, width * tiles, height * tiles, source.dc, 0, 0, Width() * tiles,
+                   Height() * tiles, SRCCOPY);
+    }
+    GdiFlush();
+
+    const int rowSize = horolux::DibStride(width, 24);
+    const int targetRowSize = horolux::DibStride(width * tiles, 24);
+    out.width = width;
+    out.height = height;
+    out.packed.assign(sizeof(BITMAPINFOHEADER) + static_cast<size_t>(rowSize) * height, 0);
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(out.packed.data());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biBitCount = 24;
+    header->biCompression = BI_RGB;
+    header->biSizeImage = static_cast<DWORD>(rowSize * height);
+    // The middle tile (the whole picture when there is one): rows counted from the bottom.
+    const int first = tiles / 2;
+    const auto* from = static_cast<const std::uint8_t*>(target.bits);
+    for (int row = 0; row < height; ++row)
+        std::memcpy(
+            out.packed.data() + sizeof(BITMAPINFOHEADER) + static_cast<size_t>(row) * rowSize,
+            from + static_cast<size_t>(first * height + row) * targetRowSize +
+                static_cast<size_t>(first * width) * 3,
+            static_cast<size_t>(width) * 3);
+    return out;
+}
+
+void CDibPicture::DrawSmooth(HDC dc, int x, int y, int width, int height) const {
+    if (!HasPixels()) return;
+    if (m_smooth.width != width || m_smooth.height != height) m_smooth = Resample(width, height, 1);
+    if (m_smooth.packed.empty()) {  // no memory for the copy: at least the plain stretch
+        Draw(dc, x, y, width, height);
+        return;
+    }
+    SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                      static_cast<UINT>(height), m_smooth.Bits(), m_smooth.Info(), DIB_RGB_COLORS);
+}
+
+void CDibPicture::TileSmooth(HDC dc, const RECT& area, int tileWidth, int tileHeight) const {
+    if (!HasPixels()) return;
+    if (!m_smoothTileBrush || m_smoothTileSize.cx != tileWidth ||
+        m_smoothTileSize.cy != tileHeight) {
+        const Resampled tile = Resample(tileWidth, tileHeight, 3);
+        m_smoothTileBrush.Reset(tile.packed.empty()
+                                    ? nullptr
+                                    : CreateDIBPatternBrushPt(tile.packed.data(), DIB_RGB_COLORS));
+        m_smoothTileSize = {tileWidth, tileHeight};
+    }
+    if (!m_smoothTileBrush) {
+        Tile(dc, area);
+        return;
+    }
+    POINT origin{area.left, area.top};
+    LPtoDP(dc, &origin, 1);  // brush origins are in device units
+    POINT old{};
+    SetBrushOrgEx(dc, origin.x, origin.y, &old);
+    FillRect(dc, &area, m_smoothTileBrush.Get());
     SetBrushOrgEx(dc, old.x, old.y, nullptr);
 }

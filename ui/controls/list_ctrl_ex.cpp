@@ -1,6 +1,7 @@
 #include "ui/controls/list_ctrl_ex.h"
 
 #include "core/controls/list_cells.h"
+#include "framework/dpi.h"
 #include "framework/geometry.h"
 #include "framework/message_map.h"
 
@@ -258,7 +259,7 @@ void CListCtrlEx::ShowTitleTip(POINT pt) {
     hdi.mask = HDI_WIDTH;
     const bool hasHeaderItem = header && header.GetItem(column, hdi);
     const std::string text = hasHeaderItem ? ItemText(item, column) : kNoCellText;
-    m_titleTip.Show(cell, text, kTitleTipOffset);
+    m_titleTip.Show(cell, text, fw::ScaleFor(m_hWnd, kTitleTipOffset));
 }
 
 void CListCtrlEx::NotifyParent() {

@@ -16,7 +16,7 @@ public:
     static constexpr char kRuntimeClassName[] = "CListCtrlEx";
     // WM_NOTIFY code sent to the parent after a click or a key press.
     static constexpr UINT kClickOrKeyNotification = 0x1000;
-    // Where a cell's text starts, as the title tip needs to know.
+    // Where a cell's text starts, as the title tip needs to know (pixels at 96 DPI).
     static constexpr int kTitleTipOffset = 5;
     static constexpr char kNoCellText[] = "We better never fall through to here!";
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "framework/dpi.h"
 #include "framework/message_map.h"
 
 namespace {
@@ -53,20 +54,44 @@ bool CPictureDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
     return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
 
+bool CPictureDialog::Enlarged() const {
+    return fw::DpiOf(m_hWnd) > static_cast<UINT>(horolux::kDefaultDpi);
+}
+
+void CPictureDialog::DrawCentred(HDC dc, const RECT& client) const {
+    if (!Enlarged()) {
+        m_picture.DrawAt(dc, (client.right - m_picture.Width()) / 2,
+                         (client.bottom - m_picture.Height()) / 2);
+        return;
+    }
+    const int w = fw::ScaleFor(m_hWnd, m_picture.Width());
+    const int h = fw::ScaleFor(m_hWnd, m_picture.Height());
+    m_picture.DrawSmooth(dc, (client.right - w) / 2, (client.bottom - h) / 2, w, h);
+}
+
 void CPictureDialog::PaintBackground(HDC dc) {
     RECT client{};
     GetClientRect(m_hWnd, &client);
     const int w = client.right, h = client.bottom;
     switch (m_mode) {
         case kStretch:
-            m_picture.Draw(dc, 0, 0, w, h);
+            // The 96-DPI picture stays exactly as it always was drawn; larger scales get the
+            // smooth copy, as a plain stretch would show its pixels as blocks.
+            if (Enlarged())
+                m_picture.DrawSmooth(dc, 0, 0, w, h);
+            else
+                m_picture.Draw(dc, 0, 0, w, h);
             break;
         case kCentre:
             FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-            m_picture.DrawAt(dc, (w - m_picture.Width()) / 2, (h - m_picture.Height()) / 2);
+            DrawCentred(dc, client);
             break;
         default:
-            m_picture.Tile(dc, client);
+            if (Enlarged())
+                m_picture.TileSmooth(dc, client, fw::ScaleFor(m_hWnd, m_picture.Width()),
+                                     fw::ScaleFor(m_hWnd, m_picture.Height()));
+            else
+                m_picture.Tile(dc, client);
             break;
     }
 }
@@ -78,8 +103,7 @@ LRESULT CPictureDialog::OnEraseBkgnd(WPARAM wp, LPARAM) {
         Default();  // the plain dialog colour around the picture
         RECT client{};
         GetClientRect(m_hWnd, &client);
-        m_picture.DrawAt(dc, (client.right - m_picture.Width()) / 2,
-                         (client.bottom - m_picture.Height()) / 2);
+        DrawCentred(dc, client);
     } else {
         PaintBackground(dc);
     }
@@ -95,7 +119,8 @@ void CPictureDialog::PaintBehind(HWND control, HDC dc) {
 }
 
 HBRUSH CPictureDialog::BrushBehind(HWND control) {
-    fw::Brush& brush = m_behindBrushes[{control, m_resourceId, m_mode}];
+    // Per scale too: the control and the picture behind it change size with it.
+    fw::Brush& brush = m_behindBrushes[{control, m_resourceId, m_mode, fw::DpiOf(m_hWnd)}];
     if (brush) return brush.Get();
     RECT rc{};
     GetClientRect(control, &rc);

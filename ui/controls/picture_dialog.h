@@ -31,6 +31,9 @@ private:
     LRESULT OnQueryNewPalette(WPARAM wp, LPARAM lp);
     LRESULT OnPaletteChanged(WPARAM wp, LPARAM lp);
     void PaintBehind(HWND control, HDC dc);
+    // The display scale is above 96 DPI: pictures are drawn resampled to it.
+    bool Enlarged() const;
+    void DrawCentred(HDC dc, const RECT& client) const;
     HBRUSH BrushBehind(HWND control);
 
     CDibPicture m_picture;
@@ -39,6 +42,6 @@ private:
     // The picture behind controls that fill their background with the brush they are given
     // (animation controls), one per control and picture. Kept for the dialog's life, since such
     // a control may still hold a brush it was given for an earlier picture.
-    std::map<std::tuple<HWND, UINT, int>, fw::Brush> m_behindBrushes;
+    std::map<std::tuple<HWND, UINT, int, UINT>, fw::Brush> m_behindBrushes;
     HBRUSH m_transparentBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 };

@@ -53,20 +53,44 @@ bool CShadedButton::SubclassDlgItem(UINT id, HWND parent) {
 void CShadedButton::SetShade(int reliefType, int granularity, int highlightPercent,
                              int colouringPercent, COLORREF colour) {
     if (reliefType != kSoftBump || !m_hWnd) return;
+    m_shade = Shade{granularity, highlightPercent, colouringPercent, colour};
+    BuildFaces();
+}
+
+void CShadedButton::BuildFaces() {
     RECT rc{};
     GetWindowRect(m_hWnd, &rc);
     const horolux::ShadeColours colours{GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNFACE),
                                         GetSysColor(COLOR_BTNHIGHLIGHT)};
     horolux::SoftBumpParams params;
-    params.granularity = granularity;
-    params.highlightPercent = static_cast<unsigned>(highlightPercent);
-    params.colouringPercent = static_cast<unsigned>(colouringPercent);
-    params.colour = colour;
+    params.granularity = m_shade->granularity;
+    params.highlightPercent = static_cast<unsigned>(m_shade->highlightPercent);
+    params.colouringPercent = static_cast<unsigned>(m_shade->colouringPercent);
+    params.colour = m_shade->colour;
     horolux::BuildSoftBumpFaces(rc.right - rc.left, rc.bottom - rc.top, colours, params, Grain(),
                                 m_normalFace.Image(), m_hoverFace.Image());
     m_normalFace.Reset();
     m_hoverFace.Reset();
     Repaint();
+}
+
+LRESULT CShadedButton::OnSize(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    // Drawn for the button's real size rather than stretched: the grain stays one pixel fine.
+    RECT rc{};
+    GetWindowRect(m_hWnd, &rc);
+    if (m_shade && (rc.right - rc.left != m_normalFace.Image().Width() ||
+                    rc.bottom - rc.top != m_normalFace.Image().Height()))
+        BuildFaces();
+    if (m_tooltip) {
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = m_hWnd;
+        ti.uId = kToolId;
+        GetClientRect(m_hWnd, &ti.rect);
+        fw::ToolTip(m_tooltip).NewToolRect(ti);
+    }
+    return result;
 }
 
 bool CShadedButton::MakeTooltip() {
@@ -130,6 +154,7 @@ bool CShadedButton::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         fw::OnMessage(WM_GETDLGCODE, &Self::OnGetDlgCode),
         fw::OnMessage(WM_SYSCOLORCHANGE, &Self::OnSysColorChange),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+        fw::OnMessage(WM_SIZE, &Self::OnSize),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // CShadedButton: an owner-drawn push button with a soft relief face and a fine grain. Flat until
 // the mouse is over it; then lighter with a raised edge; pressed, sunken and shifted.
+#include <optional>
 #include <string>
 
 #include "framework/wnd.h"
@@ -17,6 +18,7 @@ public:
     bool SubclassDlgItem(UINT id, HWND parent);
 
     // Builds the faces from the button's size and the system's button colours of this moment.
+    // A button that changes size later (a new display scale) gets faces of its new size.
     void SetShade(int reliefType, int granularity, int highlightPercent, int colouringPercent,
                   COLORREF colour);
     void SetTooltipText(const char* text, bool activate = true);
@@ -44,6 +46,9 @@ private:
     LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
     LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
     LRESULT OnDestroy(WPARAM wp, LPARAM lp);
+    LRESULT OnSize(WPARAM wp, LPARAM lp);
+
+    void BuildFaces();
 
     void DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disabled, bool hideMnemonic);
     void ClearHover();
@@ -51,6 +56,11 @@ private:
     void RelayToTooltip(UINT msg, WPARAM wp, LPARAM lp);
     bool MakeTooltip();
 
+    struct Shade {
+        int granularity, highlightPercent, colouringPercent;
+        COLORREF colour;
+    };
+    std::optional<Shade> m_shade;  // as last set, for faces of a new size
     CPaletteDib m_normalFace;
     CPaletteDib m_hoverFace;
     bool m_flat = true;

@@ -1,5 +1,6 @@
 #include "ui/controls/star_credits.h"
 
+#include "framework/dpi.h"
 #include "framework/message_map.h"
 
 namespace {
@@ -15,11 +16,22 @@ void FillBlack(HDC dc, int width, int height) {
 
 }  // namespace
 
-CStarCredits::CStarCredits(std::uint64_t seed)
-    : m_random(seed),
-      m_font(CreateFontA(24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_SWISS, "Tahoma")) {}
+namespace {
+constexpr int kFontHeight = 24;
+constexpr int kStarSide = 3;
+}  // namespace
+
+CStarCredits::CStarCredits(std::uint64_t seed) : m_random(seed) {
+    MakeFont(fw::DpiOf(nullptr));
+}
+
+void CStarCredits::MakeFont(UINT dpi) {
+    m_font.Reset(CreateFontA(horolux::ScaleToDpi(kFontHeight, static_cast<int>(dpi)), 0, 0, 0,
+                             FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                             "Tahoma"));
+    m_fontDpi = dpi;
+}
 
 CStarCredits::~CStarCredits() {
     // Only when the object goes before its window; otherwise the timer ended with WM_DESTROY.
@@ -28,6 +40,7 @@ CStarCredits::~CStarCredits() {
 
 bool CStarCredits::SubclassDlgItem(UINT id, HWND parent) {
     if (!CWnd::SubclassDlgItem(id, parent)) return false;
+    if (fw::DpiOf(m_hWnd) != m_fontDpi) MakeFont(fw::DpiOf(m_hWnd));
     GetClientRect(m_hWnd, &m_client);
     m_stars = horolux::NewStarField(m_random);
     m_scroll = Height();
@@ -45,6 +58,7 @@ bool CStarCredits::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resul
         fw::OnMessage(WM_PRINTCLIENT, &Self::OnPrintClient),
         fw::OnMessage(WM_SIZE, &Self::OnSize),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+        fw::OnMessage(fw::kWmDpiChangedAfterParent, &Self::OnDpiChanged),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }
@@ -79,6 +93,12 @@ LRESULT CStarCredits::OnSize(WPARAM, LPARAM) {
         m_frameSelect = fw::SelectObjectScope(m_frameDc, m_frameBitmap.Get());
     }
     return result;
+}
+
+LRESULT CStarCredits::OnDpiChanged(WPARAM, LPARAM) {
+    // The area itself was resized with the dialog (OnSize); the letters follow.
+    if (fw::DpiOf(m_hWnd) != m_fontDpi) MakeFont(fw::DpiOf(m_hWnd));
+    return Default();
 }
 
 LRESULT CStarCredits::OnDestroy(WPARAM, LPARAM) {
@@ -116,12 +136,13 @@ void CStarCredits::DrawStars(HDC dc) {
     // The stock DC pen and brush take any colour: nothing is created per star.
     fw::SelectObjectScope pen(dc, GetStockObject(DC_PEN));
     fw::SelectObjectScope brush(dc, GetStockObject(DC_BRUSH));
+    const int side = fw::ScaleFor(m_hWnd, kStarSide);
     for (horolux::Star& star : m_stars) {
         horolux::StepStar(star, m_starSpeed);
         const horolux::StarDot dot = horolux::ProjectStar(star, Width(), Height());
         SetDCPenColor(dc, Grey(dot.grey));
         SetDCBrushColor(dc, Grey(dot.grey));
-        Ellipse(dc, dot.x, dot.y, dot.x + 3, dot.y + 3);
+        Ellipse(dc, dot.x, dot.y, dot.x + side, dot.y + side);
     }
 }
 
@@ -154,7 +175,9 @@ void CStarCredits::DrawCredits(HDC frame) {
         SetTextColor(text, Grey(p.grey));
         TextOutA(text, p.x, p.y, m_lines[i].c_str(), static_cast<int>(m_lines[i].size()));
     }
-    m_scroll = horolux::NextScroll(m_scroll, placed.restart, height, m_scrollStep);
+    // The step is the 96-DPI one: the crawl keeps its pace at any scale.
+    m_scroll =
+        horolux::NextScroll(m_scroll, placed.restart, height, fw::ScaleFor(m_hWnd, m_scrollStep));
 
     // Each row squeezed towards the centre, the narrower the higher: the text recedes.
     fw::StretchModeScope mode(frame, HALFTONE);

@@ -31,6 +31,7 @@ public:
     int StarSpeed() const { return m_starSpeed; }
     int ScrollStep() const { return m_scrollStep; }
     int ScrollPosition() const { return m_scroll; }
+    HFONT CrawlFont() const { return m_font.Get(); }
     const std::vector<horolux::Star>& Stars() const { return m_stars; }
     int Frames() const { return m_frames; }
     // The last composed frame (none before the first).
@@ -46,6 +47,10 @@ private:
     LRESULT OnPrintClient(WPARAM wp, LPARAM lp);
     LRESULT OnSize(WPARAM wp, LPARAM lp);
     LRESULT OnDestroy(WPARAM wp, LPARAM lp);
+    LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
+
+    // The crawl's font at a display scale: 24 pixels high at 96 DPI.
+    void MakeFont(UINT dpi);
 
     void ComposeFrame();
     bool MakeFrameImage();
@@ -63,6 +68,7 @@ private:
     int m_frames = 0;
     RECT m_client{};
     fw::Font m_font;
+    UINT m_fontDpi = 0;
     // Declared in this order so that the frame's bitmap is deselected before it is deleted, and
     // deleted before its device context.
     fw::MemoryDC m_frameDc;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "framework/controls.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/geometry.h"
 #include "framework/message_map.h"
@@ -78,6 +79,7 @@ void CTitleTipWnd::Show(const RECT& cell, const std::string& text, int offset) {
     if (horolux::TitleTipTextFits(extent.cx, cellWidth, offset)) return;
 
     m_text = text;
+    m_margin = fw::ScaleFor(m_parent, horolux::kTitleTipMargin);  // the list's display scale
     const horolux::PixelRect tip = horolux::TitleTipWindow(onScreen, extent.cx, offset, m_margin);
     SetWindowPos(m_hWnd, HWND_TOPMOST, tip.left, tip.top, tip.Width(), tip.Height(),
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);

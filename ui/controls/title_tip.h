@@ -57,6 +57,6 @@ private:
     HBRUSH m_backgroundBrush = nullptr;
     COLORREF m_backgroundColour = GetSysColor(COLOR_HIGHLIGHT);
     COLORREF m_textColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
-    int m_margin = horolux::kTitleTipMargin;
-    std::string m_text;  // kept for repaints while shown
+    int m_margin = horolux::kTitleTipMargin;  // at the display scale of the tip last shown
+    std::string m_text;                       // kept for repaints while shown
 };

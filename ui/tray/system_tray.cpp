@@ -1,7 +1,11 @@
 #include "ui/tray/system_tray.h"
 
+#include <map>
+#include <utility>
+
 #include "core/tray/tray_tip.h"
 #include "framework/app.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -21,6 +25,12 @@ double NowDays() {
                                  t.wMilliseconds);
 }
 
+// Every tray icon loaded, by resource and size, for the life of the process.
+std::map<std::pair<UINT, int>, fw::Icon>& LoadedIcons() {
+    static std::map<std::pair<UINT, int>, fw::Icon> icons;
+    return icons;
+}
+
 }  // namespace
 
 CSystemTray::~CSystemTray() {
@@ -30,9 +40,17 @@ CSystemTray::~CSystemTray() {
 }
 
 HICON CSystemTray::LoadTrayIcon(UINT resourceId) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
-                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    return LoadTrayIcon(resourceId, fw::SmallIconSize(fw::DpiOf(nullptr)));
+}
+
+HICON CSystemTray::LoadTrayIcon(UINT resourceId, int size) {
+    fw::Icon& icon = LoadedIcons()[{resourceId, size}];
+    if (!icon) icon = fw::LoadIconAtSize(resourceId, size);
+    return icon.Get();
+}
+
+int CSystemTray::IconSize() const {
+    return m_iconSize ? m_iconSize : fw::SmallIconSize(fw::DpiOf(nullptr));
 }
 
 bool CSystemTray::Create(fw::CWnd* parent, UINT callbackMessage, const char* tip, HICON icon,
@@ -45,6 +63,8 @@ bool CSystemTray::Create(fw::CWnd* parent, UINT callbackMessage, const char* tip
     if (!m_hWnd && !CreateEx(0, RegisterClassFor(kRuntimeClassName), "", WS_POPUP, 0, 0, 10, 10,
                              nullptr, nullptr))
         return false;
+    m_layoutDpi = fw::DpiOf(m_hWnd);
+    m_iconSize = fw::SmallIconSize(m_layoutDpi);
 
     m_notifyData = NOTIFYICONDATAA{};
     // The platform's version-2 layout: the shell then takes the 128-byte tip and balloons.
@@ -94,7 +114,7 @@ bool CSystemTray::SetTrayIcon(HICON icon) {
 }
 
 bool CSystemTray::SetTrayIcon(UINT resourceId) {
-    return SetTrayIcon(LoadTrayIcon(resourceId));
+    return SetTrayIcon(LoadTrayIcon(resourceId, IconSize()));
 }
 
 HICON CSystemTray::GetTrayIcon() const {
@@ -118,7 +138,13 @@ bool CSystemTray::ShowBalloon(const char* title, const char* text) {
 }
 
 bool CSystemTray::SetFrameIcons(UINT firstId, UINT lastId) {
-    const auto result = m_frames.Set(firstId, lastId, [](UINT id) { return LoadTrayIcon(id); });
+    const int size = IconSize();
+    const auto result =
+        m_frames.Set(firstId, lastId, [size](UINT id) { return LoadTrayIcon(id, size); });
+    if (result != horolux::FrameListResult::kBadRange) {
+        m_firstFrame = firstId;
+        m_lastFrame = lastId;
+    }
     if (result == horolux::FrameListResult::kOutOfMemory) fw::AppMessageBox("Out of memory.");
     return result == horolux::FrameListResult::kOk;
 }
@@ -225,11 +251,39 @@ bool CSystemTray::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         fw::OnMessageOf(&Self::CallbackMessage, &Self::OnTrayMessage),
         fw::OnMessage(WM_TIMER, &Self::OnTimer),
         fw::OnMessageOf(&Self::TaskbarCreated, &Self::OnTaskbarCreatedMessage),
+        fw::OnMessage(WM_DPICHANGED, &Self::OnDpiChanged),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }
 
 LRESULT CSystemTray::OnTaskbarCreatedMessage(WPARAM, LPARAM) {
     OnTaskbarCreated();
+    return 0;
+}
+
+LRESULT CSystemTray::OnDpiChanged(WPARAM wp, LPARAM) {
+    const UINT dpi = LOWORD(wp);
+    if (!dpi || !m_hWnd) return 0;
+    m_layoutDpi = dpi;
+    const int size = fw::SmallIconSize(dpi);
+    if (size == IconSize()) return 0;
+    const int oldSize = IconSize();
+    m_iconSize = size;
+    // The same picture at the new size, for an icon this tray loaded; any other stays.
+    const auto resized = [&](HICON icon) {
+        if (!icon) return icon;
+        for (const auto& [key, loaded] : LoadedIcons())
+            if (loaded.Get() == icon && key.second == oldSize) return LoadTrayIcon(key.first, size);
+        return icon;
+    };
+    if (!m_frames.Empty()) SetFrameIcons(m_firstFrame, m_lastFrame);
+    m_savedIcon = resized(m_savedIcon);
+    if (m_notifyData.hIcon) {
+        const HICON shown = resized(m_notifyData.hIcon);
+        if (m_enabled)
+            SetTrayIcon(shown);
+        else
+            m_notifyData.hIcon = shown;
+    }
     return 0;
 }

@@ -45,9 +45,13 @@ public:
     // with the picture and tip it has now, a frame of a running animation included.
     void OnTaskbarCreated();
 
-    // An icon of the program's resources at the size the notification area shows; shared, so
-    // the same ID always gives the same handle and nothing needs freeing.
+    // An icon of the program's resources at the size the notification area shows at the
+    // system's display scale, or at size × size; kept for the process, so the same ID and size
+    // always give the same handle and nothing needs freeing.
     static HICON LoadTrayIcon(UINT resourceId);
+    static HICON LoadTrayIcon(UINT resourceId, int size);
+    // The side of the icons it shows: the small-icon size at its display scale.
+    int IconSize() const;
 
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -55,6 +59,8 @@ protected:
 private:
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnTaskbarCreatedMessage(WPARAM, LPARAM);
+    // A new display scale: the same pictures again at the new small-icon size.
+    LRESULT OnDpiChanged(WPARAM, LPARAM);
     UINT CallbackMessage() const { return m_notifyData.uCallbackMessage; }
     UINT TaskbarCreated() const;
     HWND CommandTarget() const;
@@ -64,6 +70,8 @@ private:
     bool m_wanted = false;  // created and not deleted: belongs in every new notification area
     NOTIFYICONDATAA m_notifyData{};
     horolux::TrayFrames<HICON> m_frames;  // with the index of the frame shown
+    UINT m_firstFrame = 0, m_lastFrame = 0;
+    int m_iconSize = 0;  // 0 before Create: the system's small-icon size
     UINT_PTR m_timer = 0;
     double m_startTime = 0;  // days, as a date-time value
     int m_period = 0;        // seconds; 0 or less: no limit
