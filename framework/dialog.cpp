@@ -94,6 +94,10 @@ bool CDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         result = OnDpiChangedMessage(wp, lp);
         return true;
     }
+    if (msg == kWmGetDpiScaledSize && lp) {
+        result = OnGetDpiScaledSize(wp, lp);
+        return true;
+    }
     if (msg == WM_NCDESTROY) {  // the controls are gone: so may the fonts made for them
         m_controlFonts.clear();
         m_dialogFont.Reset();
@@ -143,14 +147,36 @@ bool IsReportList(HWND hwnd) {
 
 }  // namespace
 
+HFONT CDialog::DialogFont() const {
+    // The dialog keeps answering WM_GETFONT with the font the dialog manager made (and will
+    // delete), so a copy for another DPI stays ours.
+    return m_dialogFont ? m_dialogFont.Get() : GetFont(m_hWnd);
+}
+
+// The dialog's size at another scale: its template's units there, as a new dialog would get.
+LRESULT CDialog::OnGetDpiScaledSize(WPARAM wp, LPARAM lp) {
+    const UINT newDpi = static_cast<UINT>(wp);
+    const UINT oldDpi = m_layoutDpi ? m_layoutDpi : DpiOf(m_hWnd);
+    if (!newDpi || newDpi == oldDpi) return FALSE;
+    const SIZE from = DialogBaseUnits(DialogFont());
+    const Font font = RescaledFont(DialogFont(), oldDpi, newDpi);
+    const SIZE to = DialogBaseUnits(font.Get());
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    const SIZE scaled{horolux::RescaleLength(client.right, from.cx, to.cx),
+                      horolux::RescaleLength(client.bottom, from.cy, to.cy)};
+    *reinterpret_cast<SIZE*>(lp) = WindowSizeForClient(m_hWnd, scaled, newDpi);
+    return TRUE;
+}
+
 LRESULT CDialog::OnDpiChangedMessage(WPARAM wp, LPARAM lp) {
     const UINT newDpi = LOWORD(wp);
     const UINT oldDpi = m_layoutDpi ? m_layoutDpi : DpiOf(m_hWnd);
     const RECT suggested = *reinterpret_cast<const RECT*>(lp);
     if (newDpi && newDpi != oldDpi) {
-        RescaleChildren(oldDpi, newDpi);
+        const DpiChange change = RescaleChildren(oldDpi, newDpi);
         m_layoutDpi = newDpi;
-        OnDpiChanged(oldDpi, newDpi);
+        OnDpiChanged(change);
     }
     SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -162,22 +188,17 @@ LRESULT CDialog::OnDpiChangedMessage(WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-void CDialog::RescaleChildren(UINT oldDpi, UINT newDpi) {
+CDialog::DpiChange CDialog::RescaleChildren(UINT oldDpi, UINT newDpi) {
     const int from = static_cast<int>(oldDpi), to = static_cast<int>(newDpi);
-    // The template's font for the new DPI; the dialog keeps answering WM_GETFONT with the one
-    // the dialog manager made (and will delete), so the copy stays ours.
-    HFONT dialogFont = m_dialogFont ? m_dialogFont.Get() : GetFont(m_hWnd);
+    const HFONT dialogFont = DialogFont();
     Font newDialogFont = RescaledFont(dialogFont, oldDpi, newDpi);
+    // Controls are laid out in dialog units: they move and grow as the font's units do, which
+    // keeps every label as wide and high as its text at the new scale.
+    const SIZE unitsFrom = DialogBaseUnits(dialogFont);
+    const SIZE unitsTo = newDialogFont ? DialogBaseUnits(newDialogFont.Get()) : unitsFrom;
     std::map<HWND, Font> newControlFonts;
 
     for (HWND child : Children(m_hWnd)) {
-        RECT r{};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        const RECT scaled = ToRECT(horolux::RescaleRect(FromRECT(r), from, to));
-        SetWindowPos(child, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
-                     scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);
-
         const HFONT font = GetFont(child);
         if (font && font == dialogFont && newDialogFont) {
             SetFont(child, newDialogFont.Get(), false);
@@ -188,6 +209,16 @@ void CDialog::RescaleChildren(UINT oldDpi, UINT newDpi) {
                 newControlFonts[child] = std::move(own);
             }
         }
+
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        const RECT scaled = ToRECT(
+            horolux::ScaleRect(FromRECT(r), unitsTo.cx, unitsFrom.cx, unitsTo.cy, unitsFrom.cy));
+        SetWindowPos(child, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
+                     scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);
+
+        // List columns are pixels of their own, set for the list's DPI.
         if (IsReportList(child)) {
             const HWND header = reinterpret_cast<HWND>(::SendMessageA(child, LVM_GETHEADER, 0, 0));
             const int columns =
@@ -202,6 +233,7 @@ void CDialog::RescaleChildren(UINT oldDpi, UINT newDpi) {
     // The controls have let go of the fonts made for the old DPI.
     if (newDialogFont) m_dialogFont = std::move(newDialogFont);
     m_controlFonts = std::move(newControlFonts);
+    return {oldDpi, newDpi, unitsFrom, unitsTo};
 }
 
 }  // namespace fw

@@ -3,6 +3,7 @@
 // message loop, so gestures that capture the mouse survive) or modelessly.
 #include <map>
 
+#include "core/geometry/dpi_scale.h"
 #include "framework/data_exchange.h"
 #include "framework/gdi.h"
 #include "framework/wnd.h"
@@ -36,10 +37,19 @@ protected:
     virtual bool PreTranslateMessage(MSG&) { return false; }
 
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-    // A move to a monitor of another scale (WM_DPICHANGED): the framework has scaled the
-    // controls' places, fonts and list columns; what the dialog keeps in pixels of its own is
-    // scaled here, before the window takes its new rectangle.
-    virtual void OnDpiChanged(UINT /*oldDpi*/, UINT /*newDpi*/) {}
+    // A move to a monitor of another scale (WM_DPICHANGED). Controls are laid out in dialog
+    // units, whose size in pixels follows the dialog's font: from and to are its base units at
+    // the old and the new scale.
+    struct DpiChange {
+        UINT oldDpi, newDpi;
+        SIZE from, to;
+        // A length of the layout (a place or distance in the client area) at the new scale.
+        int X(int x) const { return horolux::RescaleLength(x, from.cx, to.cx); }
+        int Y(int y) const { return horolux::RescaleLength(y, from.cy, to.cy); }
+    };
+    // The framework has scaled the controls' places, fonts and list columns; what the dialog
+    // keeps in pixels of its own is scaled here, before the window takes its new rectangle.
+    virtual void OnDpiChanged(const DpiChange& /*change*/) {}
     // Controls report the changes the exchange itself makes (an edit's EN_CHANGE when its text
     // is pushed); those reports are not the user's and reach no handler.
     bool BypassesHandlers(UINT msg, WPARAM, LPARAM lp) const override {
@@ -52,7 +62,11 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnDpiChangedMessage(WPARAM wp, LPARAM lp);
-    void RescaleChildren(UINT oldDpi, UINT newDpi);
+    LRESULT OnGetDpiScaledSize(WPARAM wp, LPARAM lp);
+    // The dialog's font now, and a copy of it for another DPI.
+    HFONT DialogFont() const;
+    // Scales the controls' places and fonts; returns the base units of the old and new scale.
+    DpiChange RescaleChildren(UINT oldDpi, UINT newDpi);
 
     bool m_exchanging = false;
     bool m_modal = false;

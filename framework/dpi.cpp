@@ -64,6 +64,45 @@ Font RescaledFont(HFONT font, UINT fromDpi, UINT toDpi) {
     return Font(CreateFontIndirectA(&lf));
 }
 
+SIZE DialogBaseUnits(HFONT font) {
+    WindowDC screen(nullptr);
+    SelectObjectScope select(screen, font ? font : GetStockObject(SYSTEM_FONT));
+    TEXTMETRICA tm{};
+    GetTextMetricsA(screen, &tm);
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE letters{};
+    GetTextExtentPoint32A(screen, kLetters, 52, &letters);
+    // The average of the 52 letters, rounded, as the dialog manager takes it.
+    return {(letters.cx / 26 + 1) / 2, tm.tmHeight};
+}
+
+horolux::PixelSize RoomInParent(HWND control) {
+    const HWND parent = GetParent(control);
+    RECT place{}, client{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    GetClientRect(parent, &client);
+    return {client.right - place.left, client.bottom - place.top};
+}
+
+SIZE WindowSizeForClient(HWND hwnd, SIZE client, UINT dpi) {
+    RECT r{0, 0, client.cx, client.cy};
+    const auto style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE));
+    using Fn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const Fn forDpi = Lookup<Fn>("user32.dll", "AdjustWindowRectExForDpi");
+    if (forDpi) {
+        forDpi(&r, style, FALSE, exStyle, dpi);
+        return {r.right - r.left, r.bottom - r.top};
+    }
+    // Before Windows 10 there is one DPI: the frame as it is now.
+    RECT outer{}, inner{};
+    GetWindowRect(hwnd, &outer);
+    GetClientRect(hwnd, &inner);
+    return {client.cx + (outer.right - outer.left) - inner.right,
+            client.cy + (outer.bottom - outer.top) - inner.bottom};
+}
+
 void TakeOverDialogDpiChange(HWND dialog) {
     using Fn = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
     static const Fn behaviour = Lookup<Fn>("user32.dll", "SetDialogDpiChangeBehavior");

@@ -13,6 +13,9 @@ namespace fw {
 // Sent to every control after its top-level window moved to another DPI; newer than the
 // Windows 7 headers the program is built with.
 inline constexpr UINT kWmDpiChangedAfterParent = 0x02E3;
+// Asks a window, before a move to another scale, what size it wants there (wParam: the DPI,
+// lParam: SIZE* to fill); Windows then suggests that size in WM_DPICHANGED.
+inline constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
 // The DPI the window (or the top-level window it belongs to) was last laid out for by the
 // framework, else its monitor's; the system's DPI where there is no per-window DPI or no window.
@@ -29,12 +32,24 @@ inline int SmallIconSize(UINT dpi) {
     return SystemMetricForDpi(SM_CXSMICON, dpi);
 }
 
+// The room a control has from its top left corner to the far corner of its parent's client
+// area: a picture that grows with the scale grows only as far as this (under Wine, whose MS Sans
+// Serif has no size above 20 pixels, dialogs grow less than the DPI at 192).
+horolux::PixelSize RoomInParent(HWND control);
+
 // An icon of the program's resources, size × size: the image of that size, else a larger one
 // scaled down (sharper than a smaller one scaled up).
 Icon LoadIconAtSize(UINT resourceId, int size);
 
 // A copy of a font for another DPI (core's RescaleFontHeight); none for no font.
 Font RescaledFont(HFONT font, UINT fromDpi, UINT toDpi);
+
+// The dialog manager's base units of a font (average letter width, height): one dialog unit is
+// a quarter of the first, an eighth of the second.
+SIZE DialogBaseUnits(HFONT font);
+
+// The outer size of a window whose client area is client × client at a DPI, with its styles.
+SIZE WindowSizeForClient(HWND hwnd, SIZE client, UINT dpi);
 
 // Leaves a dialog's answer to a DPI change to the framework alone: since Windows 10 1703 the
 // dialog manager would otherwise re-lay and re-font it too, from its own idea of the layout.

@@ -28,9 +28,20 @@ int RescaleLength(int length, int fromDpi, int toDpi) {
     return MulDivRound(length, toDpi, fromDpi);
 }
 
-PixelRect RescaleRect(const PixelRect& rect, int fromDpi, int toDpi) {
-    return {RescaleLength(rect.left, fromDpi, toDpi), RescaleLength(rect.top, fromDpi, toDpi),
-            RescaleLength(rect.right, fromDpi, toDpi), RescaleLength(rect.bottom, fromDpi, toDpi)};
+PixelRect ScaleRect(const PixelRect& rect, int xTo, int xFrom, int yTo, int yFrom) {
+    return {RescaleLength(rect.left, xFrom, xTo), RescaleLength(rect.top, yFrom, yTo),
+            RescaleLength(rect.right, xFrom, xTo), RescaleLength(rect.bottom, yFrom, yTo)};
+}
+
+PixelSize FitWithin(PixelSize wanted, PixelSize room) {
+    if (wanted.width <= room.width && wanted.height <= room.height) return wanted;
+    if (wanted.width <= 0 || wanted.height <= 0 || room.width <= 0 || room.height <= 0) return {};
+    // The tighter side decides: room.width / wanted.width against room.height / wanted.height.
+    if (std::int64_t{room.width} * wanted.height <= std::int64_t{room.height} * wanted.width)
+        return {room.width,
+                static_cast<int>(std::int64_t{wanted.height} * room.width / wanted.width)};
+    return {static_cast<int>(std::int64_t{wanted.width} * room.height / wanted.height),
+            room.height};
 }
 
 int RescaleFontHeight(int height, int fromDpi, int toDpi) {

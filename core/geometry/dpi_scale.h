@@ -20,9 +20,23 @@ inline int ScaleToDpi(int length, int dpi) {
 // A length made for one DPI, at another; unchanged when either DPI is not positive.
 int RescaleLength(int length, int fromDpi, int toDpi);
 
-// A child's rectangle in its parent's client area after the parent moved to another DPI. Each
-// edge is scaled on its own, so controls that touched before still touch.
-PixelRect RescaleRect(const PixelRect& rect, int fromDpi, int toDpi);
+// A child's rectangle in its parent's client area after the parent moved to another scale, each
+// axis by its own ratio (a dialog's base units at the new and the old scale: its controls are
+// laid out in units of its font, whose size does not follow the DPI exactly). Each edge is
+// scaled on its own, so controls that touched before still touch; an axis whose ratio has a
+// part that is not positive stays as it was.
+PixelRect ScaleRect(const PixelRect& rect, int xTo, int xFrom, int yTo, int yFrom);
+inline PixelRect RescaleRect(const PixelRect& rect, int fromDpi, int toDpi) {
+    return ScaleRect(rect, toDpi, fromDpi, toDpi, fromDpi);
+}
+
+// A picture of width × height made smaller, in its own shape, until it fits room (each side
+// rounded down); as it is when it fits already.
+struct PixelSize {
+    int width = 0, height = 0;
+    friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+PixelSize FitWithin(PixelSize wanted, PixelSize room);
 
 // A font's LOGFONT height made for one DPI, at another. A negative height is a character height
 // that the dialog manager made from whole points (−pt × dpi ÷ 72): it goes through those points,

@@ -319,10 +319,7 @@ bool CAnimatedPicture::PrepareSurface(unsigned width, unsigned height) {
         stage = std::make_shared<Stage>(control.Get(), width, height);
     }
     if (!stage->dc || !stage->bitmap) return false;
-    // The picture's pixels are 96-DPI ones: the control takes their size at its display scale.
-    SetWindowPos(m_hWnd, nullptr, 0, 0, fw::ScaleFor(m_hWnd, static_cast<int>(width)),
-                 fw::ScaleFor(m_hWnd, static_cast<int>(height)),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitToScale(width, height);
     m_backgroundColour = GetSysColor(COLOR_BTNFACE);
     FillMenuColour(stage->dc, width, height);
     m_width = width;
@@ -445,12 +442,19 @@ LRESULT CAnimatedPicture::OnEraseBkgnd(WPARAM, LPARAM) {
     return m_prepared ? TRUE : Default();
 }
 
+void CAnimatedPicture::FitToScale(unsigned width, unsigned height) {
+    // The picture's pixels are 96-DPI ones: the control takes their size at its display scale,
+    // as far as the dialog has room for it.
+    const horolux::PixelSize size =
+        horolux::FitWithin({fw::ScaleFor(m_hWnd, static_cast<int>(width)),
+                            fw::ScaleFor(m_hWnd, static_cast<int>(height))},
+                           fw::RoomInParent(m_hWnd));
+    SetWindowPos(m_hWnd, nullptr, 0, 0, size.width, size.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CAnimatedPicture::OnDpiChanged(WPARAM, LPARAM) {
-    // The dialog moved the control; its size is the picture's at the new scale.
-    if (m_prepared)
-        SetWindowPos(m_hWnd, nullptr, 0, 0, fw::ScaleFor(m_hWnd, static_cast<int>(m_width)),
-                     fw::ScaleFor(m_hWnd, static_cast<int>(m_height)),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_prepared) FitToScale(m_width, m_height);  // the dialog moved it; the size is ours
     return Default();
 }
 

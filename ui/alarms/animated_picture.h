@@ -67,6 +67,8 @@ private:
     LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
 
     bool PrepareSurface(unsigned width, unsigned height);
+    // Sizes the control for a picture of width × height at its display scale.
+    void FitToScale(unsigned width, unsigned height);
     void CopySurface(HDC dc);
     void StartAnimation();
 

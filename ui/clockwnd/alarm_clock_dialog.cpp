@@ -308,17 +308,23 @@ void CAlarmClockDlg::UpdateGripSquare() {
                             fw::SystemMetricForDpi(SM_CYHSCROLL, dpi));
 }
 
-void CAlarmClockDlg::OnDpiChanged(UINT oldDpi, UINT newDpi) {
-    const int from = static_cast<int>(oldDpi), to = static_cast<int>(newDpi);
-    // Before the window takes its new rectangle, which the old minimum could hold too large.
-    m_minTrackSize = {horolux::RescaleLength(m_minTrackSize.cx, from, to),
-                      horolux::RescaleLength(m_minTrackSize.cy, from, to)};
+void CAlarmClockDlg::OnDpiChanged(const DpiChange& change) {
+    // Still the template's size, at the new scale: its client area as the layout's units grow,
+    // in the frame of the new scale. Before the window takes its new rectangle, which the old
+    // minimum could hold too large.
+    const RECT outer = WindowRect(m_hWnd);
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    const SIZE minimumClient{m_minTrackSize.cx - (outer.right - outer.left - client.right),
+                             m_minTrackSize.cy - (outer.bottom - outer.top - client.bottom)};
+    m_minTrackSize = fw::WindowSizeForClient(
+        m_hWnd, {change.X(minimumClient.cx), change.Y(minimumClient.cy)}, change.newDpi);
     for (AnchoredControl& a : m_anchors) {
         horolux::Anchor& m = a.anchor;
-        m.marginLeft = horolux::RescaleLength(m.marginLeft, from, to);
-        m.marginTop = horolux::RescaleLength(m.marginTop, from, to);
-        m.marginRight = horolux::RescaleLength(m.marginRight, from, to);
-        m.marginBottom = horolux::RescaleLength(m.marginBottom, from, to);
+        m.marginLeft = change.X(m.marginLeft);
+        m.marginTop = change.Y(m.marginTop);
+        m.marginRight = change.X(m.marginRight);
+        m.marginBottom = change.Y(m.marginBottom);
     }
 }
 

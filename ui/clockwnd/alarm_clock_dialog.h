@@ -50,7 +50,7 @@ protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
     // The minimum size and the anchors' margins are pixels of the old scale.
-    void OnDpiChanged(UINT oldDpi, UINT newDpi) override;
+    void OnDpiChanged(const DpiChange& change) override;
 
     // The user's part of the gestures; tests stand in for the user here.
     virtual void RunMoveLoop();

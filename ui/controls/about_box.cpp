@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/app.h"
+#include "framework/dpi.h"
 
 namespace {
 
@@ -39,7 +40,26 @@ BOOL CAboutBox::OnInitDialog() {
         "horolux.example.org",
     };
     for (const std::string& line : lines) m_credits.AddLine(line);
+    FitIcon();
     return TRUE;
+}
+
+void CAboutBox::OnDpiChanged(const DpiChange&) {
+    FitIcon();
+}
+
+void CAboutBox::FitIcon() {
+    HWND icon = nullptr;
+    for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c && !icon; c = ::GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = c;
+    if (!icon) return;
+    const int side = fw::SystemMetricForDpi(SM_CXICON, fw::DpiOf(m_hWnd));
+    const int size = horolux::FitWithin({side, side}, fw::RoomInParent(icon)).width;
+    if (!m_icon && size == GetSystemMetrics(SM_CXICON)) return;  // the template's own is right
+    fw::Icon fitted = fw::LoadIconAtSize(IDR_MAINFRAME, size);
+    if (!fitted) return;
+    ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(fitted.Get()), 0);
+    m_icon = std::move(fitted);  // the one it replaced is no longer shown
 }
 
 std::string VersionString(const std::string& fileName, const std::string& name) {

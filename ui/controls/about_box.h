@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/dialog.h"
+#include "framework/gdi.h"
 #include "res/resource.h"
 #include "ui/controls/star_credits.h"
 
@@ -17,9 +18,15 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    void OnDpiChanged(const DpiChange& change) override;
 
 private:
+    // The program's icon as large as the system's icons at this scale, as far as the dialog has
+    // room for it.
+    void FitIcon();
+
     CStarCredits m_credits;
+    fw::Icon m_icon;  // when it is not the one the template gave
 };
 
 // The text of a string of a file's version information, in its first translation; empty when

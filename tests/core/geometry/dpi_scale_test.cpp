@@ -39,6 +39,18 @@ TEST(DpiScale, RectanglesScaleEdgeByEdgeSoNeighboursStillTouch) {
     EXPECT_EQ(b, (PixelRect{11, 5, 29, 30}));
     EXPECT_EQ(a.right, b.left);
     EXPECT_EQ(RescaleRect(a, 144, 96), left) << "there and back again";
+    // Dialog base units 6 × 13 at one scale, 9 × 20 at the next: each axis by its own ratio.
+    EXPECT_EQ(ScaleRect({4, 13, 10, 26}, 9, 6, 20, 13), (PixelRect{6, 20, 15, 40}));
+    EXPECT_EQ(ScaleRect({4, 13, 10, 26}, 9, 0, 20, 13), (PixelRect{4, 20, 10, 40}));
+}
+
+TEST(DpiScale, APictureShrinksInItsOwnShapeOnlyWhenItHasNoRoom) {
+    EXPECT_EQ(FitWithin({200, 230}, {300, 300}), (PixelSize{200, 230}));
+    EXPECT_EQ(FitWithin({200, 230}, {200, 230}), (PixelSize{200, 230}));
+    EXPECT_EQ(FitWithin({200, 230}, {157, 188}), (PixelSize{157, 180}));  // width decides
+    EXPECT_EQ(FitWithin({200, 230}, {300, 115}), (PixelSize{100, 115}));  // height decides
+    EXPECT_EQ(FitWithin({64, 64}, {60, 90}), (PixelSize{60, 60}));
+    EXPECT_EQ(FitWithin({64, 64}, {0, 90}), (PixelSize{0, 0}));
 }
 
 TEST(DpiScale, FontHeightsFromPointsKeepWholePointsAndCellHeightsScale) {
