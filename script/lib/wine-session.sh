@@ -2,6 +2,7 @@
 # wineserver for a whole session, so each Wine program starts in a fraction of a second.
 #   wine_session_start [private-display]   then   wine_session_stop
 #   wine_session_hold_desktop HOLDER_EXE    keeps the desktop open between short-lived programs
+# HOROLUX_SCREEN (WIDTHxHEIGHT, 1024x768) sizes a private display and a new prefix's desktop.
 WINE=/usr/lib/wine/wine64
 WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 
@@ -20,7 +21,7 @@ wine_session_start() {
   if [ -n "$want_private_display" ] || [ -z "${DISPLAY:-}" ]; then
     local n
     for n in $(seq 90 140); do [ -e /tmp/.X$n-lock ] || break; done
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${HOROLUX_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
     HOROLUX_XVFB_PID=$!
     export DISPLAY=:$n
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
@@ -31,7 +32,7 @@ wine_session_start() {
     # One shared, framed virtual desktop: windows get frames (so hiding one is quick) and every
     # program of the session sees the others' windows.
     timeout 60 "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Shared /f >/dev/null 2>&1
-    timeout 60 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Shared /d 1024x768 /f >/dev/null 2>&1
+    timeout 60 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Shared /d "${HOROLUX_SCREEN:-1024x768}" /f >/dev/null 2>&1
     "$WINESERVER" -w
   fi
   wine_link_fonts

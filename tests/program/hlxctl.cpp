@@ -1,8 +1,10 @@
 // hlxctl: drives a running Horolux from a shell, for benchmarks and for looking at it by hand.
 //   hlxctl show | click ID | command ID | syscommand ID | text ID | check ID | timer ID |
-//          wait-text ID TEXT [MS]
+//          wait-text ID TEXT [MS] | rect [ID]
 // Prints what it read; exits 1 when the window or the awaited text is not there. HLXCTL_WINDOW
-// set to a caption drives that window of the program instead of the main one.
+// set to a caption drives that window of the program instead of the main one. rect prints the
+// window's place on the screen as WIDTHxHEIGHT+X+Y (a crop for ImageMagick); with an ID, that of
+// the program's shown window holding a control of that ID (the floating clock has no caption).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,11 +25,23 @@ HWND MainWindow() {
     return nullptr;
 }
 
+// The shown top-level dialog of the process of window that holds a control of this ID.
+HWND WindowWithControl(HWND window, int id) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr));) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w) && GetDlgItem(w, id)) return w;
+    }
+    return nullptr;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: hlxctl show|click ID|command ID|syscommand ID|text ID|check ID|timer "
                  "ID|wait-text ID "
-                 "TEXT [MS]\n");
+                 "TEXT [MS]|rect [ID]\n");
     return 2;
 }
 
@@ -68,6 +82,11 @@ int main(int argc, char** argv) {
             std::printf("%s\n", driver::ControlText(main, id).c_str());
             return 1;
         }
+    } else if (verb == "rect") {
+        HWND target = argc > 2 ? WindowWithControl(main, id) : main;
+        RECT r{};
+        if (!target || !GetWindowRect(target, &r)) return 1;
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
     } else {
         return Usage();
     }
