@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "core/geometry/dpi_scale.h"
 #include "core/text/ascii.h"
 
 namespace horolux {
@@ -76,8 +77,8 @@ PixelRect SnapOntoScreen(const PixelRect& before, const PixelRect& after, int sc
     return r;
 }
 
-PixelRect FirstRunRect(const PixelRect& window, int screenWidth, int screenHeight) {
-    const int w = window.Width() + 20, h = window.Height() + 10;
+PixelRect FirstRunRect(const PixelRect& window, int screenWidth, int screenHeight, int dpi) {
+    const int w = window.Width() + ScaleToDpi(20, dpi), h = window.Height() + ScaleToDpi(10, dpi);
     const int left = screenWidth / 2 - w / 2, top = screenHeight / 2 - h / 2;
     return {left, top, left + w, top + h};
 }

@@ -41,8 +41,9 @@ PixelRect GripSquare(int clientWidth, int clientHeight, int gripWidth, int gripH
 PixelRect SnapOntoScreen(const PixelRect& before, const PixelRect& after, int screenWidth,
                          int screenHeight);
 
-// The first run's place: the window 20 pixels wider and 10 taller, centred on the screen.
-PixelRect FirstRunRect(const PixelRect& window, int screenWidth, int screenHeight);
+// The first run's place: the window 20 pixels wider and 10 taller (at 96 DPI; as much more as
+// the display's scale is), centred on the screen.
+PixelRect FirstRunRect(const PixelRect& window, int screenWidth, int screenHeight, int dpi);
 
 // The stored placement: restored rectangle, show command and placement flags.
 struct ClockPlacement {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "framework/controls.h"
+#include "framework/dpi.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -360,9 +361,9 @@ void CHoroluxDlg::OnTrayShowAlarmClock() {
         if (m_model.firstRun) {
             RECT r{};
             GetWindowRect(window, &r);
-            const horolux::PixelRect centred =
-                horolux::FirstRunRect({r.left, r.top, r.right, r.bottom},
-                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            const horolux::PixelRect centred = horolux::FirstRunRect(
+                {r.left, r.top, r.right, r.bottom}, GetSystemMetrics(SM_CXSCREEN),
+                GetSystemMetrics(SM_CYSCREEN), static_cast<int>(fw::DpiOf(window)));
             SetWindowPos(window, nullptr, centred.left, centred.top, centred.Width(),
                          centred.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
         }

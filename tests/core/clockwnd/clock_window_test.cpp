@@ -70,9 +70,11 @@ TEST(ClockDrag, SnapsBackAtEdgesItDidNotTouchBefore) {
 }
 
 TEST(ClockDrag, FirstRunCentresTheEnlargedWindow) {
-    EXPECT_EQ(FirstRunRect(At(300, 400, 35, 22), kScreenW, kScreenH), At(485, 368, 55, 32));
+    EXPECT_EQ(FirstRunRect(At(300, 400, 35, 22), kScreenW, kScreenH, 96), At(485, 368, 55, 32));
+    // At 144 DPI the clock grows by 30 × 15 pixels.
+    EXPECT_EQ(FirstRunRect(At(300, 400, 52, 33), kScreenW, kScreenH, 144), At(471, 360, 82, 48));
     // Odd sizes: integer halves.
-    EXPECT_EQ(FirstRunRect(At(0, 0, 36, 23), 1023, 767), At(483, 367, 56, 33));
+    EXPECT_EQ(FirstRunRect(At(0, 0, 36, 23), 1023, 767, 96), At(483, 367, 56, 33));
 }
 
 TEST(ClockPlacementText, ParsesSixNumbersOrNothing) {
