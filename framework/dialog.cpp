@@ -1,6 +1,5 @@
 #include "framework/dialog.h"
 
-#include <string>
 #include <vector>
 
 #include "framework/app.h"
