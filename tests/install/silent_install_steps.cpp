@@ -112,10 +112,8 @@ void InstallsWithEveryProperty() {
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
 }
 
-void WritesTheDefaultsAndTheAllowListAsAsked() {
-    ASSERT_MSIEXEC(g_installExitCode);
-    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 1u)
-        << "server";
+// The server, web clock, Automatic sources and allow-list the first installation was given.
+void ExpectTheGivenAddressesAndLists() {
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeServer.name),
               GivenServer());
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeWebUrl.name),
@@ -126,6 +124,13 @@ void WritesTheDefaultsAndTheAllowListAsAsked() {
                           horolux::service::kAllowedSourcesValue),
               GivenAllowedSources())
         << "the given list, not the default one";
+}
+
+void WritesTheDefaultsAndTheAllowListAsAsked() {
+    ASSERT_MSIEXEC(g_installExitCode);
+    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 1u)
+        << "server";
+    ExpectTheGivenAddressesAndLists();
 }
 
 void WritesNoAutostartValue() {
@@ -178,15 +183,7 @@ void AnUpgradeKeepsWhatItIsNotGivenAgain() {
 
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 2u)
         << "given again: web";
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeServer.name),
-              GivenServer());
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeWebUrl.name),
-              GivenWebUrl());
-    EXPECT_EQ(ReadMultiSz(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kAutoSources),
-              GivenAutoSources());
-    EXPECT_EQ(ReadMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
-                          horolux::service::kAllowedSourcesValue),
-              GivenAllowedSources());
+    ExpectTheGivenAddressesAndLists();
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
 }
