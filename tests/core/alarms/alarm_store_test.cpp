@@ -45,7 +45,7 @@ TEST(AlarmStore, LoadsOneAlarmPerIntervalItem) {
     for (const auto& c : cases) {
         AlarmDataArray store;
         store.Add(std::make_unique<AlarmData>());  // loading starts from an empty store
-        LoadAlarms(store, {c.intervals, c.messages, ""});
+        LoadAlarms(store, {c.intervals, c.messages, "", ""});
         ASSERT_EQ(store.GetSize(), c.alarms.size()) << c.intervals;
         for (std::size_t i = 0; i < c.alarms.size(); ++i) {
             const AlarmData* a = store.GetAt(i);
