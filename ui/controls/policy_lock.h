@@ -20,7 +20,6 @@ public:
     // it after each enabling of the dialog's controls; a tip is added once.
     void Apply(HWND dialog, std::span<const PolicyControl> controls,
                const std::vector<std::string>& held);
-    HWND TipWindow() const { return m_tips; }
 
 private:
     HWND m_tips = nullptr;  // owned by the dialog, destroyed with it
