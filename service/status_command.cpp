@@ -145,9 +145,9 @@ StatusAnswer InUtf8(StatusAnswer status) {
         status.lastSync->client = Utf8(status.lastSync->client);
         status.lastSync->source = Utf8(status.lastSync->source);
         status.lastSync->answer.failure = Utf8(status.lastSync->answer.failure);
-        for (horolux::service::SourceRow& row : status.lastSync->answer.sources) {
+        for (horolux::SourceRow& row : status.lastSync->answer.sources) {
             row.name = Utf8(row.name);
-            row.verdict = Utf8(row.verdict);
+            row.reason = Utf8(row.reason);
         }
     }
     return status;

@@ -5,14 +5,15 @@
 #include "core/service/status_report.h"
 #include "core/settings/policy.h"
 #include "core/sync/sync_outcome.h"
+#include "core/timesource/source_entry.h"
 #include "platform/registry_profile.h"
 #include "service/service_log.h"
 #include "timesync/http_stack.h"
 #include "timesync/sync_procedure.h"
 #include "timesync/system_time.h"
 
-using horolux::service::SyncAnswer;
-using horolux::service::SyncStatus;
+using horolux::SyncAnswer;
+using horolux::SyncStatus;
 
 namespace service {
 
@@ -30,17 +31,19 @@ std::string Joined(const std::vector<std::string>& texts) {
     return joined;
 }
 
-// What a request asked for, as an administrator would allow it: the allow-list's entry, or the
-// Automatic list's entries.
-std::string Asked(const horolux::service::SyncRequest& request) {
-    const std::string entry = horolux::service::AllowListEntry(request);
-    return entry.empty() ? request.text : entry;
+// What a request asked for, as an administrator would allow it: the allow-list's entries.
+std::string Asked(const horolux::SyncRequest& request) {
+    if (request.source == horolux::TimeSource::Page) return horolux::SourceEntryText({});
+    std::string asked;
+    for (const horolux::SourceEntry& entry : request.sources)
+        asked += (asked.empty() ? "" : " ") + horolux::SourceEntryText(entry);
+    return asked;
 }
 
 std::string SourcesUsed(const SyncAnswer& answer, const std::string& source) {
     std::vector<std::string> used;
-    for (const horolux::service::SourceRow& row : answer.sources)
-        if (row.verdict == "used") used.push_back(row.name);
+    for (const horolux::SourceRow& row : answer.sources)
+        if (row.verdict == horolux::SourceVerdict::Used) used.push_back(row.name);
     return used.empty() ? source : Joined(used);
 }
 
@@ -48,8 +51,8 @@ std::string Reason(const SyncAnswer& answer) {
     std::string reason = horolux::service::SyncStatusName(answer.status);
     if (!answer.failure.empty()) reason += ": " + answer.failure;
     std::vector<std::string> verdicts;
-    for (const horolux::service::SourceRow& row : answer.sources)
-        verdicts.push_back(row.name + " " + row.verdict);
+    for (const horolux::SourceRow& row : answer.sources)
+        verdicts.push_back(row.name + " " + horolux::VerdictText(row));
     if (!verdicts.empty()) reason += " (" + Joined(verdicts) + ")";
     return reason;
 }
@@ -58,7 +61,7 @@ std::vector<std::uint8_t> Refuse(std::size_t size, horolux::service::ReadError e
                                  const std::string& client) {
     const char* why = horolux::service::ReadErrorText(error);
     RecordEvent(ServiceEvent::RequestMalformed, {client, why, std::to_string(size)});
-    return EncodeAnswer(horolux::EndedAnswer(SyncStatus::BadRequest, why));
+    return horolux::service::EncodeAnswer(horolux::EndedAnswer(SyncStatus::BadRequest, why));
 }
 
 // Every value of the policy table that the administrators' policy holds, read as the program
@@ -121,23 +124,23 @@ AllowListInForce Requests::ReadAllowList() {
     return inForce;
 }
 
-std::vector<std::uint8_t> Requests::AnswerSync(const horolux::service::SyncRequest& request,
+std::vector<std::uint8_t> Requests::AnswerSync(const horolux::SyncRequest& request,
                                                const std::string& client) {
-    const std::string source = horolux::SourceName(horolux::SourceOf(request));
+    const std::string source = horolux::SourceName(request);
     // Of several sources, those on the list are measured and the others named in the answer.
     const horolux::service::AllowedRequest allowed =
         horolux::service::AllowedPart(ReadAllowList().list, request);
     if (!allowed.request) {
         RecordEvent(ServiceEvent::RequestNotAllowed, {client, Asked(request)});
-        return EncodeAnswer(horolux::EndedAnswer(SyncStatus::NotAllowed,
-                                                 "The time service may not sync from this source"));
+        return horolux::service::EncodeAnswer(horolux::EndedAnswer(
+            SyncStatus::NotAllowed, "The time service may not sync from this source"));
     }
     // Large corrections are made only when the request allows them: nobody is there to ask.
     SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused_, {}, {}});
     for (const std::string& name : allowed.notAllowed) {
-        horolux::service::SourceRow row;
+        horolux::SourceRow row;
         row.name = name;
-        row.verdict = "not allowed";
+        row.verdict = horolux::SourceVerdict::NotAllowed;
         answer.sources.push_back(std::move(row));
     }
     if (answer.status == SyncStatus::Ok) {
@@ -155,7 +158,7 @@ std::vector<std::uint8_t> Requests::AnswerSync(const horolux::service::SyncReque
         RecordEvent(ServiceEvent::SyncFailed, {source, Reason(answer), client});
     }
     lastSync_ = horolux::service::LastSync{UniversalNow(), client, source, answer};
-    return EncodeAnswer(answer);
+    return horolux::service::EncodeAnswer(answer);
 }
 
 std::vector<std::uint8_t> Requests::AnswerStatus() {

@@ -28,7 +28,7 @@ public:
     AllowListInForce ReadAllowList();
 
 private:
-    std::vector<std::uint8_t> AnswerSync(const horolux::service::SyncRequest& request,
+    std::vector<std::uint8_t> AnswerSync(const horolux::SyncRequest& request,
                                          const std::string& client);
     std::vector<std::uint8_t> AnswerStatus();
 

@@ -8,8 +8,7 @@
 #include <thread>
 
 #include "core/sync/time_limits.h"
-#include "timesync/sntp_client.h"
-#include "timesync/web_clock.h"
+#include "timesync/source_measure.h"
 
 using horolux::SourceEntry;
 using horolux::TimeMeasurement;
@@ -26,32 +25,18 @@ struct Shared {
     std::size_t finished = 0;
 };
 
-// The server as MeasureTimeServer reads it: "host:port", an IPv6 host in brackets.
-std::string ServerText(const horolux::ServerAddress& server) {
-    const bool ipv6 = server.host.find(':') != std::string::npos;
-    return (ipv6 ? '[' + server.host + ']' : server.host) + ':' + std::to_string(server.port);
-}
-
 TimeMeasurement Measure(const SourceEntry& entry, horolux::RefusedServers& refused,
                         HttpStack& http) {
-    if (entry.kind == horolux::TimeSource::TimeServer)
-        return MeasureTimeServer(ServerText(entry.server), refused, {});
-    if (entry.kind == horolux::TimeSource::WebServer)
-        return MeasureWebClock(entry.url, {}, http, horolux::kAutomaticWaitMs);
-    TimeMeasurement m;  // the page tells no more than a whole second of the day
-    m.outcome = TimeMeasurement::Outcome::Refused;
-    m.failure = "Not a time server or web clock";
-    return m;
+    if (entry.kind == horolux::TimeSource::Page) {
+        TimeMeasurement m;  // the page tells no more than a whole second of the day
+        m.outcome = TimeMeasurement::Outcome::Refused;
+        m.failure = "Not a time server or web clock";
+        return m;
+    }
+    return MeasureSource(entry, refused, {}, http, horolux::kAutomaticWaitMs);
 }
 
 }  // namespace
-
-AutomaticMeasurement MeasureAutomatic(const std::vector<std::string>& entryTexts,
-                                      horolux::RefusedServers& refused, HttpStack& http,
-                                      const std::function<void()>& progress) {
-    return MeasureAutomatic(horolux::ReadSourceEntries(entryTexts).entries, refused, http,
-                            progress);
-}
 
 AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
                                       horolux::RefusedServers& refused, HttpStack& http,

@@ -21,8 +21,3 @@ struct AutomaticMeasurement {
 AutomaticMeasurement MeasureAutomatic(const std::vector<horolux::SourceEntry>& entries,
                                       horolux::RefusedServers& refused, HttpStack& http,
                                       const std::function<void()>& progress);
-// The same of entries as they are stored ("server:HOST[:PORT]", "web:URL"); those that do not read
-// are left out.
-AutomaticMeasurement MeasureAutomatic(const std::vector<std::string>& entryTexts,
-                                      horolux::RefusedServers& refused, HttpStack& http,
-                                      const std::function<void()>& progress);

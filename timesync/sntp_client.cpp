@@ -68,14 +68,20 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
                                   const std::function<void()>& progress) {
     const auto server = horolux::ParseServerText(serverText);
     if (!server) return Failed(TimeMeasurement::Outcome::Refused, "Not a time server name");
-    if (refused.IsRefused(*server))
+    return MeasureTimeServer(*server, refused, progress);
+}
+
+TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
+                                  horolux::RefusedServers& refused,
+                                  const std::function<void()>& progress) {
+    if (refused.IsRefused(server))
         return Failed(TimeMeasurement::Outcome::Refused,
                       "The server asked not to be queried again (kiss-o'-death)");
 
     const fw::WinsockSession winsock;
     if (!winsock)
         return Failed(TimeMeasurement::Outcome::Unreachable, "The network cannot be used");
-    const fw::Socket socket = ConnectTo(*server);
+    const fw::Socket socket = ConnectTo(server);
     if (!socket) return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot find the server");
 
     std::random_device random;
@@ -101,7 +107,7 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
             lastRefusal = RefusalText(reading.refusal, reading.kissCode);
             if (reading.refusal == NtpRefusal::KissOfDeath &&
                 horolux::KissStopsQuerying(reading.kissCode)) {
-                refused.Refuse(*server);
+                refused.Refuse(server);
                 return Failed(TimeMeasurement::Outcome::Refused, lastRefusal);
             }
             break;

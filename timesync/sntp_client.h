@@ -13,3 +13,6 @@
 horolux::TimeMeasurement MeasureTimeServer(const std::string& serverText,
                                            horolux::RefusedServers& refused,
                                            const std::function<void()>& progress = {});
+horolux::TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
+                                           horolux::RefusedServers& refused,
+                                           const std::function<void()>& progress = {});

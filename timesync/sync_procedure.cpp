@@ -1,15 +1,13 @@
 #include "timesync/sync_procedure.h"
 
-#include "core/sync/time_page.h"
-#include "timesync/automatic_source.h"
 #include "timesync/clock_setting.h"
 #include "timesync/source_measure.h"
 
+using horolux::SyncAnswer;
 using horolux::SyncPhase;
+using horolux::SyncRequest;
+using horolux::SyncStatus;
 using horolux::TimeMeasurement;
-using horolux::service::SyncAnswer;
-using horolux::service::SyncRequest;
-using horolux::service::SyncStatus;
 
 namespace {
 
@@ -20,34 +18,24 @@ void SetClock(SyncAnswer& answer, const ClockChange& change) {
 }
 
 SyncAnswer SyncFromPage(const SyncSeams& seams) {
-    const TimePage page = seams.http.FetchTimePage(seams.progress);
+    const PageReading page = ReadTimePage(seams.http, seams.progress);
+    if (page.outcome == horolux::TimePageOutcome::NotRecognised)
+        return horolux::EndedAnswer(SyncStatus::NotRecognised, "The page shows no Universal Time");
     if (page.outcome != horolux::TimePageOutcome::Ok)
         return horolux::EndedAnswer(horolux::PageFetchStatus(page.outcome));
-    const horolux::UniversalTimeOfDay utc = horolux::ParseUniversalTime(page.text);
-    if (utc.outcome != horolux::TimePageOutcome::Ok)
-        return horolux::EndedAnswer(SyncStatus::NotRecognised, "The page shows no Universal Time");
     seams.progress(SyncPhase::Setting);
     SyncAnswer answer;
-    SetClock(answer, SetClockToTimeOfDay(utc.utc));
+    SetClock(answer, SetClockToTimeOfDay(page.utc));
     return answer;
 }
 
 SyncAnswer SyncFromSource(const SyncRequest& request, const SyncSeams& seams) {
     const auto eachStep = [&seams] { seams.progress(SyncPhase::Reading); };
-    TimeMeasurement m;
-    std::vector<horolux::service::SourceRow> rows;
-    bool single = false;
-    if (request.source == horolux::TimeSource::Automatic) {
-        const AutomaticMeasurement a = MeasureAutomatic(horolux::SourceOf(request).autoSources,
-                                                        seams.refused, seams.http, eachStep);
-        m = a.combined;
-        rows = horolux::SourceRows(a.answers);
-        single = a.selection.outcome == horolux::Selection::Outcome::Single;
-    } else {
-        m = MeasureSource(horolux::SourceOf(request), seams.refused, eachStep, seams.http);
-    }
+    RequestMeasurement measured = MeasureRequest(request, seams.refused, seams.http, eachStep);
+    const TimeMeasurement& m = measured.combined;
+    const bool single = measured.single;
     SyncAnswer answer = horolux::AnswerFrom(m);
-    answer.sources = std::move(rows);
+    answer.sources = std::move(measured.sources);
     if (m.outcome != TimeMeasurement::Outcome::Ok) return answer;
     // One source alone is trusted with a minute at most; a day or more is never done unasked.
     const bool large =

@@ -3,8 +3,8 @@
 // answering a request. Measure the request's source, set the clock, say how it went.
 #include <functional>
 
-#include "core/service/service_protocol.h"
 #include "core/sync/sync_outcome.h"
+#include "core/sync/sync_request.h"
 #include "core/timesource/ntp_exchange.h"
 #include "core/timesource/source_selection.h"
 #include "timesync/http_stack.h"
@@ -27,5 +27,4 @@ inline constexpr std::int64_t kSingleSourceLimit = 60LL * 1000000;
 // a measured source's offset, or the Automatic sources' common one, is added to the clock. The
 // answer's status says how it ended; its failure says why in words where there are any; for
 // several sources its rows give each one's measurement and verdict.
-horolux::service::SyncAnswer RunSyncRequest(const horolux::service::SyncRequest& request,
-                                            const SyncSeams& seams);
+horolux::SyncAnswer RunSyncRequest(const horolux::SyncRequest& request, const SyncSeams& seams);

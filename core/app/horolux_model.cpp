@@ -17,7 +17,8 @@ void HoroluxModel::SaveTimeSource() const {
     config::Write(store_, config::kTimeSource, static_cast<int>(timeSource.source));
     config::Write(store_, config::kTimeServer, timeSource.server);
     config::Write(store_, config::kTimeWebUrl, timeSource.webUrl);
-    store_.WriteTextList(config::kSection, config::kAutoSources, timeSource.autoSources);
+    store_.WriteTextList(config::kSection, config::kAutoSources,
+                         SourceEntryTexts(timeSource.autoSources));
 }
 
 void HoroluxModel::RecordSync(const SyncRecord& record) {

@@ -4,19 +4,11 @@
 #include <optional>
 #include <string_view>
 
-#include "core/sync/sync_outcome.h"
 #include "core/timesource/source_entry.h"
 
 namespace horolux::service {
 
 namespace {
-
-// The request's text under the program's rules for its stored values (SanitiseTimeSource), as
-// written.
-std::optional<ServerAddress> RequestServer(const SyncRequest& request) {
-    if (request.source != TimeSource::TimeServer || request.text.empty()) return std::nullopt;
-    return ParseServerText(request.text);
-}
 
 bool Allows(const AllowList& list, const SourceEntry& entry) {
     switch (entry.kind) {
@@ -51,8 +43,9 @@ AllowListRead ParseAllowList(const std::vector<std::string>& entries) {
 }
 
 bool IsAllowed(const AllowList& list, const SyncRequest& request) {
-    const std::optional<SourceEntry> entry = SourceEntryOf(request.source, request.text);
-    return entry && Allows(list, *entry);
+    if (request.source == TimeSource::Page) return list.page && request.sources.empty();
+    return request.source != TimeSource::Automatic && request.sources.size() == 1 &&
+           request.sources[0].kind == request.source && Allows(list, request.sources[0]);
 }
 
 AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request) {
@@ -61,19 +54,16 @@ AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request) {
         if (IsAllowed(list, request)) allowed.request = request;
         return allowed;
     }
-    TimeSourceChoice part = SourceOf(request);
-    const std::vector<std::string> asked = std::move(part.autoSources);
-    part.autoSources.clear();
-    for (const SourceEntry& entry : ReadSourceEntries(asked).entries) {
+    SyncRequest part = request;
+    part.sources.clear();
+    for (const SourceEntry& entry : request.sources) {
         // The page tells whole seconds only: it is not one of several sources.
         if (entry.kind != TimeSource::Page && Allows(list, entry))
-            part.autoSources.push_back(SourceEntryText(entry));
+            part.sources.push_back(entry);
         else
             allowed.notAllowed.push_back(SourceEntryName(entry));
     }
-    if (part.autoSources.empty()) return allowed;
-    allowed.request = SyncRequestFor(part);
-    allowed.request->allowLargeCorrection = request.allowLargeCorrection;
+    if (!part.sources.empty()) allowed.request = std::move(part);
     return allowed;
 }
 
@@ -86,12 +76,9 @@ std::vector<std::string> DefaultAllowList() {
 }
 
 std::string AllowListEntry(const SyncRequest& request) {
-    if (!SourceEntryOf(request.source, request.text)) return {};
-    SourceEntry entry;  // as written, not in canonical form
-    entry.kind = request.source;
-    if (request.source == TimeSource::TimeServer) entry.server = *RequestServer(request);
-    if (request.source == TimeSource::WebServer) entry.url = request.text;
-    return SourceEntryText(entry);
+    if (request.source == TimeSource::Page && request.sources.empty()) return SourceEntryText({});
+    if (request.source == TimeSource::Automatic || request.sources.size() != 1) return {};
+    return SourceEntryText(request.sources[0]);
 }
 
 }  // namespace horolux::service

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/service/service_protocol.h"
+#include "core/sync/sync_request.h"
 #include "core/timesource/ntp_exchange.h"
 
 namespace horolux::service {
@@ -29,9 +29,8 @@ struct AllowListRead {
 };
 AllowListRead ParseAllowList(const std::vector<std::string>& entries);
 
-// Whether the service may sync from the source the request names. The text must pass the rules
-// the program applies to its stored values: empty for the page, host[:port] for a server, an
-// http:// or https:// URL with a host for a web clock.
+// Whether the service may sync from the one source the request names (the page, a server or a web
+// clock).
 bool IsAllowed(const AllowList& list, const SyncRequest& request);
 
 // An Automatic request cut down to the sources the list allows (in the request's order), and the
@@ -47,7 +46,7 @@ AllowedRequest AllowedPart(const AllowList& list, const SyncRequest& request);
 // the Automatic source's default list.
 std::vector<std::string> DefaultAllowList();
 
-// The entry that allows exactly this request's source; empty for a request no entry allows.
+// The entry that allows exactly this request's one source; empty for a request no entry allows.
 std::string AllowListEntry(const SyncRequest& request);
 
 }  // namespace horolux::service

@@ -46,10 +46,4 @@ inline bool TimeIsZero(const SystemTime& t) {
            t.wMinute == 0 && t.wSecond == 0 && t.wMilliseconds == 0;
 }
 
-inline bool SameTime(const SystemTime& a, const SystemTime& b) {
-    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDayOfWeek == b.wDayOfWeek &&
-           a.wDay == b.wDay && a.wHour == b.wHour && a.wMinute == b.wMinute &&
-           a.wSecond == b.wSecond && a.wMilliseconds == b.wMilliseconds;
-}
-
 }  // namespace horolux::service::fields

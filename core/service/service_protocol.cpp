@@ -1,6 +1,7 @@
 #include "core/service/service_protocol.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/service/message_fields.h"
 
@@ -143,19 +144,72 @@ private:
 
 }  // namespace
 
-bool SyncAnswer::operator==(const SyncAnswer& o) const {
-    return status == o.status && measured == o.measured && SameTime(before, o.before) &&
-           SameTime(after, o.after) && offset == o.offset && bound == o.bound &&
-           roundTrip == o.roundTrip && requests == o.requests && failure == o.failure &&
-           sources == o.sources;
+namespace {
+
+// The request's sources as its text carries them.
+std::string SourcesText(const SyncRequest& request) {
+    std::string text;
+    for (const SourceEntry& entry : request.sources) {
+        if (request.source == TimeSource::Automatic)
+            text += (text.empty() ? "" : " ") + SourceEntryText(entry);
+        else if (request.source != TimeSource::Page)
+            return SourceEntryValue(entry);
+    }
+    return text;
 }
+
+}  // namespace
+
+std::optional<std::vector<SourceEntry>> ReadRequestSources(TimeSource source,
+                                                           std::string_view text) {
+    std::vector<SourceEntry> sources;
+    if (source == TimeSource::Page) {
+        if (!text.empty()) return std::nullopt;
+    } else if (source != TimeSource::Automatic) {
+        std::optional<SourceEntry> entry = SourceEntryOf(source, text);
+        if (!entry) return std::nullopt;
+        sources.push_back(std::move(*entry));
+    } else {
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find(' ', start), text.size());
+            if (end > start) {
+                std::optional<SourceEntry> entry = ReadSourceEntry(text.substr(start, end - start));
+                if (!entry) return std::nullopt;
+                sources.push_back(std::move(*entry));
+            }
+            start = end + 1;
+        }
+    }
+    return sources;
+}
+
+namespace {
+
+// A verdict as VerdictText writes it.
+std::optional<SourceRow> VerdictOf(std::string_view text) {
+    constexpr std::string_view kRefused = "refused: ";
+    SourceRow row;
+    if (text.substr(0, kRefused.size()) == kRefused) {
+        row.verdict = SourceVerdict::Refused;
+        row.reason = std::string(text.substr(kRefused.size()));
+        return row;
+    }
+    for (const SourceVerdict verdict : {SourceVerdict::Used, SourceVerdict::Disagrees,
+                                        SourceVerdict::NoAnswer, SourceVerdict::NotAllowed}) {
+        row.verdict = verdict;
+        if (VerdictText(row) == text) return row;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request) {
     Writer w(kRequestSize);
     w.Header(kRequestMagic, kKindRequest);
     w.U32(kSourceAt, static_cast<std::uint32_t>(request.source));
     w.U32(kRequestFlagsAt, request.allowLargeCorrection ? kRequestAllowLargeCorrection : 0);
-    w.Text(kSourceTextAt, request.text, kMaxSourceText);
+    w.Text(kSourceTextAt, SourcesText(request), kMaxSourceText);
     return w.Take();
 }
 
@@ -182,7 +236,7 @@ std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer) {
         w.U64(at + kRowBoundAt, static_cast<std::uint64_t>(row.bound));
         w.U64(at + kRowRoundTripAt, static_cast<std::uint64_t>(row.roundTrip));
         w.Text(at + kRowNameAt, Printable(row.name, kMaxSourceName), kMaxSourceName);
-        w.Text(at + kRowVerdictAt, Printable(row.verdict, kMaxVerdictText), kMaxVerdictText);
+        w.Text(at + kRowVerdictAt, Printable(VerdictText(row), kMaxVerdictText), kMaxVerdictText);
     }
     return w.Take();
 }
@@ -194,7 +248,8 @@ RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
     if (read.error != ReadError::None) return read;
 
     SyncRequest request;
-    read.error = r.Text(kSourceTextAt, kMaxSourceText, request.text);
+    std::string text;
+    read.error = r.Text(kSourceTextAt, kMaxSourceText, text);
     if (read.error != ReadError::None) return read;
     const std::uint32_t source = r.U32(kSourceAt);
     const std::uint32_t flags = r.U32(kRequestFlagsAt);
@@ -204,6 +259,12 @@ RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
         return read;
     }
     request.source = static_cast<TimeSource>(source);
+    std::optional<std::vector<SourceEntry>> sources = ReadRequestSources(request.source, text);
+    if (!sources) {
+        read.error = ReadError::BadValue;
+        return read;
+    }
+    request.sources = std::move(*sources);
     request.allowLargeCorrection = (flags & kRequestAllowLargeCorrection) != 0;
     read.request = std::move(request);
     return read;
@@ -221,13 +282,16 @@ ReadError ReadRows(const Reader& r, std::vector<SourceRow>& rows) {
             if (!r.Zero(at, kSourceRowSize)) return ReadError::BadValue;
             continue;
         }
-        SourceRow row;
-        if (const ReadError e = r.Text(at + kRowNameAt, kMaxSourceName, row.name);
+        std::string name, verdict;
+        if (const ReadError e = r.Text(at + kRowNameAt, kMaxSourceName, name); e != ReadError::None)
+            return e;
+        if (const ReadError e = r.Text(at + kRowVerdictAt, kMaxVerdictText, verdict);
             e != ReadError::None)
             return e;
-        if (const ReadError e = r.Text(at + kRowVerdictAt, kMaxVerdictText, row.verdict);
-            e != ReadError::None)
-            return e;
+        std::optional<SourceRow> read = VerdictOf(verdict);
+        if (!read) return ReadError::BadValue;
+        SourceRow row = std::move(*read);
+        row.name = std::move(name);
         const std::uint32_t flags = r.U32(at + kRowFlagsAt);
         row.measured = flags == kRowMeasured;
         row.offset = r.I64(at + kRowOffsetAt);

@@ -1,72 +1,29 @@
 #pragma once
 // The messages between the program and its time service (HoroluxTime.exe) over the named pipe:
-// one sync request, one answer. Fixed layouts written and read byte by byte, so that both sides
-// agree whatever the compiler does to structs, and strict readers, so that a message that is not
-// exactly one of ours is refused whole: the service runs with the right to set the clock and the
-// pipe is open to other programs of the PC.
+// one sync request, one answer, the sync's own types (core/sync/sync_request.h) in fixed layouts
+// written and read byte by byte, so that both sides agree whatever the compiler does to structs,
+// and strict readers, so that a message that is not exactly one of ours is refused whole: the
+// service runs with the right to set the clock and the pipe is open to other programs of the PC.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "core/sync/clock_math.h"
-#include "core/timesource/time_source.h"
+#include "core/sync/sync_request.h"
 
 namespace horolux::service {
 
 inline constexpr std::uint16_t kProtocolVersion = 1;
-inline constexpr std::size_t kMaxSourceText = 1024;  // server "host[:port]" or URL
+
+// The text areas' capacities.
+inline constexpr std::size_t kMaxSourceText = 1024;  // the request's sources
 inline constexpr std::size_t kMaxFailureText = 256;
-
-// How a sync through the service ended. The program maps these onto its own status texts.
-enum class SyncStatus : std::uint32_t {
-    Ok = 0,               // the clock was set
-    ConnectFailed = 1,    // the source could not be reached
-    ReadFailed = 2,       // the time page could not be read
-    NotRecognised = 3,    // an answer that was refused or unreadable
-    ClockRefused = 4,     // the clock could not be set
-    LargeCorrection = 5,  // a correction of a day or more was found and not allowed: nothing set
-    NotAllowed = 6,       // the source is not on the service's allow-list
-    BadRequest = 7,       // the request could not be read
-    Busy = 8,             // another client is being served
-};
-inline constexpr std::uint32_t kLastSyncStatus = static_cast<std::uint32_t>(SyncStatus::Busy);
-
-struct SyncRequest {
-    TimeSource source = TimeSource::Page;
-    // Server text or URL; empty for the page; for Automatic the sources' entries
-    // ("server:HOST[:PORT]", "web:URL") separated by blanks.
-    std::string text;
-    bool allowLargeCorrection = false;  // the user said yes to a correction of a day or more
-    bool operator==(const SyncRequest&) const = default;
-};
-
-// One source of several, as the answer reports it.
 inline constexpr std::size_t kMaxSourceRows = 8;
 inline constexpr std::size_t kMaxSourceName = 64;
 inline constexpr std::size_t kMaxVerdictText = 64;
-struct SourceRow {
-    std::string name;       // host[:port], at most kMaxSourceName bytes
-    bool measured = false;  // offset, bound and roundTrip are meaningful
-    std::int64_t offset = 0, bound = 0, roundTrip = 0;
-    // "used", "disagrees", "no answer", "refused: REASON" or "not allowed", at most
-    // kMaxVerdictText bytes
-    std::string verdict;
-    bool operator==(const SourceRow&) const = default;
-};
-
-struct SyncAnswer {
-    SyncStatus status = SyncStatus::BadRequest;
-    bool measured = false;     // offset, bound, roundTrip and requests are meaningful
-    SystemTime before, after;  // local times before and after setting (meaningful on Ok)
-    std::int64_t offset = 0, bound = 0, roundTrip = 0;  // microseconds
-    std::int32_t requests = 0;
-    std::string failure;             // in words, at most kMaxFailureText bytes
-    std::vector<SourceRow> sources;  // several sources: each one's verdict, at most kMaxSourceRows
-    bool operator==(const SyncAnswer&) const;
-};
 
 // Why a message was not read (for logging and tests).
 enum class ReadError {
@@ -84,14 +41,17 @@ enum class ReadError {
 // (u16), kind (u16), total size (u32, the message's fixed size), reserved (u32, 0). Then the body
 // at fixed offsets, little-endian; a text is a u32 length and a fixed area, zero past the text.
 //
-// Request: source (u32, TimeSource) at 16, flags (u32) at 20, text length at 24, text at 28.
+// Request: source (u32, TimeSource) at 16, flags (u32) at 20, text length at 24, text at 28. The
+// text is the server ("HOST[:PORT]") or the URL, the Automatic list's entries separated by blanks,
+// or nothing for the page, each source in its canonical form (core/timesource/source_entry.h).
 // Answer: status (u32) at 16, flags (u32) at 20, before and after (8 x u16 each, SYSTEMTIME's
 // order) at 24 and 40, offset, bound and round trip (i64) at 56, 64 and 72, requests (i32) at 80,
 // failure length at 84, failure at 88.
 // Answer with sources (an answer with rows, kind 3): the answer, then the count of rows (u32) at
 // 344 and kMaxSourceRows rows of 164 bytes from 348: flags (u32, 1: measured) at 0, offset, bound
 // and round trip (i64) at 4, 12 and 20, name length at 28 and name at 32, verdict length at 96
-// and verdict at 100. Rows past the count are zero. An answer without rows is a plain answer.
+// and verdict (VerdictText) at 100. Rows past the count are zero. An answer without rows is a
+// plain answer.
 inline constexpr std::size_t kHeaderSize = 16;
 inline constexpr std::size_t kRequestSize = 28 + kMaxSourceText;      // 1052
 inline constexpr std::size_t kAnswerSize = 88 + kMaxFailureText;      // 344
@@ -106,8 +66,7 @@ inline constexpr std::uint16_t kKindAnswerWithSources = 3;
 inline constexpr std::uint32_t kRequestAllowLargeCorrection = 1;  // request flag bits
 inline constexpr std::uint32_t kAnswerMeasured = 1;               // answer flag bits
 
-// Exactly kRequestSize bytes; the text cut to kMaxSourceText. A text holding a control character
-// is written as it is and refused by the reader: the service answers BadRequest.
+// Exactly kRequestSize bytes; the text cut to kMaxSourceText.
 std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request);
 // Exactly kAnswerSize bytes, or kAnswerWithSourcesSize with rows; the failure and the rows' texts
 // cut to their capacity and the rows to kMaxSourceRows, control characters (the line break that
@@ -121,9 +80,12 @@ std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer);
 //   field: BadValue; a text length over its capacity: BadLength; a NUL or control character
 //   (< 0x20, 0x7F) in a text or a non-zero byte past it: BadText; an unknown source or status
 //   number, unknown flag bits, a time field out of range (a time all zero is "none"), a negative
-//   bound, round trip or request count, no rows or more than kMaxSourceRows in an answer with rows,
-//   or a non-zero byte in a row past the count: BadValue.
-// A message that reads encodes back to the very same bytes.
+//   bound, round trip or request count, a request's text that does not name its source (an empty
+//   text for the page, one server or URL, blank-separated entries for Automatic), a verdict that is
+//   not one of VerdictText's, no rows or more than kMaxSourceRows in an answer with rows, or a
+//   non-zero byte in a row past the count: BadValue.
+// A message that reads encodes back to the very same bytes, but for a request's sources, which
+// are read into their canonical form.
 struct RequestRead {
     std::optional<SyncRequest> request;
     ReadError error = ReadError::None;
@@ -134,6 +96,12 @@ struct AnswerRead {
 };
 RequestRead ReadRequest(std::span<const std::uint8_t> bytes);
 AnswerRead ReadAnswer(std::span<const std::uint8_t> bytes);
+
+// The sources a request's text names, read as the program reads its settings (SourceEntryOf, and
+// ReadSourceEntry for each of the Automatic list's); nothing for a text that does not name its
+// source's.
+std::optional<std::vector<SourceEntry>> ReadRequestSources(TimeSource source,
+                                                           std::string_view text);
 
 // A name for logs and tests, e.g. "wrong magic".
 const char* ReadErrorText(ReadError error);

@@ -157,16 +157,6 @@ PolicyValue ReadPolicyValue(Cursor& c) {
 
 }  // namespace
 
-bool LastSync::operator==(const LastSync& o) const {
-    return SameTime(when, o.when) && client == o.client && source == o.source && answer == o.answer;
-}
-
-bool StatusAnswer::operator==(const StatusAnswer& o) const {
-    return SameTime(runningSince, o.runningSince) && allowListFromPolicy == o.allowListFromPolicy &&
-           allowListUnreadable == o.allowListUnreadable && allowList == o.allowList &&
-           ignored == o.ignored && policy == o.policy && lastSync == o.lastSync;
-}
-
 std::uint16_t RequestKind(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kHeaderSize || !std::equal(kRequestMagic, kRequestMagic + 4, bytes.begin()))
         return 0;

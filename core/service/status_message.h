@@ -38,7 +38,7 @@ struct LastSync {
     std::string client;  // who asked, "DOMAIN\user"
     std::string source;  // the source asked for, as the history names it (SourceName)
     SyncAnswer answer;   // as its client was told
-    bool operator==(const LastSync&) const;
+    bool operator==(const LastSync&) const = default;
 };
 
 struct StatusAnswer {
@@ -49,7 +49,7 @@ struct StatusAnswer {
     std::vector<std::string> ignored;    // those of them that do not read
     std::vector<PolicyValue> policy;     // every value the policy holds, in the table's order
     std::optional<LastSync> lastSync;    // none since the service started
-    bool operator==(const StatusAnswer&) const;
+    bool operator==(const StatusAnswer&) const = default;
 };
 
 // Status request (kind 4): the header alone, kHeaderSize bytes.

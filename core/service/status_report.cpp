@@ -108,7 +108,7 @@ void AppendLastSyncText(std::string& text, const LastSync& last) {
             (a.failure.empty() ? "" : ": " + a.failure) + "\n";
     if (a.measured) text += "  Offset: " + PersonOffset(a.offset, a.bound) + "\n";
     for (const SourceRow& row : a.sources)
-        text += "  " + row.name + ": " + row.verdict +
+        text += "  " + row.name + ": " + VerdictText(row) +
                 (row.measured ? ", " + PersonOffset(row.offset, row.bound) : "") + "\n";
 }
 
@@ -124,7 +124,7 @@ std::string LastSyncJson(const LastSync& last) {
     for (std::size_t i = 0; i < a.sources.size(); ++i) {
         const SourceRow& row = a.sources[i];
         json += std::string(i ? "," : "") + "{\"name\":" + JsonString(row.name) +
-                ",\"verdict\":" + JsonString(row.verdict) +
+                ",\"verdict\":" + JsonString(VerdictText(row)) +
                 ",\"offset\":" + JsonSeconds(row.measured, row.offset) +
                 ",\"bound\":" + JsonSeconds(row.measured, row.bound) + "}";
     }

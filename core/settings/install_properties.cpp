@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/service/allow_list.h"
 #include "core/text/ascii.h"
 #include "core/timesource/source_entry.h"
 
@@ -112,7 +111,8 @@ InstallPropertiesRead ReadInstallProperties(const PropertyValues& values) {
             read.error = NamesNoSource(kAllowedSourcesProperty);
             return read;
         }
-        const service::AllowListRead allowList = service::ParseAllowList(entries);
+        // The allow-list reads its entries as every other list of sources.
+        const SourceEntriesRead allowList = ReadSourceEntries(entries);
         if (!allowList.ignored.empty()) {
             read.error =
                 EntriesMustBe(kAllowedSourcesProperty, kAllowedSourcesRule, allowList.ignored[0]);

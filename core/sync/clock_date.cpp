@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/sync/civil_date.h"
+#include "core/calendar/civil_date.h"
 
 namespace horolux {
 namespace {

@@ -17,6 +17,7 @@ struct SystemTime {
     std::uint16_t wMinute = 0;
     std::uint16_t wSecond = 0;
     std::uint16_t wMilliseconds = 0;
+    bool operator==(const SystemTime&) const = default;
 };
 
 // What GetTimeZoneInformation returns: which part of the year is in effect.

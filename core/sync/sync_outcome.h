@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/service/service_protocol.h"
+#include "core/sync/sync_request.h"
 #include "core/sync/time_page.h"
 #include "core/timesource/source_selection.h"
 #include "core/timesource/time_source.h"
@@ -20,24 +20,21 @@ enum class SyncPhase {
 };
 
 // A page fetch that failed: a read cut short is ReadFailed, anything before it ConnectFailed.
-service::SyncStatus PageFetchStatus(TimePageOutcome outcome);
+SyncStatus PageFetchStatus(TimePageOutcome outcome);
 // A measurement that did not end Ok: Unreachable is ConnectFailed, Refused NotRecognised.
-service::SyncStatus MeasurementStatus(TimeMeasurement::Outcome outcome);
+SyncStatus MeasurementStatus(TimeMeasurement::Outcome outcome);
 
 // The request that syncs from the chosen source.
-service::SyncRequest SyncRequestFor(const TimeSourceChoice& choice);
-// The source a request names; the fields it does not name keep their defaults.
-TimeSourceChoice SourceOf(const service::SyncRequest& request);
+SyncRequest SyncRequestFor(const TimeSourceChoice& choice);
+// The source a request names as the history and the Test line name it (SourceName).
+std::string SourceName(const SyncRequest& request);
 
 // An answer that ends with status and nothing measured or set.
-service::SyncAnswer EndedAnswer(service::SyncStatus status, std::string failure = {});
+SyncAnswer EndedAnswer(SyncStatus status, std::string failure = {});
 // An answer carrying what m found: Ok measurements as measured (the status is the caller's to
 // decide), failures with their status and words.
-service::SyncAnswer AnswerFrom(const TimeMeasurement& m);
+SyncAnswer AnswerFrom(const TimeMeasurement& m);
 // Several sources' answers as an answer reports them: the name, the measurement and the verdict.
-std::vector<service::SourceRow> SourceRows(const std::vector<SourceAnswer>& answers);
-
-// What an answer says was measured; nothing when it measured nothing.
-std::optional<TimeMeasurement> MeasurementOf(const service::SyncAnswer& answer);
+std::vector<SourceRow> SourceRows(const std::vector<SourceAnswer>& answers);
 
 }  // namespace horolux

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "core/sync/civil_date.h"
+#include "core/calendar/civil_date.h"
 #include "core/text/ascii.h"
 
 namespace horolux {

@@ -4,6 +4,7 @@
 
 #include "core/text/ascii.h"
 #include "core/timesource/http_url.h"
+#include "core/timesource/time_source.h"
 
 namespace horolux {
 
@@ -39,6 +40,9 @@ std::optional<std::string> CanonicalUrl(std::string_view url) {
         key[hostStart] == '[' ? key.find(']', hostStart) : std::min(key.find(':', hostStart), end);
     LowerAscii(key.begin() + static_cast<std::ptrdiff_t>(hostStart),
                key.begin() + static_cast<std::ptrdiff_t>(hostEnd));
+    // A blank means the same encoded, and a list of entries on one line is split at blanks.
+    for (std::size_t blank; (blank = key.find(' ')) != std::string::npos;)
+        key.replace(blank, 1, "%20");
     return key;
 }
 
@@ -106,19 +110,29 @@ std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view tex
     }
 }
 
-std::string SourceEntryText(const SourceEntry& entry) {
+std::string SourceEntryValue(const SourceEntry& entry) {
     switch (entry.kind) {
         case TimeSource::TimeServer: {
             // An IPv6 address goes in brackets, so that its last group is not taken for a port.
             const bool ipv6 = entry.server.host.find(':') != std::string::npos;
-            std::string text = std::string(kServerPrefix) + ':' +
-                               (ipv6 ? '[' + entry.server.host + ']' : entry.server.host);
+            std::string text = ipv6 ? '[' + entry.server.host + ']' : entry.server.host;
             if (ipv6 || entry.server.port != kNtpPort)
                 text += ':' + std::to_string(entry.server.port);
             return text;
         }
         case TimeSource::WebServer:
-            return std::string(kWebPrefix) + ':' + entry.url;
+            return entry.url;
+        default:
+            return {};
+    }
+}
+
+std::string SourceEntryText(const SourceEntry& entry) {
+    switch (entry.kind) {
+        case TimeSource::TimeServer:
+            return std::string(kServerPrefix) + ':' + SourceEntryValue(entry);
+        case TimeSource::WebServer:
+            return std::string(kWebPrefix) + ':' + SourceEntryValue(entry);
         default:
             return std::string(kPageEntry);
     }
@@ -133,6 +147,12 @@ SourceEntriesRead ReadSourceEntries(const std::vector<std::string>& texts) {
             read.ignored.push_back(text);
     }
     return read;
+}
+
+std::vector<std::string> SourceEntryTexts(const std::vector<SourceEntry>& entries) {
+    std::vector<std::string> texts;
+    for (const SourceEntry& entry : entries) texts.push_back(SourceEntryText(entry));
+    return texts;
 }
 
 std::string SourceEntryName(const SourceEntry& entry) {

@@ -7,14 +7,15 @@
 //   "web:URL"                           a web-server clock (an http:// or https:// URL)
 // Blanks around an entry, its prefix and its value are ignored and prefixes are read in any case.
 // An entry is read into its canonical form: host names in lower case, a URL's scheme and host in
-// lower case and the rest as written, so that two entries naming one source compare equal.
+// lower case, a blank in it as %20 and the rest as written, so that two entries naming one source
+// compare equal, and an entry's text holds no blank.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/timesource/ntp_exchange.h"
-#include "core/timesource/time_source.h"
+#include "core/timesource/source_kind.h"
 
 namespace horolux {
 
@@ -35,6 +36,11 @@ std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view tex
 // The entry as text: "page", "server:HOST" with ":PORT" when it is not 123 (an IPv6 host in
 // brackets, always with its port), "web:URL". ReadSourceEntry reads it back to the same entry.
 std::string SourceEntryText(const SourceEntry& entry);
+// The entry's text after its prefix ("HOST[:PORT]", the URL), as SourceEntryOf reads it; empty
+// for the page.
+std::string SourceEntryValue(const SourceEntry& entry);
+
+std::vector<std::string> SourceEntryTexts(const std::vector<SourceEntry>& entries);
 
 // A stored list of entries read: those that do not read are left out and returned in ignored, as
 // written.

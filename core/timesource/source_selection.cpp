@@ -55,14 +55,16 @@ std::string OperatorOf(const SourceEntry& entry) {
     return suffix ? LastLabels(host, 3) : two;
 }
 
-std::string VerdictText(const SourceAnswer& answer) {
-    switch (answer.verdict) {
+std::string VerdictText(SourceVerdict verdict, const std::string& reason) {
+    switch (verdict) {
         case SourceVerdict::Used:
             return "used";
         case SourceVerdict::Disagrees:
             return "disagrees";
         case SourceVerdict::Refused:
-            return "refused: " + answer.measurement.failure;
+            return "refused: " + reason;
+        case SourceVerdict::NotAllowed:
+            return "not allowed";
         case SourceVerdict::NoAnswer:
         default:
             return "no answer";

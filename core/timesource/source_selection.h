@@ -18,7 +18,8 @@ namespace horolux {
 // "ntp.example.co.uk"); a source given as an IP address is an operator of its own.
 std::string OperatorOf(const SourceEntry& entry);
 
-enum class SourceVerdict { Used, Disagrees, NoAnswer, Refused };
+// NotAllowed: the time service may not ask this source (its allow-list does not name it).
+enum class SourceVerdict { Used, Disagrees, NoAnswer, Refused, NotAllowed };
 
 struct SourceAnswer {
     SourceEntry entry;
@@ -26,8 +27,11 @@ struct SourceAnswer {
     SourceVerdict verdict = SourceVerdict::NoAnswer;  // filled in by SelectSources
 };
 
-// "used", "disagrees", "no answer", "refused: REASON".
-std::string VerdictText(const SourceAnswer& answer);
+// "used", "disagrees", "no answer", "refused: REASON" or "not allowed".
+std::string VerdictText(SourceVerdict verdict, const std::string& reason);
+inline std::string VerdictText(const SourceAnswer& answer) {
+    return VerdictText(answer.verdict, answer.measurement.failure);
+}
 
 struct Selection {
     enum class Outcome {

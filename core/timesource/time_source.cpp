@@ -72,6 +72,10 @@ std::vector<std::string> DefaultAutoSources() {
             "web:https://www.cloudflare.com/cdn-cgi/trace"};
 }
 
+std::vector<SourceEntry> DefaultAutoSourceEntries() {
+    return ReadSourceEntries(DefaultAutoSources()).entries;
+}
+
 TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url,
                                     const std::vector<std::string>& autoSources) {
     TimeSourceChoice choice;
@@ -81,10 +85,9 @@ TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const
     if (const auto parsed = ParseServerText(server); parsed && !server.empty())
         choice.server = server;
     if (UrlHost(url)) choice.webUrl = url;
-    std::vector<std::string> entries;
-    for (const std::string& text : autoSources)
-        if (const auto entry = ReadSourceEntry(text); entry && entry->kind != TimeSource::Page)
-            entries.push_back(text);
+    std::vector<SourceEntry> entries;
+    for (SourceEntry& entry : ReadSourceEntries(autoSources).entries)
+        if (entry.kind != TimeSource::Page) entries.push_back(std::move(entry));
     if (!entries.empty()) choice.autoSources = std::move(entries);
     return choice;
 }

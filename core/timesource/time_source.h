@@ -7,9 +7,10 @@
 #include <string_view>
 #include <vector>
 
-namespace horolux {
+#include "core/timesource/source_entry.h"
+#include "core/timesource/source_kind.h"
 
-enum class TimeSource : int { Page = 0, TimeServer = 1, WebServer = 2, Automatic = 3 };
+namespace horolux {
 
 // The historic time page's server; the page is reached only through it.
 inline constexpr char kTimePageHostName[] = "tycho.usno.navy.mil";
@@ -24,20 +25,20 @@ inline constexpr char kDefaultTimeWebUrl[] = "http://www.msftconnecttest.com/con
 // more whose Date is made for each answer rather than served from a cache (the README says why
 // these).
 std::vector<std::string> DefaultAutoSources();
+std::vector<SourceEntry> DefaultAutoSourceEntries();
 
 struct TimeSourceChoice {
     TimeSource source = TimeSource::Page;
     std::string server = kDefaultTimeServerText;
     std::string webUrl = kDefaultTimeWebUrl;
-    std::vector<std::string> autoSources =
-        DefaultAutoSources();  // readable server: and web: entries
+    std::vector<SourceEntry> autoSources = DefaultAutoSourceEntries();  // servers and web clocks
     bool operator==(const TimeSourceChoice&) const = default;
 };
 
 // The stored values made safe: an unknown source number is the page, a server text that does not
-// read as one and a URL that is not http:// or https:// with a host are the defaults. Of the
-// Automatic list, entries that do not read as a server or web clock are left out, and a list left
-// empty is the default one.
+// read as one and a URL that is not http:// or https:// with a host are the defaults. The
+// Automatic list is read into entries here, once: those that do not read as a server or web clock
+// are left out, and a list left empty is the default one.
 TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url,
                                     const std::vector<std::string>& autoSources = {});
 

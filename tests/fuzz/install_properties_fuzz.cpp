@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (p.allowedSources) {
             Check(!p.allowedSources->empty(), "a list names a source");
-            Check(horolux::service::ParseAllowList(*p.allowedSources).ignored.empty(),
+            Check(horolux::ReadSourceEntries(*p.allowedSources).ignored.empty(),
                   "every allow-list entry reads");
         }
     } else {

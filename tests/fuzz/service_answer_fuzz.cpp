@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(size == (a.sources.empty() ? kAnswerSize : kAnswerWithSourcesSize),
           "only a message of its kind's fixed size reads");
     for (const SourceRow& row : a.sources)
-        Check(row.name.size() <= kMaxSourceName && row.verdict.size() <= kMaxVerdictText &&
+        Check(row.name.size() <= kMaxSourceName && VerdictText(row).size() <= kMaxVerdictText &&
                   row.bound >= 0 && row.roundTrip >= 0,
               "each row fits its areas and has no negative bound");
     Check(a.bound >= 0 && a.roundTrip >= 0 && a.requests >= 0, "no negative bound or count");

@@ -14,13 +14,14 @@
 #include "test_registry.h"
 #include "tests/support/child_process.h"
 #include "tests/support/json_reader.h"
+#include "tests/support/sync_request_of.h"
 #include "time_server_client.h"
 #include "ui/sync/time_service_client.h"
 
 namespace {
 
+using horolux::SyncStatus;
 using horolux::TimeSource;
-using horolux::service::SyncStatus;
 using test::Json;
 using namespace install;
 
@@ -39,7 +40,7 @@ TEST_F(InstalledStatus, APolicySetByHandOneSyncAndTheStatusAgree) {
     WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::policy::kKey, horolux::service::kAllowedSourcesValue,
                  {"server:" + server});
 
-    const auto answer = AskTimeService({TimeSource::TimeServer, server, false}, [] {});
+    const auto answer = AskTimeService(test::RequestOf(TimeSource::TimeServer, server), [] {});
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
 

@@ -20,6 +20,7 @@
 #include "test_registry.h"
 #include "tests/support/child_process.h"
 #include "tests/support/json_reader.h"
+#include "tests/support/sync_request_of.h"
 #include "time_server_client.h"
 #include "ui/app/autostart.h"
 #include "ui/sync/time_service_client.h"
@@ -152,12 +153,12 @@ void ThePropertiesAPolicyOneSyncAndTheStatusAgree() {
                  &web, sizeof web);
 
     const auto answer =
-        AskTimeService({horolux::TimeSource::TimeServer, GivenServer(), false}, [] {});
+        AskTimeService(test::RequestOf(horolux::TimeSource::TimeServer, GivenServer()), [] {});
     const test::ChildRun run =
         test::RunToEnd(InstallFolder() + "HoroluxTime.exe", "--status --json");
     test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
     ASSERT_TRUE(answer);
-    EXPECT_EQ(answer->status, horolux::service::SyncStatus::Ok) << answer->failure;
+    EXPECT_EQ(answer->status, horolux::SyncStatus::Ok) << answer->failure;
 
     EXPECT_EQ(run.exitCode, static_cast<DWORD>(horolux::service::kStatusSynced)) << run.output;
     const std::optional<test::Json> json = test::ParseJson(run.output);

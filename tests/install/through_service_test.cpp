@@ -14,14 +14,16 @@
 #include "proxy_settings.h"
 #include "resource.h"
 #include "tests/support/child_process.h"
+#include "tests/support/sync_request_of.h"
 #include "ui/sync/time_service_client.h"
 
 namespace {
 
+using horolux::SyncAnswer;
+using horolux::SyncRequest;
+using horolux::SyncStatus;
 using horolux::TimeSource;
-using horolux::service::SyncAnswer;
-using horolux::service::SyncRequest;
-using horolux::service::SyncStatus;
+using test::RequestOf;
 using namespace install;
 
 constexpr char kSuccess[] = " PC clock changed successfully ";
@@ -75,19 +77,19 @@ TEST_F(ThroughService, TheServiceSetsFromAllowedSourcesAndRefusesOthers) {
     const auto ask = [&](const SyncRequest& request) {
         return AskTimeService(request, [&] { ++progress; });
     };
-    const auto fromServer = ask({TimeSource::TimeServer, server_, false});
+    const auto fromServer = ask(RequestOf(TimeSource::TimeServer, server_));
     ASSERT_TRUE(fromServer);
     EXPECT_EQ(fromServer->status, SyncStatus::Ok) << fromServer->failure;
     EXPECT_TRUE(fromServer->measured);
     EXPECT_LE(std::llabs(fromServer->offset), 500000);
 
-    const auto fromWeb = ask({TimeSource::WebServer, url_, false});
+    const auto fromWeb = ask(RequestOf(TimeSource::WebServer, url_));
     ASSERT_TRUE(fromWeb);
     EXPECT_EQ(fromWeb->status, SyncStatus::Ok) << fromWeb->failure;
     EXPECT_EQ(ClockAgent(), kServiceAgent);
     EXPECT_GT(progress, 0) << "the wait for the web clock's seconds showed progress";
 
-    const auto offList = ask({TimeSource::TimeServer, "127.0.0.1:1", false});
+    const auto offList = ask(RequestOf(TimeSource::TimeServer, "127.0.0.1:1"));
     ASSERT_TRUE(offList);
     EXPECT_EQ(offList->status, SyncStatus::NotAllowed);
     EXPECT_FALSE(offList->measured);
@@ -169,7 +171,7 @@ TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceCo
                 horolux::service::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
             ASSERT_TRUE(squatter);
-            EXPECT_FALSE(AskTimeService({TimeSource::TimeServer, server_, false}, [] {}));
+            EXPECT_FALSE(AskTimeService(RequestOf(TimeSource::TimeServer, server_), [] {}));
             EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000))
                 << "it could not open its pipe";
             EXPECT_EQ(Status().exitCode, static_cast<DWORD>(horolux::service::kStatusUnreachable));
@@ -186,7 +188,7 @@ TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceCo
     EXPECT_EQ(fresh.exitCode, static_cast<DWORD>(horolux::service::kStatusNotSynced));
     EXPECT_NE(fresh.output.find("\"lastSync\":null"), std::string::npos)
         << "a restarted service has made no sync: " << fresh.output;
-    const auto answer = AskTimeService({TimeSource::TimeServer, server_, false}, [] {});
+    const auto answer = AskTimeService(RequestOf(TimeSource::TimeServer, server_), [] {});
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
     EXPECT_EQ(Status().exitCode, static_cast<DWORD>(horolux::service::kStatusSynced));

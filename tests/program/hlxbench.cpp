@@ -229,8 +229,9 @@ int main(int argc, char** argv) {
          [&](int n) {
              return Timed(n, [&] {
                  horolux::RefusedServers refused;
-                 return MeasureAutomatic(several, refused, WinInetStack(), {}).combined.outcome ==
-                        horolux::TimeMeasurement::Outcome::Ok;
+                 return MeasureAutomatic(horolux::ReadSourceEntries(several).entries, refused,
+                                         WinInetStack(), {})
+                            .combined.outcome == horolux::TimeMeasurement::Outcome::Ok;
              });
          },
          several},

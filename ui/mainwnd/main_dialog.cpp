@@ -9,7 +9,6 @@
 #include "framework/message_map.h"
 #include "platform/text.h"
 #include "platform/wininet.h"  // the connection state
-#include "timesync/automatic_source.h"
 #include "timesync/source_measure.h"
 #include "ui/app/autostart.h"
 #include "ui/app/horolux_app.h"
@@ -233,12 +232,8 @@ LRESULT CHoroluxDlg::OnSysCommand(WPARAM wp, LPARAM) {
 void CHoroluxDlg::OnTimeSource() {
     CTimeSourceDlg dialog(
         m_model.timeSource, m_model.history,
-        [this](const horolux::TimeSourceChoice& choice) -> CTimeSourceDlg::Tested {
-            if (choice.source != horolux::TimeSource::Automatic)
-                return {MeasureSource(choice, m_model.refusedServers, {}, WinInetStack()), {}};
-            const AutomaticMeasurement a =
-                MeasureAutomatic(choice.autoSources, m_model.refusedServers, WinInetStack(), {});
-            return {a.combined, horolux::SourceRows(a.answers), a.selection.used};
+        [this](const horolux::SyncRequest& request) {
+            return MeasureRequest(request, m_model.refusedServers, WinInetStack(), {});
         },
         m_hWnd);
     dialog.m_policyHeld = m_model.policyHeld;

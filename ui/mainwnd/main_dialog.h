@@ -137,16 +137,17 @@ private:
     // The sync's steps
     void BeginSync();
     // The time service's answer; nothing when it is not there or may not serve this source.
-    std::optional<horolux::service::SyncAnswer> SyncThroughService(
-        const horolux::service::SyncRequest& request, fw::CWaitCursor& wait, bool userStarted);
-    horolux::service::SyncAnswer SyncHere(const horolux::service::SyncRequest& request,
-                                          fw::CWaitCursor& wait, bool userStarted);
-    void ShowSyncAnswer(const horolux::service::SyncAnswer& answer, fw::CWaitCursor& wait);
+    std::optional<horolux::SyncAnswer> SyncThroughService(const horolux::SyncRequest& request,
+                                                          fw::CWaitCursor& wait, bool userStarted);
+    horolux::SyncAnswer SyncHere(const horolux::SyncRequest& request, fw::CWaitCursor& wait,
+                                 bool userStarted);
+    void ShowSyncAnswer(const horolux::SyncAnswer& answer, fw::CWaitCursor& wait);
     bool ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound, bool userStarted,
                                 fw::CWaitCursor& wait);
-    void EndSyncWithFailure(horolux::service::SyncStatus status, fw::CWaitCursor& wait);
+    void EndSyncWithFailure(horolux::SyncStatus status, fw::CWaitCursor& wait);
     void EndSyncWithSuccess(const horolux::SystemTime& before, const horolux::SystemTime& after);
-    void RecordSync();
+    // The sync in the history; answer is what it ended with, nothing after a fault.
+    void RecordSync(const horolux::SyncAnswer* answer);
     void AdvanceTray(int frames = 1) {
         for (int i = 0; i < frames; ++i) m_trayIcon.NextFrame();
     }
@@ -159,13 +160,9 @@ private:
     std::string SyncTipText() const;
 
     horolux::HoroluxModel& m_model;
-    std::optional<horolux::TimeMeasurement> m_lastMeasurement;  // of the sync under way
-    std::optional<horolux::SyncPhase> m_syncPhase;  // the last one this program's sync reported
-    std::vector<horolux::service::SourceRow> m_syncSources;  // several sources' verdicts
-    horolux::CatchUp m_catchUp;                              // syncs missed in sleep or offline
+    horolux::CatchUp m_catchUp;  // syncs missed in sleep or offline
     NetworkWatch m_networkWatch;
-    std::string m_syncFailure;  // the sync's failure in words
-    HWND m_welcome = nullptr;   // the welcome text
+    HWND m_welcome = nullptr;  // the welcome text
     AlarmSoundPlayer& m_sounds;
     int m_autostart = 1;  // shown ticked at every start; never stored
     std::string m_statusText, m_oldTimeText, m_newTimeText, m_nextSyncText;

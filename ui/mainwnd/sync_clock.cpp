@@ -14,9 +14,9 @@
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/sync/time_service_client.h"
 
-using horolux::service::SyncAnswer;
-using horolux::service::SyncRequest;
-using horolux::service::SyncStatus;
+using horolux::SyncAnswer;
+using horolux::SyncRequest;
+using horolux::SyncStatus;
 
 namespace {
 constexpr char kSyncing[] = " Syncing... ";
@@ -51,16 +51,13 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
     // Any sync makes up for one that a resume would catch up.
     KillTimer(m_hWnd, kTimerResumeSync);
     fw::CWaitCursor wait;
-    m_lastMeasurement.reset();
-    m_syncPhase.reset();
-    m_syncSources.clear();
-    m_syncFailure.clear();
+    std::optional<SyncAnswer> answer;
     try {
         BeginSync();
         const SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
         // The time service, where it is installed, holds the right to set the clock that a
         // normally started program lacks.
-        std::optional<SyncAnswer> answer = SyncThroughService(request, wait, userStarted);
+        answer = SyncThroughService(request, wait, userStarted);
         if (!answer) answer = SyncHere(request, wait, userStarted);
         ShowSyncAnswer(*answer, wait);
         if (!userStarted) m_catchUp.AutomaticSyncEnded(answer->status == SyncStatus::ConnectFailed);
@@ -70,24 +67,27 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
         StopSyncClip();
         m_trayIcon.StopAnimation();
     }
-    RecordSync();
+    RecordSync(answer ? &*answer : nullptr);
 }
 
-void CHoroluxDlg::RecordSync() {
+void CHoroluxDlg::RecordSync(const SyncAnswer* answer) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     horolux::SyncRecord record;
     record.when = horolux::FormatTimeText(ToPortableTime(now));
     record.source = horolux::SourceName(m_model.timeSource);
-    // Several sources: each one's verdict after the name, "a.org used, b.org disagrees".
-    for (std::size_t i = 0; i < m_syncSources.size(); ++i)
-        record.source +=
-            (i == 0 ? ": " : ", ") + m_syncSources[i].name + ' ' + m_syncSources[i].verdict;
-    if (m_lastMeasurement) {  // only a measurement that succeeded is kept
-        record.offset = m_lastMeasurement->offset;
-        record.bound = m_lastMeasurement->bound;
+    record.outcome = m_statusText;
+    if (answer) {
+        // Several sources: each one's verdict after the name, "a.org used, b.org disagrees".
+        for (std::size_t i = 0; i < answer->sources.size(); ++i)
+            record.source += (i == 0 ? ": " : ", ") + answer->sources[i].name + ' ' +
+                             horolux::VerdictText(answer->sources[i]);
+        if (answer->measured) {  // only a measurement that succeeded is kept
+            record.offset = answer->offset;
+            record.bound = answer->bound;
+        }
+        if (answer->failure == horolux::kSourcesDisagree) record.outcome = answer->failure;
     }
-    record.outcome = m_syncFailure == horolux::kSourcesDisagree ? m_syncFailure : m_statusText;
     m_model.RecordSync(record);
 }
 
@@ -155,17 +155,18 @@ bool CHoroluxDlg::ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound
 SyncAnswer CHoroluxDlg::SyncHere(const SyncRequest& request, fw::CWaitCursor& wait,
                                  bool userStarted) {
     const bool page = request.source == horolux::TimeSource::Page;
+    std::optional<horolux::SyncPhase> reached;  // the last phase the sync reported
     SyncSeams seams{WinInetStack(), m_model.refusedServers,
                     [&](const horolux::TimeMeasurement& m) {
                         return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
                     },
-                    [this, page](horolux::SyncPhase phase) {
-                        m_syncPhase = phase;
+                    [this, page, &reached](horolux::SyncPhase phase) {
+                        reached = phase;
                         AdvanceTray(horolux::SyncPhaseFrames(page, phase));
                     }};
     SyncAnswer answer = RunSyncRequest(request, seams);
     // The steps of a page fetch that ended early still count.
-    if (answer.status != SyncStatus::Ok) AdvanceTray(horolux::SyncFailureFrames(page, m_syncPhase));
+    if (answer.status != SyncStatus::Ok) AdvanceTray(horolux::SyncFailureFrames(page, reached));
     return answer;
 }
 
@@ -187,9 +188,6 @@ std::optional<SyncAnswer> CHoroluxDlg::SyncThroughService(const SyncRequest& req
 }
 
 void CHoroluxDlg::ShowSyncAnswer(const SyncAnswer& answer, fw::CWaitCursor& wait) {
-    m_lastMeasurement = horolux::MeasurementOf(answer);
-    m_syncFailure = answer.failure;
-    m_syncSources = answer.sources;
     if (answer.status == SyncStatus::Ok) return EndSyncWithSuccess(answer.before, answer.after);
     // A correction of a day or more that was not allowed: the clock was not set.
     EndSyncWithFailure(

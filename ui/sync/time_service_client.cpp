@@ -6,7 +6,7 @@
 #include "core/sync/time_limits.h"
 #include "platform/handles.h"
 
-using horolux::service::SyncAnswer;
+using horolux::SyncAnswer;
 
 namespace {
 
@@ -85,7 +85,7 @@ bool Transfer(HANDLE pipe, OVERLAPPED& io, bool started, DWORD& bytes,
 
 }  // namespace
 
-std::optional<SyncAnswer> AskTimeService(const horolux::service::SyncRequest& request,
+std::optional<SyncAnswer> AskTimeService(const horolux::SyncRequest& request,
                                          const std::function<void()>& progress) {
     const DWORD servicePid = ServiceProcess(progress);
     if (!servicePid) return std::nullopt;

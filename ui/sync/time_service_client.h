@@ -9,5 +9,5 @@
 // first (interactive users may). Nothing when there is no service to ask, when the pipe's server
 // is not that service's process, or when no readable answer came: the program then syncs by
 // itself. progress is called about every 50 ms while waiting.
-std::optional<horolux::service::SyncAnswer> AskTimeService(
-    const horolux::service::SyncRequest& request, const std::function<void()>& progress);
+std::optional<horolux::SyncAnswer> AskTimeService(const horolux::SyncRequest& request,
+                                                  const std::function<void()>& progress);

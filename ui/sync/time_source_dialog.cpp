@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/sync/sync_outcome.h"
 #include "core/timesource/ntp_exchange.h"
 #include "core/timesource/source_selection.h"
 #include "framework/controls.h"
@@ -94,7 +95,7 @@ BOOL CTimeSourceDlg::OnInitDialog() {
     m_pageUrl = std::string("http://") + kTimePageHost + kTimePagePath;
     m_server = m_choice.server;
     m_webUrl = m_choice.webUrl;
-    m_autoSources = JoinLines(m_choice.autoSources);
+    m_autoSources = JoinLines(horolux::SourceEntryTexts(m_choice.autoSources));
     UpdateData(false);
     EnableFields();
 
@@ -118,14 +119,15 @@ void CTimeSourceDlg::FillHistory() {
                 r.offset && r.bound ? horolux::OffsetText(*r.offset, *r.bound) : "", r.outcome});
 }
 
-void CTimeSourceDlg::FillTestRows(const std::vector<horolux::service::SourceRow>& sources) {
+void CTimeSourceDlg::FillTestRows(const std::vector<horolux::SourceRow>& sources) {
     const fw::ListView rows(GetDlgItem(IDC_TEST_SOURCES));
     rows.DeleteAllItems();
     int row = 0;
-    for (const horolux::service::SourceRow& s : sources)
+    for (const horolux::SourceRow& s : sources)
         AddRow(rows, row++,
                {s.name, s.measured ? horolux::OffsetText(s.offset, s.bound) : "",
-                s.measured ? std::to_string((s.roundTrip + 500) / 1000) + " ms" : "", s.verdict});
+                s.measured ? std::to_string((s.roundTrip + 500) / 1000) + " ms" : "",
+                horolux::VerdictText(s)});
 }
 
 void CTimeSourceDlg::EnableFields() {
@@ -155,11 +157,16 @@ bool CTimeSourceDlg::TakeChoice(horolux::TimeSourceChoice& choice) {
                                                    : horolux::TimeSource::Page;
     choice.server = m_server;
     choice.webUrl = m_webUrl;
-    choice.autoSources = Lines(m_autoSources);
-    const auto unreadable = [](const std::string& line) {
-        const auto entry = horolux::ReadSourceEntry(line);
-        return !entry || entry->kind == horolux::TimeSource::Page;
-    };
+    // The list is read here, where it is typed, and travels as entries from then on.
+    const horolux::SourceEntriesRead read = horolux::ReadSourceEntries(Lines(m_autoSources));
+    choice.autoSources.clear();
+    bool pageListed = false;
+    for (const horolux::SourceEntry& entry : read.entries) {
+        if (entry.kind == horolux::TimeSource::Page)
+            pageListed = true;
+        else
+            choice.autoSources.push_back(entry);
+    }
     int badField = 0;
     const char* complaint = nullptr;
     if (choice.source == horolux::TimeSource::TimeServer &&
@@ -170,8 +177,7 @@ bool CTimeSourceDlg::TakeChoice(horolux::TimeSourceChoice& choice) {
         badField = IDC_WEB_URL;
         complaint = kBadUrl;
     } else if (choice.source == horolux::TimeSource::Automatic &&
-               (choice.autoSources.empty() ||
-                std::any_of(choice.autoSources.begin(), choice.autoSources.end(), unreadable))) {
+               (choice.autoSources.empty() || pageListed || !read.ignored.empty())) {
         badField = IDC_AUTO_SOURCES;
         complaint = kBadEntry;
     }
@@ -187,7 +193,7 @@ void CTimeSourceDlg::OnTest() {
     SetDlgItemTextA(m_hWnd, IDC_TEST_RESULT, "Measuring...");
     UpdateWindow(GetDlgItem(IDC_TEST_RESULT));
     fw::CWaitCursor wait;
-    const Tested tested = m_measure(choice);
+    const Tested tested = m_measure(horolux::SyncRequestFor(choice));
     m_testResult =
         choice.source == horolux::TimeSource::Automatic
             ? horolux::SeveralSourcesLine(tested.combined, tested.used, tested.sources.size())
@@ -200,7 +206,8 @@ void CTimeSourceDlg::OnOK() {
     horolux::TimeSourceChoice choice;
     if (!TakeChoice(choice)) return;
     // Fields of the sources not chosen are kept only when they name one.
-    m_choice = horolux::SanitiseTimeSource(static_cast<int>(choice.source), choice.server,
-                                           choice.webUrl, choice.autoSources);
+    m_choice =
+        horolux::SanitiseTimeSource(static_cast<int>(choice.source), choice.server, choice.webUrl);
+    if (!choice.autoSources.empty()) m_choice.autoSources = choice.autoSources;
     EndDialog(IDOK);
 }

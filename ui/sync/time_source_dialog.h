@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/service/service_protocol.h"
+#include "core/sync/sync_request.h"
 #include "core/timesource/time_source.h"
 #include "framework/dialog.h"
 #include "res/time_source_resource.h"
+#include "timesync/source_measure.h"
 #include "ui/controls/policy_lock.h"
 
 class CTimeSourceDlg : public fw::CDialog {
@@ -17,12 +18,8 @@ public:
     enum { IDD = IDD_TIME_SOURCE };
     // What Test found: the source's measurement, and for several sources each one's row and how
     // many were used.
-    struct Tested {
-        horolux::TimeMeasurement combined;
-        std::vector<horolux::service::SourceRow> sources;
-        int used = 0;
-    };
-    using Measure = std::function<Tested(const horolux::TimeSourceChoice&)>;
+    using Tested = RequestMeasurement;
+    using Measure = std::function<Tested(const horolux::SyncRequest&)>;
 
     CTimeSourceDlg(horolux::TimeSourceChoice choice, std::vector<horolux::SyncRecord> history,
                    Measure measure, HWND parent = nullptr);
@@ -41,7 +38,7 @@ private:
     void OnTest();
     void EnableFields();
     void FillHistory();
-    void FillTestRows(const std::vector<horolux::service::SourceRow>& sources);
+    void FillTestRows(const std::vector<horolux::SourceRow>& sources);
     // The fields as a choice; false, after telling the user and putting the focus on the field,
     // when the chosen source's field does not name a source.
     bool TakeChoice(horolux::TimeSourceChoice& choice);

@@ -2,19 +2,35 @@
 
 #include <gtest/gtest.h>
 
+#include "core/service/service_protocol.h"
 #include "core/sync/sync_outcome.h"
 
 namespace horolux::service {
 namespace {
 
-SyncRequest Page(std::string text = {}) {
-    return {TimeSource::Page, std::move(text), false};
+// A request as the service reads it from the pipe: one whose text does not read is refused there.
+struct Asked {
+    TimeSource source;
+    std::string text;
+    std::optional<SyncRequest> Read() const {
+        const auto sources = ReadRequestSources(source, text);
+        if (!sources) return std::nullopt;
+        return SyncRequest{source, *sources, false};
+    }
+};
+Asked Page(std::string text = {}) {
+    return {TimeSource::Page, std::move(text)};
 }
-SyncRequest Server(std::string text) {
-    return {TimeSource::TimeServer, std::move(text), false};
+Asked Server(std::string text) {
+    return {TimeSource::TimeServer, std::move(text)};
 }
-SyncRequest Web(std::string text) {
-    return {TimeSource::WebServer, std::move(text), false};
+Asked Web(std::string text) {
+    return {TimeSource::WebServer, std::move(text)};
+}
+
+bool IsAllowed(const AllowList& list, const Asked& asked) {
+    const std::optional<SyncRequest> request = asked.Read();
+    return request && service::IsAllowed(list, *request);
 }
 
 AllowList List(const std::vector<std::string>& entries) {
@@ -24,7 +40,7 @@ AllowList List(const std::vector<std::string>& entries) {
 }
 
 struct Case {
-    SyncRequest request;
+    Asked request;
     bool allowed;
 };
 
@@ -165,12 +181,12 @@ TEST(AllowList, TheInstallersListAllowsTheDefaultSources) {
 
 TEST(AllowList, AnEntryIsMadeForExactlyOneSource) {
     const struct {
-        SyncRequest request;
+        Asked request;
         const char* entry;
     } cases[] = {
         {Page(), "page"},
         {Server("time.windows.com"), "server:time.windows.com"},
-        {Server(" Time.Windows.com:123 "), "server:Time.Windows.com"},
+        {Server(" Time.Windows.com:123 "), "server:time.windows.com"},
         {Server("127.0.0.1:10123"), "server:127.0.0.1:10123"},
         {Server("::1"), "server:[::1]:123"},
         {Server("   "), "server:time.windows.com"},
@@ -179,10 +195,11 @@ TEST(AllowList, AnEntryIsMadeForExactlyOneSource) {
         {Server(""), ""},
         {Server("host:99999"), ""},
         {Web("example.org"), ""},
-        {{static_cast<TimeSource>(3), "", false}, ""},
+        {{TimeSource::Automatic, ""}, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(AllowListEntry(c.request), c.entry) << c.request.text;
+        const std::optional<SyncRequest> request = c.request.Read();
+        EXPECT_EQ(request ? AllowListEntry(*request) : "", c.entry) << c.request.text;
         if (*c.entry == '\0') continue;
         EXPECT_TRUE(IsAllowed(List({c.entry}), c.request)) << c.entry;
     }
@@ -191,20 +208,24 @@ TEST(AllowList, AnEntryIsMadeForExactlyOneSource) {
 
 TEST(AllowList, SeveralSourcesAreCutToThoseAllowedAndTheOthersNamed) {
     const AllowList list = List({"server:a.example.org", "web:https://www.example.com/"});
-    const SyncRequest asked{TimeSource::Automatic,
-                            "server:A.example.org:123 page server:b.example.org:10123 "
-                            "web:HTTPS://www.Example.com/ web:https://www.example.com/x",
-                            true};
+    SyncRequest asked = *Asked{TimeSource::Automatic,
+                               "server:A.example.org:123 page server:b.example.org:10123 "
+                               "web:HTTPS://www.Example.com/ web:https://www.example.com/x"}
+                             .Read();
+    asked.allowLargeCorrection = true;
     const AllowedRequest allowed = AllowedPart(list, asked);
     ASSERT_TRUE(allowed.request);
-    EXPECT_EQ(allowed.request->text, "server:a.example.org web:https://www.example.com/");
+    EXPECT_EQ(allowed.request->sources,
+              *ReadRequestSources(TimeSource::Automatic,
+                                  "server:a.example.org web:https://www.example.com/"));
     EXPECT_TRUE(allowed.request->allowLargeCorrection);
     EXPECT_EQ(allowed.notAllowed,
               (std::vector<std::string>{"tycho.usno.navy.mil", "b.example.org:10123",
                                         "www.example.com"}));
     EXPECT_FALSE(AllowedPart(List({"page"}), asked).request) << "none allowed, none measured";
     EXPECT_FALSE(IsAllowed(list, asked)) << "no one entry allows several sources";
-    EXPECT_EQ(AllowedPart(list, Server("a.example.org")).request, Server("a.example.org"));
+    EXPECT_EQ(AllowedPart(list, *Server("a.example.org").Read()).request,
+              Server("a.example.org").Read());
 }
 
 }  // namespace

@@ -17,6 +17,17 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> 8 * i);
 }
 
+// A request of the sources text names, as the pipe carries them.
+SyncRequest Request(TimeSource source, std::string_view text, bool allowLarge = false) {
+    return {source, ReadRequestSources(source, text).value(), allowLarge};
+}
+
+std::uint64_t Fnv1a(const Bytes& bytes) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const std::uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ULL;
+    return hash;
+}
+
 SyncAnswer MeasuredAnswer() {
     SyncAnswer a;
     a.status = SyncStatus::Ok;
@@ -32,7 +43,7 @@ SyncAnswer MeasuredAnswer() {
 }
 
 TEST(ServiceProtocol, MessagesHaveTheirFixedLittleEndianLayout) {
-    const Bytes request = EncodeRequest({TimeSource::TimeServer, "ntp", true});
+    const Bytes request = EncodeRequest(Request(TimeSource::TimeServer, "ntp", true));
     ASSERT_EQ(request.size(), kRequestSize);
     const Bytes head = {'H', 'L', 'X', 'Q', 1, 0, 1, 0, 0x1C, 0x04, 0, 0, 0,   0,   0,   0,
                         1,   0,   0,   0,   1, 0, 0, 0, 3,    0,    0, 0, 'n', 't', 'p', 0};
@@ -48,23 +59,61 @@ TEST(ServiceProtocol, MessagesHaveTheirFixedLittleEndianLayout) {
     EXPECT_EQ(Bytes(answer.begin() + 56, answer.begin() + 64), offset);
 }
 
-TEST(ServiceProtocol, RequestsGoBackAndForth) {
+// Every installed service and every program must go on understanding each other: the bytes of
+// these messages are those the first version of the pipe wrote for them.
+TEST(ServiceProtocol, TheBytesOnThePipeStayAsTheyWere) {
+    const SyncRequest automatic =
+        Request(TimeSource::Automatic,
+                "server:time.cloudflare.com server:127.0.0.1:12300 Server:[::1]:123 "
+                "web:https://www.google.com/generate_204 web:http://127.0.0.1:8080/a%20b",
+                true);
+    EXPECT_EQ(Fnv1a(EncodeRequest(automatic)), 0xfd86a8f0f658be07);
+    EXPECT_EQ(Fnv1a(EncodeRequest(Request(TimeSource::TimeServer, "pool.ntp.org"))),
+              0x4b83adb21cf3b9cd);
+    EXPECT_EQ(Fnv1a(EncodeRequest(Request(TimeSource::WebServer,
+                                          "http://www.msftconnecttest.com/connecttest.txt"))),
+              0xcc6ba7e0851412bb);
+    EXPECT_EQ(Fnv1a(EncodeRequest({})), 0xb57a27985d8767ee);
+
+    SyncAnswer answer = MeasuredAnswer();
+    answer.before = {2026, 12, 3, 9, 10, 11, 12, 13};
+    answer.after = {2026, 12, 3, 9, 10, 11, 13, 14};
+    EXPECT_EQ(Fnv1a(EncodeAnswer(answer)), 0x1b124e76dcd764bb);
+    answer.status = SyncStatus::LargeCorrection;
+    answer.failure = "x";
+    answer.sources = {{"127.0.0.1:12300", true, -250, 40, 90, SourceVerdict::Used, ""},
+                      {"ntp.example.org", false, 0, 0, 0, SourceVerdict::Refused, "RATE"},
+                      {"b.example.org", true, 5000000, 40, 90, SourceVerdict::Disagrees, ""},
+                      {"c.example.org", false, 0, 0, 0, SourceVerdict::NoAnswer, ""},
+                      {"d.example.org", false, 0, 0, 0, SourceVerdict::NotAllowed, ""}};
+    EXPECT_EQ(Fnv1a(EncodeAnswer(answer)), 0x81fe63394aae8217);
+}
+
+TEST(ServiceProtocol, RequestsGoBackAndForthWithTheirSourcesInCanonicalForm) {
+    const std::string longUrl = "http://example.org/" + std::string(kMaxSourceText - 19, 'u');
     const SyncRequest requests[] = {
         {},
-        {TimeSource::TimeServer, "time.windows.com", false},
-        {TimeSource::TimeServer, "[::1]:10123", true},
-        {TimeSource::WebServer, std::string(kMaxSourceText, 'u'), true},
-        {TimeSource::WebServer, "http://example.org/\xB1 ~", false},
+        Request(TimeSource::TimeServer, "time.windows.com"),
+        Request(TimeSource::TimeServer, "[::1]:10123", true),
+        Request(TimeSource::WebServer, longUrl, true),
+        Request(TimeSource::WebServer, "http://example.org/\xB1 ~"),
+        Request(TimeSource::Automatic, "server:a.example.org web:http://b.example.org/x%20y page"),
+        Request(TimeSource::Automatic, ""),
     };
     for (const SyncRequest& r : requests) {
         const RequestRead read = ReadRequest(EncodeRequest(r));
-        EXPECT_EQ(read.error, ReadError::None) << r.text;
-        EXPECT_EQ(read.request, r) << r.text;
+        EXPECT_EQ(read.error, ReadError::None) << static_cast<int>(r.source);
+        EXPECT_EQ(read.request, r) << static_cast<int>(r.source);
     }
     const RequestRead cut =
-        ReadRequest(EncodeRequest({TimeSource::WebServer, std::string(kMaxSourceText + 1, 'u')}));
+        ReadRequest(EncodeRequest(Request(TimeSource::WebServer, longUrl + "v")));
     ASSERT_TRUE(cut.request);
-    EXPECT_EQ(cut.request->text, std::string(kMaxSourceText, 'u')) << "cut to its capacity";
+    EXPECT_EQ(cut.request->sources[0].url, longUrl) << "cut to its capacity";
+
+    // Another program may spell a source otherwise: it is read as the settings would read it.
+    Bytes spelled = EncodeRequest(Request(TimeSource::TimeServer, "abc.example.org"));
+    for (std::size_t i = 28; i < 31; ++i) spelled[i] = static_cast<std::uint8_t>('A' + i - 28);
+    EXPECT_EQ(ReadRequest(spelled).request, Request(TimeSource::TimeServer, "abc.example.org"));
 }
 
 TEST(ServiceProtocol, AnswersGoBackAndForth) {
@@ -147,7 +196,7 @@ const Damage kHeaderDamage[] = {
 };
 
 TEST(ServiceProtocol, ReadersRefuseAWrongHeaderOrSize) {
-    const Bytes request = EncodeRequest({TimeSource::WebServer, "http://example.org/", false});
+    const Bytes request = EncodeRequest(Request(TimeSource::WebServer, "http://example.org/"));
     const Bytes answer = EncodeAnswer(MeasuredAnswer());
     for (const Damage& d : kHeaderDamage) {
         CheckDamage(request, d, true);
@@ -158,7 +207,7 @@ TEST(ServiceProtocol, ReadersRefuseAWrongHeaderOrSize) {
 }
 
 TEST(ServiceProtocol, RequestReaderRefusesBadBodies) {
-    const Bytes good = EncodeRequest({TimeSource::TimeServer, "ntp", false});
+    const Bytes good = EncodeRequest(Request(TimeSource::TimeServer, "ntp"));
     const Damage damage[] = {
         {"length over capacity", [](Bytes& b) { Put32(b, 24, kMaxSourceText + 1); },
          ReadError::BadLength},
@@ -172,6 +221,10 @@ TEST(ServiceProtocol, RequestReaderRefusesBadBodies) {
         {"source -1", [](Bytes& b) { Put32(b, 16, 0xFFFFFFFF); }, ReadError::BadValue},
         {"flag bit 1", [](Bytes& b) { Put32(b, 20, 2); }, ReadError::BadValue},
         {"flag bit 31", [](Bytes& b) { Put32(b, 20, 0x80000001); }, ReadError::BadValue},
+        {"a server text that is no server", [](Bytes& b) { b[29] = ' '; }, ReadError::BadValue},
+        {"the page with a text", [](Bytes& b) { Put32(b, 16, 0); }, ReadError::BadValue},
+        {"an Automatic entry that does not read", [](Bytes& b) { Put32(b, 16, 3); },
+         ReadError::BadValue},
     };
     ASSERT_EQ(ReadRequest(good).error, ReadError::None);
     for (const Damage& d : damage) CheckDamage(good, d, true);
@@ -242,20 +295,22 @@ TEST(ServiceProtocol, AnswerReaderRefusesBadBodies) {
 
 TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
     SyncAnswer answer = MeasuredAnswer();
-    answer.sources = {{"127.0.0.1:12125", true, -250, 40, 90, "used"},
-                      {"ntp.example.org", false, 0, 0, 0, "refused: RATE"},
-                      {std::string(kMaxSourceName + 3, 'n'), false, 0, 0, 0, "no\r\nanswer"}};
+    answer.sources = {
+        {"127.0.0.1:12125", true, -250, 40, 90, SourceVerdict::Used, ""},
+        {"ntp.example.org", false, 0, 0, 0, SourceVerdict::Refused, "RATE"},
+        {std::string(kMaxSourceName + 3, 'n'), false, 0, 0, 0, SourceVerdict::Refused, "a\r\nb"}};
     const Bytes bytes = EncodeAnswer(answer);
     ASSERT_EQ(bytes.size(), kAnswerWithSourcesSize);
     EXPECT_EQ(bytes[6], kKindAnswerWithSources);
     EXPECT_EQ(EncodeAnswer(MeasuredAnswer()).size(), kAnswerSize) << "no rows: a plain answer";
     const AnswerRead read = ReadAnswer(bytes);
     ASSERT_TRUE(read.answer) << ReadErrorText(read.error);
-    answer.sources[2] = {std::string(kMaxSourceName, 'n'), false, 0, 0, 0, "no  answer"};
+    answer.sources[2] = {std::string(kMaxSourceName, 'n'), false, 0, 0, 0,
+                         SourceVerdict::Refused,           "a  b"};
     EXPECT_TRUE(*read.answer == answer) << "names cut to their area, line breaks blanked";
 
     SyncAnswer many = MeasuredAnswer();
-    many.sources.assign(kMaxSourceRows + 2, {"a", false, 0, 0, 0, "no answer"});
+    many.sources.assign(kMaxSourceRows + 2, {"a", false, 0, 0, 0, SourceVerdict::NoAnswer, ""});
     EXPECT_EQ(ReadAnswer(EncodeAnswer(many)).answer->sources.size(), kMaxSourceRows);
 
     constexpr std::size_t row = kAnswerSize + 4;  // the first row
@@ -269,6 +324,7 @@ TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
         {"name over its area", [](Bytes& b) { Put32(b, row + 28, kMaxSourceName + 1); },
          ReadError::BadLength},
         {"NUL in a verdict", [](Bytes& b) { b[row + 100] = 0; }, ReadError::BadText},
+        {"a verdict of no source", [](Bytes& b) { b[row + 100] = 'U'; }, ReadError::BadValue},
         {"the plain size", [](Bytes& b) { b.resize(kAnswerSize); }, ReadError::WrongSize},
     };
     for (const Damage& d : damage) CheckDamage(bytes, d, false);

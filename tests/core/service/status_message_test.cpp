@@ -36,8 +36,8 @@ StatusAnswer FullStatus() {
     last.answer.after = {2026, 5, 5, 1, 14, 3, 10, 1};
     last.answer.offset = 734;
     last.answer.bound = 3300;
-    last.answer.sources = {{"127.0.0.1:12300", true, 734, 3300, 90, "used"},
-                           {"example.org", false, 0, 0, 0, "no answer"}};
+    last.answer.sources = {{"127.0.0.1:12300", true, 734, 3300, 90, SourceVerdict::Used, ""},
+                           {"example.org", false, 0, 0, 0, SourceVerdict::NoAnswer, ""}};
     s.lastSync = last;
     return s;
 }

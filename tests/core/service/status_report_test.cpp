@@ -31,8 +31,8 @@ StatusAnswer AfterSeveralSources() {
     last.answer.measured = true;
     last.answer.offset = -1'250'000;
     last.answer.bound = 3'300;
-    last.answer.sources = {{"127.0.0.1:12300", true, 734, 3'300, 90, "used"},
-                           {"example.org", false, 0, 0, 0, "no answer"}};
+    last.answer.sources = {{"127.0.0.1:12300", true, 734, 3'300, 90, SourceVerdict::Used, ""},
+                           {"example.org", false, 0, 0, 0, SourceVerdict::NoAnswer, ""}};
     s.lastSync = last;
     return s;
 }

@@ -37,7 +37,8 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     EXPECT_EQ(model.settings.scheduleInterval, "1");
     EXPECT_EQ(static_cast<int>(model.timeSource.source), 1) << "over the machine's default too";
     EXPECT_EQ(model.timeSource.server, "ntp.corp.example");
-    EXPECT_EQ(model.timeSource.autoSources, std::vector<std::string>{"server:a.corp.example"});
+    EXPECT_EQ(SourceEntryTexts(model.timeSource.autoSources),
+              std::vector<std::string>{"server:a.corp.example"});
 
     model.settings.syncOnStart = 0;
     model.Save();

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/sync/civil_date.h"
+#include "core/calendar/civil_date.h"
 
 namespace horolux {
 namespace {

@@ -5,35 +5,26 @@
 namespace horolux {
 namespace {
 
-using service::SyncStatus;
-
-TEST(SyncOutcome, FailuresEndInTheStatusesTheWindowShows) {
-    EXPECT_EQ(PageFetchStatus(TimePageOutcome::OpenFailed), SyncStatus::ConnectFailed);
-    EXPECT_EQ(PageFetchStatus(TimePageOutcome::ConnectFailed), SyncStatus::ConnectFailed);
-    EXPECT_EQ(PageFetchStatus(TimePageOutcome::ReadFailed), SyncStatus::ReadFailed);
-    EXPECT_EQ(MeasurementStatus(TimeMeasurement::Outcome::Unreachable), SyncStatus::ConnectFailed);
-    EXPECT_EQ(MeasurementStatus(TimeMeasurement::Outcome::Refused), SyncStatus::NotRecognised);
-}
-
-TEST(SyncOutcome, ARequestNamesOnlyTheChosenSourceAndReadsBackToIt) {
+TEST(SyncOutcome, ARequestCarriesOnlyTheChosenSourceAsEntriesNamedAsTheChoiceIs) {
     TimeSourceChoice choice;
-    choice.server = "ntp.example.org:1123";
-    choice.webUrl = "https://www.example.com/";
+    choice.server = "NTP.Example.org:1123";
+    choice.webUrl = "HTTPS://WWW.Example.com/a b";
+    choice.autoSources = {*ReadSourceEntry("server:a.example.org"),
+                          *ReadSourceEntry("web:http://b.example.org/")};
+    const std::vector<SourceEntry> expected[] = {
+        {},
+        {*ReadSourceEntry("server:ntp.example.org:1123")},
+        {*ReadSourceEntry("web:https://www.example.com/a%20b")},
+        choice.autoSources};
     for (const TimeSource source :
-         {TimeSource::Page, TimeSource::TimeServer, TimeSource::WebServer}) {
+         {TimeSource::Page, TimeSource::TimeServer, TimeSource::WebServer, TimeSource::Automatic}) {
         choice.source = source;
-        const service::SyncRequest request = SyncRequestFor(choice);
-        EXPECT_EQ(request.text, source == TimeSource::Page         ? ""
-                                : source == TimeSource::TimeServer ? choice.server
-                                                                   : choice.webUrl);
+        const SyncRequest request = SyncRequestFor(choice);
+        EXPECT_EQ(request.source, source);
+        EXPECT_EQ(request.sources, expected[static_cast<int>(source)]);
         EXPECT_FALSE(request.allowLargeCorrection);
-        // The other source's text is not carried: it comes back as the default.
-        const TimeSourceChoice back = SourceOf(request);
-        EXPECT_EQ(back.source, source);
-        EXPECT_EQ(back.server,
-                  source == TimeSource::TimeServer ? choice.server : kDefaultTimeServerText);
-        EXPECT_EQ(back.webUrl,
-                  source == TimeSource::WebServer ? choice.webUrl : kDefaultTimeWebUrl);
+        // The service names the request as the program names its choice.
+        EXPECT_EQ(SourceName(request), SourceName(choice));
     }
 }
 
@@ -44,23 +35,20 @@ TEST(SyncOutcome, AnAnswerCarriesTheMeasurementOnlyWhenOneWasMade) {
     ok.bound = 4'321;
     ok.roundTrip = 20'000;
     ok.requests = 7;
-    const service::SyncAnswer measured = AnswerFrom(ok);
+    const SyncAnswer measured = AnswerFrom(ok);
     EXPECT_TRUE(measured.measured);
-    const auto back = MeasurementOf(measured);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->offset, ok.offset);
-    EXPECT_EQ(back->bound, ok.bound);
-    EXPECT_EQ(back->roundTrip, ok.roundTrip);
-    EXPECT_EQ(back->requests, ok.requests);
+    EXPECT_EQ(measured.offset, ok.offset);
+    EXPECT_EQ(measured.bound, ok.bound);
+    EXPECT_EQ(measured.roundTrip, ok.roundTrip);
+    EXPECT_EQ(measured.requests, ok.requests);
 
     TimeMeasurement refused;
     refused.outcome = TimeMeasurement::Outcome::Refused;
     refused.failure = "The server sends no Date header";
-    const service::SyncAnswer failed = AnswerFrom(refused);
+    const SyncAnswer failed = AnswerFrom(refused);
     EXPECT_EQ(failed.status, SyncStatus::NotRecognised);
     EXPECT_EQ(failed.failure, refused.failure);
-    EXPECT_FALSE(MeasurementOf(failed));
-    EXPECT_FALSE(MeasurementOf(EndedAnswer(SyncStatus::ReadFailed)));
+    EXPECT_FALSE(failed.measured);
 }
 
 }  // namespace

@@ -14,11 +14,12 @@ TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
     EXPECT_EQ(SanitiseTimeSource(1, "", "").source, TimeSource::TimeServer);
     EXPECT_EQ(SanitiseTimeSource(2, "", "").source, TimeSource::WebServer);
     EXPECT_EQ(SanitiseTimeSource(3, "", "").source, TimeSource::Automatic);
-    EXPECT_EQ(SanitiseTimeSource(3, "", "", {"page", "bad", "web:ftp://x/"}).autoSources,
+    EXPECT_EQ(SourceEntryTexts(
+                  SanitiseTimeSource(3, "", "", {"page", "bad", "web:ftp://x/"}).autoSources),
               DefaultAutoSources())
         << "a list with no readable server or web clock is the default one";
     EXPECT_EQ(SanitiseTimeSource(3, "", "", {"x", " server:127.0.0.1:12300 ", "page"}).autoSources,
-              std::vector<std::string>{" server:127.0.0.1:12300 "});
+              std::vector<SourceEntry>{*ReadSourceEntry("server:127.0.0.1:12300")});
 
     EXPECT_EQ(SanitiseTimeSource(1, "127.0.0.1:12300", "").server, "127.0.0.1:12300");
     EXPECT_EQ(SanitiseTimeSource(1, "ntp.example.org", "").server, "ntp.example.org");

@@ -15,11 +15,11 @@
 
 namespace {
 
-using horolux::service::SyncStatus;
+using horolux::SyncStatus;
 
 // Refused requests touch no source, so the page's request needs no server here.
 SyncStatus AskForThePage() {
-    const auto bytes = horolux::service::EncodeRequest(horolux::service::SyncRequest{});
+    const auto bytes = horolux::service::EncodeRequest(horolux::SyncRequest{});
     const auto read = horolux::service::ReadAnswer(
         service::Requests(horolux::SystemTime{}).Answer(bytes, "tester"));
     return read.answer ? read.answer->status : SyncStatus::BadRequest;

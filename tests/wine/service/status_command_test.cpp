@@ -17,13 +17,15 @@
 #include "test_registry.h"
 #include "tests/support/child_process.h"
 #include "tests/support/json_reader.h"
+#include "tests/support/sync_request_of.h"
 #include "time_server_client.h"
 
 namespace {
 
+using horolux::SyncRequest;
 using horolux::TimeSource;
-using horolux::service::SyncRequest;
 using test::Json;
+using test::RequestOf;
 
 // HoroluxTime.exe with these arguments, to its end.
 test::ChildRun RunTimeExe(const std::string& arguments) {
@@ -93,7 +95,7 @@ TEST_F(StatusCommand, ExitCodeAndJsonFollowTheServiceAndItsLastSync) {
     EXPECT_EQ(json["policy"]["AutoSources"][1].text, "server:b.example");
     EXPECT_EQ(json["policy"].members.size(), 2u) << "only the values the policy holds";
 
-    Sync({TimeSource::TimeServer, "127.0.0.1:9", false});
+    Sync(RequestOf(TimeSource::TimeServer, "127.0.0.1:9"));
     json = Status(kStatusNotSynced);
     const Json& failed = json["lastSync"];
     EXPECT_EQ(failed["outcome"].text, "connect failed");
@@ -109,7 +111,7 @@ TEST_F(StatusCommand, ExitCodeAndJsonFollowTheServiceAndItsLastSync) {
     // than the pipe's buffer.
     const std::string server = "127.0.0.1:" + port;
     Allow({"server:" + server});
-    Sync({TimeSource::Automatic, "server:" + server + " server:127.0.0.1:9", false});
+    Sync(RequestOf(TimeSource::Automatic, "server:" + server + " server:127.0.0.1:9"));
     json = Status(kStatusSynced);
     const Json& set = json["lastSync"];
     EXPECT_EQ(set["outcome"].text, "ok");

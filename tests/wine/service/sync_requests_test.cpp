@@ -12,18 +12,22 @@
 #include "core/service/service_names.h"
 #include "core/service/service_protocol.h"
 #include "core/service/status_report.h"
+#include "core/sync/sync_outcome.h"
 #include "proxy_settings.h"
 #include "service_test_support.h"
+#include "tests/support/sync_request_of.h"
 #include "time_server_client.h"
 
 namespace {
 
+using horolux::SourceVerdict;
+using horolux::SyncAnswer;
+using horolux::SyncRequest;
+using horolux::SyncStatus;
 using horolux::TimeSource;
-using horolux::service::SyncAnswer;
-using horolux::service::SyncRequest;
-using horolux::service::SyncStatus;
 using service::EventType;
 using service::ServiceEvent;
+using test::RequestOf;
 using Inserts = std::vector<std::string>;
 
 constexpr std::int64_t kMs = 1000;
@@ -67,8 +71,8 @@ protected:
     static std::string Reason(const char* outcome, const SyncAnswer& a) {
         return a.failure.empty() ? outcome : outcome + (": " + a.failure);
     }
-    SyncRequest Server() const { return {TimeSource::TimeServer, server_, false}; }
-    SyncRequest Web() const { return {TimeSource::WebServer, url_, false}; }
+    SyncRequest Server() const { return RequestOf(TimeSource::TimeServer, server_); }
+    SyncRequest Web() const { return RequestOf(TimeSource::WebServer, url_); }
 
     test::EventCapture events_;
     service::Requests requests_{horolux::SystemTime{}};
@@ -83,7 +87,7 @@ TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
     using horolux::service::MomentText;
     Allow({"page", "server:" + server_, "web:" + url_});
     for (const SyncRequest& request : {Server(), Web(), SyncRequest{}}) {
-        SCOPED_TRACE(request.text);
+        SCOPED_TRACE(static_cast<int>(request.source));
         const SyncAnswer a = Ask(request);
         const service::EventRecord record = Recorded();
         EXPECT_EQ(record.event, ServiceEvent::ClockSet);
@@ -145,23 +149,39 @@ TEST_F(SyncRequests, SourcesOffTheListAndUnreadableRequestsAreRefusedUntouched) 
 
 TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
     Allow({"server:" + server_, "web:" + url_});
-    const SyncAnswer a = Ask({TimeSource::Automatic,
-                              "server:" + server_ + " web:" + url_ + " server:127.0.0.1:9", false});
+    const SyncAnswer a = Ask(RequestOf(
+        TimeSource::Automatic, "server:" + server_ + " web:" + url_ + " server:127.0.0.1:9"));
     EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
     ASSERT_EQ(a.sources.size(), 3u);
     EXPECT_EQ(a.sources[0].name, server_);
-    EXPECT_EQ(a.sources[0].verdict, "used");
+    EXPECT_EQ(a.sources[0].verdict, SourceVerdict::Used);
     EXPECT_TRUE(a.sources[0].measured);
-    EXPECT_EQ(a.sources[1].verdict, "used");
+    EXPECT_EQ(a.sources[1].verdict, SourceVerdict::Used);
     EXPECT_EQ(a.sources[2].name, "127.0.0.1:9");
-    EXPECT_EQ(a.sources[2].verdict, "not allowed");
+    EXPECT_EQ(a.sources[2].verdict, SourceVerdict::NotAllowed);
     const service::EventRecord set = Recorded();
     EXPECT_EQ(set.event, ServiceEvent::ClockSet);
     ASSERT_EQ(set.inserts.size(), 6u);
     EXPECT_EQ(set.inserts[4], server_ + ", " + a.sources[1].name) << "the sources used";
-    EXPECT_EQ(Ask({TimeSource::Automatic, "server:127.0.0.1:9", false}).status,
+    EXPECT_EQ(Ask(RequestOf(TimeSource::Automatic, "server:127.0.0.1:9")).status,
               SyncStatus::NotAllowed);
     EXPECT_EQ(Recorded().inserts, (Inserts{"tester", "server:127.0.0.1:9"}));
+}
+
+// A web clock whose address has a blank is allowed as the administrator wrote it, however the
+// request spells the blank.
+TEST_F(SyncRequests, AnAllowedWebClockWithABlankInItsAddressIsMeasured) {
+    const std::string spaced = url_ + "/a b";
+    Allow({"server:" + server_, "web:" + spaced});
+    horolux::TimeSourceChoice choice;
+    choice.source = TimeSource::Automatic;
+    choice.autoSources = {*horolux::ReadSourceEntry("server:" + server_),
+                          *horolux::ReadSourceEntry("web:" + spaced)};
+    const SyncAnswer a = Ask(horolux::SyncRequestFor(choice));
+    EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
+    ASSERT_EQ(a.sources.size(), 2u);
+    EXPECT_EQ(a.sources[1].verdict, SourceVerdict::Used) << horolux::VerdictText(a.sources[1]);
+    EXPECT_EQ(Recorded().event, ServiceEvent::ClockSet);
 }
 
 TEST_F(SyncRequests, ADayOrMoreIsSetOnlyWhenTheRequestAllowsIt) {
@@ -191,7 +211,7 @@ TEST_F(SyncRequests, FailuresOfTheSourceEndAsTheProgramWouldShowThem) {
     EXPECT_EQ(record.event, ServiceEvent::SyncFailed);
     EXPECT_EQ(record.type, EventType::Warning);
     EXPECT_EQ(record.inserts, (Inserts{server_, Reason("not recognised", refused), "tester"}));
-    const SyncAnswer unreachable = Ask({TimeSource::TimeServer, "127.0.0.1:9", false});
+    const SyncAnswer unreachable = Ask(RequestOf(TimeSource::TimeServer, "127.0.0.1:9"));
     EXPECT_EQ(unreachable.status, SyncStatus::ConnectFailed);
     EXPECT_EQ(Recorded().inserts,
               (Inserts{"127.0.0.1:9", Reason("connect failed", unreachable), "tester"}));

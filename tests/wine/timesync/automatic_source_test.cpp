@@ -133,12 +133,11 @@ TEST_F(AutomaticSource, SourcesThatAllDisagreeSetNothingAndOneAloneIsTrustedWith
 
     // One source two minutes off, nobody to ask: refused as a large correction, nothing set.
     Control(one_, "mode=offset&offset=120");
-    horolux::service::SyncRequest request;
+    horolux::SyncRequest request;
     request.source = horolux::TimeSource::Automatic;
-    request.text = "server:127.0.0.1:" + one_ + " server:127.0.0.1:1";
-    const horolux::service::SyncAnswer answer =
-        RunSyncRequest(request, {WinInetStack(), refused_, {}, {}});
-    EXPECT_EQ(answer.status, horolux::service::SyncStatus::LargeCorrection);
+    request.sources = {Server(one_), Server("1")};
+    const horolux::SyncAnswer answer = RunSyncRequest(request, {WinInetStack(), refused_, {}, {}});
+    EXPECT_EQ(answer.status, horolux::SyncStatus::LargeCorrection);
     EXPECT_TRUE(answer.measured);
     EXPECT_NEAR(static_cast<double>(answer.offset), 120e6, 50e3);
 }
