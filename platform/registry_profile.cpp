@@ -86,26 +86,40 @@ std::vector<std::string> ReadTextListValue(HKEY key, const std::string& name) {
     return list;
 }
 
+std::optional<DWORD> RegistryProfile::ValueType(const std::string& section,
+                                                const std::string& name) {
+    const RegistryKey key(OpenSection(section));
+    DWORD type = 0;
+    if (!key || RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
+                    ERROR_SUCCESS)
+        return std::nullopt;
+    return type;
+}
+
 std::vector<std::string> RegistryProfile::ReadTextList(const std::string& section,
                                                        const std::string& name) {
     const RegistryKey key(OpenSection(section));
     return key ? ReadTextListValue(key.Get(), name) : std::vector<std::string>{};
 }
 
-void RegistryProfile::WriteTextList(const std::string& section, const std::string& name,
-                                    const std::vector<std::string>& value) {
-    const RegistryKey key(OpenSection(section));
-    if (!key) return;
+DWORD WriteTextListValue(HKEY key, const std::string& name, const std::vector<std::string>& list) {
     std::string data;
-    for (const std::string& item : value) {
+    for (const std::string& item : list) {
         if (item.empty()) continue;  // an empty string would end the list early
         data += item.substr(0, item.find('\0'));
         data += '\0';
     }
     data += '\0';
     if (data.size() == 1) data += '\0';  // an empty list is two zeros
-    RegSetValueExA(key.Get(), name.c_str(), 0, REG_MULTI_SZ,
-                   reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    return static_cast<DWORD>(RegSetValueExA(key, name.c_str(), 0, REG_MULTI_SZ,
+                                             reinterpret_cast<const BYTE*>(data.data()),
+                                             static_cast<DWORD>(data.size())));
+}
+
+void RegistryProfile::WriteTextList(const std::string& section, const std::string& name,
+                                    const std::vector<std::string>& value) {
+    const RegistryKey key(OpenSection(section));
+    if (key) WriteTextListValue(key.Get(), name, value);
 }
 
 }  // namespace fw

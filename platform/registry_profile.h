@@ -1,6 +1,7 @@
 #pragma once
 // The application profile in the registry:
 // HKEY_CURRENT_USER\Software\<company>\<application>\<section>.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,11 @@ namespace fw {
 
 // The strings of a REG_MULTI_SZ value of an open key; empty when it is missing or of another type.
 std::vector<std::string> ReadTextListValue(HKEY key, const std::string& name);
+
+// Stores the strings as a REG_MULTI_SZ value of an open key; the system's error code. An empty
+// string would end the list early, so none is stored; a string is stored up to any zero in it; an
+// empty list is stored as two zeros.
+DWORD WriteTextListValue(HKEY key, const std::string& name, const std::vector<std::string>& list);
 
 class RegistryProfile final : public horolux::SettingsStore {
 public:
@@ -31,6 +37,10 @@ public:
                                           const std::string& name) override;
     void WriteTextList(const std::string& section, const std::string& name,
                        const std::vector<std::string>& value) override;
+
+    // The type of a stored value (REG_DWORD, REG_SZ, ...); nothing when it is missing. For a
+    // reader that must tell a value of another type from none, which the reads above do not.
+    std::optional<DWORD> ValueType(const std::string& section, const std::string& name);
 
 private:
     HKEY OpenSection(const std::string& section) const;

@@ -1,8 +1,10 @@
 #pragma once
-// printf-style formatting into a std::string, for the program's fixed message formats.
+// printf-style formatting into a std::string, for the program's fixed message formats, and the
+// text conversions the wide Windows calls need.
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace fw {
 
@@ -18,5 +20,8 @@ namespace fw {
     va_end(args);
     return out;
 }
+
+// Text in the ANSI code page, as the wide calls take it; empty when it does not convert.
+std::wstring WideFromAnsi(std::string_view ansi);
 
 }  // namespace fw

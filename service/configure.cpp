@@ -9,6 +9,7 @@
 #include "core/settings/config.h"
 #include "core/settings/install_properties.h"
 #include "platform/handles.h"
+#include "platform/registry_profile.h"
 #include "platform/win32.h"
 #include "service/time_service.h"
 
@@ -42,18 +43,6 @@ DWORD SetText(HKEY key, const char* name, const std::string& text) {
                                              static_cast<DWORD>(text.size() + 1)));
 }
 
-DWORD SetTextList(HKEY key, const char* name, const std::vector<std::string>& entries) {
-    std::string block;  // each entry ends in a null, and the list in one more
-    for (const std::string& entry : entries) {
-        block += entry;
-        block += '\0';
-    }
-    block += '\0';
-    return static_cast<DWORD>(RegSetValueExA(key, name, 0, REG_MULTI_SZ,
-                                             reinterpret_cast<const BYTE*>(block.data()),
-                                             static_cast<DWORD>(block.size())));
-}
-
 // Each value given on the command line replaces the stored one; one not given stays as it is,
 // so that an upgrade keeps what an earlier installation or an administrator wrote. Only the
 // source itself has a default, written when there is none.
@@ -76,7 +65,7 @@ DWORD WriteMachineDefaults(const horolux::install::InstallProperties& properties
     if (!error && properties.timeWebUrl)
         error = SetText(key.Get(), config::kTimeWebUrl.name, *properties.timeWebUrl);
     if (!error && properties.autoSources)
-        error = SetTextList(key.Get(), config::kAutoSources, *properties.autoSources);
+        error = fw::WriteTextListValue(key.Get(), config::kAutoSources, *properties.autoSources);
     return error;
 }
 
@@ -86,10 +75,10 @@ DWORD WriteAllowList(const std::optional<std::vector<std::string>>& given) {
     fw::RegistryKey key;
     if (const DWORD error = OpenForWriting(horolux::service::kServiceKey, key)) return error;
     const char* name = horolux::service::kAllowedSourcesValue;
-    if (given) return SetTextList(key.Get(), name, *given);
+    if (given) return fw::WriteTextListValue(key.Get(), name, *given);
     const DWORD error = LookUp(key.Get(), name);
     if (error != ERROR_FILE_NOT_FOUND) return error;  // there is a list: it stays as it is
-    return SetTextList(key.Get(), name, horolux::service::DefaultAllowList());
+    return fw::WriteTextListValue(key.Get(), name, horolux::service::DefaultAllowList());
 }
 
 DWORD ConfigureService() {

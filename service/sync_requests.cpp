@@ -6,7 +6,6 @@
 #include "core/settings/policy.h"
 #include "core/sync/sync_outcome.h"
 #include "core/timesource/source_entry.h"
-#include "platform/registry_profile.h"
 #include "service/service_log.h"
 #include "timesync/http_stack.h"
 #include "timesync/sync_procedure.h"
@@ -62,27 +61,6 @@ std::vector<std::uint8_t> Refuse(std::size_t size, horolux::service::ReadError e
     const char* why = horolux::service::ReadErrorText(error);
     RecordEvent(ServiceEvent::RequestMalformed, {client, why, std::to_string(size)});
     return horolux::service::EncodeAnswer(horolux::EndedAnswer(SyncStatus::BadRequest, why));
-}
-
-// Every value of the policy table that the administrators' policy holds, read as the program
-// reads it: a value of another type than its policy writes is not held.
-std::vector<horolux::service::PolicyValue> ReadPolicyInForce() {
-    namespace policy = horolux::policy;
-    fw::RegistryProfile store(policy::kRoot, HKEY_LOCAL_MACHINE,
-                              fw::RegistryProfile::Access::ReadOnly);
-    std::vector<horolux::service::PolicyValue> values;
-    for (const policy::Value& value : policy::kValues) {
-        if (!policy::Holds(store, value)) continue;
-        horolux::service::PolicyValue held{value.name, value.kind, 0, {}};
-        if (value.kind == policy::Kind::Number)
-            held.number = store.ReadInt(policy::kSection, value.name, 0);
-        else if (value.kind == policy::Kind::Text)
-            held.texts = {store.ReadText(policy::kSection, value.name, "")};
-        else
-            held.texts = store.ReadTextList(policy::kSection, value.name);
-        values.push_back(std::move(held));
-    }
-    return values;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "core/service/status_message.h"
 #include "core/timesource/ntp_exchange.h"
-#include "service/allowed_sources.h"
+#include "service/settings_in_force.h"
 
 namespace service {
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text.h"
 #include "platform/winhttp.h"
 #include "timesync/http_stack.h"
 #include "timesync/page_fetch.h"
@@ -10,17 +11,10 @@
 
 namespace {
 
+using fw::WideFromAnsi;
 using fw::WinHttpHandle;
 
 const wchar_t* const kAcceptTypes[] = {L"*/*", nullptr};
-
-std::wstring Wide(std::string_view text) {
-    std::wstring wide(text.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                      wide.data(), static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return wide;
-}
 
 std::string Narrow(std::wstring_view text) {
     if (text.empty()) return {};
@@ -36,7 +30,7 @@ std::string Narrow(std::wstring_view text) {
 // when the machine has none, http_proxy. Null when WinHTTP cannot start or would not take the
 // bounds of its waits, so that no wait of it can be endless.
 WinHttpHandle OpenSession() {
-    WinHttpHandle session(WinHttpOpen(Wide(kServiceAgentName).c_str(),
+    WinHttpHandle session(WinHttpOpen(WideFromAnsi(kServiceAgentName).c_str(),
                                       WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                       WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return session;
@@ -67,12 +61,12 @@ public:
     }
 
     bool Send() override {
-        connection_.Reset(WinHttpConnect(session_.Get(), Wide(kTimePageHost).c_str(),
+        connection_.Reset(WinHttpConnect(session_.Get(), WideFromAnsi(kTimePageHost).c_str(),
                                          INTERNET_DEFAULT_HTTP_PORT, 0));
         if (!connection_) return false;
         page_.Reset(WinHttpOpenRequest(
-            connection_.Get(), L"GET", Wide(kTimePagePath).c_str(), nullptr, WINHTTP_NO_REFERER,
-            const_cast<const wchar_t**>(kAcceptTypes), WINHTTP_FLAG_REFRESH));
+            connection_.Get(), L"GET", WideFromAnsi(kTimePagePath).c_str(), nullptr,
+            WINHTTP_NO_REFERER, const_cast<const wchar_t**>(kAcceptTypes), WINHTTP_FLAG_REFRESH));
         if (page_ && !SendAndReceive(page_.Get())) page_.Reset();
         return static_cast<bool>(page_);
     }
@@ -106,7 +100,7 @@ public:
 
     std::optional<HeadAnswer> Head(const std::string& path) override {
         const WinHttpHandle request(
-            WinHttpOpenRequest(connection_.Get(), L"HEAD", Wide(path).c_str(), nullptr,
+            WinHttpOpenRequest(connection_.Get(), L"HEAD", WideFromAnsi(path).c_str(), nullptr,
                                WINHTTP_NO_REFERER, const_cast<const wchar_t**>(kAcceptTypes),
                                WINHTTP_FLAG_REFRESH | (secure_ ? WINHTTP_FLAG_SECURE : 0)));
         if (!request) return std::nullopt;
@@ -143,7 +137,7 @@ public:
         WinHttpHandle session = OpenSession();
         if (!session) return nullptr;
         WinHttpHandle connection(
-            WinHttpConnect(session.Get(), Wide(url.host).c_str(), url.port, 0));
+            WinHttpConnect(session.Get(), WideFromAnsi(url.host).c_str(), url.port, 0));
         if (!connection) return nullptr;
         return std::make_unique<WinHttpConnection>(std::move(session), std::move(connection),
                                                    url.secure);

@@ -8,7 +8,7 @@
 #include "core/service/service_names.h"
 #include "core/service/service_protocol.h"
 #include "core/settings/policy.h"
-#include "service/allowed_sources.h"
+#include "service/settings_in_force.h"
 #include "service/sync_requests.h"
 #include "service_test_support.h"
 #include "test_registry.h"
