@@ -10,6 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace horolux::service;
+    using horolux::SourceRow;
+    using horolux::SyncAnswer;
     using horolux::fuzz::Check;
     const std::span<const std::uint8_t> bytes(data, size);
     const AnswerRead read = ReadAnswer(bytes);
