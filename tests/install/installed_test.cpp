@@ -10,7 +10,7 @@
 #include "platform/handles.h"
 #include "service/configure.h"
 #include "test_registry.h"
-#include "ui/app/autostart.h"
+#include "ui/mainwnd/autostart.h"
 // clang-format off
 #include <msi.h>  // after <windows.h>, which framework/win32.h brings
 // clang-format on

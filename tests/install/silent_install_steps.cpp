@@ -22,7 +22,7 @@
 #include "tests/support/json_reader.h"
 #include "tests/support/sync_request_of.h"
 #include "time_server_client.h"
-#include "ui/app/autostart.h"
+#include "ui/mainwnd/autostart.h"
 #include "ui/sync/time_service_client.h"
 
 namespace install {

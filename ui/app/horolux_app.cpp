@@ -1,8 +1,8 @@
 #include "ui/app/horolux_app.h"
 
 #include "core/app/startup.h"
-#include "ui/app/autostart.h"
 #include "ui/app/wave_resource.h"
+#include "ui/mainwnd/autostart.h"
 #include "ui/mainwnd/main_dialog.h"
 
 CHoroluxApp theApp;

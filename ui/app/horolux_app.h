@@ -12,17 +12,12 @@
 #include "platform/registry_profile.h"
 #include "ui/alarms/alarm_sound.h"
 
-// Posted by a second instance to the running main window: show yourself.
-inline constexpr UINT UWM_SHOW_MAIN = WM_USER + 101;
-
 inline constexpr char kMainCaption[] = "Horolux";
 inline constexpr char kProfileRootKey[] = "Horolux";
 // The machine's defaults: HKEY_LOCAL_MACHINE\Software\Horolux\Horolux\Defaults.
 inline constexpr char kMachineDefaultsRoot[] = "Software\\Horolux\\Horolux";
 // Held for the program's life; one program per user session.
 inline constexpr char kInstanceMutexName[] = "Local\\Horolux.Instance";
-// Marks the main window, so a second start tells it from another program's "Horolux" window.
-inline constexpr char kMainWindowProperty[] = "Horolux.MainWindow";
 
 class CHoroluxApp : public fw::CWinApp {
 public:

@@ -10,9 +10,8 @@
 #include "platform/text.h"
 #include "platform/wininet.h"  // the connection state
 #include "timesync/source_measure.h"
-#include "ui/app/autostart.h"
-#include "ui/app/horolux_app.h"
 #include "ui/controls/about_box.h"
+#include "ui/mainwnd/autostart.h"
 #include "ui/mainwnd/moments.h"
 #include "ui/sync/time_source_dialog.h"
 

@@ -27,6 +27,11 @@
 inline constexpr UINT kTrayCallbackMessage = WM_USER;
 
 // Timers of the main window.
+// Posted by a second instance to the running main window: show yourself.
+inline constexpr UINT UWM_SHOW_MAIN = WM_USER + 101;
+// Marks the main window, so a second start tells it from another program's "Horolux" window.
+inline constexpr char kMainWindowProperty[] = "Horolux.MainWindow";
+
 inline constexpr UINT_PTR kTimerInit = 999;      // once, 300 ms after start
 inline constexpr UINT_PTR kTimerHourCount = 1;   // every minute: connection watch, schedule
 inline constexpr UINT_PTR kTimerAlarm = 2;       // every minute after the last alarm tick

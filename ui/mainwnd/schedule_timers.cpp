@@ -8,7 +8,6 @@
 #include "framework/message_box.h"
 #include "platform/wininet.h"  // the connection state
 #include "timesync/system_time.h"
-#include "ui/app/horolux_app.h"
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/mainwnd/moments.h"
 

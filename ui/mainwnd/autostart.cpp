@@ -1,4 +1,4 @@
-#include "ui/app/autostart.h"
+#include "ui/mainwnd/autostart.h"
 
 #include "core/app/startup.h"
 #include "platform/handles.h"

@@ -1,4 +1,4 @@
-#include "ui/app/autostart.h"
+#include "ui/mainwnd/autostart.h"
 
 #include <gtest/gtest.h>
 
