@@ -2,7 +2,6 @@
 
 #include "core/app/startup.h"
 #include "ui/app/autostart.h"
-#include "ui/app/wave_resource.h"
 #include "ui/mainwnd/main_dialog.h"
 
 CHoroluxApp theApp;
@@ -63,8 +62,4 @@ bool CHoroluxApp::InitInstance() {
 
 void CHoroluxApp::WriteRunValue() {
     if (m_model) ::WriteRunValue(m_model->appPath);
-}
-
-int CHoroluxApp::PlayWaveResource(UINT id, bool loop) {
-    return ::PlayWaveResource(id, loop);
 }
