@@ -32,23 +32,22 @@ struct EventRecord {
     std::vector<std::string> inserts;
 };
 
-// Every event with its type and the number of its inserts.
+// Every event with its type.
 struct EventKind {
     ServiceEvent event;
     EventType type;
-    std::size_t inserts;
 };
 inline constexpr EventKind kEventKinds[] = {
-    {ServiceEvent::Started, EventType::Information, 1},
-    {ServiceEvent::Stopped, EventType::Information, 0},
-    {ServiceEvent::StoppedOnError, EventType::Error, 2},
-    {ServiceEvent::ClockSet, EventType::Information, 6},
-    {ServiceEvent::SyncFailed, EventType::Warning, 3},
-    {ServiceEvent::RequestNotAllowed, EventType::Warning, 2},
-    {ServiceEvent::RequestMalformed, EventType::Warning, 3},
-    {ServiceEvent::AllowListUnreadable, EventType::Error, 1},
-    {ServiceEvent::AllowListEntriesIgnored, EventType::Warning, 2},
-    {ServiceEvent::Fault, EventType::Error, 1},
+    {ServiceEvent::Started, EventType::Information},
+    {ServiceEvent::Stopped, EventType::Information},
+    {ServiceEvent::StoppedOnError, EventType::Error},
+    {ServiceEvent::ClockSet, EventType::Information},
+    {ServiceEvent::SyncFailed, EventType::Warning},
+    {ServiceEvent::RequestNotAllowed, EventType::Warning},
+    {ServiceEvent::RequestMalformed, EventType::Warning},
+    {ServiceEvent::AllowListUnreadable, EventType::Error},
+    {ServiceEvent::AllowListEntriesIgnored, EventType::Warning},
+    {ServiceEvent::Fault, EventType::Error},
 };
 
 // Makes one record.

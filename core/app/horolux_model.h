@@ -2,7 +2,6 @@
 // The program's state apart from its windows: where it lives and whether this is its first run,
 // the main window's options, the schedule's counters and the alarms. The application owns the
 // one model and hands it to the windows that show or change it; every save writes from here.
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,9 +53,6 @@ public:
     void RecordSync(const SyncRecord& record);
 
     // The settings an administrator's policy holds: shown, never changed here.
-    bool HeldByPolicy(const std::string& name) const {
-        return std::find(policyHeld.begin(), policyHeld.end(), name) != policyHeld.end();
-    }
     std::vector<std::string> policyHeld;
 
     // Start-up's record

@@ -1,7 +1,7 @@
 #include "ui/alarms/alarm_sound.h"
 
 #include "core/alarms/alarm_sound.h"
-#include "ui/app/wave_resource.h"
+#include "ui/alarms/wave_resource.h"
 
 void AlarmSoundPlayer::PlayAlarmSound(int sound) {
     if (sound == horolux::kSoundBeep) {

@@ -1,7 +1,6 @@
 #include "ui/app/horolux_app.h"
 
 #include "core/app/startup.h"
-#include "ui/app/wave_resource.h"
 #include "ui/mainwnd/autostart.h"
 #include "ui/mainwnd/main_dialog.h"
 
@@ -63,8 +62,4 @@ bool CHoroluxApp::InitInstance() {
 
 void CHoroluxApp::WriteRunValue() {
     if (m_model) ::WriteRunValue(m_model->appPath);
-}
-
-int CHoroluxApp::PlayWaveResource(UINT id, bool loop) {
-    return ::PlayWaveResource(id, loop);
 }

@@ -25,8 +25,6 @@ public:
 
     // Registers the executable in the application path for autostart with Windows.
     void WriteRunValue();
-    // Plays a "WAVE" resource of the executable from memory; 0 when there is no such resource.
-    int PlayWaveResource(UINT id, bool loop);
 
 private:
     fw::KernelHandle m_instanceMutex;

@@ -8,10 +8,10 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "platform/text.h"
-#include "platform/wininet.h"  // the connection state
 #include "timesync/source_measure.h"
 #include "ui/controls/about_box.h"
 #include "ui/mainwnd/autostart.h"
+#include "ui/mainwnd/connection_state.h"
 #include "ui/mainwnd/moments.h"
 #include "ui/sync/time_source_dialog.h"
 
@@ -149,10 +149,7 @@ BOOL CHoroluxDlg::OnInitDialog() {
     }
 
     // Whatever connection is up now is not new; only a later one triggers a sync.
-    DWORD flags = 0;
-    char name[128] = {};
-    InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
-    m_model.connectionName = name;
+    m_model.connectionName = ReadConnectionState().name;
 
     if (m_model.settings.showAlarmClock) OnTrayShowAlarmClock();
     StartTimers();

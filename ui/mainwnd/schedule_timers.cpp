@@ -6,8 +6,8 @@
 #include "framework/controls.h"
 #include "framework/guard.h"
 #include "framework/message_box.h"
-#include "platform/wininet.h"  // the connection state
 #include "timesync/system_time.h"
+#include "ui/mainwnd/connection_state.h"
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/mainwnd/moments.h"
 
@@ -93,11 +93,7 @@ void CHoroluxDlg::OnInitTick() {
 void CHoroluxDlg::OnMinuteTick() {
     m_catchUp.Awake(UnixNow());
     if (m_model.settings.syncOnInternetConnect) {
-        DWORD flags = 0;
-        char name[128] = {};
-        const BOOL connected = InternetGetConnectedStateExA(&flags, name, sizeof name, 0);
-        const horolux::ConnectionState state{connected != FALSE, flags, name};
-        switch (m_model.WatchConnection(state)) {
+        switch (m_model.WatchConnection(ReadConnectionState())) {
             case horolux::ConnectionWatch::EndTick:
                 return;
             case horolux::ConnectionWatch::SyncAndEndTick:

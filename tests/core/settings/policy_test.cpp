@@ -14,6 +14,7 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     MemorySettingsStore user, machine, policyStore;
     user.WriteInt(config::kSection, "SyncOnStart", 0);
     user.WriteText(config::kSection, "TimeServer", "mine.example.org");
+    user.WriteTextList(config::kSection, "AutoSources", {"page"});
     user.WriteInt(config::kSection, "ScheduleSync", 1);
     machine.WriteInt(kDefaultsSection, "TimeSource", 3);
     policyStore.WriteInt(policy::kSection, "SyncOnStart", 1);
@@ -40,11 +41,12 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     EXPECT_EQ(SourceEntryTexts(model.timeSource.autoSources),
               std::vector<std::string>{"server:a.corp.example"});
 
-    model.settings.syncOnStart = 0;
+    // The model saves what it holds, the policy's values, each unlike the user's own.
     model.Save();
     model.SaveTimeSource();
     EXPECT_EQ(user.ReadInt(config::kSection, "SyncOnStart", 9), 0) << "the user's own, untouched";
     EXPECT_EQ(user.ReadText(config::kSection, "TimeServer", ""), "mine.example.org");
+    EXPECT_EQ(user.ReadTextList(config::kSection, "AutoSources"), std::vector<std::string>{"page"});
     EXPECT_EQ(user.ReadInt(config::kSection, "TimeSource", 9), 9) << "never written";
     EXPECT_EQ(user.ReadInt(config::kSection, "ExitAfterSync", 9), 0) << "others are written";
     EXPECT_EQ(settings.ReadInt("Elsewhere", "SyncOnStart", 7), 7) << "only the Config section";

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "test_registry.h"
-#include "test_resources.h"
-#include "ui/app/horolux_app.h"
 
 namespace {
 
@@ -77,17 +75,6 @@ TEST_F(AutostartTest, DeleteReportsSuccessAndThenTheMissingValue) {
     EXPECT_EQ(DeleteRunValue(), ERROR_SUCCESS);
     EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
     EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);
-}
-
-TEST(PlayWaveResource, MissingResourceGivesZeroAndAPresentOnePlays) {
-    EXPECT_EQ(theApp.PlayWaveResource(178, false), 0) << "there is no sound 178";
-    EXPECT_EQ(theApp.PlayWaveResource(9999, true), 0);
-    // The test executable carries one small clip. Without a sound device Wine still
-    // accepts an asynchronous play.
-    EXPECT_NE(theApp.PlayWaveResource(IDR_TEST_WAVE, false), 0);
-    for (UINT id : {174, 175, 176, 177, 179, 180, 181, 182, 183})
-        EXPECT_NE(theApp.PlayWaveResource(id, false), 0) << "alarm sound " << id;
-    sndPlaySoundA(nullptr, 0);
 }
 
 }  // namespace

@@ -1,16 +1,20 @@
-// The time service's records: each event's message in HoroluxTime.exe's message table takes
-// exactly its inserts, and the service records its start, its stop, a pipe it cannot make and a
-// faulty allow-list (once, until the fault changes). The records are caught through the seam:
-// Wine's Event Log keeps nothing. The syncs' records are in sync_requests_test.cpp.
+// The time service's records: the service records its start, its stop, a pipe it cannot make, a
+// fault in a request and a faulty allow-list (once, until the fault changes). The records are
+// caught through the seam, Wine's Event Log keeps nothing, and each is checked to carry exactly
+// the inserts its message in HoroluxTime.exe's message table takes (service_test_support.h). The
+// syncs' records are in sync_requests_test.cpp.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
 #include "core/service/service_names.h"
 #include "core/settings/policy.h"
 #include "horolux_version.h"
+#include "service/pipe_server.h"
 #include "service/sync_requests.h"
 #include "service/time_service.h"
 #include "service_test_support.h"
@@ -21,33 +25,6 @@ namespace {
 using service::EventType;
 using service::ServiceEvent;
 using Inserts = std::vector<std::string>;
-
-TEST(ServiceEvents, EachEventHasItsMessageTakingExactlyItsInserts) {
-    const fw::Module exe(LoadLibraryExA((std::string("Z:") + HOROLUX_TIME_EXE).c_str(), nullptr,
-                                        LOAD_LIBRARY_AS_DATAFILE));
-    ASSERT_TRUE(exe) << GetLastError();
-    for (const service::EventKind& kind : service::kEventKinds) {
-        const auto id = static_cast<DWORD>(kind.event);
-        // Inserts past the event's own stand ready, so that a message asking for one more shows it.
-        std::vector<std::string> inserts;
-        for (std::size_t i = 1; i <= 99; ++i)
-            inserts.push_back(i <= kind.inserts ? "<" + std::to_string(i) + ">" : "<extra>");
-        std::vector<DWORD_PTR> arguments;
-        for (const std::string& insert : inserts)
-            arguments.push_back(reinterpret_cast<DWORD_PTR>(insert.c_str()));
-        char text[1024] = {};
-        const DWORD length =
-            FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe.Get(),
-                           id, 0, text, sizeof text, reinterpret_cast<va_list*>(arguments.data()));
-        ASSERT_GT(length, 0u) << "no message for event " << id << ": error " << GetLastError();
-        const std::string message(text, length);
-        for (std::size_t i = 1; i <= kind.inserts; ++i)
-            EXPECT_NE(message.find("<" + std::to_string(i) + ">"), std::string::npos)
-                << "event " << id << " leaves out insert " << i << ": " << message;
-        EXPECT_EQ(message.find("<extra>"), std::string::npos) << "event " << id << ": " << message;
-        EXPECT_EQ(message.find('%'), std::string::npos) << "event " << id << ": " << message;
-    }
-}
 
 TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
     test::EventCapture events;
@@ -80,6 +57,32 @@ TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].event, ServiceEvent::Stopped);
     EXPECT_TRUE(records[0].inserts.empty());
+}
+
+TEST(ServiceEvents, AFaultInARequestIsRecordedAndEndsThatConnectionOnly) {
+    test::EventCapture events;
+    const std::string name =
+        "\\\\.\\pipe\\HoroluxTimeFault" + std::to_string(GetCurrentProcessId());
+    int asked = 0;
+    service::PipeServer server(name,
+                               [&](std::span<const std::uint8_t> request, const std::string&) {
+                                   if (++asked == 1) throw std::runtime_error("a fault");
+                                   return std::vector<std::uint8_t>(request.begin(), request.end());
+                               });
+    ASSERT_EQ(server.Open(), 0u);
+    const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::thread serving([&] { server.Run(stop.Get()); });
+    EXPECT_TRUE(test::AskPipe(name, {1}).empty()) << "no answer to the request that failed";
+    EXPECT_EQ(test::AskPipe(name, {2}), std::vector<std::uint8_t>{2}) << "the next one is served";
+    SetEvent(stop.Get());
+    serving.join();
+
+    const std::vector<service::EventRecord> records = events.Take();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].event, ServiceEvent::Fault);
+    EXPECT_EQ(records[0].type, EventType::Error);
+    ASSERT_EQ(records[0].inserts.size(), 1u);
+    EXPECT_EQ(records[0].inserts[0].rfind("A request of ", 0), 0u) << records[0].inserts[0];
 }
 
 class AllowListFaults : public ::testing::Test {

@@ -1,6 +1,8 @@
 #pragma once
 // What the time service's tests share: the service's records caught through its seam, the user a
 // request of this process comes from, and a client of a pipe of the test's own.
+#include <gtest/gtest.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -46,13 +48,48 @@ private:
     std::optional<RawValue> saved_;
 };
 
-// Every record made while one lives, in order.
+// A record carries exactly the inserts its message in HoroluxTime.exe's message table takes: the
+// message shows each, asks for none past them, and leaves no % unreplaced.
+inline void ExpectMessageTakesItsInserts(const service::EventRecord& record) {
+    static const fw::Module exe(LoadLibraryExA((std::string("Z:") + HOROLUX_TIME_EXE).c_str(),
+                                               nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe) << "HoroluxTime.exe's message table";
+    const auto id = static_cast<DWORD>(record.event);
+    const auto marker = [](std::size_t i) {
+        std::string text = "<";  // appended apart: GCC 12 warns wrongly about "<" + number
+        text += std::to_string(i);
+        return text += ">";
+    };
+    // Each insert as its marker, and inserts past the record's own ready, so that a message
+    // asking for one more shows it.
+    std::vector<std::string> markers;
+    for (std::size_t i = 1; i <= 99; ++i)
+        markers.push_back(i <= record.inserts.size() ? marker(i) : "<extra>");
+    std::vector<DWORD_PTR> arguments;
+    for (const std::string& marker : markers)
+        arguments.push_back(reinterpret_cast<DWORD_PTR>(marker.c_str()));
+    char text[1024] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, exe.Get(), id,
+                       0, text, sizeof text, reinterpret_cast<va_list*>(arguments.data()));
+    ASSERT_GT(length, 0u) << "no message for event " << id << ": error " << GetLastError();
+    const std::string message(text, length);
+    for (std::size_t i = 1; i <= record.inserts.size(); ++i)
+        EXPECT_NE(message.find(marker(i)), std::string::npos)
+            << "event " << id << " leaves out insert " << i << ": " << message;
+    EXPECT_EQ(message.find("<extra>"), std::string::npos)
+        << "event " << id << " asks for more than its " << record.inserts.size()
+        << " inserts: " << message;
+    EXPECT_EQ(message.find('%'), std::string::npos) << "event " << id << ": " << message;
+}
+
+// Every record made while one lives, in order; each record taken is checked against its message.
 class EventCapture {
 public:
     // The records so far, which are then forgotten.
     std::vector<service::EventRecord> Take() {
         const std::lock_guard<std::mutex> lock(mutex_);
-        return std::move(records_);
+        return Checked(std::move(records_));
     }
     // Waits until a record of this event came (from another thread), and takes it with the
     // records before it.
@@ -63,10 +100,15 @@ public:
                 if (r.event == event) return true;
             return false;
         });
-        return std::move(records_);
+        return Checked(std::move(records_));
     }
 
 private:
+    static std::vector<service::EventRecord> Checked(std::vector<service::EventRecord> records) {
+        for (const service::EventRecord& record : records) ExpectMessageTakesItsInserts(record);
+        return records;
+    }
+
     std::mutex mutex_;
     std::condition_variable came_;
     std::vector<service::EventRecord> records_;

@@ -12,6 +12,7 @@
 #include "framework/app.h"
 #include "resource.h"
 #include "shell_icons.h"
+#include "ui/app/horolux_app.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ class SystemTrayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(owner.Create());
-        app = fw::CWinApp::Get();
-        ASSERT_TRUE(app) << "the program's application object is linked in";
+        app = &theApp;  // named, so that the program's application object is linked in
+        ASSERT_EQ(fw::CWinApp::Get(), app);
         savedMain = app->m_pMainWnd;
         app->m_pMainWnd = &owner;
         normal = CSystemTray::LoadTrayIcon(IDR_MAINFRAME);

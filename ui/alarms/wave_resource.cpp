@@ -1,4 +1,4 @@
-#include "ui/app/wave_resource.h"
+#include "ui/alarms/wave_resource.h"
 
 int PlayWaveResource(UINT id, bool loop) {
     HMODULE module = GetModuleHandleA(nullptr);
