@@ -13,7 +13,7 @@
 #include "platform/win32.h"
 #include "service/time_service.h"
 
-namespace service {
+namespace timeservice {
 
 namespace {
 
@@ -124,4 +124,4 @@ int ConfigureInstalledService(const std::vector<std::string>& arguments) {
     return static_cast<int>(ConfigureService());
 }
 
-}  // namespace service
+}  // namespace timeservice

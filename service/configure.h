@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace service {
+namespace timeservice {
 
 // Who may do what with the service. Local System and administrators as Windows gives them;
 // interactive users may query, interrogate and start it (a sync may find it stopped) but neither
@@ -23,4 +23,4 @@ inline constexpr char kServiceSecurity[] =
 // Returns 0 or the Windows error that stopped it.
 int ConfigureInstalledService(const std::vector<std::string>& arguments);
 
-}  // namespace service
+}  // namespace timeservice

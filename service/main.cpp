@@ -13,9 +13,9 @@
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "--configure")
-        return service::ConfigureInstalledService(
+        return timeservice::ConfigureInstalledService(
             std::vector<std::string>(args.begin() + 1, args.end()));
     if (!args.empty() && args[0] == "--status")
-        return service::RunStatusCommand(std::span(args).subspan(1));
-    return service::RunService();
+        return timeservice::RunStatusCommand(std::span(args).subspan(1));
+    return timeservice::RunService();
 }

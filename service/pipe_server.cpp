@@ -8,7 +8,7 @@
 #include "platform/handles.h"
 #include "service/service_log.h"
 
-namespace service {
+namespace timeservice {
 
 namespace {
 
@@ -164,4 +164,4 @@ void PipeServer::Run(HANDLE stop) {
     }
 }
 
-}  // namespace service
+}  // namespace timeservice

@@ -11,7 +11,7 @@
 #include "core/sync/time_limits.h"
 #include "platform/handles.h"
 
-namespace service {
+namespace timeservice {
 
 // Local System, administrators and the service itself have full access; interactive users may
 // connect, write a request and read the answer, but not create an instance of the pipe.
@@ -60,4 +60,4 @@ private:
     fw::KernelHandle event_;
 };
 
-}  // namespace service
+}  // namespace timeservice

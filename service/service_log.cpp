@@ -6,7 +6,7 @@
 #include "horolux_time_events.h"
 #include "platform/handles.h"
 
-namespace service {
+namespace timeservice {
 
 // The IDs the code records under are the message table's.
 static_assert(static_cast<DWORD>(ServiceEvent::Started) == MSG_SERVICE_STARTED);
@@ -81,4 +81,4 @@ EventRedirect::~EventRedirect() {
     g_sink = nullptr;
 }
 
-}  // namespace service
+}  // namespace timeservice

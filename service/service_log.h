@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace service {
+namespace timeservice {
 
 // Each record's stable event ID, as the README lists them; its message is in
 // horolux_time_events.mc, and the inserts below are that message's %1, %2, ... in this order.
@@ -63,4 +63,4 @@ public:
     EventRedirect& operator=(const EventRedirect&) = delete;
 };
 
-}  // namespace service
+}  // namespace timeservice

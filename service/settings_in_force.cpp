@@ -7,7 +7,7 @@
 #include "platform/registry_profile.h"
 #include "platform/win32.h"
 
-namespace service {
+namespace timeservice {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::vector<horolux::service::PolicyValue> ReadPolicyInForce() {
     return values;
 }
 
-}  // namespace service
+}  // namespace timeservice

@@ -9,7 +9,7 @@
 #include "core/service/allow_list.h"
 #include "core/service/status_message.h"
 
-namespace service {
+namespace timeservice {
 
 struct AllowListInForce {
     horolux::service::AllowList list;
@@ -25,4 +25,4 @@ AllowListInForce ReadAllowListInForce();
 // reads it: a value of another type than its policy writes is not held.
 std::vector<horolux::service::PolicyValue> ReadPolicyInForce();
 
-}  // namespace service
+}  // namespace timeservice

@@ -13,7 +13,7 @@
 
 using horolux::service::StatusAnswer;
 
-namespace service {
+namespace timeservice {
 
 namespace {
 
@@ -135,4 +135,4 @@ int RunStatusCommand(std::span<const std::string_view> options) {
     return horolux::service::StatusExitCode(*status);
 }
 
-}  // namespace service
+}  // namespace timeservice

@@ -6,10 +6,10 @@
 #include <span>
 #include <string_view>
 
-namespace service {
+namespace timeservice {
 
 // options: what follows "--status". "--pipe NAME" asks whoever serves that pipe instead of the
 // installed service (the tests' own servers).
 int RunStatusCommand(std::span<const std::string_view> options);
 
-}  // namespace service
+}  // namespace timeservice

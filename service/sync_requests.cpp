@@ -14,14 +14,14 @@
 using horolux::SyncAnswer;
 using horolux::SyncStatus;
 
-namespace service {
+namespace timeservice {
 
 namespace {
 
 horolux::SystemTime UniversalNow() {
     SYSTEMTIME now{};
     GetSystemTime(&now);
-    return ToPortableTime(now);
+    return timesync::ToPortableTime(now);
 }
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -114,7 +114,8 @@ std::vector<std::uint8_t> Requests::AnswerSync(const horolux::SyncRequest& reque
             SyncStatus::NotAllowed, "The time service may not sync from this source"));
     }
     // Large corrections are made only when the request allows them: nobody is there to ask.
-    SyncAnswer answer = RunSyncRequest(*allowed.request, {WinHttpStack(), refused_, {}, {}});
+    SyncAnswer answer =
+        timesync::RunSyncRequest(*allowed.request, {timesync::WinHttpStack(), refused_, {}, {}});
     for (const std::string& name : allowed.notAllowed) {
         horolux::SourceRow row;
         row.name = name;
@@ -152,4 +153,4 @@ std::vector<std::uint8_t> Requests::AnswerStatus() {
     return EncodeStatusAnswer(status);
 }
 
-}  // namespace service
+}  // namespace timeservice

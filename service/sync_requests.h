@@ -12,7 +12,7 @@
 #include "core/timesource/ntp_exchange.h"
 #include "service/settings_in_force.h"
 
-namespace service {
+namespace timeservice {
 
 // One client at a time, as the pipe serves them: calls must not overlap.
 class Requests {
@@ -39,4 +39,4 @@ private:
     std::string listFault_;  // the allow-list's fault as last recorded; empty when it had none
 };
 
-}  // namespace service
+}  // namespace timeservice

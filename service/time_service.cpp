@@ -12,7 +12,7 @@
 #include "service/sync_requests.h"
 #include "timesync/system_time.h"
 
-namespace service {
+namespace timeservice {
 
 namespace {
 
@@ -81,7 +81,7 @@ void WINAPI ServiceMain(DWORD, char**) {
 DWORD Serve(const std::string& pipeName, HANDLE stop, const std::function<void()>& running) {
     SYSTEMTIME now{};
     GetSystemTime(&now);
-    Requests requests(ToPortableTime(now));
+    Requests requests(timesync::ToPortableTime(now));
     PipeServer server(
         pipeName,
         [&requests](std::span<const std::uint8_t> request, const std::string& client) {
@@ -124,4 +124,4 @@ int RunService() {
     return StartServiceCtrlDispatcherA(table) ? 0 : static_cast<int>(GetLastError());
 }
 
-}  // namespace service
+}  // namespace timeservice

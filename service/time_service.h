@@ -6,7 +6,7 @@
 #include "core/service/service_names.h"
 #include "platform/win32.h"
 
-namespace service {
+namespace timeservice {
 
 using horolux::service::kServiceName;
 
@@ -22,4 +22,4 @@ bool EnableSystemTimePrivilege();
 // Returns 0, or the error that kept the pipe from being made. Records its start and stop.
 DWORD Serve(const std::string& pipeName, HANDLE stop, const std::function<void()>& running);
 
-}  // namespace service
+}  // namespace timeservice

@@ -10,6 +10,8 @@
 #include "core/sync/time_limits.h"
 #include "timesync/source_measure.h"
 
+namespace timesync {
+
 using horolux::SourceEntry;
 using horolux::TimeMeasurement;
 
@@ -110,3 +112,5 @@ AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
     }
     return result;
 }
+
+}  // namespace timesync

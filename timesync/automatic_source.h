@@ -6,6 +6,8 @@
 #include "core/timesource/source_selection.h"
 #include "timesync/http_stack.h"
 
+namespace timesync {
+
 struct AutomaticMeasurement {
     std::vector<horolux::SourceAnswer> answers;  // one per entry, in order, with its verdict
     horolux::Selection selection;
@@ -21,3 +23,5 @@ struct AutomaticMeasurement {
 AutomaticMeasurement MeasureAutomatic(const std::vector<horolux::SourceEntry>& entries,
                                       horolux::RefusedServers& refused, HttpStack& http,
                                       const std::function<void()>& progress);
+
+}  // namespace timesync

@@ -4,6 +4,8 @@
 #include "timesync/precise_clock.h"
 #include "timesync/system_time.h"
 
+namespace timesync {
+
 namespace {
 
 // A moment of the PC's clock as the local time it shows, with milliseconds; all zero (no time)
@@ -42,3 +44,5 @@ ClockChange CorrectClock(std::int64_t offsetMicros) {
     change.after = LocalTimeOf(corrected);
     return change;
 }
+
+}  // namespace timesync

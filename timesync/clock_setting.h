@@ -5,6 +5,8 @@
 
 #include "core/sync/clock_math.h"
 
+namespace timesync {
+
 struct ClockChange {
     bool set = false;                   // the system took the new time
     horolux::SystemTime before, after;  // local times: the clock as read, and as set
@@ -17,3 +19,5 @@ ClockChange SetClockToTimeOfDay(const horolux::SystemTime& utcTimeOfDay);
 // The clock's precise time of this moment moved by offsetMicros, set with SetSystemTime, so the
 // time spent since measuring does not count.
 ClockChange CorrectClock(std::int64_t offsetMicros);
+
+}  // namespace timesync

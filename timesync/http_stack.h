@@ -15,6 +15,8 @@
 #include "core/timesource/http_url.h"
 #include "core/timesource/ntp_packet.h"
 
+namespace timesync {
+
 // The historic US Naval Observatory master clock page,
 // http://tycho.usno.navy.mil/cgi-bin/timer.pl. Plain HTTP on the default port; the only way to
 // reach another server is the proxy setting.
@@ -63,3 +65,5 @@ HttpStack& WinInetStack();
 // For a service: WinHTTP with the machine's proxy setting (netsh winhttp; under Wine also
 // http_proxy, when the machine has none).
 HttpStack& WinHttpStack();
+
+}  // namespace timesync

@@ -6,6 +6,8 @@
 
 #include "platform/win32.h"
 
+namespace timesync {
+
 using horolux::kTimePageSize;
 using horolux::TimePageOutcome;
 
@@ -51,3 +53,5 @@ TimePage FetchPage(PageRequest& request, const std::function<void(horolux::SyncP
     if (!read) return {TimePageOutcome::ReadFailed, {}};
     return {TimePageOutcome::Ok, std::move(text)};
 }
+
+}  // namespace timesync

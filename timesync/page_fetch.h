@@ -7,6 +7,8 @@
 
 #include "timesync/http_stack.h"
 
+namespace timesync {
+
 // One library's part in one page fetch.
 class PageRequest {
 public:
@@ -26,3 +28,5 @@ public:
 };
 
 TimePage FetchPage(PageRequest& request, const std::function<void(horolux::SyncPhase)>& progress);
+
+}  // namespace timesync

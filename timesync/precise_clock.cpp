@@ -2,6 +2,8 @@
 
 #include "core/sync/file_time.h"
 
+namespace timesync {
+
 namespace {
 
 using PreciseTimeFunction = VOID(WINAPI*)(LPFILETIME);
@@ -32,3 +34,5 @@ horolux::UnixMicros PreciseNowMicros() {
         GetSystemTimeAsFileTime(&now);
     return MicrosFromFileTime(now);
 }
+
+}  // namespace timesync

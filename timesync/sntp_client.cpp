@@ -7,6 +7,8 @@
 #include "platform/sockets.h"  // first: Winsock before the other Windows headers
 #include "timesync/precise_clock.h"
 
+namespace timesync {
+
 using horolux::NtpExchange;
 using horolux::NtpRefusal;
 using horolux::TimeMeasurement;
@@ -129,3 +131,5 @@ TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
     m.requests = static_cast<int>(exchanges.size());
     return m;
 }
+
+}  // namespace timesync

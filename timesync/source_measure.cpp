@@ -7,6 +7,8 @@
 #include "timesync/sntp_client.h"
 #include "timesync/web_clock.h"
 
+namespace timesync {
+
 using horolux::TimeMeasurement;
 
 PageReading ReadTimePage(HttpStack& http, const std::function<void(horolux::SyncPhase)>& progress) {
@@ -84,3 +86,5 @@ RequestMeasurement MeasureRequest(const horolux::SyncRequest& request,
     }
     return result;
 }
+
+}  // namespace timesync

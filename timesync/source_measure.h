@@ -14,6 +14,8 @@
 #include "core/timesource/unix_micros.h"
 #include "timesync/http_stack.h"
 
+namespace timesync {
+
 // The time page fetched and its Universal time read: Ok, NotRecognised when the page shows none,
 // or how the fetch failed; sent and answered are the moments around the fetch.
 struct PageReading {
@@ -46,3 +48,5 @@ struct RequestMeasurement {
 RequestMeasurement MeasureRequest(const horolux::SyncRequest& request,
                                   horolux::RefusedServers& refused, HttpStack& http,
                                   const std::function<void()>& progress);
+
+}  // namespace timesync

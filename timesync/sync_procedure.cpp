@@ -3,6 +3,8 @@
 #include "timesync/clock_setting.h"
 #include "timesync/source_measure.h"
 
+namespace timesync {
+
 using horolux::SyncAnswer;
 using horolux::SyncPhase;
 using horolux::SyncRequest;
@@ -59,3 +61,5 @@ SyncAnswer RunSyncRequest(const SyncRequest& request, const SyncSeams& seams) {
     return request.source == horolux::TimeSource::Page ? SyncFromPage(reporting)
                                                        : SyncFromSource(request, reporting);
 }
+
+}  // namespace timesync

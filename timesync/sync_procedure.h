@@ -9,6 +9,8 @@
 #include "core/timesource/source_selection.h"
 #include "timesync/http_stack.h"
 
+namespace timesync {
+
 // What differs between the program and the service.
 struct SyncSeams {
     HttpStack& http;                   // WinINet in the program, WinHTTP in the service
@@ -28,3 +30,5 @@ inline constexpr std::int64_t kSingleSourceLimit = 60LL * 1000000;
 // answer's status says how it ended; its failure says why in words where there are any; for
 // several sources its rows give each one's measurement and verdict.
 horolux::SyncAnswer RunSyncRequest(const horolux::SyncRequest& request, const SyncSeams& seams);
+
+}  // namespace timesync

@@ -1,5 +1,7 @@
 #include "timesync/system_time.h"
 
+namespace timesync {
+
 horolux::TimeZoneRecord CurrentTimeZone() {
     TIME_ZONE_INFORMATION info{};
     DWORD id = GetTimeZoneInformation(&info);
@@ -15,3 +17,5 @@ SYSTEMTIME ToSystemTime(const horolux::SystemTime& t) {
     return {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
             t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
 }
+
+}  // namespace timesync

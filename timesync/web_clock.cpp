@@ -6,6 +6,8 @@
 #include "platform/win32.h"
 #include "timesync/precise_clock.h"
 
+namespace timesync {
+
 using horolux::TimeMeasurement;
 using horolux::UnixMicros;
 
@@ -101,3 +103,5 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
         if (m.failure != kClockJumped || attempt == kMaxAttempts) return m;
     }
 }
+
+}  // namespace timesync

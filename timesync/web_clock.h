@@ -7,6 +7,8 @@
 #include "core/timesource/time_source.h"
 #include "timesync/http_stack.h"
 
+namespace timesync {
+
 // Measures the PC clock's offset against the clock of the web server of url: at most eight HEAD
 // requests over one keep-alive connection of http, and eight more when the server's second jumped
 // during the first eight. None is started after timeLimitMs: the offset is then bracketed as
@@ -14,3 +16,5 @@
 horolux::TimeMeasurement MeasureWebClock(const std::string& url,
                                          const std::function<void()>& progress, HttpStack& http,
                                          std::uint32_t timeLimitMs = horolux::kWebClockTimeMs);
+
+}  // namespace timesync

@@ -9,6 +9,8 @@
 #include "timesync/page_fetch.h"
 #include "timesync/precise_clock.h"
 
+namespace timesync {
+
 namespace {
 
 using fw::WideFromAnsi;
@@ -155,3 +157,5 @@ HttpStack& WinHttpStack() {
     static WinHttpHttpStack stack;
     return stack;
 }
+
+}  // namespace timesync

@@ -5,6 +5,8 @@
 #include "timesync/page_fetch.h"
 #include "timesync/precise_clock.h"
 
+namespace timesync {
+
 namespace {
 
 using fw::InternetHandle;
@@ -145,3 +147,5 @@ HttpStack& WinInetStack() {
     static WinInetHttpStack stack;
     return stack;
 }
+
+}  // namespace timesync

@@ -22,6 +22,8 @@
 #include "timesync/sntp_client.h"
 #include "timesync/web_clock.h"
 
+using namespace timesync;  // the layer under test
+
 namespace {
 
 using bench::Percentile;
@@ -60,7 +62,7 @@ Run Measure(int n, std::int64_t trueOffset,
             const std::function<horolux::TimeMeasurement()>& measure) {
     Run r;
     for (int i = 0; i < n; ++i) {
-        const horolux::UnixMicros start = PreciseNowMicros();
+        const horolux::UnixMicros start = timesync::PreciseNowMicros();
         const horolux::TimeMeasurement m = measure();
         r.ms.push_back(static_cast<double>(PreciseNowMicros() - start) / 1000.0);
         if (m.outcome != horolux::TimeMeasurement::Outcome::Ok) {
@@ -134,7 +136,8 @@ int main(int argc, char** argv) {
     // Time server with 6 ms added each way, half before the server stamps and half after.
     horolux::RefusedServers refused;
     if (!control("mode=delay&delay=0.012&offset=1.5")) return 2;
-    const Run symmetric = Measure(n, 1'500'000, [&] { return MeasureTimeServer(server, refused); });
+    const Run symmetric =
+        Measure(n, 1'500'000, [&] { return timesync::MeasureTimeServer(server, refused); });
     Print("Internet time server (SNTP, 6 ms each way, +1.5 s)", symmetric, 0.0);
     Row("time server, 6 ms each way", symmetric);
 
@@ -142,12 +145,13 @@ int main(int argc, char** argv) {
     // both ways equal, so it reads half the difference (3 ms) too much and must cover that with
     // its bound: no client can tell a one-sided delay from an offset.
     if (!control("mode=delayout&delay=0.006&offset=1.5")) return 2;
-    const Run sntp = Measure(n, 1'500'000, [&] { return MeasureTimeServer(server, refused); });
+    const Run sntp =
+        Measure(n, 1'500'000, [&] { return timesync::MeasureTimeServer(server, refused); });
     if (!control("mode=now&offset=0")) return 2;
     const Run bareSntp = Measure(20, 0, [&] {
         // A measurement's time over its exchanges: what one bare query costs.
         horolux::RefusedServers r;
-        return MeasureTimeServer(server, r);
+        return timesync::MeasureTimeServer(server, r);
     });
     Print("Internet time server (SNTP, 6 ms one-way delay, +1.5 s)", sntp,
           Percentile(bareSntp.ms, 0.5) / std::max(1.0, Percentile(bareSntp.requests, 0.5)));
@@ -155,8 +159,9 @@ int main(int argc, char** argv) {
 
     // Web server clock: the server's clock 0.3217 s ahead, in whole seconds on its Date header.
     if (!control("mode=offset&offset=0.3217&dateform=imf")) return 2;
-    const Run web = Measure(n / 4 > 0 ? n / 4 : 1, 321'700,
-                            [&] { return MeasureWebClock(url, {}, WinInetStack()); });
+    const Run web = Measure(n / 4 > 0 ? n / 4 : 1, 321'700, [&] {
+        return timesync::MeasureWebClock(url, {}, timesync::WinInetStack());
+    });
     control("mode=now&offset=0");
     Print("Web server clock (HTTP Date, +0.3217 s)", web, 0.0);
     Row("web clock, +0.3217 s", web);

@@ -163,7 +163,7 @@ TEST(Installed, TimeServicePermissionsAsConfigured) {
 TEST(Installed, PermissionsTheInstallerSets) {
     fw::LocalMemory descriptor;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
-        service::kServiceSecurity, SDDL_REVISION_1,
+        timeservice::kServiceSecurity, SDDL_REVISION_1,
         reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive()), nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;

@@ -23,6 +23,8 @@
 // clang-format off
 #include <psapi.h>     // after <windows.h>, which driver.h brings
 #include <winternl.h>
+
+using namespace timesync;  // the layer under test
 // clang-format on
 
 namespace {
@@ -201,7 +203,7 @@ int main(int argc, char** argv) {
         {"Time page", 0, "", "", syncs,
          [](int n) {
              return Timed(n, [] {
-                 return WinInetStack().FetchTimePage([](horolux::SyncPhase) {}).outcome ==
+                 return timesync::WinInetStack().FetchTimePage([](horolux::SyncPhase) {}).outcome ==
                         horolux::TimePageOutcome::Ok;
              });
          }},
@@ -211,11 +213,11 @@ int main(int argc, char** argv) {
              std::vector<double> ms;
              for (int i = 0; i < n; ++i) {
                  horolux::RefusedServers refused;
-                 const horolux::UnixMicros start = PreciseNowMicros();
-                 const auto m = MeasureTimeServer(server, refused);
+                 const horolux::UnixMicros start = timesync::PreciseNowMicros();
+                 const auto m = timesync::MeasureTimeServer(server, refused);
                  if (m.requests > 0)
-                     ms.push_back(static_cast<double>(PreciseNowMicros() - start) / 1000.0 /
-                                  m.requests);
+                     ms.push_back(static_cast<double>(timesync::PreciseNowMicros() - start) /
+                                  1000.0 / m.requests);
              }
              return ms;
          }},
@@ -229,8 +231,8 @@ int main(int argc, char** argv) {
          [&](int n) {
              return Timed(n, [&] {
                  horolux::RefusedServers refused;
-                 return MeasureAutomatic(horolux::ReadSourceEntries(several).entries, refused,
-                                         WinInetStack(), {})
+                 return timesync::MeasureAutomatic(horolux::ReadSourceEntries(several).entries,
+                                                   refused, timesync::WinInetStack(), {})
                             .combined.outcome == horolux::TimeMeasurement::Outcome::Ok;
              });
          },

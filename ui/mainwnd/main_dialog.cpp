@@ -229,7 +229,8 @@ void CHoroluxDlg::OnTimeSource() {
     CTimeSourceDlg dialog(
         m_model.timeSource, m_model.history,
         [this](const horolux::SyncRequest& request) {
-            return MeasureRequest(request, m_model.refusedServers, WinInetStack(), {});
+            return timesync::MeasureRequest(request, m_model.refusedServers,
+                                            timesync::WinInetStack(), {});
         },
         m_hWnd);
     dialog.m_policyHeld = m_model.policyHeld;

@@ -128,7 +128,8 @@ void CHoroluxDlg::UpdateNextSync() {
                                                   m_model.minuteCounter, UnixNow());
         if (next) {
             SetPickerMoment(*next);
-            m_nextSyncText = horolux::FormatTimeText(ToPortableTime(LocalFromUnix(*next)));
+            m_nextSyncText =
+                horolux::FormatTimeText(timesync::ToPortableTime(LocalFromUnix(*next)));
         }
     } else {
         m_nextSyncText.clear();

@@ -74,7 +74,7 @@ void CHoroluxDlg::RecordSync(const SyncAnswer* answer) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     horolux::SyncRecord record;
-    record.when = horolux::FormatTimeText(ToPortableTime(now));
+    record.when = horolux::FormatTimeText(timesync::ToPortableTime(now));
     record.source = horolux::SourceName(m_model.timeSource);
     record.outcome = m_statusText;
     if (answer) {
@@ -156,15 +156,16 @@ SyncAnswer CHoroluxDlg::SyncHere(const SyncRequest& request, fw::CWaitCursor& wa
                                  bool userStarted) {
     const bool page = request.source == horolux::TimeSource::Page;
     std::optional<horolux::SyncPhase> reached;  // the last phase the sync reported
-    SyncSeams seams{WinInetStack(), m_model.refusedServers,
-                    [&](const horolux::TimeMeasurement& m) {
-                        return ConfirmLargeCorrection(m.offset, m.bound, userStarted, wait);
-                    },
-                    [this, page, &reached](horolux::SyncPhase phase) {
-                        reached = phase;
-                        AdvanceTray(horolux::SyncPhaseFrames(page, phase));
-                    }};
-    SyncAnswer answer = RunSyncRequest(request, seams);
+    timesync::SyncSeams seams{timesync::WinInetStack(), m_model.refusedServers,
+                              [&](const horolux::TimeMeasurement& m) {
+                                  return ConfirmLargeCorrection(m.offset, m.bound, userStarted,
+                                                                wait);
+                              },
+                              [this, page, &reached](horolux::SyncPhase phase) {
+                                  reached = phase;
+                                  AdvanceTray(horolux::SyncPhaseFrames(page, phase));
+                              }};
+    SyncAnswer answer = timesync::RunSyncRequest(request, seams);
     // The steps of a page fetch that ended early still count.
     if (answer.status != SyncStatus::Ok) AdvanceTray(horolux::SyncFailureFrames(page, reached));
     return answer;

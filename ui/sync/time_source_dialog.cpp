@@ -92,7 +92,7 @@ void CTimeSourceDlg::DoDataExchange(fw::DataExchange& dx) {
 BOOL CTimeSourceDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_source = static_cast<int>(m_choice.source);
-    m_pageUrl = std::string("http://") + kTimePageHost + kTimePagePath;
+    m_pageUrl = std::string("http://") + timesync::kTimePageHost + timesync::kTimePagePath;
     m_server = m_choice.server;
     m_webUrl = m_choice.webUrl;
     m_autoSources = JoinLines(horolux::SourceEntryTexts(m_choice.autoSources));

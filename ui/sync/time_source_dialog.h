@@ -18,7 +18,7 @@ public:
     enum { IDD = IDD_TIME_SOURCE };
     // What Test found: the source's measurement, and for several sources each one's row and how
     // many were used.
-    using Tested = RequestMeasurement;
+    using Tested = timesync::RequestMeasurement;
     using Measure = std::function<Tested(const horolux::SyncRequest&)>;
 
     CTimeSourceDlg(horolux::TimeSourceChoice choice, std::vector<horolux::SyncRecord> history,

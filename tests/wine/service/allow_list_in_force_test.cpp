@@ -21,7 +21,7 @@ using horolux::SyncStatus;
 SyncStatus AskForThePage() {
     const auto bytes = horolux::service::EncodeRequest(horolux::SyncRequest{});
     const auto read = horolux::service::ReadAnswer(
-        service::Requests(horolux::SystemTime{}).Answer(bytes, "tester"));
+        timeservice::Requests(horolux::SystemTime{}).Answer(bytes, "tester"));
     return read.answer ? read.answer->status : SyncStatus::BadRequest;
 }
 
@@ -32,12 +32,12 @@ protected:
 
 TEST_F(AllowListInForce, ThePolicysListWinsAndAnOddPolicyValueAllowsNothing) {
     test::WriteAllowList(horolux::service::kServiceKey, {"page"});
-    service::AllowListInForce inForce = service::ReadAllowListInForce();
+    timeservice::AllowListInForce inForce = timeservice::ReadAllowListInForce();
     EXPECT_FALSE(inForce.fromPolicy);
     EXPECT_TRUE(inForce.list.page);
 
     test::WriteAllowList(horolux::policy::kKey, {"server:127.0.0.1:1", "nonsense"});
-    inForce = service::ReadAllowListInForce();
+    inForce = timeservice::ReadAllowListInForce();
     EXPECT_TRUE(inForce.fromPolicy);
     EXPECT_FALSE(inForce.list.page);
     EXPECT_EQ(inForce.list.servers.size(), 1u);
@@ -46,7 +46,7 @@ TEST_F(AllowListInForce, ThePolicysListWinsAndAnOddPolicyValueAllowsNothing) {
 
     test::SetRaw(HKEY_LOCAL_MACHINE, horolux::policy::kKey, horolux::service::kAllowedSourcesValue,
                  REG_SZ, "page", 5);
-    inForce = service::ReadAllowListInForce();
+    inForce = timeservice::ReadAllowListInForce();
     EXPECT_TRUE(inForce.fromPolicy);
     EXPECT_TRUE(inForce.unreadable);
     EXPECT_EQ(AskForThePage(), SyncStatus::NotAllowed);

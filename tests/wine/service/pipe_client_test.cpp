@@ -32,7 +32,7 @@ protected:
         if (thread_.joinable()) thread_.join();
     }
     void Serve() {
-        server_ = std::make_unique<service::PipeServer>(
+        server_ = std::make_unique<timeservice::PipeServer>(
             name_, [](std::span<const std::uint8_t> request, const std::string&) {
                 return Bytes(request.rbegin(), request.rend());
             });
@@ -45,7 +45,7 @@ protected:
 
     std::string name_;
     fw::KernelHandle stop_;
-    std::unique_ptr<service::PipeServer> server_;
+    std::unique_ptr<timeservice::PipeServer> server_;
     std::thread thread_;
 };
 

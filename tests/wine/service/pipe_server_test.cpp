@@ -27,8 +27,8 @@ protected:
         SetEvent(stop_.Get());
         if (thread_.joinable()) thread_.join();
     }
-    void Serve(service::PipeLimits limits = {}) {
-        server_ = std::make_unique<service::PipeServer>(
+    void Serve(timeservice::PipeLimits limits = {}) {
+        server_ = std::make_unique<timeservice::PipeServer>(
             name_,
             [this](std::span<const std::uint8_t> request, const std::string& client) {
                 ++served_;
@@ -71,7 +71,7 @@ protected:
 
     std::string name_;
     fw::KernelHandle stop_;
-    std::unique_ptr<service::PipeServer> server_;
+    std::unique_ptr<timeservice::PipeServer> server_;
     std::thread thread_;
     std::atomic<int> served_{0};
     std::atomic<std::size_t> lastSize_{0};
@@ -96,7 +96,7 @@ TEST_F(PipeServerTest, EachClientGetsTheAnswerToItsOwnRequestInTurn) {
 }
 
 TEST_F(PipeServerTest, AnOversizedRequestReachesTheHandlerCutOneByteOverTheLimit) {
-    service::PipeLimits limits;
+    timeservice::PipeLimits limits;
     limits.maxRequest = 16;
     Serve(limits);
     // The writer of so much may see its write fail once the server has answered and gone on.
@@ -106,7 +106,7 @@ TEST_F(PipeServerTest, AnOversizedRequestReachesTheHandlerCutOneByteOverTheLimit
 }
 
 TEST_F(PipeServerTest, ASilentOrVanishingClientCostsOnlyItsOwnConnection) {
-    service::PipeLimits limits;
+    timeservice::PipeLimits limits;
     limits.requestTimeoutMs = 300;
     Serve(limits);
     {
@@ -131,7 +131,7 @@ TEST_F(PipeServerTest, ASilentOrVanishingClientCostsOnlyItsOwnConnection) {
 
 TEST_F(PipeServerTest, ANameAlreadyTakenIsNotServedAndStopEndsAnIdleServer) {
     Serve();
-    service::PipeServer second(
+    timeservice::PipeServer second(
         name_, [](std::span<const std::uint8_t>, const std::string&) { return Bytes{}; });
     EXPECT_NE(second.Open(), 0u) << "no instance beside the first";
     SetEvent(stop_.Get());

@@ -22,8 +22,8 @@
 
 namespace {
 
-using service::EventType;
-using service::ServiceEvent;
+using timeservice::EventType;
+using timeservice::ServiceEvent;
 using Inserts = std::vector<std::string>;
 
 TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
@@ -32,15 +32,16 @@ TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
         "\\\\.\\pipe\\HoroluxTimeEvents" + std::to_string(GetCurrentProcessId());
     const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::atomic<DWORD> result{1};
-    std::thread serving([&] { result = service::Serve(name, stop.Get(), [] {}); });
-    std::vector<service::EventRecord> records = events.TakeThrough(ServiceEvent::Started, 10000);
+    std::thread serving([&] { result = timeservice::Serve(name, stop.Get(), [] {}); });
+    std::vector<timeservice::EventRecord> records =
+        events.TakeThrough(ServiceEvent::Started, 10000);
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.front().event, ServiceEvent::Started);
     EXPECT_EQ(records.front().type, EventType::Information);
     EXPECT_EQ(records.front().inserts, Inserts{HOROLUX_VERSION_TEXT});
 
     bool ran = false;
-    const DWORD error = service::Serve(name, stop.Get(), [&] { ran = true; });
+    const DWORD error = timeservice::Serve(name, stop.Get(), [&] { ran = true; });
     EXPECT_NE(error, 0u) << "a second service on the same pipe";
     EXPECT_FALSE(ran);
     records = events.Take();
@@ -64,11 +65,11 @@ TEST(ServiceEvents, AFaultInARequestIsRecordedAndEndsThatConnectionOnly) {
     const std::string name =
         "\\\\.\\pipe\\HoroluxTimeFault" + std::to_string(GetCurrentProcessId());
     int asked = 0;
-    service::PipeServer server(name,
-                               [&](std::span<const std::uint8_t> request, const std::string&) {
-                                   if (++asked == 1) throw std::runtime_error("a fault");
-                                   return std::vector<std::uint8_t>(request.begin(), request.end());
-                               });
+    timeservice::PipeServer server(
+        name, [&](std::span<const std::uint8_t> request, const std::string&) {
+            if (++asked == 1) throw std::runtime_error("a fault");
+            return std::vector<std::uint8_t>(request.begin(), request.end());
+        });
     ASSERT_EQ(server.Open(), 0u);
     const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::thread serving([&] { server.Run(stop.Get()); });
@@ -77,7 +78,7 @@ TEST(ServiceEvents, AFaultInARequestIsRecordedAndEndsThatConnectionOnly) {
     SetEvent(stop.Get());
     serving.join();
 
-    const std::vector<service::EventRecord> records = events.Take();
+    const std::vector<timeservice::EventRecord> records = events.Take();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].event, ServiceEvent::Fault);
     EXPECT_EQ(records[0].type, EventType::Error);
@@ -100,12 +101,12 @@ TEST_F(AllowListFaults, AreRecordedOnceUntilTheFaultChanges) {
     const std::string policy =
         std::string("HKEY_LOCAL_MACHINE\\") + horolux::policy::kKey + "\\AllowedSources";
     test::EventCapture events;
-    service::Requests requests(horolux::SystemTime{});
+    timeservice::Requests requests(horolux::SystemTime{});
 
     Set(horolux::service::kServiceKey, REG_MULTI_SZ, std::string("page\0nonsense\0odd\0\0", 19));
     requests.ReadAllowList();
     requests.ReadAllowList();
-    std::vector<service::EventRecord> records = events.Take();
+    std::vector<timeservice::EventRecord> records = events.Take();
     ASSERT_EQ(records.size(), 1u) << "the same fault is recorded once";
     EXPECT_EQ(records[0].event, ServiceEvent::AllowListEntriesIgnored);
     EXPECT_EQ(records[0].type, EventType::Warning);

@@ -50,7 +50,7 @@ private:
 
 // A record carries exactly the inserts its message in HoroluxTime.exe's message table takes: the
 // message shows each, asks for none past them, and leaves no % unreplaced.
-inline void ExpectMessageTakesItsInserts(const service::EventRecord& record) {
+inline void ExpectMessageTakesItsInserts(const timeservice::EventRecord& record) {
     static const fw::Module exe(LoadLibraryExA((std::string("Z:") + HOROLUX_TIME_EXE).c_str(),
                                                nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(exe) << "HoroluxTime.exe's message table";
@@ -87,16 +87,17 @@ inline void ExpectMessageTakesItsInserts(const service::EventRecord& record) {
 class EventCapture {
 public:
     // The records so far, which are then forgotten.
-    std::vector<service::EventRecord> Take() {
+    std::vector<timeservice::EventRecord> Take() {
         const std::lock_guard<std::mutex> lock(mutex_);
         return Checked(std::move(records_));
     }
     // Waits until a record of this event came (from another thread), and takes it with the
     // records before it.
-    std::vector<service::EventRecord> TakeThrough(service::ServiceEvent event, DWORD timeoutMs) {
+    std::vector<timeservice::EventRecord> TakeThrough(timeservice::ServiceEvent event,
+                                                      DWORD timeoutMs) {
         std::unique_lock<std::mutex> lock(mutex_);
         came_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-            for (const service::EventRecord& r : records_)
+            for (const timeservice::EventRecord& r : records_)
                 if (r.event == event) return true;
             return false;
         });
@@ -104,15 +105,16 @@ public:
     }
 
 private:
-    static std::vector<service::EventRecord> Checked(std::vector<service::EventRecord> records) {
-        for (const service::EventRecord& record : records) ExpectMessageTakesItsInserts(record);
+    static std::vector<timeservice::EventRecord> Checked(
+        std::vector<timeservice::EventRecord> records) {
+        for (const timeservice::EventRecord& record : records) ExpectMessageTakesItsInserts(record);
         return records;
     }
 
     std::mutex mutex_;
     std::condition_variable came_;
-    std::vector<service::EventRecord> records_;
-    service::EventRedirect redirect_{[this](const service::EventRecord& record) {
+    std::vector<timeservice::EventRecord> records_;
+    timeservice::EventRedirect redirect_{[this](const timeservice::EventRecord& record) {
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             records_.push_back(record);

@@ -1,5 +1,5 @@
 // "HoroluxTime.exe --status", run as a child process against a service this test runs on a pipe of
-// its own (service::Serve, the installed service's life without the service manager): its exit
+// its own (timeservice::Serve, the installed service's life without the service manager): its exit
 // code for a service it cannot reach, one that has not synced, one whose last sync failed and one
 // whose last sync set the clock, and what it prints, its JSON read back.
 #include <gtest/gtest.h>
@@ -44,8 +44,9 @@ protected:
         if (serving_.joinable()) serving_.join();
     }
     void Serve() {
-        serving_ = std::thread(
-            [this] { service::Serve(name_, stop_.Get(), [this] { SetEvent(running_.Get()); }); });
+        serving_ = std::thread([this] {
+            timeservice::Serve(name_, stop_.Get(), [this] { SetEvent(running_.Get()); });
+        });
         ASSERT_EQ(WaitForSingleObject(running_.Get(), 10000), WAIT_OBJECT_0);
     }
     void Allow(const std::vector<std::string>& entries) {

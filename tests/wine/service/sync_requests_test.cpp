@@ -25,9 +25,9 @@ using horolux::SyncAnswer;
 using horolux::SyncRequest;
 using horolux::SyncStatus;
 using horolux::TimeSource;
-using service::EventType;
-using service::ServiceEvent;
 using test::RequestOf;
+using timeservice::EventType;
+using timeservice::ServiceEvent;
 using Inserts = std::vector<std::string>;
 
 constexpr std::int64_t kMs = 1000;
@@ -62,10 +62,10 @@ protected:
         return read.answer.value_or(SyncAnswer{});
     }
     // The one record the requests since the last call made.
-    service::EventRecord Recorded() {
-        const std::vector<service::EventRecord> records = events_.Take();
+    timeservice::EventRecord Recorded() {
+        const std::vector<timeservice::EventRecord> records = events_.Take();
         EXPECT_EQ(records.size(), 1u);
-        return records.empty() ? service::EventRecord{} : records.back();
+        return records.empty() ? timeservice::EventRecord{} : records.back();
     }
     // A failed sync's reason as recorded: the outcome's name and its words.
     static std::string Reason(const char* outcome, const SyncAnswer& a) {
@@ -75,7 +75,7 @@ protected:
     SyncRequest Web() const { return RequestOf(TimeSource::WebServer, url_); }
 
     test::EventCapture events_;
-    service::Requests requests_{horolux::SystemTime{}};
+    timeservice::Requests requests_{horolux::SystemTime{}};
     int port_ = 0, pagePort_ = 0;
     std::string server_, url_;
     test::KeptAllowLists kept_;                             // put back as they were
@@ -89,7 +89,7 @@ TEST_F(SyncRequests, AllowedSourcesAreMeasuredAndSet) {
     for (const SyncRequest& request : {Server(), Web(), SyncRequest{}}) {
         SCOPED_TRACE(static_cast<int>(request.source));
         const SyncAnswer a = Ask(request);
-        const service::EventRecord record = Recorded();
+        const timeservice::EventRecord record = Recorded();
         EXPECT_EQ(record.event, ServiceEvent::ClockSet);
         EXPECT_EQ(record.type, EventType::Information);
         const std::string name =
@@ -124,7 +124,7 @@ TEST_F(SyncRequests, SourcesOffTheListAndUnreadableRequestsAreRefusedUntouched) 
     Allow({"page", "server:time.windows.com"});
     const std::string before = test::ServerGet(port_, "/control/last");
     EXPECT_EQ(Ask(Server()).status, SyncStatus::NotAllowed);
-    service::EventRecord record = Recorded();
+    timeservice::EventRecord record = Recorded();
     EXPECT_EQ(record.event, ServiceEvent::RequestNotAllowed);
     EXPECT_EQ(record.type, EventType::Warning);
     EXPECT_EQ(record.inserts, (Inserts{"tester", "server:" + server_}));
@@ -159,7 +159,7 @@ TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
     EXPECT_EQ(a.sources[1].verdict, SourceVerdict::Used);
     EXPECT_EQ(a.sources[2].name, "127.0.0.1:9");
     EXPECT_EQ(a.sources[2].verdict, SourceVerdict::NotAllowed);
-    const service::EventRecord set = Recorded();
+    const timeservice::EventRecord set = Recorded();
     EXPECT_EQ(set.event, ServiceEvent::ClockSet);
     ASSERT_EQ(set.inserts.size(), 6u);
     EXPECT_EQ(set.inserts[4], server_ + ", " + a.sources[1].name) << "the sources used";
@@ -207,7 +207,7 @@ TEST_F(SyncRequests, FailuresOfTheSourceEndAsTheProgramWouldShowThem) {
     const SyncAnswer refused = Ask(Server());
     EXPECT_EQ(refused.status, SyncStatus::NotRecognised);
     EXPECT_NE(refused.failure.find("stratum"), std::string::npos) << refused.failure;
-    service::EventRecord record = Recorded();
+    timeservice::EventRecord record = Recorded();
     EXPECT_EQ(record.event, ServiceEvent::SyncFailed);
     EXPECT_EQ(record.type, EventType::Warning);
     EXPECT_EQ(record.inserts, (Inserts{server_, Reason("not recognised", refused), "tester"}));

@@ -13,6 +13,8 @@
 #include "time_server_client.h"
 #include "timesync/sync_procedure.h"
 
+using namespace timesync;  // the layer under test
+
 namespace {
 
 using horolux::SourceAnswer;
@@ -136,7 +138,8 @@ TEST_F(AutomaticSource, SourcesThatAllDisagreeSetNothingAndOneAloneIsTrustedWith
     horolux::SyncRequest request;
     request.source = horolux::TimeSource::Automatic;
     request.sources = {Server(one_), Server("1")};
-    const horolux::SyncAnswer answer = RunSyncRequest(request, {WinInetStack(), refused_, {}, {}});
+    const horolux::SyncAnswer answer =
+        timesync::RunSyncRequest(request, {timesync::WinInetStack(), refused_, {}, {}});
     EXPECT_EQ(answer.status, horolux::SyncStatus::LargeCorrection);
     EXPECT_TRUE(answer.measured);
     EXPECT_NEAR(static_cast<double>(answer.offset), 120e6, 50e3);

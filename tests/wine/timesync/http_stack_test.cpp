@@ -17,6 +17,8 @@
 #include "time_server_client.h"
 #include "timesync/precise_clock.h"
 
+using namespace timesync;  // the layer under test
+
 namespace {
 
 // A web server on a loopback port that counts the connections it accepts and answers every
@@ -91,7 +93,8 @@ private:
                 ++requests_;
                 const std::string answer =
                     "HTTP/1.1 200 OK\r\nServer: CountingServer\r\nDate: " +
-                    horolux::FormatHttpDate(PreciseNowMicros() / horolux::kMicrosPerSecond) +
+                    horolux::FormatHttpDate(timesync::PreciseNowMicros() /
+                                            horolux::kMicrosPerSecond) +
                     "\r\nContent-Length: 3\r\n\r\n";  // what a GET would get; a HEAD gets none
                 send(client, answer.data(), static_cast<int>(answer.size()), 0);
             }
@@ -125,7 +128,7 @@ TEST_P(HttpConnections, OneConnectionCarriesEveryHeadRequest) {
     const auto connection = GetParam().stack().Connect(*url);
     ASSERT_TRUE(connection);
     for (int i = 1; i <= 4; ++i) {
-        const horolux::UnixMicros before = PreciseNowMicros();
+        const horolux::UnixMicros before = timesync::PreciseNowMicros();
         const auto answer = connection->Head("/a%20b?c");
         ASSERT_TRUE(answer) << "request " << i;
         EXPECT_LE(before, answer->sent);
@@ -166,7 +169,7 @@ TEST(ServiceHttpStack, TakesTheMachinesProxySetting) {
     EXPECT_EQ(service.outcome, horolux::TimePageOutcome::ConnectFailed);
     EXPECT_EQ(phases, std::vector{horolux::SyncPhase::Connecting});
     EXPECT_EQ(pageRequests(), before);
-    EXPECT_EQ(WinInetStack().FetchTimePage([](horolux::SyncPhase) {}).outcome,
+    EXPECT_EQ(timesync::WinInetStack().FetchTimePage([](horolux::SyncPhase) {}).outcome,
               horolux::TimePageOutcome::Ok);
     EXPECT_EQ(pageRequests(), before + 1);
 }

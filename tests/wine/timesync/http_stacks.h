@@ -15,14 +15,14 @@ namespace test {
 
 struct StackParam {
     const char* name;
-    HttpStack& (*stack)();
+    timesync::HttpStack& (*stack)();
 };
 inline void PrintTo(const StackParam& p, std::ostream* os) {
     *os << p.name;
 }
 
-inline const StackParam kWinInet{"WinInet", &WinInetStack};
-inline const StackParam kWinHttp{"WinHttp", &WinHttpStack};
+inline const StackParam kWinInet{"WinInet", &timesync::WinInetStack};
+inline const StackParam kWinHttp{"WinHttp", &timesync::WinHttpStack};
 
 inline std::string StackName(const ::testing::TestParamInfo<StackParam>& info) {
     return info.param.name;

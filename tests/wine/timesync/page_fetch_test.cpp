@@ -15,6 +15,8 @@
 #include "timesync/http_stack.h"
 #include "timesync/system_time.h"
 
+using namespace timesync;  // the layer under test
+
 namespace {
 
 using horolux::ParseUniversalTime;
@@ -41,7 +43,7 @@ struct Fetched {
     DWORD milliseconds = 0;
 };
 
-Fetched Fetch(HttpStack& http) {
+Fetched Fetch(timesync::HttpStack& http) {
     Fetched f;
     DWORD start = GetTickCount();
     f.page = http.FetchTimePage([&f](horolux::SyncPhase phase) { f.phases.push_back(phase); });
@@ -143,8 +145,9 @@ TEST_P(TimeClient, RequestCarriesTheAgentAndThePath) {
     // One request per fetch: no retry. (The page is cacheable; Wine asks afresh even without
     // INTERNET_FLAG_RELOAD, so only on Windows does this also show the cache bypassed.)
     EXPECT_EQ(RequestCount(), before + 2) << last;
-    EXPECT_EQ(LineValue(last, "user-agent"),
-              &GetParam().stack() == &WinHttpStack() ? kServiceAgentName : kTimeAgentName);
+    EXPECT_EQ(LineValue(last, "user-agent"), &GetParam().stack() == &timesync::WinHttpStack()
+                                                 ? timesync::kServiceAgentName
+                                                 : timesync::kTimeAgentName);
     // Through a proxy the request line carries the whole URL: "GET http://host[:80]/path HTTP/1.x".
     std::string line = LineValue(last, "request");
     ASSERT_EQ(line.rfind("GET http://", 0), 0u) << line;
@@ -284,12 +287,12 @@ TEST(TimeClientEdges, SystemTimeFieldsKeepTheirPlaces) {
         {65535, 65534, 65533, 65532, 65531, 65530, 65529, 65528},
     };
     for (const SYSTEMTIME& t : cases) {
-        horolux::SystemTime p = ToPortableTime(t);
+        horolux::SystemTime p = timesync::ToPortableTime(t);
         const WORD want[] = {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
                              t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
         const WORD got[] = {p.wYear, p.wMonth,  p.wDayOfWeek, p.wDay,
                             p.wHour, p.wMinute, p.wSecond,    p.wMilliseconds};
-        SYSTEMTIME back = ToSystemTime(p);
+        SYSTEMTIME back = timesync::ToSystemTime(p);
         const WORD round[] = {back.wYear, back.wMonth,  back.wDayOfWeek, back.wDay,
                               back.wHour, back.wMinute, back.wSecond,    back.wMilliseconds};
         for (int i = 0; i < 8; ++i) {
@@ -301,11 +304,11 @@ TEST(TimeClientEdges, SystemTimeFieldsKeepTheirPlaces) {
 
 TEST(TimeClientEdges, CurrentTimeZoneGivesTheClocksOwnDifference) {
     // Local time = UTC - bias: the system's two clocks must differ by the bias reported.
-    horolux::TimeZoneRecord zone = CurrentTimeZone();
+    horolux::TimeZoneRecord zone = timesync::CurrentTimeZone();
     SYSTEMTIME utc, local;
     GetSystemTime(&utc);
     GetLocalTime(&local);
-    horolux::SystemTime converted = ToPortableTime(local);
+    horolux::SystemTime converted = timesync::ToPortableTime(local);
     horolux::UtcToLocalTimeOfDay(ToPortableTime(utc), zone, converted);
     int want = test::SecondOfDay(local.wHour, local.wMinute, local.wSecond);
     int got = test::SecondOfDay(converted.wHour, converted.wMinute, converted.wSecond);

@@ -9,6 +9,8 @@
 
 #include "time_server_client.h"
 
+using namespace timesync;  // the layer under test
+
 namespace {
 
 using horolux::TimeMeasurement;
@@ -32,7 +34,7 @@ protected:
         return at == std::string::npos ? -1 : std::atoi(last.c_str() + at + 7);
     }
     TimeMeasurement Measure() {
-        return MeasureTimeServer(server_, refused_, [this] { ++progress_; });
+        return timesync::MeasureTimeServer(server_, refused_, [this] { ++progress_; });
     }
 
     int port_ = 0;
@@ -135,7 +137,8 @@ TEST_F(SntpClient, SilentAndSpoofedServersGiveNoMeasurement) {
             << "a blind spoof is passed over";
         EXPECT_LE(GetTickCount() - start, 3000u) << "four exchanges within two seconds";
     }
-    EXPECT_EQ(MeasureTimeServer("a b", refused_).outcome, TimeMeasurement::Outcome::Refused);
+    EXPECT_EQ(timesync::MeasureTimeServer("a b", refused_).outcome,
+              TimeMeasurement::Outcome::Refused);
 }
 
 // Debian's chronyd on a loopback port, serving this machine's own clock: the offset measured
@@ -144,7 +147,7 @@ TEST(SntpClientAgainstChrony, ARealNtpServerAgreesWithTheClockItServes) {
     const std::string port = test::EnvText("HOROLUX_CHRONY_PORT");
     if (port.empty()) GTEST_SKIP() << "no chronyd (script/test starts one)";
     horolux::RefusedServers refused;
-    const TimeMeasurement m = MeasureTimeServer("127.0.0.1:" + port, refused);
+    const TimeMeasurement m = timesync::MeasureTimeServer("127.0.0.1:" + port, refused);
     ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
     EXPECT_EQ(m.requests, 4) << "every exchange answered";
     EXPECT_LE(std::llabs(m.offset), m.bound + 2 * kMs)

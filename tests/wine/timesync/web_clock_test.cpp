@@ -12,6 +12,8 @@
 #include "http_stacks.h"
 #include "time_server_client.h"
 
+using namespace timesync;  // the layer under test
+
 namespace {
 
 using horolux::TimeMeasurement;
@@ -41,7 +43,7 @@ protected:
 class WebClock : public LoopbackWebClock, public ::testing::WithParamInterface<test::StackParam> {
 protected:
     TimeMeasurement Measure(const std::string& url, const std::function<void()>& progress = {}) {
-        return MeasureWebClock(url, progress, GetParam().stack());
+        return timesync::MeasureWebClock(url, progress, GetParam().stack());
     }
 };
 
@@ -101,8 +103,8 @@ HOROLUX_FOR_BOTH_STACKS(WebClock);
 // The program's stack and the service's read the same exact clock alike, each within its bound.
 TEST_F(LoopbackWebClock, BothStacksReadTheSameClockWithinTheirBounds) {
     ASSERT_EQ(Control("mode=offset&offset=0.4321&dateform=imf"), "ok\n");
-    const TimeMeasurement a = MeasureWebClock(url_, {}, WinInetStack());
-    const TimeMeasurement b = MeasureWebClock(url_, {}, WinHttpStack());
+    const TimeMeasurement a = timesync::MeasureWebClock(url_, {}, timesync::WinInetStack());
+    const TimeMeasurement b = MeasureWebClock(url_, {}, timesync::WinHttpStack());
     ASSERT_EQ(a.outcome, TimeMeasurement::Outcome::Ok) << a.failure;
     ASSERT_EQ(b.outcome, TimeMeasurement::Outcome::Ok) << b.failure;
     EXPECT_LE(std::llabs(a.offset - b.offset), a.bound + b.bound)
@@ -116,8 +118,8 @@ TEST_F(LoopbackWebClock, BothStacksReadTheSameClockWithinTheirBounds) {
 TEST_F(LoopbackWebClock, ASecondThatJumpsIsMeasuredOnceMoreBeforeItIsRefused) {
     ASSERT_EQ(Control("mode=offset&offset=0.25&dateform=imf&jump=2.5&jumpat=4"), "ok\n");
     int progress = 0;
-    TimeMeasurement m = MeasureWebClock(
-        url_, [&] { ++progress; }, WinInetStack());
+    TimeMeasurement m = timesync::MeasureWebClock(
+        url_, [&] { ++progress; }, timesync::WinInetStack());
     ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
     EXPECT_LE(std::llabs(m.offset - 2750 * kMs), m.bound) << "offset " << m.offset;
     EXPECT_GT(m.requests, 4) << "the second attempt's requests are counted too";
@@ -157,7 +159,7 @@ TEST_P(WebClockAgainstLighttpd, AStockServersDateLagsTheClockByLessThanASecond) 
     ASSERT_TRUE(answer);
     EXPECT_NE(answer->headers.find("\r\nServer: lighttpd"), std::string::npos) << answer->headers;
 
-    const TimeMeasurement m = MeasureWebClock(Url(), {}, GetParam().stack());
+    const TimeMeasurement m = timesync::MeasureWebClock(Url(), {}, GetParam().stack());
     EXPECT_LE(m.requests, 16);
     if (m.outcome == TimeMeasurement::Outcome::Refused) {
         EXPECT_EQ(m.failure, "The server's clock jumped while it was measured");
