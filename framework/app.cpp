@@ -36,7 +36,8 @@ CWinApp* CWinApp::Get() {
 }
 
 void CWinApp::SetRegistryKey(const std::string& company) {
-    m_profile = std::make_unique<RegistryProfile>("Software\\" + company + "\\" + m_appName);
+    m_profile =
+        std::make_unique<platform::RegistryProfile>("Software\\" + company + "\\" + m_appName);
 }
 
 horolux::SettingsStore& CWinApp::Profile() {

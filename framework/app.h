@@ -32,7 +32,7 @@ public:
 
 private:
     std::string m_appName;
-    std::unique_ptr<RegistryProfile> m_profile;
+    std::unique_ptr<platform::RegistryProfile> m_profile;
 };
 
 // The executable's base name, for code that runs without an application object (tests).

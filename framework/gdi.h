@@ -45,7 +45,7 @@ struct IconTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { DestroyIcon(h); }
 };
-using Icon = UniqueHandle<IconTraits>;
+using Icon = platform::UniqueHandle<IconTraits>;
 
 // GetDC / ReleaseDC of a window (the screen for none).
 class WindowDC {

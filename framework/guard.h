@@ -10,8 +10,8 @@ namespace fw {
 
 // where: "Class::Handler(signature)", e.g. "CHoroluxDlg::OnTimer(UINT nIDEvent)".
 inline void ReportUnexpectedError(const char* where, DWORD lastError) {
-    AppMessageBox(
-        Format("Unexpected error in %s \nError number: %d", where, static_cast<int>(lastError)));
+    AppMessageBox(platform::Format("Unexpected error in %s \nError number: %d", where,
+                                   static_cast<int>(lastError)));
 }
 
 // The system's last error code as it was when the exception being handled was thrown.

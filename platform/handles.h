@@ -8,7 +8,7 @@
 
 #include "platform/win32.h"
 
-namespace fw {
+namespace platform {
 
 template <class Traits>
 class UniqueHandle {
@@ -128,4 +128,4 @@ private:
     CRITICAL_SECTION cs_;
 };
 
-}  // namespace fw
+}  // namespace platform

@@ -7,7 +7,7 @@
 #include <msiquery.h>
 // clang-format on
 
-namespace fw {
+namespace platform {
 
 struct MsiHandleTraits {
     using Handle = MSIHANDLE;
@@ -16,4 +16,4 @@ struct MsiHandleTraits {
 };
 using MsiHandle = UniqueHandle<MsiHandleTraits>;
 
-}  // namespace fw
+}  // namespace platform

@@ -4,7 +4,7 @@
 
 #include "platform/handles.h"
 
-namespace fw {
+namespace platform {
 
 namespace {
 
@@ -111,4 +111,4 @@ PipeAnswer AskOverPipe(const char* pipeName, const char* serviceName,
     return {std::move(answer), PipeFailure::None, ERROR_SUCCESS};
 }
 
-}  // namespace fw
+}  // namespace platform

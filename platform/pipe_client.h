@@ -10,7 +10,7 @@
 
 #include "platform/win32.h"
 
-namespace fw {
+namespace platform {
 
 struct PipeTimeLimits {
     DWORD busyMs;     // another client being served is waited for this long
@@ -45,4 +45,4 @@ PipeAnswer AskOverPipe(const char* pipeName, const char* serviceName,
                        std::span<const std::uint8_t> request, std::size_t maxAnswerSize,
                        const PipeTimeLimits& limits, const std::function<void()>& progress);
 
-}  // namespace fw
+}  // namespace platform

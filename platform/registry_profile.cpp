@@ -4,7 +4,7 @@
 
 #include "platform/handles.h"
 
-namespace fw {
+namespace platform {
 
 HKEY RegistryProfile::OpenSection(const std::string& section) const {
     // Missing keys on the way are created, so a first read already lays out the profile.
@@ -122,4 +122,4 @@ void RegistryProfile::WriteTextList(const std::string& section, const std::strin
     if (key) WriteTextListValue(key.Get(), name, value);
 }
 
-}  // namespace fw
+}  // namespace platform

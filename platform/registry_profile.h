@@ -8,7 +8,7 @@
 #include "core/settings/settings_store.h"
 #include "platform/win32.h"
 
-namespace fw {
+namespace platform {
 
 // The strings of a REG_MULTI_SZ value of an open key; empty when it is missing or of another type.
 std::vector<std::string> ReadTextListValue(HKEY key, const std::string& name);
@@ -50,4 +50,4 @@ private:
     Access access_;
 };
 
-}  // namespace fw
+}  // namespace platform

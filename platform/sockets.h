@@ -7,7 +7,7 @@
 #include "platform/handles.h"
 // clang-format on
 
-namespace fw {
+namespace platform {
 
 struct SocketTraits {
     using Handle = SOCKET;
@@ -41,4 +41,4 @@ private:
     bool started_ = false;
 };
 
-}  // namespace fw
+}  // namespace platform

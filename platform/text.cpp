@@ -2,7 +2,7 @@
 
 #include "platform/win32.h"
 
-namespace fw {
+namespace platform {
 
 std::wstring WideFromAnsi(std::string_view ansi) {
     // A byte of the code page makes at most one UTF-16 unit.
@@ -13,4 +13,4 @@ std::wstring WideFromAnsi(std::string_view ansi) {
     return wide;
 }
 
-}  // namespace fw
+}  // namespace platform

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace fw {
+namespace platform {
 
 [[gnu::format(printf, 1, 2)]] inline std::string Format(const char* fmt, ...) {
     va_list args;
@@ -24,4 +24,4 @@ namespace fw {
 // Text in the ANSI code page, as the wide calls take it; empty when it does not convert.
 std::wstring WideFromAnsi(std::string_view ansi);
 
-}  // namespace fw
+}  // namespace platform

@@ -9,7 +9,7 @@
 #include <winhttp.h>
 // clang-format on
 
-namespace fw {
+namespace platform {
 
 struct WinHttpHandleTraits {
     using Handle = HINTERNET;
@@ -18,4 +18,4 @@ struct WinHttpHandleTraits {
 };
 using WinHttpHandle = UniqueHandle<WinHttpHandleTraits>;
 
-}  // namespace fw
+}  // namespace platform

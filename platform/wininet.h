@@ -6,7 +6,7 @@
 #include <wininet.h>
 // clang-format on
 
-namespace fw {
+namespace platform {
 
 struct InternetHandleTraits {
     using Handle = HINTERNET;
@@ -15,4 +15,4 @@ struct InternetHandleTraits {
 };
 using InternetHandle = UniqueHandle<InternetHandleTraits>;
 
-}  // namespace fw
+}  // namespace platform

@@ -20,7 +20,7 @@ namespace {
 // The installed program's source until its user chooses another: several sources.
 constexpr DWORD kInstalledTimeSource = static_cast<DWORD>(horolux::TimeSource::Automatic);
 
-DWORD OpenForWriting(const char* path, fw::RegistryKey& key) {
+DWORD OpenForWriting(const char* path, platform::RegistryKey& key) {
     return static_cast<DWORD>(
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.Receive(), nullptr));
@@ -48,7 +48,7 @@ DWORD SetText(HKEY key, const char* name, const std::string& text) {
 // source itself has a default, written when there is none.
 DWORD WriteMachineDefaults(const horolux::install::InstallProperties& properties) {
     namespace config = horolux::config;
-    fw::RegistryKey key;
+    platform::RegistryKey key;
     if (const DWORD error = OpenForWriting(horolux::install::kMachineDefaultsKey, key))
         return error;
     DWORD error = ERROR_SUCCESS;
@@ -65,26 +65,27 @@ DWORD WriteMachineDefaults(const horolux::install::InstallProperties& properties
     if (!error && properties.timeWebUrl)
         error = SetText(key.Get(), config::kTimeWebUrl.name, *properties.timeWebUrl);
     if (!error && properties.autoSources)
-        error = fw::WriteTextListValue(key.Get(), config::kAutoSources, *properties.autoSources);
+        error =
+            platform::WriteTextListValue(key.Get(), config::kAutoSources, *properties.autoSources);
     return error;
 }
 
 // The given list replaces the stored one exactly; without one the default list is written when
 // there is none.
 DWORD WriteAllowList(const std::optional<std::vector<std::string>>& given) {
-    fw::RegistryKey key;
+    platform::RegistryKey key;
     if (const DWORD error = OpenForWriting(horolux::service::kServiceKey, key)) return error;
     const char* name = horolux::service::kAllowedSourcesValue;
-    if (given) return fw::WriteTextListValue(key.Get(), name, *given);
+    if (given) return platform::WriteTextListValue(key.Get(), name, *given);
     const DWORD error = LookUp(key.Get(), name);
     if (error != ERROR_FILE_NOT_FOUND) return error;  // there is a list: it stays as it is
-    return fw::WriteTextListValue(key.Get(), name, horolux::service::DefaultAllowList());
+    return platform::WriteTextListValue(key.Get(), name, horolux::service::DefaultAllowList());
 }
 
 DWORD ConfigureService() {
-    const fw::ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const platform::ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return GetLastError();
-    const fw::ServiceHandle service(
+    const platform::ServiceHandle service(
         OpenServiceA(manager.Get(), kServiceName, SERVICE_CHANGE_CONFIG | WRITE_DAC));
     if (!service) return GetLastError();
 
@@ -96,7 +97,7 @@ DWORD ConfigureService() {
         GetLastError() != ERROR_INVALID_LEVEL)
         return GetLastError();
 
-    fw::LocalMemory descriptor;
+    platform::LocalMemory descriptor;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
             kServiceSecurity, SDDL_REVISION_1,
             reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive()), nullptr))

@@ -17,7 +17,7 @@ namespace {
 // made while identifying may not reach the accounts' authority.
 std::string ClientUser(HANDLE pipe) {
     if (!ImpersonateNamedPipeClient(pipe)) return kUnknownClient;
-    fw::KernelHandle token;
+    platform::KernelHandle token;
     const bool opened =
         OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, token.Receive()) != FALSE;
     // A thread that cannot be itself again must not go on in the client's name.
@@ -35,7 +35,7 @@ std::string ClientUser(HANDLE pipe) {
     SID_NAME_USE use{};
     if (LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
         return *domain ? std::string(domain) + "\\" + name : std::string(name);
-    fw::LocalMemory text;
+    platform::LocalMemory text;
     if (!ConvertSidToStringSidA(sid, reinterpret_cast<char**>(text.Receive())))
         return kUnknownClient;
     return static_cast<const char*>(text.Get());
@@ -104,7 +104,7 @@ void PipeServer::Serve(HANDLE pipe, HANDLE stop) {
 }
 
 DWORD PipeServer::Open() {
-    fw::LocalMemory descriptor;
+    platform::LocalMemory descriptor;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
             kPipeSecurity, SDDL_REVISION_1,
             reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive()), nullptr))

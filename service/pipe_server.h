@@ -56,8 +56,8 @@ private:
     std::string name_;
     RequestHandler handler_;
     PipeLimits limits_;
-    fw::FileHandle pipe_;
-    fw::KernelHandle event_;
+    platform::FileHandle pipe_;
+    platform::KernelHandle event_;
 };
 
 }  // namespace timeservice

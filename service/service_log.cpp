@@ -46,7 +46,8 @@ WORD ReportType(EventType type) {
 
 // Registered for each record: records are few, and nothing stays open between them.
 void Report(const EventRecord& record) {
-    const fw::EventSource source(RegisterEventSourceA(nullptr, horolux::service::kEventSourceName));
+    const platform::EventSource source(
+        RegisterEventSourceA(nullptr, horolux::service::kEventSourceName));
     if (!source) return;
     std::vector<const char*> strings;
     for (const std::string& insert : record.inserts) strings.push_back(insert.c_str());

@@ -15,21 +15,21 @@ namespace policy = horolux::policy;
 
 // A key under HKEY_LOCAL_MACHINE, read only, as a profile's section.
 struct MachineKey {
-    fw::RegistryProfile store;
+    platform::RegistryProfile store;
     std::string section;
 };
 
 MachineKey PolicyKey() {
-    return {fw::RegistryProfile(policy::kRoot, HKEY_LOCAL_MACHINE,
-                                fw::RegistryProfile::Access::ReadOnly),
+    return {platform::RegistryProfile(policy::kRoot, HKEY_LOCAL_MACHINE,
+                                      platform::RegistryProfile::Access::ReadOnly),
             policy::kSection};
 }
 
 MachineKey ServiceKey() {
     const std::string_view path = horolux::service::kServiceKey;
     const std::size_t cut = path.rfind('\\');
-    return {fw::RegistryProfile(std::string(path.substr(0, cut)), HKEY_LOCAL_MACHINE,
-                                fw::RegistryProfile::Access::ReadOnly),
+    return {platform::RegistryProfile(std::string(path.substr(0, cut)), HKEY_LOCAL_MACHINE,
+                                      platform::RegistryProfile::Access::ReadOnly),
             std::string(path.substr(cut + 1))};
 }
 

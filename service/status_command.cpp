@@ -19,30 +19,30 @@ namespace {
 
 // The command waits for a busy pipe as the program does, but gives the request only as long as
 // the service gives it.
-constexpr fw::PipeTimeLimits kPipeLimits{horolux::kClientBusyTimeoutMs,
-                                         horolux::kPipeRequestTimeoutMs,
-                                         horolux::kClientAnswerTimeoutMs, horolux::kClientStepMs};
+constexpr platform::PipeTimeLimits kPipeLimits{
+    horolux::kClientBusyTimeoutMs, horolux::kPipeRequestTimeoutMs, horolux::kClientAnswerTimeoutMs,
+    horolux::kClientStepMs};
 
 // Why the pipe gave no answer, in the command's words.
-std::string WhyNoAnswer(const fw::PipeAnswer& reply, const std::string& pipeName) {
+std::string WhyNoAnswer(const platform::PipeAnswer& reply, const std::string& pipeName) {
     const std::string error = std::to_string(reply.error);
     switch (reply.failure) {
-        case fw::PipeFailure::ServiceMissing:
+        case platform::PipeFailure::ServiceMissing:
             return "the time service is not installed";
-        case fw::PipeFailure::ManagerRefused:
+        case platform::PipeFailure::ManagerRefused:
             return "the service manager could not be asked (error " + error + ")";
-        case fw::PipeFailure::ServiceNotRunning:
+        case platform::PipeFailure::ServiceNotRunning:
             return "the time service is not running";
-        case fw::PipeFailure::NotOpened:
+        case platform::PipeFailure::NotOpened:
             return "its pipe " + pipeName + " could not be opened (error " + error + ")";
-        case fw::PipeFailure::OtherServer:
+        case platform::PipeFailure::OtherServer:
             return "its pipe is held by another process";
-        case fw::PipeFailure::NotSetUp:
+        case platform::PipeFailure::NotSetUp:
             return "its pipe could not be set up (error " + error + ")";
-        case fw::PipeFailure::NotSent:
+        case platform::PipeFailure::NotSent:
             return "the request could not be sent";
-        case fw::PipeFailure::NoAnswer:
-        case fw::PipeFailure::None:
+        case platform::PipeFailure::NoAnswer:
+        case platform::PipeFailure::None:
             break;
     }
     return "no answer came";
@@ -50,10 +50,10 @@ std::string WhyNoAnswer(const fw::PipeAnswer& reply, const std::string& pipeName
 
 std::optional<StatusAnswer> AskStatus(const std::string& pipeName, bool isTheService,
                                       std::string& why) {
-    const fw::PipeAnswer reply =
-        fw::AskOverPipe(pipeName.c_str(), isTheService ? horolux::service::kServiceName : nullptr,
-                        horolux::service::EncodeStatusRequest(),
-                        horolux::service::kMaxStatusAnswerSize, kPipeLimits, [] {});
+    const platform::PipeAnswer reply = platform::AskOverPipe(
+        pipeName.c_str(), isTheService ? horolux::service::kServiceName : nullptr,
+        horolux::service::EncodeStatusRequest(), horolux::service::kMaxStatusAnswerSize,
+        kPipeLimits, [] {});
     if (!reply.answer) {
         why = WhyNoAnswer(reply, pipeName);
         return std::nullopt;
@@ -72,7 +72,7 @@ std::optional<StatusAnswer> AskStatus(const std::string& pipeName, bool isTheSer
 // The service's texts are in the ANSI code page; JSON is UTF-8.
 std::string Utf8(const std::string& ansi) {
     if (ansi.empty()) return ansi;
-    const std::wstring text = fw::WideFromAnsi(ansi);
+    const std::wstring text = platform::WideFromAnsi(ansi);
     const int wide = static_cast<int>(text.size());
     const int length =
         WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);

@@ -65,7 +65,7 @@ void WINAPI ServiceMain(DWORD, char**) {
     g_status = RegisterServiceCtrlHandlerExA(kServiceName, OnControl, nullptr);
     if (!g_status) return;
     Report(SERVICE_START_PENDING, NO_ERROR, horolux::kServiceStartHintMs);
-    const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const platform::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     g_stop = stop.Get();
     if (!stop) return StopFor("it could not make its stop event", GetLastError());
     // Without the privilege every sync would end refused: better not to run at all.
@@ -103,7 +103,7 @@ DWORD Serve(const std::string& pipeName, HANDLE stop, const std::function<void()
 }
 
 bool EnableSystemTimePrivilege() {
-    fw::KernelHandle token;
+    platform::KernelHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
                           token.Receive()))
         return false;

@@ -25,16 +25,16 @@ TimeMeasurement Failed(TimeMeasurement::Outcome outcome, std::string failure) {
 
 // A UDP socket connected to the server, so only its datagrams arrive; none when the name does
 // not resolve or no address can be used.
-fw::Socket ConnectTo(const horolux::ServerAddress& server) {
+platform::Socket ConnectTo(const horolux::ServerAddress& server) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
     hints.ai_protocol = IPPROTO_UDP;
-    fw::AddressList addresses;
+    platform::AddressList addresses;
     const std::string port = std::to_string(server.port);
     if (getaddrinfo(server.host.c_str(), port.c_str(), &hints, addresses.Receive()) != 0) return {};
     for (const addrinfo* a = addresses.Get(); a; a = a->ai_next) {
-        fw::Socket s(socket(a->ai_family, a->ai_socktype, a->ai_protocol));
+        platform::Socket s(socket(a->ai_family, a->ai_socktype, a->ai_protocol));
         if (s && connect(s.Get(), a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) return s;
     }
     return {};
@@ -80,10 +80,10 @@ TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
         return Failed(TimeMeasurement::Outcome::Refused,
                       "The server asked not to be queried again (kiss-o'-death)");
 
-    const fw::WinsockSession winsock;
+    const platform::WinsockSession winsock;
     if (!winsock)
         return Failed(TimeMeasurement::Outcome::Unreachable, "The network cannot be used");
-    const fw::Socket socket = ConnectTo(server);
+    const platform::Socket socket = ConnectTo(server);
     if (!socket) return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot find the server");
 
     std::random_device random;

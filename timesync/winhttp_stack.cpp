@@ -13,8 +13,8 @@ namespace timesync {
 
 namespace {
 
-using fw::WideFromAnsi;
-using fw::WinHttpHandle;
+using platform::WideFromAnsi;
+using platform::WinHttpHandle;
 
 const wchar_t* const kAcceptTypes[] = {L"*/*", nullptr};
 
@@ -63,11 +63,12 @@ public:
     }
 
     bool Send() override {
-        connection_.Reset(WinHttpConnect(session_.Get(), WideFromAnsi(kTimePageHost).c_str(),
+        connection_.Reset(WinHttpConnect(session_.Get(),
+                                         platform::WideFromAnsi(kTimePageHost).c_str(),
                                          INTERNET_DEFAULT_HTTP_PORT, 0));
         if (!connection_) return false;
         page_.Reset(WinHttpOpenRequest(
-            connection_.Get(), L"GET", WideFromAnsi(kTimePagePath).c_str(), nullptr,
+            connection_.Get(), L"GET", platform::WideFromAnsi(kTimePagePath).c_str(), nullptr,
             WINHTTP_NO_REFERER, const_cast<const wchar_t**>(kAcceptTypes), WINHTTP_FLAG_REFRESH));
         if (page_ && !SendAndReceive(page_.Get())) page_.Reset();
         return static_cast<bool>(page_);
@@ -136,10 +137,10 @@ private:
 class WinHttpHttpStack : public HttpStack {
 public:
     std::unique_ptr<HttpConnection> Connect(const horolux::HttpUrl& url) override {
-        WinHttpHandle session = OpenSession();
+        platform::WinHttpHandle session = OpenSession();
         if (!session) return nullptr;
-        WinHttpHandle connection(
-            WinHttpConnect(session.Get(), WideFromAnsi(url.host).c_str(), url.port, 0));
+        platform::WinHttpHandle connection(
+            WinHttpConnect(session.Get(), platform::WideFromAnsi(url.host).c_str(), url.port, 0));
         if (!connection) return nullptr;
         return std::make_unique<WinHttpConnection>(std::move(session), std::move(connection),
                                                    url.secure);

@@ -9,7 +9,7 @@ namespace timesync {
 
 namespace {
 
-using fw::InternetHandle;
+using platform::InternetHandle;
 
 // No status callback is installed, so the context value is never handed back.
 constexpr DWORD_PTR kTimePageContext = 777;
@@ -127,9 +127,10 @@ private:
 class WinInetHttpStack : public HttpStack {
 public:
     std::unique_ptr<HttpConnection> Connect(const horolux::HttpUrl& url) override {
-        InternetHandle root = OpenSession();
+        platform::InternetHandle root = OpenSession();
         if (!root) return nullptr;
-        InternetHandle connection = OpenConnection(root.Get(), url.host.c_str(), url.port, 0);
+        platform::InternetHandle connection =
+            OpenConnection(root.Get(), url.host.c_str(), url.port, 0);
         if (!connection) return nullptr;
         return std::make_unique<WinInetConnection>(std::move(root), std::move(connection),
                                                    url.secure);

@@ -27,7 +27,7 @@ std::string Property(MSIHANDLE install, const char* name) {
 
 // An error message box when the installation has a user interface, a line of its log always.
 void ShowError(MSIHANDLE install, const std::string& text) {
-    const fw::MsiHandle record(MsiCreateRecord(0));
+    const platform::MsiHandle record(MsiCreateRecord(0));
     MsiRecordSetStringA(record.Get(), 0, AsFormattedText(text).c_str());
     MsiProcessMessage(install, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR),
                       record.Get());

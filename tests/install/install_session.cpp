@@ -15,7 +15,7 @@ namespace install {
 
 namespace {
 
-using fw::MsiHandle;
+using platform::MsiHandle;
 
 // The build names files with Unix paths; Wine maps / to drive Z:.
 std::string WindowsPath(std::string path) {
@@ -68,11 +68,11 @@ std::string g_lastLog;
 
 }  // namespace
 
-fw::ServiceHandle OpenTimeService(DWORD access) {
-    fw::ServiceHandle service;
+platform::ServiceHandle OpenTimeService(DWORD access) {
+    platform::ServiceHandle service;
     DWORD error = ERROR_SUCCESS;
     {
-        const fw::ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        const platform::ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
         if (!manager) return {};
         service.Reset(OpenServiceA(manager.Get(), horolux::service::kServiceName, access));
         error = GetLastError();
@@ -123,7 +123,7 @@ DWORD RunMsiexec(const std::string& arguments, DWORD timeoutMs) {
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info))
         return kMsiexecNotRun;
-    const fw::KernelHandle process(info.hProcess), thread(info.hThread);
+    const platform::KernelHandle process(info.hProcess), thread(info.hThread);
     if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(process.Get(), 1);
         WaitForSingleObject(process.Get(), 5000);
@@ -139,8 +139,8 @@ std::string LastMsiexecLog() {
 }
 
 bool LastMsiexecLogHolds(const std::string& text) {
-    const fw::FileHandle file(CreateFileA(g_lastLog.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
+    const platform::FileHandle file(CreateFileA(g_lastLog.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return false;
     std::string log;
     char buffer[65536];
@@ -265,7 +265,7 @@ void WriteMultiSz(HKEY hive, const std::string& key, const std::string& name,
 }
 
 bool WaitForServiceState(DWORD state, DWORD timeoutMs) {
-    const fw::ServiceHandle service = OpenTimeService(SERVICE_QUERY_STATUS);
+    const platform::ServiceHandle service = OpenTimeService(SERVICE_QUERY_STATUS);
     if (!service) return false;
     return driver::WaitUntil(
         [&] {
@@ -288,9 +288,10 @@ bool WaitUntilServiceGone(DWORD timeoutMs) {
 }
 
 namespace {
-fw::FileHandle ConnectToPipe() {
-    return fw::FileHandle(CreateFileA(horolux::service::kPipeName, GENERIC_READ | GENERIC_WRITE, 0,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
+platform::FileHandle ConnectToPipe() {
+    return platform::FileHandle(CreateFileA(horolux::service::kPipeName,
+                                            GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            0, nullptr));
 }
 }  // namespace
 

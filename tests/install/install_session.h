@@ -62,7 +62,7 @@ void WriteMultiSz(HKEY hive, const std::string& key, const std::string& name,
                   const std::vector<std::string>& entries);
 
 // The time service as the service control manager sees it; a null handle when it is not there.
-fw::ServiceHandle OpenTimeService(DWORD access);
+platform::ServiceHandle OpenTimeService(DWORD access);
 // Waits until the service reports state (SERVICE_RUNNING, ...); false on time-out.
 bool WaitForServiceState(DWORD state, DWORD timeoutMs);
 // Waits until the service control manager no longer knows the service.

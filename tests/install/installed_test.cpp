@@ -104,7 +104,7 @@ TEST(Installed, DefaultAllowList) {
 
 TEST(Installed, TimeServiceConfiguration) {
     ASSERT_INSTALLED();
-    const fw::ServiceHandle service = OpenTimeService(SERVICE_QUERY_CONFIG);
+    const platform::ServiceHandle service = OpenTimeService(SERVICE_QUERY_CONFIG);
     ASSERT_TRUE(service) << GetLastError();
     std::vector<BYTE> buffer(8192);
     DWORD size = 0;
@@ -127,7 +127,7 @@ TEST(Installed, TimeServiceConfiguration) {
 
 TEST(Installed, TimeServiceStartsDelayed) {
     ASSERT_INSTALLED();
-    const fw::ServiceHandle service = OpenTimeService(SERVICE_QUERY_CONFIG);
+    const platform::ServiceHandle service = OpenTimeService(SERVICE_QUERY_CONFIG);
     ASSERT_TRUE(service) << GetLastError();
     SERVICE_DELAYED_AUTO_START_INFO delayed{};
     DWORD size = 0;
@@ -143,7 +143,7 @@ TEST(Installed, TimeServiceStartsDelayed) {
 
 TEST(Installed, TimeServicePermissionsAsConfigured) {
     ASSERT_INSTALLED();
-    const fw::ServiceHandle service = OpenTimeService(READ_CONTROL);
+    const platform::ServiceHandle service = OpenTimeService(READ_CONTROL);
     ASSERT_TRUE(service) << GetLastError();
     std::vector<BYTE> descriptor(8192);
     DWORD size = 0;
@@ -161,7 +161,7 @@ TEST(Installed, TimeServicePermissionsAsConfigured) {
 
 // What the configure step hands the service control manager, read the way Windows reads it.
 TEST(Installed, PermissionsTheInstallerSets) {
-    fw::LocalMemory descriptor;
+    platform::LocalMemory descriptor;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
         timeservice::kServiceSecurity, SDDL_REVISION_1,
         reinterpret_cast<PSECURITY_DESCRIPTOR*>(descriptor.Receive()), nullptr));

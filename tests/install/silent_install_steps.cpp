@@ -75,7 +75,7 @@ void ExpectNothingInstalled() {
     EXPECT_FALSE(FolderExists(InstallFolder())) << InstallFolder();
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Horolux"));
     EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
-    const fw::ServiceHandle service = OpenTimeService(SERVICE_QUERY_STATUS);
+    const platform::ServiceHandle service = OpenTimeService(SERVICE_QUERY_STATUS);
     const DWORD error = GetLastError();
     EXPECT_FALSE(service);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));

@@ -160,14 +160,14 @@ namespace {
 // starting, and is not believed: the program then syncs by itself.
 TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceComesBack) {
     {
-        const fw::ServiceHandle service = OpenTimeService(SERVICE_STOP | SERVICE_START);
+        const platform::ServiceHandle service = OpenTimeService(SERVICE_STOP | SERVICE_START);
         ASSERT_TRUE(service);
         SERVICE_STATUS status{};
         ASSERT_TRUE(ControlService(service.Get(), SERVICE_CONTROL_STOP, &status));
         ASSERT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000));
 
         {
-            const fw::FileHandle squatter(CreateNamedPipeA(
+            const platform::FileHandle squatter(CreateNamedPipeA(
                 horolux::service::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
             ASSERT_TRUE(squatter);

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const DWORD dpi = static_cast<DWORD>(std::atoi(argv[1]));
-    fw::RegistryKey owned;
+    platform::RegistryKey owned;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                         nullptr, owned.Receive(), nullptr) != ERROR_SUCCESS)
         return 2;
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     DWORD exitCode = 2;
     if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                        nullptr, &si, &pi)) {
-        const fw::KernelHandle process(pi.hProcess), thread(pi.hThread);
+        const platform::KernelHandle process(pi.hProcess), thread(pi.hThread);
         if (WaitForSingleObject(pi.hProcess, kLongestRunMs) != WAIT_OBJECT_0) {
             std::fprintf(stderr, "at_dpi: %s ran too long\n", program.c_str());
             TerminateProcess(pi.hProcess, 3);

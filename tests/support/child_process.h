@@ -15,7 +15,7 @@ inline ChildRun RunToEnd(const std::string& exe, const std::string& arguments,
                          DWORD timeoutMs = 60000) {
     ChildRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    fw::FileHandle readEnd, writeEnd;
+    platform::FileHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.Receive(), writeEnd.Receive(), &inherit, 0)) return run;
     SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup{};
@@ -33,7 +33,7 @@ inline ChildRun RunToEnd(const std::string& exe, const std::string& arguments,
     if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &info))
         return run;
-    const fw::KernelHandle process(info.hProcess), thread(info.hThread);
+    const platform::KernelHandle process(info.hProcess), thread(info.hThread);
     writeEnd.Reset();  // so that the read ends when the child does
     char chunk[4096];
     DWORD got = 0;

@@ -17,8 +17,8 @@ constexpr int kShortestDelay = 5;               // hundredths; shorter ones are 
 constexpr LONGLONG kShortDelayTicks = 1000000;  // 100 ms in 100-nanosecond units
 constexpr int kHimetricPerInch = 2540;
 
-using fw::CriticalSection;
-using Lock = fw::CriticalSection::Lock;
+using platform::CriticalSection;
+using Lock = platform::CriticalSection::Lock;
 
 class GlobalLockScope {
 public:
@@ -117,7 +117,7 @@ struct CAnimatedPicture::Run {
     std::shared_ptr<Stage> stage;
     HWND hwnd = nullptr;
     COLORREF background = RGB(255, 255, 255);
-    fw::KernelHandle exitEvent;  // the thread's own handle on the control's event
+    platform::KernelHandle exitEvent;  // the thread's own handle on the control's event
     std::atomic<bool> exitFlag{false};
 };
 
@@ -146,7 +146,7 @@ struct SavedArea {
 };
 
 void Animate(CAnimatedPicture::Run& run) {
-    const fw::KernelHandle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
+    const platform::KernelHandle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
     if (!timer || run.exitFlag) return;
     CAnimatedPicture::Stage& stage = *run.stage;
     const HANDLE waits[] = {timer.Get(), run.exitEvent.Get()};
@@ -227,7 +227,7 @@ bool CAnimatedPicture::LoadPictureResource(const char* name, const char* type) {
     const DWORD size = SizeofResource(module, info);
     const void* bytes = resource ? LockResource(resource) : nullptr;
     if (!bytes || size == 0) return false;
-    const fw::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
+    const platform::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, size));
     if (!block) return false;
     {
         GlobalLockScope lock(block.Get());
@@ -281,7 +281,7 @@ bool CAnimatedPicture::LoadPicture(HGLOBAL block, DWORD size) {
         if (f.plainText) continue;
         const std::vector<std::uint8_t> gif = horolux::BuildFrameGif(data, *screen, f);
         if (gif.empty()) continue;
-        fw::GlobalMemory one(GlobalAlloc(GMEM_MOVEABLE, gif.size()));
+        platform::GlobalMemory one(GlobalAlloc(GMEM_MOVEABLE, gif.size()));
         if (!one) continue;
         {
             GlobalLockScope target(one.Get());

@@ -76,10 +76,10 @@ private:
     COLORREF m_backgroundColour = RGB(255, 255, 255);  // for disposal method 2
     bool m_isGif = false;
     std::shared_ptr<Stage> m_stage;
-    fw::KernelHandle m_thread;
+    platform::KernelHandle m_thread;
     DWORD m_threadId = 0;
     std::shared_ptr<Run> m_run;
-    fw::KernelHandle m_exitEvent;  // manual reset; wakes the thread's wait when it must stop
+    platform::KernelHandle m_exitEvent;  // manual reset; wakes the thread's wait when it must stop
     PictureRef m_stillPicture;
     bool m_prepared = false;
 };

@@ -41,11 +41,11 @@ bool CHoroluxApp::InitInstance() {
     const DWORD length = GetCurrentDirectoryA(MAX_PATH, cwd);
     if (length == 0 || length >= MAX_PATH) cwd[0] = '\0';
     const horolux::StartupRecord record = horolux::RecordStartup(Profile(), cwd, FileExists);
-    m_machineDefaults = std::make_unique<fw::RegistryProfile>(
-        kMachineDefaultsRoot, HKEY_LOCAL_MACHINE, fw::RegistryProfile::Access::ReadOnly);
+    m_machineDefaults = std::make_unique<platform::RegistryProfile>(
+        kMachineDefaultsRoot, HKEY_LOCAL_MACHINE, platform::RegistryProfile::Access::ReadOnly);
     m_withDefaults = std::make_unique<horolux::WithDefaults>(Profile(), *m_machineDefaults);
-    m_policy = std::make_unique<fw::RegistryProfile>(horolux::policy::kRoot, HKEY_LOCAL_MACHINE,
-                                                     fw::RegistryProfile::Access::ReadOnly);
+    m_policy = std::make_unique<platform::RegistryProfile>(
+        horolux::policy::kRoot, HKEY_LOCAL_MACHINE, platform::RegistryProfile::Access::ReadOnly);
     m_settings = std::make_unique<horolux::WithPolicy>(*m_withDefaults, *m_policy);
     m_model = std::make_unique<horolux::HoroluxModel>(*m_settings);
     m_model->policyHeld = horolux::policy::HeldNames(*m_policy);

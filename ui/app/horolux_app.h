@@ -27,13 +27,13 @@ public:
     void WriteRunValue();
 
 private:
-    fw::KernelHandle m_instanceMutex;
+    platform::KernelHandle m_instanceMutex;
     // Made once the profile's place is set: the settings it reads live there.
     // The machine's defaults under the user's settings: what an installer or administrator chose
     // for a user who has not.
-    std::unique_ptr<fw::RegistryProfile> m_machineDefaults;
+    std::unique_ptr<platform::RegistryProfile> m_machineDefaults;
     std::unique_ptr<horolux::WithDefaults> m_withDefaults;
-    std::unique_ptr<fw::RegistryProfile> m_policy;  // Group Policy, over everything
+    std::unique_ptr<platform::RegistryProfile> m_policy;  // Group Policy, over everything
     std::unique_ptr<horolux::WithPolicy> m_settings;
     std::unique_ptr<horolux::HoroluxModel> m_model;
     AlarmSoundPlayer m_sounds;

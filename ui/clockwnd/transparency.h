@@ -28,7 +28,7 @@ public:
     bool Loaded() const { return static_cast<bool>(m_module); }
 
 private:
-    fw::Module m_module;
+    platform::Module m_module;
 };
 
 // A slider that, once started, holds the mouse and reports to a callback window: moves while a

@@ -53,7 +53,7 @@ void CHoroluxDlg::RingOrHold(std::size_t slot) {
     if (alarm->heldDueAt.empty()) {
         SYSTEMTIME now{};
         GetLocalTime(&now);
-        alarm->heldDueAt = fw::Format("%02u:%02u", now.wHour, now.wMinute);
+        alarm->heldDueAt = platform::Format("%02u:%02u", now.wHour, now.wMinute);
     }
     SetTimer(m_hWnd, kTimerHeldAlarms, kHeldCheckMs, nullptr);
 }

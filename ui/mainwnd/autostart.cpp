@@ -6,7 +6,7 @@
 namespace {
 
 LONG SetRunValue(HKEY hive, const std::string& exePath) {
-    fw::RegistryKey key;
+    platform::RegistryKey key;
     const LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, key.Receive());
     if (error != ERROR_SUCCESS) return error;
     return RegSetValueExA(key.Get(), kRunValueName, 0, REG_SZ,
@@ -15,7 +15,7 @@ LONG SetRunValue(HKEY hive, const std::string& exePath) {
 }
 
 LONG RemoveRunValue(HKEY hive) {
-    fw::RegistryKey key;
+    platform::RegistryKey key;
     const LONG error = RegOpenKeyExA(hive, kRunKey, 0, KEY_WRITE, key.Receive());
     if (error != ERROR_SUCCESS) return error;
     return RegDeleteValueA(key.Get(), kRunValueName);

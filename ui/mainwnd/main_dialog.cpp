@@ -291,7 +291,8 @@ void CHoroluxDlg::OnSyncOnConnect() {
 LRESULT CHoroluxDlg::OnPickerChange(NMHDR*) {
     m_model.nextSet = 1;
     // 64-bit, so a moment after January 2038 is stored as chosen rather than wrapped negative.
-    m_model.settings.doNextStartAt = fw::Format("%lld", static_cast<long long>(PickerMoment()));
+    m_model.settings.doNextStartAt =
+        platform::Format("%lld", static_cast<long long>(PickerMoment()));
     return 0;
 }
 

@@ -23,5 +23,5 @@ public:
     void Stop() { m_notification.Reset(); }
 
 private:
-    fw::UniqueHandle<MibNotificationTraits> m_notification;
+    platform::UniqueHandle<MibNotificationTraits> m_notification;
 };

@@ -47,6 +47,6 @@ void CHoroluxDlg::RedrawNow() {
 }
 
 std::string CHoroluxDlg::SyncTipText() const {
-    return fw::Format("Horolux \nLast sync: %s\nNext sync: %s", m_model.settings.lastSync.c_str(),
-                      m_nextSyncText.c_str());
+    return platform::Format("Horolux \nLast sync: %s\nNext sync: %s",
+                            m_model.settings.lastSync.c_str(), m_nextSyncText.c_str());
 }

@@ -145,8 +145,8 @@ bool CHoroluxDlg::ConfirmLargeCorrection(std::int64_t offset, std::int64_t bound
     // A day or more is asked about when the user is there to answer, and never done unasked.
     if (!userStarted) return false;
     const std::string question =
-        fw::Format("The PC clock is %s off the time source.\nSet it anyway?",
-                   horolux::OffsetText(offset, bound).c_str());
+        platform::Format("The PC clock is %s off the time source.\nSet it anyway?",
+                         horolux::OffsetText(offset, bound).c_str());
     const bool yes = fw::AppMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
     wait.Restore();
     return yes;

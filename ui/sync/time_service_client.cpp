@@ -22,7 +22,7 @@ using horolux::kClientStepMs;
 bool ServiceRegistered() {
     const std::string key =
         std::string("SYSTEM\\CurrentControlSet\\Services\\") + horolux::service::kServiceName;
-    fw::RegistryKey service;
+    platform::RegistryKey service;
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, service.Receive()) ==
            ERROR_SUCCESS;
 }
@@ -31,10 +31,10 @@ bool ServiceRegistered() {
 // does not come up.
 bool ServiceRunning(const std::function<void()>& progress) {
     if (!ServiceRegistered()) return false;
-    const fw::ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const platform::ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return false;
-    const fw::ServiceHandle service(OpenServiceA(manager.Get(), horolux::service::kServiceName,
-                                                 SERVICE_QUERY_STATUS | SERVICE_START));
+    const platform::ServiceHandle service(OpenServiceA(
+        manager.Get(), horolux::service::kServiceName, SERVICE_QUERY_STATUS | SERVICE_START));
     if (!service) return false;
     bool startAsked = false;
     for (DWORD waited = 0; waited <= kClientStartTimeoutMs; waited += kClientStepMs) {
@@ -55,18 +55,18 @@ bool ServiceRunning(const std::function<void()>& progress) {
 }
 
 // The request is written within the same limit as the answer is read.
-constexpr fw::PipeTimeLimits kPipeLimits{kClientBusyTimeoutMs, kClientAnswerTimeoutMs,
-                                         kClientAnswerTimeoutMs, kClientStepMs};
+constexpr platform::PipeTimeLimits kPipeLimits{kClientBusyTimeoutMs, kClientAnswerTimeoutMs,
+                                               kClientAnswerTimeoutMs, kClientStepMs};
 
 }  // namespace
 
 std::optional<SyncAnswer> AskTimeService(const horolux::SyncRequest& request,
                                          const std::function<void()>& progress) {
     if (!ServiceRunning(progress)) return std::nullopt;
-    const fw::PipeAnswer reply =
-        fw::AskOverPipe(horolux::service::kPipeName, horolux::service::kServiceName,
-                        horolux::service::EncodeRequest(request), horolux::service::kMaxAnswerSize,
-                        kPipeLimits, progress);
+    const platform::PipeAnswer reply =
+        platform::AskOverPipe(horolux::service::kPipeName, horolux::service::kServiceName,
+                              horolux::service::EncodeRequest(request),
+                              horolux::service::kMaxAnswerSize, kPipeLimits, progress);
     if (!reply.answer) return std::nullopt;
     return horolux::service::ReadAnswer(*reply.answer).answer;
 }

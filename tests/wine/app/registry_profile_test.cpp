@@ -15,7 +15,7 @@ class RegistryProfileTest : public ::testing::Test {
 protected:
     void SetUp() override { test::DeleteTree(HKEY_CURRENT_USER, "Software\\HoroluxTest"); }
     void TearDown() override { test::DeleteTree(HKEY_CURRENT_USER, "Software\\HoroluxTest"); }
-    fw::RegistryProfile profile{kRoot};
+    platform::RegistryProfile profile{kRoot};
 };
 
 TEST_F(RegistryProfileTest, MissingKeysAreCreatedAndReadAsDefaults) {

@@ -17,7 +17,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr fw::PipeTimeLimits kLimits{2000, 2000, 2000, 50};
+constexpr platform::PipeTimeLimits kLimits{2000, 2000, 2000, 50};
 
 // A server on a pipe of its own name that answers each request reversed, until the test ends.
 class PipeClient : public ::testing::Test {
@@ -39,19 +39,20 @@ protected:
         ASSERT_EQ(server_->Open(), 0u);
         thread_ = std::thread([this] { server_->Run(stop_.Get()); });
     }
-    fw::PipeAnswer Ask(const char* serviceName, const Bytes& request, std::size_t maxAnswer) {
-        return fw::AskOverPipe(name_.c_str(), serviceName, request, maxAnswer, kLimits, [] {});
+    platform::PipeAnswer Ask(const char* serviceName, const Bytes& request, std::size_t maxAnswer) {
+        return platform::AskOverPipe(name_.c_str(), serviceName, request, maxAnswer, kLimits,
+                                     [] {});
     }
 
     std::string name_;
-    fw::KernelHandle stop_;
+    platform::KernelHandle stop_;
     std::unique_ptr<timeservice::PipeServer> server_;
     std::thread thread_;
 };
 
 // A running service of another process than this one, to ask as the pipe's owner.
 std::string RunningService() {
-    const fw::ServiceHandle manager(
+    const platform::ServiceHandle manager(
         OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE));
     std::vector<BYTE> buffer(64 * 1024);
     DWORD needed = 0, count = 0, resume = 0;
@@ -72,29 +73,29 @@ std::string RunningService() {
 
 TEST_F(PipeClient, TheAnswerComesBackWithAtMostOneByteMoreThanTaken) {
     Serve();
-    const fw::PipeAnswer reply = Ask(nullptr, {1, 2, 3}, 3);
+    const platform::PipeAnswer reply = Ask(nullptr, {1, 2, 3}, 3);
     ASSERT_TRUE(reply.answer) << static_cast<int>(reply.failure) << " " << reply.error;
     EXPECT_EQ(*reply.answer, (Bytes{3, 2, 1}));
-    EXPECT_EQ(reply.failure, fw::PipeFailure::None);
+    EXPECT_EQ(reply.failure, platform::PipeFailure::None);
 
     // One byte over is handed on, so the caller's reader sees an answer that is too long.
-    const fw::PipeAnswer overLimit = Ask(nullptr, {1, 2, 3, 4}, 3);
+    const platform::PipeAnswer overLimit = Ask(nullptr, {1, 2, 3, 4}, 3);
     ASSERT_TRUE(overLimit.answer);
     EXPECT_EQ(overLimit.answer->size(), 4u);
 
-    const fw::PipeAnswer tooLong = Ask(nullptr, {1, 2, 3, 4, 5}, 3);
+    const platform::PipeAnswer tooLong = Ask(nullptr, {1, 2, 3, 4, 5}, 3);
     EXPECT_FALSE(tooLong.answer);
-    EXPECT_EQ(tooLong.failure, fw::PipeFailure::NoAnswer);
+    EXPECT_EQ(tooLong.failure, platform::PipeFailure::NoAnswer);
 }
 
 TEST_F(PipeClient, EachSafeguardSaysWhyItStopped) {
-    fw::PipeAnswer reply = Ask(nullptr, {1}, 16);
-    EXPECT_EQ(reply.failure, fw::PipeFailure::NotOpened) << "nobody serves the pipe yet";
+    platform::PipeAnswer reply = Ask(nullptr, {1}, 16);
+    EXPECT_EQ(reply.failure, platform::PipeFailure::NotOpened) << "nobody serves the pipe yet";
     EXPECT_EQ(reply.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
     Serve();
     reply = Ask("HoroluxNoSuchService", {1}, 16);
-    EXPECT_EQ(reply.failure, fw::PipeFailure::ServiceMissing);
+    EXPECT_EQ(reply.failure, platform::PipeFailure::ServiceMissing);
     EXPECT_EQ(reply.error, static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
 
     // Whoever made the pipe first owns the name: a server that is not the service's process is
@@ -103,7 +104,7 @@ TEST_F(PipeClient, EachSafeguardSaysWhyItStopped) {
     ASSERT_FALSE(other.empty()) << "Wine runs services of its own";
     reply = Ask(other.c_str(), {1}, 16);
     EXPECT_FALSE(reply.answer);
-    EXPECT_EQ(reply.failure, fw::PipeFailure::OtherServer) << other;
+    EXPECT_EQ(reply.failure, platform::PipeFailure::OtherServer) << other;
 }
 
 }  // namespace

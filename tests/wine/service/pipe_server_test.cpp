@@ -42,10 +42,10 @@ protected:
         ASSERT_EQ(server_->Open(), 0u);
         thread_ = std::thread([this] { server_->Run(stop_.Get()); });
     }
-    fw::FileHandle Connect() {
+    platform::FileHandle Connect() {
         for (int i = 0; i < 100; ++i) {
-            fw::FileHandle pipe(CreateFileA(name_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                            OPEN_EXISTING, 0, nullptr));
+            platform::FileHandle pipe(CreateFileA(name_.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
             if (pipe) {
                 DWORD mode = PIPE_READMODE_MESSAGE;
                 SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr);
@@ -58,7 +58,7 @@ protected:
     }
     // One request and its answer over a new connection; "<none>" when no answer came.
     std::string Ask(const std::string& request) {
-        const fw::FileHandle pipe = Connect();
+        const platform::FileHandle pipe = Connect();
         if (!pipe) return "<no connection>";
         DWORD bytes = 0;
         if (!WriteFile(pipe.Get(), request.data(), static_cast<DWORD>(request.size()), &bytes,
@@ -70,7 +70,7 @@ protected:
     }
 
     std::string name_;
-    fw::KernelHandle stop_;
+    platform::KernelHandle stop_;
     std::unique_ptr<timeservice::PipeServer> server_;
     std::thread thread_;
     std::atomic<int> served_{0};
@@ -111,7 +111,7 @@ TEST_F(PipeServerTest, ASilentOrVanishingClientCostsOnlyItsOwnConnection) {
     Serve(limits);
     {
         // Connects and says nothing: given up after the request time-out.
-        const fw::FileHandle silent = Connect();
+        const platform::FileHandle silent = Connect();
         ASSERT_TRUE(silent);
         char buffer[16];
         DWORD bytes = 0;
@@ -121,7 +121,7 @@ TEST_F(PipeServerTest, ASilentOrVanishingClientCostsOnlyItsOwnConnection) {
     }
     {
         // Sends a request and goes away before the answer.
-        const fw::FileHandle gone = Connect();
+        const platform::FileHandle gone = Connect();
         ASSERT_TRUE(gone);
         DWORD bytes = 0;
         WriteFile(gone.Get(), "bye", 3, &bytes, nullptr);

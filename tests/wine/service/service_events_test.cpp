@@ -30,7 +30,7 @@ TEST(ServiceEvents, TheServiceRecordsItsStartItsStopAndAPipeItCannotMake) {
     test::EventCapture events;
     const std::string name =
         "\\\\.\\pipe\\HoroluxTimeEvents" + std::to_string(GetCurrentProcessId());
-    const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const platform::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::atomic<DWORD> result{1};
     std::thread serving([&] { result = timeservice::Serve(name, stop.Get(), [] {}); });
     std::vector<timeservice::EventRecord> records =
@@ -71,7 +71,7 @@ TEST(ServiceEvents, AFaultInARequestIsRecordedAndEndsThatConnectionOnly) {
             return std::vector<std::uint8_t>(request.begin(), request.end());
         });
     ASSERT_EQ(server.Open(), 0u);
-    const fw::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const platform::KernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::thread serving([&] { server.Run(stop.Get()); });
     EXPECT_TRUE(test::AskPipe(name, {1}).empty()) << "no answer to the request that failed";
     EXPECT_EQ(test::AskPipe(name, {2}), std::vector<std::uint8_t>{2}) << "the next one is served";

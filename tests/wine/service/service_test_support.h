@@ -51,8 +51,8 @@ private:
 // A record carries exactly the inserts its message in HoroluxTime.exe's message table takes: the
 // message shows each, asks for none past them, and leaves no % unreplaced.
 inline void ExpectMessageTakesItsInserts(const timeservice::EventRecord& record) {
-    static const fw::Module exe(LoadLibraryExA((std::string("Z:") + HOROLUX_TIME_EXE).c_str(),
-                                               nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    static const platform::Module exe(LoadLibraryExA((std::string("Z:") + HOROLUX_TIME_EXE).c_str(),
+                                                     nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(exe) << "HoroluxTime.exe's message table";
     const auto id = static_cast<DWORD>(record.event);
     const auto marker = [](std::size_t i) {
@@ -137,7 +137,7 @@ inline bool IsThisUser(const std::string& client) {
 // One request and its answer over a new connection to the pipe; empty when none came.
 inline std::vector<std::uint8_t> AskPipe(const std::string& pipeName,
                                          const std::vector<std::uint8_t>& request) {
-    fw::FileHandle pipe;
+    platform::FileHandle pipe;
     for (int i = 0; i < 100 && !pipe; ++i) {
         pipe.Reset(CreateFileA(pipeName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr));

@@ -66,7 +66,7 @@ protected:
     }
 
     std::string name_;
-    fw::KernelHandle stop_, running_;
+    platform::KernelHandle stop_, running_;
     std::thread serving_;
     test::KeptAllowLists kept_;  // put back as they were
 };

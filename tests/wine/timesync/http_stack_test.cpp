@@ -102,7 +102,7 @@ private:
         closesocket(client);
     }
 
-    fw::KernelHandle stop_;
+    platform::KernelHandle stop_;
     bool started_ = false;
     SOCKET listener_ = INVALID_SOCKET;
     int port_ = 0;
