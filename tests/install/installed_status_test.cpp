@@ -40,7 +40,7 @@ TEST_F(InstalledStatus, APolicySetByHandOneSyncAndTheStatusAgree) {
     WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::policy::kKey, horolux::service::kAllowedSourcesValue,
                  {"server:" + server});
 
-    const auto answer = AskTimeService(test::RequestOf(TimeSource::TimeServer, server), [] {});
+    const auto answer = ui::AskTimeService(test::RequestOf(TimeSource::TimeServer, server), [] {});
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
 

@@ -91,7 +91,7 @@ TEST(Installed, StartMenuShortcutToTheProgram) {
 
 TEST(Installed, MachineAutostartValueNamesTheProgram) {
     ASSERT_INSTALLED();
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName),
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName),
               InstallFolder() + "Horolux.exe");
 }
 

@@ -62,7 +62,7 @@ void LeavesFilesValuesAndServiceInPlace() {
     EXPECT_TRUE(FileExists(InstallFolder() + "Horolux.exe"));
     EXPECT_TRUE(FileExists(InstallFolder() + "HoroluxTime.exe"));
     EXPECT_TRUE(FileExists(ShortcutPath()));
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName),
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName),
               InstallFolder() + "Horolux.exe");
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
     EXPECT_TRUE(WaitUntilPipeAnswers(30000));
@@ -83,7 +83,7 @@ void RemovesTheProduct() {
                  static_cast<DWORD>(firstRun.size() + 1));
     // The program rewrites the value at every start with its own spelling of its path.
     std::string path = InstallFolder() + "HOROLUX.EXE";
-    test::SetRaw(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName, REG_SZ, path.c_str(),
+    test::SetRaw(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName, REG_SZ, path.c_str(),
                  static_cast<DWORD>(path.size() + 1));
 
     g_uninstallExitCode = RunMsiexec("/x " + Quoted(NextPackage().path) + " /qn");
@@ -97,7 +97,7 @@ void RemovesServiceFilesShortcutAndValues() {
     EXPECT_TRUE(WaitUntilPipeGone(30000));
     EXPECT_FALSE(FolderExists(InstallFolder())) << InstallFolder();
     EXPECT_FALSE(FileExists(ShortcutPath())) << ShortcutPath();
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName), std::nullopt);
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, kMachineSettingsKey));
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, horolux::service::kEventSourceKey));
 }
@@ -118,7 +118,7 @@ void RemovesTheUserSettingsWhenAsked() {
     ASSERT_TRUE(test::KeyExists(HKEY_CURRENT_USER, kConfigKey));
     // What the program writes for its Autostart box goes with the product all the same.
     const std::string path = InstallFolder() + "Horolux.exe";
-    test::SetRaw(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName, REG_SZ, path.c_str(),
+    test::SetRaw(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName, REG_SZ, path.c_str(),
                  static_cast<DWORD>(path.size() + 1));
 
     ASSERT_MSIEXEC(RunMsiexec("/x " + Quoted(NextPackage().path) + " /qn REMOVEUSERSETTINGS=1"));
@@ -127,7 +127,7 @@ void RemovesTheUserSettingsWhenAsked() {
     EXPECT_TRUE(WaitUntilServiceGone(30000));
     EXPECT_FALSE(FolderExists(InstallFolder()));
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, kMachineSettingsKey));
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName), std::nullopt);
 }
 
 class Step : public testing::Test {

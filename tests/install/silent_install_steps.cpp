@@ -74,7 +74,7 @@ void ExpectNothingInstalled() {
     EXPECT_TRUE(InstalledRelatedProducts(FirstPackage().upgradeCode).empty());
     EXPECT_FALSE(FolderExists(InstallFolder())) << InstallFolder();
     EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\Horolux"));
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName), std::nullopt);
     const platform::ServiceHandle service = OpenTimeService(SERVICE_QUERY_STATUS);
     const DWORD error = GetLastError();
     EXPECT_FALSE(service);
@@ -137,7 +137,7 @@ void WritesTheDefaultsAndTheAllowListAsAsked() {
 void WritesNoAutostartValue() {
     ASSERT_MSIEXEC(g_installExitCode);
     EXPECT_TRUE(FileExists(InstallFolder() + "Horolux.exe"));
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName), std::nullopt);
 }
 
 // The service syncs from the list the command line gave, beside a policy value set by hand, and
@@ -153,7 +153,7 @@ void ThePropertiesAPolicyOneSyncAndTheStatusAgree() {
                  &web, sizeof web);
 
     const auto answer =
-        AskTimeService(test::RequestOf(horolux::TimeSource::TimeServer, GivenServer()), [] {});
+        ui::AskTimeService(test::RequestOf(horolux::TimeSource::TimeServer, GivenServer()), [] {});
     const test::ChildRun run =
         test::RunToEnd(InstallFolder() + "HoroluxTime.exe", "--status --json");
     test::DeleteTree(HKEY_LOCAL_MACHINE, horolux::policy::kRoot);
@@ -185,7 +185,7 @@ void AnUpgradeKeepsWhatItIsNotGivenAgain() {
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 2u)
         << "given again: web";
     ExpectTheGivenAddressesAndLists();
-    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName), std::nullopt);
+    EXPECT_EQ(test::ReadSz(HKEY_LOCAL_MACHINE, ui::kRunKey, ui::kRunValueName), std::nullopt);
     EXPECT_TRUE(WaitForServiceState(SERVICE_RUNNING, 30000));
 }
 

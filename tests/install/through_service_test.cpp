@@ -75,7 +75,7 @@ protected:
 TEST_F(ThroughService, TheServiceSetsFromAllowedSourcesAndRefusesOthers) {
     int progress = 0;
     const auto ask = [&](const SyncRequest& request) {
-        return AskTimeService(request, [&] { ++progress; });
+        return ui::AskTimeService(request, [&] { ++progress; });
     };
     const auto fromServer = ask(RequestOf(TimeSource::TimeServer, server_));
     ASSERT_TRUE(fromServer);
@@ -171,7 +171,7 @@ TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceCo
                 horolux::service::kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 4096, 4096, 0, nullptr));
             ASSERT_TRUE(squatter);
-            EXPECT_FALSE(AskTimeService(RequestOf(TimeSource::TimeServer, server_), [] {}));
+            EXPECT_FALSE(ui::AskTimeService(RequestOf(TimeSource::TimeServer, server_), [] {}));
             EXPECT_TRUE(WaitForServiceState(SERVICE_STOPPED, 30000))
                 << "it could not open its pipe";
             EXPECT_EQ(Status().exitCode, static_cast<DWORD>(horolux::service::kStatusUnreachable));
@@ -188,7 +188,7 @@ TEST_F(ThroughService, APipeTakenBeforeTheServiceStartsIsNotAskedAndTheServiceCo
     EXPECT_EQ(fresh.exitCode, static_cast<DWORD>(horolux::service::kStatusNotSynced));
     EXPECT_NE(fresh.output.find("\"lastSync\":null"), std::string::npos)
         << "a restarted service has made no sync: " << fresh.output;
-    const auto answer = AskTimeService(RequestOf(TimeSource::TimeServer, server_), [] {});
+    const auto answer = ui::AskTimeService(RequestOf(TimeSource::TimeServer, server_), [] {});
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
     EXPECT_EQ(Status().exitCode, static_cast<DWORD>(horolux::service::kStatusSynced));

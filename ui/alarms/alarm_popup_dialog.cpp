@@ -5,6 +5,8 @@
 #include "ui/alarms/message_font.h"
 #include "ui/controls/keep_on_top.h"
 
+namespace ui {
+
 bool CAlarmPopupDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     using Self = CAlarmPopupDlg;
     static const fw::MessageMap<Self> map = {
@@ -62,3 +64,5 @@ LRESULT CAlarmPopupDlg::OnTimer(WPARAM id, LPARAM) {
     }
     return Default();
 }
+
+}  // namespace ui

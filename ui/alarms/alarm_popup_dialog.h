@@ -9,6 +9,8 @@
 #include "res/alarm_resource.h"
 #include "ui/alarms/animated_picture.h"
 
+namespace ui {
+
 inline constexpr UINT_PTR kPopupTimerEnableButtons = 88;
 inline constexpr UINT_PTR kPopupTimerKeepOnTop = 434344;
 
@@ -42,3 +44,5 @@ private:
     CAnimatedPicture m_picture;
     fw::Font m_messageFont;
 };
+
+}  // namespace ui

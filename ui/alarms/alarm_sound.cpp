@@ -3,6 +3,8 @@
 #include "core/alarms/alarm_sound.h"
 #include "ui/alarms/wave_resource.h"
 
+namespace ui {
+
 void AlarmSoundPlayer::PlayAlarmSound(int sound) {
     if (sound == horolux::kSoundBeep) {
         for (unsigned frequency : horolux::kBeepFrequencies)
@@ -11,3 +13,5 @@ void AlarmSoundPlayer::PlayAlarmSound(int sound) {
     }
     if (const auto clip = horolux::AlarmSoundResource(sound)) PlayWaveResource(*clip, false);
 }
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 #include "framework/wait_cursor.h"
 #include "ui/alarms/set_alarm_dialog.h"
 
+namespace ui {
+
 namespace {
 
 constexpr char kNoInterval[] = "You must give a alarm time interval!";
@@ -171,3 +173,5 @@ LRESULT CAlarmsDlg::OnListDoubleClick(NMHDR*) {
     OnEditAlarm();
     return 0;
 }
+
+}  // namespace ui

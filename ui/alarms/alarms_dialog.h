@@ -12,6 +12,8 @@
 #include "ui/alarms/alarm_sound.h"
 #include "ui/controls/list_ctrl_ex.h"
 
+namespace ui {
+
 class CAlarmsDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_ALARMS };
@@ -56,3 +58,5 @@ private:
     AlarmSoundPlayer& m_sounds;  // for Set Alarm's previews
     std::function<void()> m_onChange;
 };
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 #include "framework/message_map.h"
 #include "platform/handles.h"
 
+namespace ui {
+
 namespace {
 
 constexpr DWORD kHaltWaitMs = 5000;
@@ -462,3 +464,5 @@ LRESULT CAnimatedPicture::OnDestroy(WPARAM, LPARAM) {
     HaltAnimation();
     return Default();
 }
+
+}  // namespace ui

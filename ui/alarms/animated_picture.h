@@ -14,6 +14,8 @@
 #include "framework/wnd.h"
 #include "platform/handles.h"
 
+namespace ui {
+
 // Lets go of a COM object's reference.
 struct ComRelease {
     void operator()(IUnknown* object) const { object->Release(); }
@@ -83,3 +85,5 @@ private:
     PictureRef m_stillPicture;
     bool m_prepared = false;
 };
+
+}  // namespace ui

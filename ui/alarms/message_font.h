@@ -4,6 +4,8 @@
 #include "framework/dpi.h"
 #include "framework/gdi.h"
 
+namespace ui {
+
 // Creates the font, 26 pixels high at 96 DPI and as much larger as the dialog's display scale
 // is, and gives it to the dialog's control; the caller keeps the font alive. A later change of
 // scale is the framework's (CDialog).
@@ -14,3 +16,5 @@ inline fw::Font SetMessageFont(HWND dialog, int controlId) {
     fw::SetFont(GetDlgItem(dialog, controlId), font.Get(), true);
     return font;
 }
+
+}  // namespace ui

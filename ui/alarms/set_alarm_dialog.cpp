@@ -10,6 +10,8 @@
 #include "framework/message_map.h"
 #include "ui/alarms/message_font.h"
 
+namespace ui {
+
 namespace {
 constexpr char kUnstorableMessage[] = "An alarm message must not contain \"@@\" or end with \"@\"!";
 constexpr int kFirstSoundButton = IDC_SOUND_NONE;
@@ -113,3 +115,5 @@ void CSetAlarmDlg::OnOK() {
     m_warn = static_cast<int>(m_warnEdit.GetValue());
     EndDialog(IDOK);
 }
+
+}  // namespace ui

@@ -12,6 +12,8 @@
 #include "ui/controls/num_edit.h"
 #include "ui/controls/num_spin.h"
 
+namespace ui {
+
 class CSetAlarmDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_SET_ALARM };
@@ -44,3 +46,5 @@ private:
     CNumSpinCtrl m_warnSpin;
     fw::Font m_messageFont;
 };
+
+}  // namespace ui

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <initializer_list>
 
+namespace ui {
+
 namespace {
 
 // The desktop and the taskbar cover a monitor without the user being busy in them.
@@ -43,3 +45,5 @@ bool UserIsBusy() {
         return true;
     return ForegroundCoversItsMonitor();
 }
+
+}  // namespace ui

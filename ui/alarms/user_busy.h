@@ -3,6 +3,10 @@
 // program, a game or a presentation.
 #include "framework/win32.h"
 
+namespace ui {
+
 // True when the shell says so (busy, full-screen Direct3D, presentation mode) or the foreground
 // window, not the desktop, the taskbar or one of our own, covers its whole monitor.
 bool UserIsBusy();
+
+}  // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/alarms/wave_resource.h"
 
+namespace ui {
+
 int PlayWaveResource(UINT id, bool loop) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), "WAVE");
@@ -12,3 +14,5 @@ int PlayWaveResource(UINT id, bool loop) {
     if (loop) flags |= SND_LOOP;
     return sndPlaySoundA(static_cast<LPCSTR>(image), flags);
 }
+
+}  // namespace ui

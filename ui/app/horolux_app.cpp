@@ -4,6 +4,8 @@
 #include "ui/mainwnd/autostart.h"
 #include "ui/mainwnd/main_dialog.h"
 
+namespace ui {
+
 CHoroluxApp theApp;
 
 namespace {
@@ -61,5 +63,7 @@ bool CHoroluxApp::InitInstance() {
 }
 
 void CHoroluxApp::WriteRunValue() {
-    if (m_model) ::WriteRunValue(m_model->appPath);
+    if (m_model) ui::WriteRunValue(m_model->appPath);
 }
+
+}  // namespace ui

@@ -12,6 +12,8 @@
 #include "platform/registry_profile.h"
 #include "ui/alarms/alarm_sound.h"
 
+namespace ui {
+
 inline constexpr char kMainCaption[] = "Horolux";
 inline constexpr char kProfileRootKey[] = "Horolux";
 // The machine's defaults: HKEY_LOCAL_MACHINE\Software\Horolux\Horolux\Defaults.
@@ -40,3 +42,5 @@ private:
 };
 
 extern CHoroluxApp theApp;
+
+}  // namespace ui

@@ -1,5 +1,5 @@
 #include "ui/app/horolux_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return theApp.Run(instance);
+    return ui::theApp.Run(instance);
 }

@@ -15,6 +15,8 @@
 #include "ui/controls/about_box.h"
 #include "ui/controls/keep_on_top.h"
 
+namespace ui {
+
 namespace config = horolux::config;
 
 namespace {
@@ -461,3 +463,5 @@ void CAlarmClockHolder::Reset(std::unique_ptr<CAlarmClockDlg> next) {
     std::erase_if(m_retired, [](const auto& clock) { return !clock->IsBusy(); });
     m_clock = std::move(next);
 }
+
+}  // namespace ui

@@ -14,6 +14,8 @@
 #include "ui/clockwnd/segment_display.h"
 #include "ui/clockwnd/transparency.h"
 
+namespace ui {
+
 // Raises the clock into the topmost band again, every 3.5 minutes while it is shown.
 inline constexpr UINT_PTR kTimerKeepOnTop = 8934874;
 inline constexpr UINT kKeepOnTopPeriod = 210000;
@@ -125,3 +127,5 @@ private:
     std::unique_ptr<CAlarmClockDlg> m_clock;
     std::vector<std::unique_ptr<CAlarmClockDlg>> m_retired;
 };
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 
 #include "framework/win32.h"
 
+namespace ui {
+
 // A group box drawn over its neighbours must clip them, or it erases them when it moves.
 inline bool NeedsClipSiblings(const char* className, DWORD style) {
     return lstrcmpiA(className, "BUTTON") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
@@ -16,3 +18,5 @@ inline bool NeedsRepaintAfterMoving(const char* className, DWORD style) {
     const DWORD type = style & SS_TYPEMASK;
     return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || (style & SS_CENTERIMAGE);
 }
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 #include "framework/gdi.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 using Pen = fw::GdiObject<HPEN>;
@@ -159,3 +161,5 @@ void CSegmentDisplay::Draw(HDC dc, int width, int height) {
         StrokeAndFillPath(dc);
     }
 }
+
+}  // namespace ui

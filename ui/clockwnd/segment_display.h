@@ -8,6 +8,8 @@
 #include "core/clockwnd/segment_glyphs.h"
 #include "framework/wnd.h"
 
+namespace ui {
+
 class CSegmentDisplay : public fw::CWnd {
 public:
     // Display style bits.
@@ -56,3 +58,5 @@ private:
     COLORREF m_background = RGB(0, 0, 0);
     DWORD m_style = kStyleProportional;
 };
+
+}  // namespace ui

@@ -7,6 +7,8 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 constexpr char kCallbackError[] = "Unexpected error in OnSliderTrackCallback()!";
 constexpr char kSetLayeredName[] = "SetLayeredWindowAttributes";
@@ -151,3 +153,5 @@ LRESULT CTranspSliderDlg::OnMouseMove(WPARAM wp, LPARAM) {
     if (wp != MK_RBUTTON) OnOK();
     return Default();
 }
+
+}  // namespace ui

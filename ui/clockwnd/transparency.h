@@ -5,6 +5,8 @@
 #include "platform/handles.h"
 #include "res/clock_resource.h"
 
+namespace ui {
+
 // Popup → clock: wParam 1, lParam the new opacity in percent.
 inline constexpr UINT UWM_SET_TRANSPARENCY = WM_USER + 102;
 // Slider → popup: wParam kSliderClose (lParam the slider's callback value) or kSliderMoved
@@ -91,3 +93,5 @@ private:
     WPARAM m_notifyWParam = 1;
     LPARAM m_notifyLParam = 0;  // kept for the sender's sake; nothing reads it
 };
+
+}  // namespace ui

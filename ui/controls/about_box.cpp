@@ -6,6 +6,8 @@
 #include "framework/app.h"
 #include "framework/dpi.h"
 
+namespace ui {
+
 namespace {
 
 constexpr int kStarSpeed = 20;
@@ -89,3 +91,5 @@ std::string PrivateBuildText() {
     // No directory: the module search order finds the running program first.
     return VersionString(fw::ExecutableBaseName() + ".exe", "PrivateBuild");
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 #include "res/resource.h"
 #include "ui/controls/star_credits.h"
 
+namespace ui {
+
 class CAboutBox : public fw::CDialog {
 public:
     enum { IDD = IDD_ABOUTBOX };
@@ -34,3 +36,5 @@ private:
 std::string VersionString(const std::string& fileName, const std::string& name);
 // This executable's private-build text, as found by its base name and ".exe".
 std::string PrivateBuildText();
+
+}  // namespace ui

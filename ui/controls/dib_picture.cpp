@@ -5,6 +5,8 @@
 
 #include "core/controls/palette_image.h"
 
+namespace ui {
+
 namespace {
 
 // Draws with the picture's palette realised, as its colours need on a palette display.
@@ -266,3 +268,5 @@ void CDibPicture::TileSmooth(HDC dc, const RECT& area, int tileWidth, int tileHe
     FillRect(dc, &area, m_smoothTileBrush.Get());
     SetBrushOrgEx(dc, old.x, old.y, nullptr);
 }
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 
 #include "framework/gdi.h"
 
+namespace ui {
+
 class CDibPicture {
 public:
     CDibPicture() = default;
@@ -66,3 +68,5 @@ private:
     mutable fw::Brush m_smoothTileBrush;
     mutable SIZE m_smoothTileSize{};
 };
+
+}  // namespace ui

@@ -3,4 +3,8 @@
 // the floating clock and the alarm popup keep themselves visible with it.
 #include "framework/win32.h"
 
+namespace ui {
+
 void KeepOnTop(HWND window);
+
+}  // namespace ui

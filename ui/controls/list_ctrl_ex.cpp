@@ -5,6 +5,8 @@
 #include "framework/geometry.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 using fw::FromRECT;
@@ -317,3 +319,5 @@ RECT CListCtrlEx::ItemRect(int item, int code) const {
     List().GetItemRect(item, code, r);
     return r;
 }
+
+}  // namespace ui

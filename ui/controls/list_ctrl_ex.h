@@ -11,6 +11,8 @@
 #include "framework/wnd.h"
 #include "ui/controls/title_tip.h"
 
+namespace ui {
+
 class CListCtrlEx : public fw::CWnd {
 public:
     static constexpr char kRuntimeClassName[] = "CListCtrlEx";
@@ -69,3 +71,5 @@ private:
     CTitleTipWnd m_titleTip;
     fw::Brush m_titleTipBrush;  // the tip's background brush, kept as long as the tip
 };
+
+}  // namespace ui

@@ -6,6 +6,8 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 void CNumEdit::ChangeValue(int steps) {
     SetValue(m_field.Stepped(GetValue(), steps));
 }
@@ -83,3 +85,5 @@ int CNumEdit::Reported(int code) const {
         fw::AppMessageBox("Characters must be a number.\n", MB_OK | MB_ICONERROR);
     return code;
 }
+
+}  // namespace ui

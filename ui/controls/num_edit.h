@@ -8,6 +8,8 @@
 #include "core/controls/number_text.h"
 #include "framework/wnd.h"
 
+namespace ui {
+
 class CNumEdit : public fw::CWnd {
 public:
     CNumEdit() = default;
@@ -44,3 +46,5 @@ private:
     horolux::NumberField m_field;
     int m_verbose = 0;  // no window of the program turns it on
 };
+
+}  // namespace ui

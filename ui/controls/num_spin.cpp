@@ -3,6 +3,8 @@
 #include "core/controls/number_text.h"
 #include "framework/controls.h"
 
+namespace ui {
+
 CNumEdit* CNumSpinCtrl::BuddyEdit() const {
     return dynamic_cast<CNumEdit*>(fw::CWnd::FromHandle(GetBuddy()));
 }
@@ -62,3 +64,5 @@ bool CNumSpinCtrl::OnChildNotify(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     result = OnDeltaPos(reinterpret_cast<NMUPDOWN*>(lp));
     return true;
 }
+
+}  // namespace ui

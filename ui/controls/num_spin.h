@@ -6,6 +6,8 @@
 #include "framework/wnd.h"
 #include "ui/controls/num_edit.h"
 
+namespace ui {
+
 class CNumSpinCtrl : public fw::CWnd {
 public:
     CNumSpinCtrl() = default;
@@ -30,3 +32,5 @@ protected:
 private:
     CNumEdit* BuddyEdit() const;
 };
+
+}  // namespace ui

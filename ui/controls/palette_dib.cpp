@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+namespace ui {
+
 namespace {
 
 // Header and colour table as one block, as CreateDIBSection takes them.
@@ -71,3 +73,5 @@ void CPaletteDib::Draw(HDC dc, int x, int y) {
     GdiFlush();
     BitBlt(dc, x, y, m_image.Width(), m_image.Height(), m_surface.dc, 0, 0, SRCCOPY);
 }
+
+}  // namespace ui

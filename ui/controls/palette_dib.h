@@ -4,6 +4,8 @@
 #include "core/controls/palette_image.h"
 #include "framework/gdi.h"
 
+namespace ui {
+
 class CPaletteDib {
 public:
     CPaletteDib() = default;
@@ -36,3 +38,5 @@ private:
     horolux::PaletteImage m_image;
     Surface m_surface;
 };
+
+}  // namespace ui

@@ -5,6 +5,8 @@
 #include "framework/dpi.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 std::string ClassOf(HWND hwnd) {
@@ -173,3 +175,5 @@ LRESULT CPictureDialog::OnPaletteChanged(WPARAM wp, LPARAM) {
     if (changed != 0 && changed != GDI_ERROR) InvalidateRect(m_hWnd, nullptr, TRUE);
     return 0;
 }
+
+}  // namespace ui

@@ -8,6 +8,8 @@
 #include "framework/gdi.h"
 #include "ui/controls/dib_picture.h"
 
+namespace ui {
+
 class CPictureDialog : public fw::CDialog {
 public:
     enum Mode { kTile = 0, kStretch = 1, kCentre = 2 };
@@ -45,3 +47,5 @@ private:
     std::map<std::tuple<HWND, UINT, int, UINT>, fw::Brush> m_behindBrushes;
     HBRUSH m_transparentBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 };
+
+}  // namespace ui

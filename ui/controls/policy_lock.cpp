@@ -4,6 +4,8 @@
 
 #include "core/settings/policy.h"
 
+namespace ui {
+
 void PolicyLock::Apply(HWND dialog, std::span<const PolicyControl> controls,
                        const std::vector<std::string>& held) {
     for (const PolicyControl& c : controls) {
@@ -29,3 +31,5 @@ void PolicyLock::Apply(HWND dialog, std::span<const PolicyControl> controls,
         SendMessageA(m_tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 
 #include "framework/win32.h"
 
+namespace ui {
+
 struct PolicyControl {
     int id;
     const char* value;  // the setting's name in the policy table
@@ -25,3 +27,5 @@ private:
     HWND m_tips = nullptr;  // owned by the dialog, destroyed with it
     std::set<int> m_tipped;
 };
+
+}  // namespace ui

@@ -9,6 +9,8 @@
 #include "framework/geometry.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 constexpr UINT_PTR kToolId = 1;
@@ -325,3 +327,5 @@ void CShadedButton::DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disab
         DrawTextA(dc, text.data(), -1, &place, flags);
     }
 }
+
+}  // namespace ui

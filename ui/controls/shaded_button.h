@@ -7,6 +7,8 @@
 #include "framework/wnd.h"
 #include "ui/controls/palette_dib.h"
 
+namespace ui {
+
 class CShadedButton : public fw::CWnd {
 public:
     enum ReliefType { kSoftBump = 6 };  // the only relief the program uses
@@ -71,3 +73,5 @@ private:
     COLORREF m_captionColour = GetSysColor(COLOR_BTNTEXT);
     COLORREF m_hoverCaptionColour = GetSysColor(COLOR_BTNTEXT);
 };
+
+}  // namespace ui

@@ -3,6 +3,8 @@
 #include "framework/dpi.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 COLORREF Grey(std::uint8_t g) {
@@ -195,3 +197,5 @@ void CStarCredits::CopyFrameTo(HDC dc) const {
     else
         FillBlack(dc, Width(), Height());
 }
+
+}  // namespace ui

@@ -10,6 +10,8 @@
 #include "framework/gdi.h"
 #include "framework/wnd.h"
 
+namespace ui {
+
 class CStarCredits : public fw::CWnd {
 public:
     static constexpr UINT_PTR kFrameTimer = 1;
@@ -76,3 +78,5 @@ private:
     fw::SelectObjectScope m_frameSelect;
     std::vector<std::string> m_lines;
 };
+
+}  // namespace ui

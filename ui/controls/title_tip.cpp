@@ -8,6 +8,8 @@
 #include "framework/geometry.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 using fw::LParamOf;
@@ -207,3 +209,5 @@ LRESULT CTitleTipWnd::OnPrintClient(WPARAM wp, LPARAM lp) {
 LRESULT CTitleTipWnd::OnMouseActivate(WPARAM, LPARAM) {
     return MA_NOACTIVATE;  // the list's window keeps the activation
 }
+
+}  // namespace ui

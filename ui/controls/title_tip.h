@@ -8,6 +8,8 @@
 #include "core/controls/title_tip_layout.h"
 #include "framework/wnd.h"
 
+namespace ui {
+
 class CTitleTipWnd : public fw::CWnd {
 public:
     static constexpr char kClassName[] = "TitleTipWnd";
@@ -60,3 +62,5 @@ private:
     int m_margin = horolux::kTitleTipMargin;  // at the display scale of the tip last shown
     std::string m_text;                       // kept for repaints while shown
 };
+
+}  // namespace ui

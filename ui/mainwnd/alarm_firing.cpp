@@ -11,6 +11,8 @@
 #include "ui/alarms/user_busy.h"
 #include "ui/mainwnd/main_dialog.h"
 
+namespace ui {
+
 namespace {
 
 constexpr UINT kHeldCheckMs = 2000;
@@ -128,3 +130,5 @@ void CHoroluxDlg::OnAlarmsChanged() {
     if (!m_alarmTimerOn) StartAlarmTimer();
     SetAlarmClockText();
 }
+
+}  // namespace ui

@@ -3,6 +3,8 @@
 #include "core/app/startup.h"
 #include "platform/handles.h"
 
+namespace ui {
+
 namespace {
 
 LONG SetRunValue(HKEY hive, const std::string& exePath) {
@@ -44,3 +46,5 @@ LONG DeleteRunValue() {
     RemoveRunValue(HKEY_CURRENT_USER);
     return machineError;
 }
+
+}  // namespace ui

@@ -5,6 +5,8 @@
 
 #include "framework/win32.h"
 
+namespace ui {
+
 inline constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValueName[] = "Horolux";
 
@@ -14,3 +16,5 @@ bool FileExists(const std::string& path);
 void WriteRunValue(const std::string& appPath);
 // Removes the autostart value; returns the error of the machine-wide step, 0 on success.
 LONG DeleteRunValue();
+
+}  // namespace ui

@@ -15,6 +15,8 @@
 #include "ui/mainwnd/moments.h"
 #include "ui/sync/time_source_dialog.h"
 
+namespace ui {
+
 namespace {
 constexpr char kTimeSourceMenuText[] = "Time source...";
 // The template's welcome text; its third line names the page's source.
@@ -372,3 +374,5 @@ void CHoroluxDlg::SetAlarmClockText() {
             horolux::AlarmClockText(m_model.Alarms(), static_cast<std::int64_t>(GetTickCount64())));
     });
 }
+
+}  // namespace ui

@@ -23,6 +23,8 @@
 #include "ui/mainwnd/network_watch.h"
 #include "ui/tray/system_tray.h"
 
+namespace ui {
+
 // The tray icon's callback message to its own window.
 inline constexpr UINT kTrayCallbackMessage = WM_USER;
 
@@ -182,3 +184,5 @@ private:
     CAlarmClockHolder m_alarmClock;
     PolicyLock m_policyLock;
 };
+
+}  // namespace ui

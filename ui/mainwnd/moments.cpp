@@ -2,6 +2,8 @@
 
 #include "core/sync/file_time.h"
 
+namespace ui {
+
 namespace {
 std::int64_t UnixFromFileTime(const FILETIME& ft) {
     return horolux::UnixSecondsFromFileTimeTicks(
@@ -31,3 +33,5 @@ std::int64_t UnixFromLocal(const SYSTEMTIME& local) {
         return 0;
     return UnixFromFileTime(ft);
 }
+
+}  // namespace ui

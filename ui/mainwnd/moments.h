@@ -5,6 +5,10 @@
 
 #include "framework/win32.h"
 
+namespace ui {
+
 std::int64_t UnixNow();
 SYSTEMTIME LocalFromUnix(std::int64_t seconds);
 std::int64_t UnixFromLocal(const SYSTEMTIME& local);
+
+}  // namespace ui

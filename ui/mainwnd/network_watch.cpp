@@ -2,6 +2,9 @@
 #include "platform/sockets.h"  // first: Winsock before the other Windows headers
 #include <iphlpapi.h>          // after Winsock, for its IP Helper notifications
 #include "ui/mainwnd/network_watch.h"
+
+namespace ui {
+
 // clang-format on
 
 namespace {
@@ -22,3 +25,5 @@ bool NetworkWatch::Start(HWND window) {
     return NotifyIpInterfaceChange(AF_UNSPEC, OnInterfaceChange, window, FALSE,
                                    m_notification.Receive()) == NO_ERROR;
 }
+
+}  // namespace ui

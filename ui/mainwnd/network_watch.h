@@ -5,6 +5,8 @@
 #include "framework/win32.h"
 #include "platform/handles.h"
 
+namespace ui {
+
 // Posted to the main window when a network interface came up or changed.
 inline constexpr UINT UWM_NETWORK_UP = WM_USER + 103;
 
@@ -25,3 +27,5 @@ public:
 private:
     platform::UniqueHandle<MibNotificationTraits> m_notification;
 };
+
+}  // namespace ui

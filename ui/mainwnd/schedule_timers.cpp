@@ -11,6 +11,8 @@
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/mainwnd/moments.h"
 
+namespace ui {
+
 void CHoroluxDlg::StartTimers() {
     if (!SetTimer(m_hWnd, kTimerInit, 300, nullptr))
         fw::AppMessageBox("Error when setting the init timer!");
@@ -137,3 +139,5 @@ void CHoroluxDlg::UpdateNextSync() {
     m_trayIcon.SetTipText(SyncTipText().c_str());
     SetNextSyncText(m_nextSyncText);
 }
+
+}  // namespace ui

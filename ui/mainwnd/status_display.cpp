@@ -3,6 +3,8 @@
 #include "platform/text.h"
 #include "ui/mainwnd/main_dialog.h"
 
+namespace ui {
+
 namespace {
 constexpr UINT kRedrawAtOnce =
     RDW_INVALIDATE | RDW_ERASE | RDW_NOINTERNALPAINT | RDW_ALLCHILDREN | RDW_UPDATENOW;  // 0x195
@@ -50,3 +52,5 @@ std::string CHoroluxDlg::SyncTipText() const {
     return platform::Format("Horolux \nLast sync: %s\nNext sync: %s",
                             m_model.settings.lastSync.c_str(), m_nextSyncText.c_str());
 }
+
+}  // namespace ui

@@ -14,6 +14,8 @@
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/sync/time_service_client.h"
 
+namespace ui {
+
 using horolux::SyncAnswer;
 using horolux::SyncRequest;
 using horolux::SyncStatus;
@@ -195,3 +197,5 @@ void CHoroluxDlg::ShowSyncAnswer(const SyncAnswer& answer, fw::CWaitCursor& wait
         answer.status == SyncStatus::LargeCorrection ? SyncStatus::ClockRefused : answer.status,
         wait);
 }
+
+}  // namespace ui

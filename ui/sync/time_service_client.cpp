@@ -7,6 +7,8 @@
 #include "platform/handles.h"
 #include "platform/pipe_client.h"
 
+namespace ui {
+
 using horolux::SyncAnswer;
 
 namespace {
@@ -70,3 +72,5 @@ std::optional<SyncAnswer> AskTimeService(const horolux::SyncRequest& request,
     if (!reply.answer) return std::nullopt;
     return horolux::service::ReadAnswer(*reply.answer).answer;
 }
+
+}  // namespace ui

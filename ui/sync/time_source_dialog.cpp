@@ -12,6 +12,8 @@
 #include "framework/wait_cursor.h"
 #include "timesync/http_stack.h"  // the page's address
 
+namespace ui {
+
 namespace {
 
 constexpr char kBadServer[] =
@@ -211,3 +213,5 @@ void CTimeSourceDlg::OnOK() {
     if (!choice.autoSources.empty()) m_choice.autoSources = choice.autoSources;
     EndDialog(IDOK);
 }
+
+}  // namespace ui

@@ -13,6 +13,8 @@
 #include "timesync/source_measure.h"
 #include "ui/controls/policy_lock.h"
 
+namespace ui {
+
 class CTimeSourceDlg : public fw::CDialog {
 public:
     enum { IDD = IDD_TIME_SOURCE };
@@ -49,3 +51,5 @@ private:
     int m_source = 0;
     std::string m_pageUrl, m_server, m_webUrl, m_autoSources, m_testResult;
 };
+
+}  // namespace ui

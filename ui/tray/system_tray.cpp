@@ -10,6 +10,8 @@
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 
+namespace ui {
+
 namespace {
 
 // Broadcast by the shell to every top-level window when the taskbar is created anew.
@@ -287,3 +289,5 @@ LRESULT CSystemTray::OnDpiChanged(WPARAM wp, LPARAM) {
     }
     return 0;
 }
+
+}  // namespace ui

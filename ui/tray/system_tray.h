@@ -7,6 +7,8 @@
 #include "core/tray/tray_animation.h"
 #include "framework/wnd.h"
 
+namespace ui {
+
 class CSystemTray : public fw::CWnd {
 public:
     static constexpr char kRuntimeClassName[] = "CSystemTray";
@@ -79,3 +81,5 @@ private:
     UINT m_defaultItem = 0;
     BOOL m_defaultByPosition = TRUE;
 };
+
+}  // namespace ui

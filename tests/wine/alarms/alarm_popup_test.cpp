@@ -2,6 +2,8 @@
 
 #include "ui/alarms/alarm_popup_dialog.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 std::string TextOf(HWND w) {
@@ -11,7 +13,7 @@ std::string TextOf(HWND w) {
 }
 
 TEST(AlarmPopup, OpensCentredOnTopWithTheMessageAndSleepingButtons) {
-    CAlarmPopupDlg popup;
+    ui::CAlarmPopupDlg popup;
     popup.m_message = "Tea time";
     ASSERT_TRUE(popup.Create());
     HWND h = popup.GetSafeHwnd();
@@ -43,7 +45,7 @@ TEST(AlarmPopup, OpensCentredOnTopWithTheMessageAndSleepingButtons) {
     SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(IsWindow(h));
 
-    SendMessageA(h, WM_TIMER, kPopupTimerEnableButtons, 0);
+    SendMessageA(h, WM_TIMER, ui::kPopupTimerEnableButtons, 0);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDOK)));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h, IDCANCEL)));
     SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -58,7 +60,7 @@ TEST(AlarmPopup, ModalRunGivesOkDeleteOrSnoozeAfterTheButtonsWake) {
                 BOOL r = CAlarmPopupDlg::OnInitDialog();
                 // A click while asleep, then the wake-up tick and the real click.
                 PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-                PostMessageA(m_hWnd, WM_TIMER, kPopupTimerEnableButtons, 0);
+                PostMessageA(m_hWnd, WM_TIMER, ui::kPopupTimerEnableButtons, 0);
                 PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
                 return r;
             }

@@ -7,6 +7,8 @@
 #include "message_box_watcher.h"
 #include "ui/alarms/set_alarm_dialog.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 std::string Cell(HWND list, int row, int column) {

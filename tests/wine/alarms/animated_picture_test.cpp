@@ -14,6 +14,8 @@
 #include "resource.h"
 #include "test_resources.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -426,7 +428,7 @@ TEST_F(AnimatedPictureTest, StoppingEndsTheThreadAtOnce) {
     CloseHandle(thread);
 
     // A control deleted while it plays stops its thread and leaves the static working.
-    auto other = std::make_unique<CAnimatedPicture>();
+    auto other = std::make_unique<ui::CAnimatedPicture>();
     ASSERT_TRUE(other->SubclassDlgItem(IDC_TEST_ANIMATED_OTHER, dialog.GetSafeHwnd()));
     ASSERT_TRUE(other->LoadPictureResource(MAKEINTRESOURCEA(IDR_ALARM_GIF), "GIF"));
     other->ShowPicture();

@@ -7,6 +7,8 @@
 #include "framework/app.h"
 #include "message_box_watcher.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 std::string TextOf(HWND dlg, int id) {

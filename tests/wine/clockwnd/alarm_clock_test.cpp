@@ -15,6 +15,8 @@
 #include "ui/clockwnd/alarm_clock_dialog.h"
 #include "ui/controls/keep_on_top.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 using horolux::MemorySettingsStore;
@@ -195,7 +197,7 @@ TEST_F(AlarmClock, TheSliderMessageSetsTheOpacity) {
         int percent;
     } cases[] = {{1, 40, 40}, {2, 90, 40}, {1, 0, 40}, {1, 5, 10}, {1, 100, 100}};
     for (const auto& c : cases) {
-        EXPECT_EQ(SendMessageA(hwnd, UWM_SET_TRANSPARENCY, c.wp, c.lp), 1);
+        EXPECT_EQ(SendMessageA(hwnd, ui::UWM_SET_TRANSPARENCY, c.wp, c.lp), 1);
         EXPECT_EQ(clock.Opacity(), c.percent) << c.wp << "," << c.lp;
         EXPECT_EQ(Alpha(hwnd), c.percent * 255 / 100) << c.wp << "," << c.lp;
         EXPECT_EQ(StoredInt(settings, "AlarmClockTransp"), c.percent);
@@ -240,7 +242,7 @@ TEST_F(AlarmClock, TheSliderGestureFollowsTheMouseAndKeepsTheLastPosition) {
 TEST(AlarmClockSettings, StoredValuesAreAppliedAndOddOnesDoNoHarm) {
     const RECT created = [] {
         MemorySettingsStore s;
-        CAlarmClockDlg c(s);
+        ui::CAlarmClockDlg c(s);
         c.Create();
         return Rect(c.GetSafeHwnd());
     }();
@@ -275,7 +277,7 @@ TEST(AlarmClockSettings, StoredValuesAreAppliedAndOddOnesDoNoHarm) {
         config::Write(s, config::kAlarmClockBkColor, std::string(c.back));
         config::Write(s, config::kAlarmClockTextColor, std::string(c.lit));
         config::Write(s, config::kAlarmClockTextBkColor, std::string(c.unlit));
-        CAlarmClockDlg clock(s);
+        ui::CAlarmClockDlg clock(s);
         ASSERT_TRUE(clock.Create());
         HWND h = clock.GetSafeHwnd();
         ShowWindow(h, SW_SHOW);
@@ -360,7 +362,7 @@ TEST_F(AlarmClock, MenuCommandsReachTheirHandlers) {
 
 TEST(AlarmClockColourDialog, OpensAndItsCancelChangesNothing) {
     MemorySettingsStore settings;
-    CAlarmClockDlg clock(settings);
+    ui::CAlarmClockDlg clock(settings);
     ASSERT_TRUE(clock.Create());
     std::string caption;
     Answer menu("#32768", [](HWND m) { PostKeys(m, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}); });
@@ -601,7 +603,7 @@ TEST_F(AlarmClock, TheTimerRaisesItOnlyWhileShownAndKeepOnTopLeavesTheFocus) {
         shown = c.flag;
         SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ASSERT_FALSE(Topmost(hwnd));
-        SendMessageA(hwnd, WM_TIMER, kTimerKeepOnTop, 0);
+        SendMessageA(hwnd, WM_TIMER, ui::kTimerKeepOnTop, 0);
         EXPECT_EQ(Topmost(hwnd), c.raised) << c.flag;
     }
 
@@ -610,7 +612,7 @@ TEST_F(AlarmClock, TheTimerRaisesItOnlyWhileShownAndKeepOnTopLeavesTheFocus) {
     SetForegroundWindow(other);
     ASSERT_EQ(GetForegroundWindow(), other);
     SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    KeepOnTop(hwnd);
+    ui::KeepOnTop(hwnd);
     EXPECT_TRUE(Topmost(hwnd));
     EXPECT_EQ(GetForegroundWindow(), other);
     DestroyWindow(other);
@@ -650,7 +652,7 @@ TEST_F(AlarmClock, NoSmallerThanAtCreationAndTheDisplayFillsItWithoutLeaking) {
 
 TEST(AlarmClockHolder, AClockReplacedInsideItsColourDialogLivesUntilTheDialogReturns) {
     MemorySettingsStore settings;
-    CAlarmClockHolder holder;
+    ui::CAlarmClockHolder holder;
     bool oldDeleted = false;
     auto first = std::make_unique<TestClock>(settings);
     TestClock* old = first.get();
@@ -662,7 +664,7 @@ TEST(AlarmClockHolder, AClockReplacedInsideItsColourDialogLivesUntilTheDialogRet
     // The tray's "Show Alarm Clock" while the old clock's colour dialog is open.
     old->pick = RGB(1, 2, 3);
     old->whilePicking = [&] {
-        auto next = std::make_unique<CAlarmClockDlg>(settings);
+        auto next = std::make_unique<ui::CAlarmClockDlg>(settings);
         ASSERT_TRUE(next->Create());
         holder.Reset(std::move(next));
         EXPECT_FALSE(IsWindow(oldWindow));
@@ -685,13 +687,13 @@ TEST(LayeredWindowHelper, MissingModuleOrCallIsNoError) {
                              nullptr);
     CLayeredWindowHelper::AddLayeredStyle(w);
     EXPECT_TRUE(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_LAYERED);
-    CLayeredWindowHelper noModule("no_such_module_here.dll");
+    ui::CLayeredWindowHelper noModule("no_such_module_here.dll");
     EXPECT_FALSE(noModule.Loaded());
     EXPECT_TRUE(noModule.SetOpacity(w, 50));
-    CLayeredWindowHelper noCall("KERNEL32.dll");
+    ui::CLayeredWindowHelper noCall("KERNEL32.dll");
     EXPECT_FALSE(noCall.SetOpacity(w, 50));
     EXPECT_EQ(Alpha(w), -1) << "nothing was set";
-    CLayeredWindowHelper user32;
+    ui::CLayeredWindowHelper user32;
     EXPECT_TRUE(user32.SetOpacity(w, 150));
     EXPECT_EQ(Alpha(w), 255);
     DestroyWindow(w);

@@ -9,6 +9,8 @@
 #include "framework/dialog.h"
 #include "test_resources.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);

@@ -9,6 +9,8 @@
 #include "controls/gdi_objects.h"
 #include "framework/app.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 // Pumps until a timer of our own with the frames' period has ticked n times. A thread's due
@@ -119,11 +121,11 @@ TEST_F(AboutBoxOpen, HasItsCaptionControlsAndCredits) {
 }
 
 TEST(AboutBoxVersion, OurExecutableHasNoPrivateBuild) {
-    EXPECT_EQ(PrivateBuildText(), "");
+    EXPECT_EQ(ui::PrivateBuildText(), "");
     // The same lookup finds what our version information does hold.
     const std::string exe = fw::ExecutableBaseName() + ".exe";
-    EXPECT_EQ(VersionString(exe, "ProductName"), "Horolux");
-    EXPECT_EQ(VersionString("no_such_program.exe", "ProductName"), "");
+    EXPECT_EQ(ui::VersionString(exe, "ProductName"), "Horolux");
+    EXPECT_EQ(ui::VersionString("no_such_program.exe", "ProductName"), "");
 }
 
 TEST_F(AboutBoxOpen, AnimatesOnItsTimerUntilClosed) {
@@ -155,7 +157,7 @@ TEST_F(AboutBoxOpen, AnimatesOnItsTimerUntilClosed) {
 
 TEST(AboutBoxGdi, NoObjectLeaksOverFramesResizesAndOpenings) {
     auto openAndRun = [](int frames) {
-        CAboutBox box;
+        ui::CAboutBox box;
         if (!box.Create()) return false;
         ShowWindow(box.GetSafeHwnd(), SW_SHOWNA);
         HWND credits = box.GetDlgItem(IDC_STAR_CREDITS);
@@ -175,7 +177,7 @@ TEST(AboutBoxGdi, NoObjectLeaksOverFramesResizesAndOpenings) {
     const int before = test::CountGdiObjects();
     ASSERT_GT(before, 0);
     {
-        CAboutBox box;
+        ui::CAboutBox box;
         ASSERT_TRUE(box.Create());
         HWND credits = box.GetDlgItem(IDC_STAR_CREDITS);
         NextFrame(credits);
@@ -207,7 +209,7 @@ protected:
     // Composes two frames, the second with the line's top at y.
     void ShowLineAt(int y) {
         for (int step : {-1, 0}) {
-            for (CStarCredits* c : {&withText, &starsOnly}) {
+            for (ui::CStarCredits* c : {&withText, &starsOnly}) {
                 c->SetScrollStep(step < 0 ? c->ScrollPosition() - y : 0);
                 SendMessageA(c->GetSafeHwnd(), WM_TIMER, CStarCredits::kFrameTimer, 0);
             }

@@ -12,6 +12,8 @@
 #include "framework/dialog.h"
 #include "test_resources.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 LPARAM At(POINT pt) {

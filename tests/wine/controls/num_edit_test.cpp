@@ -11,6 +11,8 @@
 #include "test_resources.h"
 #include "ui/controls/num_spin.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 std::string Text(HWND hwnd) {
@@ -324,7 +326,7 @@ TEST_F(NumEditTest, SpinPositionNeverReachesAnEndInLongRuns) {
 TEST_F(NumEditTest, ABuddyThatIsNoNumberFieldIsLeftAlone) {
     HWND plain = GetDlgItem(dialog.GetSafeHwnd(), IDC_TEST_NUM_PLAIN_EDIT);
     SetWindowTextA(plain, "abc");
-    CNumSpinCtrl& spin = dialog.plainSpin;
+    ui::CNumSpinCtrl& spin = dialog.plainSpin;
     spin.SetBuddy(plain);
     EXPECT_EQ(spin.GetBuddy(), plain);
     EXPECT_EQ(Text(plain), "abc");

@@ -3,6 +3,8 @@
 #include "controls/gdi_objects.h"
 #include "controls/test_picture_dialog.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 // The picture's own colour at x, y from its top left.
@@ -39,7 +41,7 @@ TEST_F(PictureDialogTest, LoadsBothBitmapsAndKeepsThePictureWhenOneIsMissing) {
     EXPECT_EQ(pic.Palette(), nullptr) << "a 24-bit picture needs no palette";
     EXPECT_EQ(pic.Bits().size(), 448u * 3 * 270);
 
-    ASSERT_TRUE(dialog.SetBitmap(IDB_PATTERN, CPictureDialog::kTile));
+    ASSERT_TRUE(dialog.SetBitmap(IDB_PATTERN, ui::CPictureDialog::kTile));
     EXPECT_EQ(pic.Width(), 8);
     EXPECT_EQ(pic.Height(), 8);
     EXPECT_EQ(pic.BitsPerPixel(), 4);
@@ -49,7 +51,7 @@ TEST_F(PictureDialogTest, LoadsBothBitmapsAndKeepsThePictureWhenOneIsMissing) {
     GetObjectA(pic.Palette(), sizeof entries, &entries);
     EXPECT_EQ(entries, 16);
 
-    EXPECT_FALSE(dialog.SetBitmap(9999, CPictureDialog::kCentre));
+    EXPECT_FALSE(dialog.SetBitmap(9999, ui::CPictureDialog::kCentre));
     EXPECT_EQ(pic.Width(), 8) << "the old picture stays";
     EXPECT_EQ(dialog.Mode(), CPictureDialog::kCentre);
 }
@@ -65,7 +67,7 @@ TEST_F(PictureDialogTest, StretchCoversTheClientArea) {
 }
 
 TEST_F(PictureDialogTest, TileRepeatsThePatternOverTheWholeArea) {
-    ASSERT_TRUE(dialog.SetBitmap(IDB_PATTERN, CPictureDialog::kTile));
+    ASSERT_TRUE(dialog.SetBitmap(IDB_PATTERN, ui::CPictureDialog::kTile));
     const RECT rc = ClientOf(Hwnd());
     const test::Capture bg(Hwnd(), test::Capture::kBackground);
     int mismatches = 0;
@@ -76,7 +78,7 @@ TEST_F(PictureDialogTest, TileRepeatsThePatternOverTheWholeArea) {
 }
 
 TEST_F(PictureDialogTest, CentreDrawsThePictureOnceInTheMiddle) {
-    ASSERT_TRUE(dialog.SetBitmap(IDB_PATTERN, CPictureDialog::kCentre));
+    ASSERT_TRUE(dialog.SetBitmap(IDB_PATTERN, ui::CPictureDialog::kCentre));
     const RECT rc = ClientOf(Hwnd());
     const test::Capture bg(Hwnd(), test::Capture::kBackground);
     const int left = (rc.right - 8) / 2, top = (rc.bottom - 8) / 2;

@@ -2,6 +2,8 @@
 
 #include "controls/test_picture_dialog.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 // The colour a face image puts at client pixel x, y (rows are stored bottom-up).

@@ -10,7 +10,7 @@
 
 namespace test {
 
-class PictureDialog : public CPictureDialog {
+class PictureDialog : public ui::CPictureDialog {
 public:
     PictureDialog() : CPictureDialog(IDD_HOROLUX_DIALOG) {}
 
@@ -19,7 +19,7 @@ public:
         if (!Create()) return false;
         if (withPicture && !SetBitmap(IDB_BACKGROUND, kStretch)) return false;
         const struct {
-            CShadedButton* button;
+            ui::CShadedButton* button;
             UINT id;
             const char* tip;
         } buttons[] = {
@@ -29,7 +29,7 @@ public:
         };
         for (const auto& b : buttons) {
             if (!b.button->SubclassDlgItem(b.id, m_hWnd)) return false;
-            b.button->SetShade(CShadedButton::kSoftBump, 8, 10, 0, RGB(0, 0, 0));
+            b.button->SetShade(ui::CShadedButton::kSoftBump, 8, 10, 0, RGB(0, 0, 0));
             b.button->SetTooltipText(b.tip);
         }
         // The template shows the dialog as it is created, before it has its picture.
@@ -46,7 +46,7 @@ public:
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 
-    CShadedButton sync, close, exit;
+    ui::CShadedButton sync, close, exit;
     int erases = 0, drawItems = 0;
     std::vector<WPARAM> commands;
 
@@ -63,7 +63,7 @@ protected:
             result = 0;  // the test decides when the dialog goes
             return true;
         }
-        return CPictureDialog::ProcessMessage(msg, wp, lp, result);
+        return ui::CPictureDialog::ProcessMessage(msg, wp, lp, result);
     }
 };
 

@@ -23,6 +23,8 @@
 #include "ui/mainwnd/main_dialog.h"
 #include "ui/sync/time_source_dialog.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 int Dpi() {
@@ -163,11 +165,11 @@ TEST(DisplayScale, RunsAtTheScaleItWasStartedFor) {
 TEST(DisplayScale, EveryWindowKeepsItsControlsInsideAndItsTextsWhole) {
     horolux::MemorySettingsStore settings;
     horolux::HoroluxModel model{settings};
-    AlarmSoundPlayer sounds;
+    ui::AlarmSoundPlayer sounds;
     {
-        CHoroluxDlg main(model, sounds);
+        ui::CHoroluxDlg main(model, sounds);
         ASSERT_TRUE(main.Create());
-        KillTimer(main.GetSafeHwnd(), kTimerInit);
+        KillTimer(main.GetSafeHwnd(), ui::kTimerInit);
         ExpectLaidOut(main.GetSafeHwnd(), "main window");
         // The notification area's icon is the small icon of this scale, no larger one shrunk.
         const std::map<int, int> smallIcon = {{96, 16}, {120, 20}, {144, 24}, {192, 32}};
@@ -178,45 +180,45 @@ TEST(DisplayScale, EveryWindowKeepsItsControlsInsideAndItsTextsWhole) {
         main.DestroyWindow();
     }
     {
-        CAboutBox about;
+        ui::CAboutBox about;
         ASSERT_TRUE(about.Create());
         ExpectLaidOut(about.GetSafeHwnd(), "about box");
         about.DestroyWindow();
     }
     {
         horolux::AlarmDataArray alarms;
-        CAlarmsDlg list(alarms, sounds);
+        ui::CAlarmsDlg list(alarms, sounds);
         ASSERT_TRUE(list.Create());
         ExpectLaidOut(list.GetSafeHwnd(), "alarms");
         list.DestroyWindow();
     }
     {
-        CSetAlarmDlg set(sounds);
+        ui::CSetAlarmDlg set(sounds);
         ASSERT_TRUE(set.Create());
         ExpectLaidOut(set.GetSafeHwnd(), "set alarm");
         set.DestroyWindow();
     }
     {
-        CAlarmPopupDlg popup;
+        ui::CAlarmPopupDlg popup;
         popup.m_message = "Tea";
         ASSERT_TRUE(popup.Create());
         ExpectLaidOut(popup.GetSafeHwnd(), "alarm popup");
         popup.DestroyWindow();
     }
     {
-        CAlarmClockDlg clock(settings);
+        ui::CAlarmClockDlg clock(settings);
         ASSERT_TRUE(clock.Create());
         ExpectLaidOut(clock.GetSafeHwnd(), "floating clock");
         clock.DestroyWindow();
     }
     {
-        CTranspSliderDlg slider;
+        ui::CTranspSliderDlg slider;
         ASSERT_TRUE(slider.Create());
         ExpectLaidOut(slider.GetSafeHwnd(), "transparency");
         slider.DestroyWindow();
     }
     {
-        CTimeSourceDlg source(horolux::TimeSourceChoice{}, {}, {});
+        ui::CTimeSourceDlg source(horolux::TimeSourceChoice{}, {}, {});
         ASSERT_TRUE(source.Create());
         ExpectLaidOut(source.GetSafeHwnd(), "time source");
         source.DestroyWindow();
@@ -232,7 +234,7 @@ TEST(DisplayScale, PicturesFontsAndSizesFollowTheScale) {
     EXPECT_EQ(test::Capture(main.GetSafeHwnd(), test::Capture::kBackground)
                   .CountIn(ClientRect(main.GetSafeHwnd()), RGB(0, 0, 0)),
               0);
-    ASSERT_TRUE(main.SetBitmap(IDB_PATTERN, CPictureDialog::kTile));
+    ASSERT_TRUE(main.SetBitmap(IDB_PATTERN, ui::CPictureDialog::kTile));
     EXPECT_EQ(test::Capture(main.GetSafeHwnd(), test::Capture::kBackground)
                   .CountIn(ClientRect(main.GetSafeHwnd()), RGB(0, 0, 0)),
               0);
@@ -244,7 +246,7 @@ TEST(DisplayScale, PicturesFontsAndSizesFollowTheScale) {
     }
     main.Close();
 
-    CAlarmPopupDlg popup;
+    ui::CAlarmPopupDlg popup;
     ASSERT_TRUE(popup.Create());
     EXPECT_EQ(FontOf(popup.GetDlgItem(IDC_POPUP_MESSAGE)).lfHeight, horolux::ScaleToDpi(26, dpi));
     // The bell grows with the scale as far as the dialog has room for it, in its own shape.
@@ -254,7 +256,7 @@ TEST(DisplayScale, PicturesFontsAndSizesFollowTheScale) {
     EXPECT_NEAR(picture.bottom, picture.right * 115 / 100, 1);
     popup.DestroyWindow();
 
-    CAboutBox about;
+    ui::CAboutBox about;
     ASSERT_TRUE(about.Create());
     LOGFONTA crawl{};
     GetObjectA(about.Credits().CrawlFont(), sizeof crawl, &crawl);
@@ -262,8 +264,8 @@ TEST(DisplayScale, PicturesFontsAndSizesFollowTheScale) {
     about.DestroyWindow();
 
     horolux::AlarmDataArray alarms;
-    AlarmSoundPlayer sounds;
-    CAlarmsDlg list(alarms, sounds);
+    ui::AlarmSoundPlayer sounds;
+    ui::CAlarmsDlg list(alarms, sounds);
     ASSERT_TRUE(list.Create());
     const HWND view = list.GetDlgItem(IDC_ALARM_LIST);
     int column = 0;
@@ -273,7 +275,7 @@ TEST(DisplayScale, PicturesFontsAndSizesFollowTheScale) {
 
     // The clock is its template's 18 × 9 dialog units at this scale, and no smaller.
     horolux::MemorySettingsStore settings;
-    CAlarmClockDlg clock(settings);
+    ui::CAlarmClockDlg clock(settings);
     ASSERT_TRUE(clock.Create());
     RECT units{0, 0, 18, 9};
     MapDialogRect(clock.GetSafeHwnd(), &units);
@@ -346,7 +348,7 @@ TEST(DisplayScale, AMoveToAnotherScaleLaysEachWindowOutAgainAndBack) {
     // Fonts, faces and pictures made for one scale go when the next one comes: the dialog's
     // and the popup's own font. (The picture behind the sync clip is kept per scale, so the count
     // is taken after one of each.)
-    CAlarmPopupDlg popup;
+    ui::CAlarmPopupDlg popup;
     ASSERT_TRUE(popup.Create());
     const auto roundTrip = [&] {
         for (HWND w : {window, popup.GetSafeHwnd()}) {
@@ -369,7 +371,7 @@ TEST(DisplayScale, AMoveToAnotherScaleLaysEachWindowOutAgainAndBack) {
 TEST(DisplayScale, EachWindowRemakesWhatItMadeForTheOldScale) {
     const int dpi = Dpi(), larger = dpi * 3 / 2;
 
-    CAlarmPopupDlg popup;
+    ui::CAlarmPopupDlg popup;
     ASSERT_TRUE(popup.Create());
     MoveToScale(popup.GetSafeHwnd(), dpi, larger);
     // Made at 26 × dpi / 96 and scaled again: within the two roundings.
@@ -381,7 +383,7 @@ TEST(DisplayScale, EachWindowRemakesWhatItMadeForTheOldScale) {
     ExpectLaidOut(popup.GetSafeHwnd(), "alarm popup, larger");
     popup.DestroyWindow();
 
-    CAboutBox about;
+    ui::CAboutBox about;
     ASSERT_TRUE(about.Create());
     MoveToScale(about.GetSafeHwnd(), dpi, larger);
     LOGFONTA crawl{};
@@ -391,8 +393,8 @@ TEST(DisplayScale, EachWindowRemakesWhatItMadeForTheOldScale) {
 
     horolux::AlarmDataArray alarms;
     alarms.Add(std::make_unique<horolux::AlarmData>());
-    AlarmSoundPlayer sounds;
-    CAlarmsDlg list(alarms, sounds);
+    ui::AlarmSoundPlayer sounds;
+    ui::CAlarmsDlg list(alarms, sounds);
     ASSERT_TRUE(list.Create());
     const HWND view = list.GetDlgItem(IDC_ALARM_LIST);
     RECT row{};
@@ -416,7 +418,7 @@ TEST(DisplayScale, EachWindowRemakesWhatItMadeForTheOldScale) {
     list.DestroyWindow();
 
     horolux::MemorySettingsStore settings;
-    CAlarmClockDlg clock(settings);
+    ui::CAlarmClockDlg clock(settings);
     ASSERT_TRUE(clock.Create());
     MoveToScale(clock.GetSafeHwnd(), dpi, larger);
     const RECT outer = WindowRect(clock.GetSafeHwnd());
@@ -427,9 +429,9 @@ TEST(DisplayScale, EachWindowRemakesWhatItMadeForTheOldScale) {
     EXPECT_TRUE(EqualRect(&face, &client)) << "the digits still fill the clock";
     clock.DestroyWindow();
 
-    CSystemTray tray;
-    ASSERT_TRUE(tray.Create(nullptr, WM_APP, "Horolux", CSystemTray::LoadTrayIcon(IDR_MAINFRAME),
-                            IDR_TRAY_MENU));
+    ui::CSystemTray tray;
+    ASSERT_TRUE(tray.Create(nullptr, WM_APP, "Horolux",
+                            ui::CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU));
     ASSERT_TRUE(tray.SetFrameIcons(IDI_SYNC_FRAME_FIRST, IDI_SYNC_FRAME_LAST));
     MoveToScale(tray.GetSafeHwnd(), dpi, larger);
     const int side = fw::SmallIconSize(static_cast<UINT>(larger));

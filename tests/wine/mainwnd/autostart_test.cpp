@@ -8,7 +8,7 @@
 
 namespace {
 
-const std::string kRun = kRunKey;
+const std::string kRun = ui::kRunKey;
 
 std::string MakeTempAppFolder(bool withExe) {
     char base[MAX_PATH];
@@ -25,10 +25,10 @@ std::string MakeTempAppFolder(bool withExe) {
 
 class AutostartTest : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteRunValue(); }
+    void SetUp() override { ui::DeleteRunValue(); }
     void TearDown() override {
         RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        DeleteRunValue();
+        ui::DeleteRunValue();
         test::DeleteTree(HKEY_CURRENT_USER, "Software\\HoroluxTest");
     }
     std::string appPath_;
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(AutostartTest, WritesTheFullExecutablePathToTheMachineRunKey) {
     appPath_ = MakeTempAppFolder(true);
-    WriteRunValue(appPath_);
+    ui::WriteRunValue(appPath_);
     auto raw = test::ReadRaw(HKEY_LOCAL_MACHINE, kRun, "Horolux");
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
@@ -46,7 +46,7 @@ TEST_F(AutostartTest, WritesTheFullExecutablePathToTheMachineRunKey) {
 
 TEST_F(AutostartTest, NothingIsWrittenWithoutTheExecutable) {
     appPath_ = MakeTempAppFolder(false);
-    WriteRunValue(appPath_);
+    ui::WriteRunValue(appPath_);
     EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
     EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"));
 }
@@ -61,20 +61,20 @@ TEST_F(AutostartTest, FallsBackToTheUserRunKeyWhenTheMachineKeyCannotBeWritten) 
     ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, empty), ERROR_SUCCESS);
     RegCloseKey(empty);
 
-    WriteRunValue(appPath_);
+    ui::WriteRunValue(appPath_);
     EXPECT_EQ(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"), appPath_ + "Horolux.exe");
 
     // Removing it reports the machine-wide failure but still clears the user's entry.
-    EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ui::DeleteRunValue(), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(test::ReadSz(HKEY_CURRENT_USER, kRun, "Horolux"));
 }
 
 TEST_F(AutostartTest, DeleteReportsSuccessAndThenTheMissingValue) {
     appPath_ = MakeTempAppFolder(true);
-    WriteRunValue(appPath_);
-    EXPECT_EQ(DeleteRunValue(), ERROR_SUCCESS);
+    ui::WriteRunValue(appPath_);
+    EXPECT_EQ(ui::DeleteRunValue(), ERROR_SUCCESS);
     EXPECT_FALSE(test::ReadSz(HKEY_LOCAL_MACHINE, kRun, "Horolux"));
-    EXPECT_EQ(DeleteRunValue(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ui::DeleteRunValue(), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

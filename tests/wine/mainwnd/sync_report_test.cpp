@@ -10,6 +10,8 @@
 #include "ui/app/horolux_app.h"
 #include "ui/mainwnd/main_dialog.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 class SyncReport : public ::testing::Test {
@@ -19,7 +21,7 @@ protected:
         if (port.empty()) GTEST_SKIP() << "no time server (script/test starts one)";
         port_ = std::atoi(port.c_str());
         ASSERT_TRUE(dialog_.Create());
-        KillTimer(dialog_.GetSafeHwnd(), kTimerInit);  // no hiding or start-up sync here
+        KillTimer(dialog_.GetSafeHwnd(), ui::kTimerInit);  // no hiding or start-up sync here
     }
     void TearDown() override {
         if (dialog_.GetSafeHwnd()) dialog_.DestroyWindow();

@@ -14,6 +14,8 @@
 #include "shell_icons.h"
 #include "ui/app/horolux_app.h"
 
+using namespace ui;  // the layer under test
+
 namespace {
 
 // Stands in for the main window: records the commands the tray sends it.
@@ -48,7 +50,7 @@ class SystemTrayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(owner.Create());
-        app = &theApp;  // named, so that the program's application object is linked in
+        app = &ui::theApp;  // named, so that the program's application object is linked in
         ASSERT_EQ(fw::CWinApp::Get(), app);
         savedMain = app->m_pMainWnd;
         app->m_pMainWnd = &owner;
@@ -337,9 +339,9 @@ TEST_F(SystemTrayTest, IconCanBeSetByHandleAndByResource) {
 TEST(SystemTrayLifetime, DestructionRemovesTheIconAndTheWindow) {
     HWND hwnd = nullptr;
     {
-        CSystemTray tray;
+        ui::CSystemTray tray;
         ASSERT_TRUE(tray.Create(nullptr, WM_USER, "Horolux",
-                                CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU));
+                                ui::CSystemTray::LoadTrayIcon(IDR_MAINFRAME), IDR_TRAY_MENU));
         hwnd = tray.GetSafeHwnd();
         ASSERT_TRUE(test::ShellHoldsIcon(hwnd, IDR_TRAY_MENU));
     }
