@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <optional>
+#include <string>
 
 #include "program_test.h"
 #include "resource.h"
@@ -129,6 +131,26 @@ TEST_F(MainWindow, SyncEveryEnablesItsControlsAndShowsTheNextMoment) {
     EXPECT_TRUE(
         driver::WaitUntil([&] { return driver::ControlText(main, IDC_NEXT_SYNC).empty(); }, 3000))
         << driver::ControlText(main, IDC_NEXT_SYNC);
+}
+
+// The picker shows the hour of the day 0 to 23, as every other time the window shows.
+TEST_F(MainWindow, TheNextSyncPickerShowsTheHourOfTheDay) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local = *std::localtime(&now);
+    local.tm_mday += 1;
+    local.tm_hour = 21;
+    local.tm_min = 36;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;
+    const std::time_t moment = std::mktime(&local);
+    char shown[24];
+    std::strftime(shown, sizeof shown, "%Y-%m-%d 21:36", &local);
+    SetConfig("DoNextStartAt", std::to_string(static_cast<long long>(moment)));
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return driver::ControlText(main, IDC_NEXT_START_PICKER) == shown; }, 3000))
+        << driver::ControlText(main, IDC_NEXT_START_PICKER);
 }
 
 TEST_F(MainWindow, ASecondStartShowsTheHiddenWindow) {

@@ -36,7 +36,8 @@ HWND FindWelcomeText(HWND dialog) {
     return nullptr;
 }
 
-constexpr char kPickerFormat[] = "yyyy'-'MM'-'dd' 'hh':'mm";
+// The hour of the day 0 to 23, as every other time the window shows.
+constexpr char kPickerFormat[] = "yyyy'-'MM'-'dd' 'HH':'mm";
 constexpr int kScheduleControls[] = {IDC_INTERVAL, IDC_INTERVAL_SPIN, IDC_UNIT_HOUR, IDC_UNIT_DAY};
 // The options an administrator's policy may hold.
 constexpr PolicyControl kPolicyControls[] = {
