@@ -157,10 +157,11 @@ nts_stop() {
         HOROLUX_NTS_FAKE_WARNING_PORT
 }
 
-# Runs TOOL_EXE (tests/wine/tools/trust_test_ca.cpp) in the current Wine session on the test CA.
+# Runs TOOL_EXE (build/win/trust_test_ca.exe, tests/wine/tools/trust_test_ca.cpp) on the test CA
+# in the current Wine session (script/lib/wine-session.sh).
 nts_trust_test_ca() {  # TOOL_EXE
     local out
-    out=$(timeout 60 "$WINE" "$1" "$(winepath -w "$HOROLUX_NTS_CA" 2>/dev/null)" 2>&1) || {
+    out=$(timeout 60 "$WINE" "$1" <"$HOROLUX_NTS_CA" 2>&1) || {
         echo "nts: the test CA is not trusted: $out" >&2
         return 1
     }
