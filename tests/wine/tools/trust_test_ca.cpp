@@ -1,10 +1,12 @@
 // Adds the certificate on standard input (PEM or DER) to the machine's trusted roots, so that
 // Windows' chain engine in the test session accepts the loopback NTS servers' certificates.
 // script/lib/real-servers.sh runs it on the test CA it makes (nts_trust_test_ca).
+// clang-format off
+#include <windows.h>  // first: wincrypt.h needs its types
+#include <wincrypt.h>
+// clang-format on
 #include <fcntl.h>
 #include <io.h>
-#include <wincrypt.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <string>
