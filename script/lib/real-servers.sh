@@ -4,6 +4,13 @@
 # disciplines this machine's clock, an installed lighttpd one on port 80.
 #   chrony_start / chrony_stop        exports HOROLUX_CHRONY_PORT
 #   lighttpd_start / lighttpd_stop    exports HOROLUX_LIGHTTPD_PORT
+#   nts_start / nts_stop              chronyd as an NTS server, a second one whose certificate no
+#       one trusts, and tools/ntskeserver.py's wrong answers, all with certificates made at start
+#       (a test CA, and localhost alone as the servers' name); exports HOROLUX_NTS_KE_PORT,
+#       HOROLUX_NTS_NTP_PORT, HOROLUX_NTS_UNTRUSTED_KE_PORT, HOROLUX_NTS_CA (the CA's PEM file),
+#       HOROLUX_NTS_FAKE_GOOD_PORT, HOROLUX_NTS_FAKE_NO_AEAD_PORT, HOROLUX_NTS_FAKE_ERROR_PORT
+#       and HOROLUX_NTS_FAKE_WARNING_PORT
+#   nts_trust_test_ca TOOL_EXE        adds the test CA to the Wine session's trusted roots
 source "$(dirname "${BASH_SOURCE[0]}")/timeserver.sh"  # _loopback_server_stop
 _horolux_tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/tools"
 
@@ -97,6 +104,174 @@ CONF
 
 lighttpd_stop() {
     _loopback_server_stop HOROLUX_LIGHTTPD
+}
+
+nts_start() {
+    nts_stop
+    local root behaviour port
+    root=$(package_root chrony) || return 1
+    HOROLUX_NTS_DIR=$(mktemp -d /tmp/horolux-nts.XXXXXX)
+    _nts_make_certificates "$HOROLUX_NTS_DIR" >"$HOROLUX_NTS_DIR/certificates.log" 2>&1 || {
+        echo "nts: could not make the test certificates: $(tail -3 "$HOROLUX_NTS_DIR/certificates.log")" >&2
+        nts_stop
+        return 1
+    }
+    HOROLUX_NTS_CA=$HOROLUX_NTS_DIR/ca.pem
+    _nts_chrony_start "$root" trusted server && _nts_chrony_start "$root" untrusted self || {
+        nts_stop
+        return 1
+    }
+    HOROLUX_NTS_KE_PORT=$HOROLUX_NTS_TRUSTED_KE_PORT HOROLUX_NTS_NTP_PORT=$HOROLUX_NTS_TRUSTED_NTP_PORT
+
+    local dir=$HOROLUX_NTS_DIR/fake
+    mkdir "$dir"
+    python3 "$_horolux_tools/ntskeserver.py" --cert "$HOROLUX_NTS_DIR/server.pem" \
+        --key "$HOROLUX_NTS_DIR/server.key" --ntp-server 127.0.0.1 --ntp-port "$HOROLUX_NTS_NTP_PORT" \
+        --port-file "$dir/ports" --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$dir/log" &
+    HOROLUX_NTS_FAKE_PID=$!
+    _wait_until_answering "$HOROLUX_NTS_FAKE_PID" test -s "$dir/ports"
+    for behaviour in good no-aead error warning; do
+        port=$(sed -n "s/^$behaviour //p" "$dir/ports" 2>/dev/null)
+        if [ -z "$port" ] || ! _wait_until_answering "$HOROLUX_NTS_FAKE_PID" _nts_ke_answers "$port"; then
+            echo "nts: ntskeserver.py did not answer: $(cat "$dir/log")" >&2
+            nts_stop
+            return 1
+        fi
+        behaviour=${behaviour^^}
+        printf -v "HOROLUX_NTS_FAKE_${behaviour//-/_}_PORT" %s "$port"
+    done
+    export HOROLUX_NTS_KE_PORT HOROLUX_NTS_NTP_PORT HOROLUX_NTS_UNTRUSTED_KE_PORT HOROLUX_NTS_CA \
+        HOROLUX_NTS_FAKE_GOOD_PORT HOROLUX_NTS_FAKE_NO_AEAD_PORT HOROLUX_NTS_FAKE_ERROR_PORT \
+        HOROLUX_NTS_FAKE_WARNING_PORT
+}
+
+nts_stop() {
+    local pid
+    for pid in "${HOROLUX_NTS_TRUSTED_PID:-}" "${HOROLUX_NTS_UNTRUSTED_PID:-}" "${HOROLUX_NTS_FAKE_PID:-}"; do
+        [ -z "$pid" ] || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; } || true
+    done
+    if [ -n "${HOROLUX_NTS_DIR:-}" ]; then rm -rf "$HOROLUX_NTS_DIR"; fi
+    HOROLUX_NTS_DIR="" HOROLUX_NTS_TRUSTED_PID="" HOROLUX_NTS_UNTRUSTED_PID="" HOROLUX_NTS_FAKE_PID=""
+    unset HOROLUX_NTS_KE_PORT HOROLUX_NTS_NTP_PORT HOROLUX_NTS_UNTRUSTED_KE_PORT HOROLUX_NTS_CA \
+        HOROLUX_NTS_FAKE_GOOD_PORT HOROLUX_NTS_FAKE_NO_AEAD_PORT HOROLUX_NTS_FAKE_ERROR_PORT \
+        HOROLUX_NTS_FAKE_WARNING_PORT
+}
+
+# Runs TOOL_EXE (build/win/trust_test_ca.exe, tests/wine/tools/trust_test_ca.cpp) on the test CA
+# in the current Wine session (script/lib/wine-session.sh).
+nts_trust_test_ca() {  # TOOL_EXE
+    local out
+    out=$(timeout 60 "$WINE" "$1" <"$HOROLUX_NTS_CA" 2>&1) || {
+        echo "nts: the test CA is not trusted: $out" >&2
+        return 1
+    }
+}
+
+# A test CA, a server certificate it issues and a self-signed one, both for localhost only (so
+# that "127.0.0.1" is a wrong name), RSA 2048 for Windows' chain engine, valid from yesterday
+# for 30 days: a clock a little behind still accepts them.
+_nts_make_certificates() {  # DIR
+    local dir=$1 name
+    cat >"$dir/ca.cnf" <<CONF
+[ca]
+default_ca = test_ca
+[test_ca]
+database = $dir/index.txt
+new_certs_dir = $dir
+default_md = sha256
+policy = any_name
+rand_serial = yes
+unique_subject = no
+[any_name]
+commonName = supplied
+[ca_cert]
+basicConstraints = critical, CA:TRUE
+keyUsage = critical, keyCertSign, cRLSign
+subjectKeyIdentifier = hash
+[server_cert]
+basicConstraints = critical, CA:FALSE
+keyUsage = critical, digitalSignature, keyEncipherment
+extendedKeyUsage = serverAuth
+subjectAltName = DNS:localhost
+subjectKeyIdentifier = hash
+authorityKeyIdentifier = keyid
+CONF
+    touch "$dir/index.txt"
+    for name in ca server self; do
+        openssl req -new -newkey rsa:2048 -nodes -keyout "$dir/$name.key" -out "$dir/$name.csr" \
+            -subj "/CN=$([ $name = ca ] && echo 'Horolux test CA' || echo localhost)" || return 1
+    done
+    _nts_sign "$dir" ca ca_cert -selfsign -keyfile "$dir/ca.key" &&
+        _nts_sign "$dir" server server_cert -cert "$dir/ca.pem" -keyfile "$dir/ca.key" &&
+        _nts_sign "$dir" self server_cert -selfsign -keyfile "$dir/self.key"
+}
+
+_nts_sign() {  # DIR NAME EXTENSIONS SIGNER...
+    local dir=$1 name=$2 extensions=$3 from to
+    shift 3
+    from=$(date -u -d yesterday +%Y%m%d%H%M%SZ) to=$(date -u -d '+30 days' +%Y%m%d%H%M%SZ)
+    openssl ca -batch -notext -config "$dir/ca.cnf" "$@" -in "$dir/$name.csr" -out "$dir/$name.pem" \
+        -extensions "$extensions" -startdate "$from" -enddate "$to"
+}
+
+# chronyd -x as an NTS server on loopback with the certificate NAME; sets
+# HOROLUX_NTS_<WHICH>_KE_PORT, _NTP_PORT and _PID. "ntsprocesses 0" keeps the key establishment
+# in chronyd's own process, so stopping it stops all.
+_nts_chrony_start() {  # CHRONY_ROOT WHICH(trusted|untrusted) CERTIFICATE_NAME
+    local dir=$HOROLUX_NTS_DIR/$2 which=${2^^} ke ntp pid
+    mkdir "$dir"
+    ke=$(free_port tcp) ntp=$(free_port udp)
+    cat >"$dir/chrony.conf" <<CONF
+port $ntp
+ntsport $ke
+ntsservercert $HOROLUX_NTS_DIR/$3.pem
+ntsserverkey $HOROLUX_NTS_DIR/$3.key
+ntsprocesses 0
+ntsdumpdir $dir
+bindaddress 127.0.0.1
+local stratum 8
+allow 127.0.0.1
+cmdport 0
+user root
+pidfile $dir/chronyd.pid
+driftfile $dir/drift
+CONF
+    "$1/usr/sbin/chronyd" -x -d -f "$dir/chrony.conf" >"$dir/log" 2>&1 &
+    pid=$!
+    printf -v "HOROLUX_NTS_${which}_PID" %s "$pid"
+    printf -v "HOROLUX_NTS_${which}_KE_PORT" %s "$ke"
+    printf -v "HOROLUX_NTS_${which}_NTP_PORT" %s "$ntp"
+    if _wait_until_answering "$pid" _ntp_answers "$ntp" &&
+        _wait_until_answering "$pid" _nts_ke_answers "$ke" "$([ "$2" = trusted ] && echo "$HOROLUX_NTS_DIR/ca.pem" || echo "$HOROLUX_NTS_DIR/self.pem")"; then
+        return 0
+    fi
+    echo "nts: chronyd ($2) did not answer: $(cat "$dir/log")" >&2
+    return 1
+}
+
+# PORT [CA]: a TLS 1.3 key establishment with localhost:PORT (trusting CA, $HOROLUX_NTS_CA when
+# not given) gets an answer up to its End of Message; prints the answer's record types.
+_nts_ke_answers() {
+    python3 - "$1" "${2:-$HOROLUX_NTS_CA}" <<'PY'
+import socket, ssl, struct, sys
+context = ssl.create_default_context(cafile=sys.argv[2])
+context.minimum_version = ssl.TLSVersion.TLSv1_3
+context.set_alpn_protocols(["ntske/1"])
+request = bytes.fromhex("8001 0002 0000 8004 0002 000f 8000 0000")
+with socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=2) as raw:
+    with context.wrap_socket(raw, server_hostname="localhost") as tls:
+        tls.sendall(request)
+        data = b""
+        while chunk := tls.recv(4096):
+            data += chunk
+types, at = [], 0
+while at + 4 <= len(data):
+    kind, length = struct.unpack(">HH", data[at:at + 4])
+    types.append(kind & 0x7FFF)
+    at += 4 + length
+print(" ".join(map(str, types)))
+sys.exit(0 if types and types[-1] == 0 else 1)
+PY
 }
 
 # Up to 5 s until the probe (a command and its arguments) succeeds, while process pid lives.
