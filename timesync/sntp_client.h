@@ -1,6 +1,7 @@
 #pragma once
 // The Internet time server source: an SNTP client over UDP (RFC 4330), through Winsock.
 #include <functional>
+#include <span>
 #include <string>
 
 #include "core/timesource/ntp_exchange.h"
@@ -18,5 +19,17 @@ horolux::TimeMeasurement MeasureTimeServer(const std::string& serverText,
 horolux::TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
                                            horolux::RefusedServers& refused,
                                            const std::function<void()>& progress = {});
+
+// What a time server source's exchanges found: the one with the shortest round trip, or, of none,
+// the last refusal (Refused) or no answer (Unreachable).
+horolux::TimeMeasurement MeasurementOf(std::span<const horolux::NtpExchange> exchanges,
+                                       const std::string& lastRefusal);
+
+horolux::TimeMeasurement FailedMeasurement(horolux::TimeMeasurement::Outcome outcome,
+                                           std::string failure);
+
+// "The server's answer was refused (WHY)"; a kiss-o'-death says its code instead.
+std::string AnswerRefusalText(horolux::NtpRefusal refusal, const std::string& kissCode);
+std::string AnswerRefusalText(const std::string& why);
 
 }  // namespace timesync

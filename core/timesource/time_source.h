@@ -63,7 +63,8 @@ struct TimeMeasurement {
     std::int64_t bound = 0;
     std::int64_t roundTrip = 0;
     int requests = 0;
-    std::string failure;  // in words, for Test and the history, when not Ok
+    std::string failure;         // in words, for Test and the history, when not Ok
+    bool authenticated = false;  // the answer came over NTS and its authenticator verified
 };
 
 // "Offset +0.734 s \xB1 0.012 s, round trip 24 ms (time.windows.com)", or the failure in words

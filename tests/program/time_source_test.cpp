@@ -179,6 +179,45 @@ TEST_F(TimeSource, TestShowsARowForEachOfSeveralSourcesAndTheirCommonOffset) {
     EXPECT_TRUE(IsWindow(dialog));
 }
 
+// chronyd serving NTS on loopback, with a certificate for localhost from a test authority that
+// the prefix trusts (script/test starts it).
+TEST_F(TimeSource, AnNtsServerIsUsedAuthenticatedAndAForeignNameIsRefusedInWords) {
+    const std::string ke = test::EnvText("HOROLUX_NTS_KE_PORT");
+    if (ke.empty()) GTEST_SKIP() << "no NTS server (script/test starts one)";
+    const test::LoopbackBypassesTheProxy bypass;
+    const std::string nts = "localhost:" + ke, foreign = "127.0.0.1:" + ke;
+    SetSeveralSources({"nts:" + nts, "nts:" + foreign, "server:" + Server()});
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    HWND dialog = OpenTimeSourceWindow(main);
+    ASSERT_TRUE(dialog);
+    driver::Click(dialog, IDC_TEST_SOURCE);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            return driver::ControlText(dialog, IDC_TEST_RESULT).find(" from 2 of 3 sources") !=
+                   std::string::npos;
+        },
+        10000))
+        << driver::ControlText(dialog, IDC_TEST_RESULT);
+    const HWND rows = GetDlgItem(dialog, IDC_TEST_SOURCES);
+    EXPECT_EQ(driver::ListCell(rows, 0, 0), nts);
+    EXPECT_EQ(driver::ListCell(rows, 0, 3), "used (NTS)");
+    EXPECT_EQ(driver::ListCell(rows, 1, 3),
+              "refused: The server's certificate is for another name");
+    EXPECT_EQ(driver::ListCell(rows, 2, 3), "used");
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+
+    driver::Click(main, IDC_SYNC);
+    ASSERT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
+    ASSERT_TRUE(driver::WaitUntil([] { return History().size() == 1; }, 5000));
+    EXPECT_NE(History()[0].find("several time sources: " + nts + " used (NTS), " + foreign +
+                                " refused: The server's certificate is for another name, " +
+                                Server() + " used\t"),
+              std::string::npos)
+        << History()[0];
+}
+
 // Wine raises neither power nor network events: they are sent by hand, as the system would.
 TEST_F(TimeSource, AMomentPassedInSleepIsSyncedAfterTheResumeOnce) {
     SetConfig("TimeSource", 1);

@@ -168,6 +168,24 @@ TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
     EXPECT_EQ(Recorded().inserts, (Inserts{"tester", "server:127.0.0.1:9"}));
 }
 
+// chronyd serving NTS on loopback (script/test): the service keeps its cookies between syncs.
+TEST_F(SyncRequests, AnAllowedNtsServerIsMeasuredAuthenticatedAndSet) {
+    const std::string ke = test::EnvText("HOROLUX_NTS_KE_PORT");
+    if (ke.empty()) GTEST_SKIP() << "no NTS server (script/test)";
+    const std::string nts = "localhost:" + ke;
+    Allow({"nts:" + nts});
+    for (int sync = 0; sync < 2; ++sync) {
+        const SyncAnswer a = Ask(RequestOf(TimeSource::Automatic, "nts:" + nts));
+        EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
+        ASSERT_EQ(a.sources.size(), 1u);
+        EXPECT_EQ(a.sources[0].name, nts);
+        EXPECT_EQ(horolux::VerdictText(a.sources[0]), "used (NTS)");
+        EXPECT_TRUE(a.measured);
+        EXPECT_LE(std::llabs(a.offset), a.bound);
+        EXPECT_EQ(Recorded().event, ServiceEvent::ClockSet);
+    }
+}
+
 // A web clock whose address has a blank is allowed as the administrator wrote it, however the
 // request spells the blank.
 TEST_F(SyncRequests, AnAllowedWebClockWithABlankInItsAddressIsMeasured) {

@@ -1,0 +1,103 @@
+#include "timesync/server_certificate.h"
+
+#include "platform/handles.h"
+#include "platform/text.h"
+#include "platform/win32.h"
+// clang-format off
+#include <wincrypt.h>
+// clang-format on
+
+namespace timesync {
+
+namespace {
+
+struct StoreTraits {
+    using Handle = HCERTSTORE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CertCloseStore(h, 0); }
+};
+struct CertificateTraits {
+    using Handle = PCCERT_CONTEXT;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CertFreeCertificateContext(h); }
+};
+struct ChainTraits {
+    using Handle = PCCERT_CHAIN_CONTEXT;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { CertFreeCertificateChain(h); }
+};
+
+// The moment a certificate's validity dates are judged at: nothing is the PC's clock. This is
+// the one place that decides it, for a PC whose clock may be the very thing that is wrong.
+const FILETIME* ValidityMoment() {
+    return nullptr;
+}
+
+std::string PolicyWords(DWORD error) {
+    switch (static_cast<HRESULT>(error)) {
+        case CERT_E_CN_NO_MATCH:
+            return "The server's certificate is for another name";
+        case CERT_E_UNTRUSTEDROOT:
+        case CERT_E_UNTRUSTEDTESTROOT:
+            return "The server's certificate is not from a trusted authority";
+        case CERT_E_CHAINING:
+            return "The server's certificate does not lead to a trusted authority";
+        case CERT_E_EXPIRED:
+            return "The server's certificate is expired or not yet valid";
+        case CERT_E_REVOKED:
+            return "The server's certificate has been revoked";
+        case CERT_E_WRONG_USAGE:
+            return "The server's certificate is not for a server";
+        default:
+            return platform::Format("Windows does not accept the server's certificate (0x%08lX)",
+                                    static_cast<unsigned long>(error));
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> ServerCertificateRefusal(
+    const std::vector<std::vector<std::uint8_t>>& chain, const std::string& host) {
+    if (chain.empty()) return "The server sent no certificate";
+    const platform::UniqueHandle<StoreTraits> sent(
+        CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
+    if (!sent) return "The server's certificate could not be checked";
+    platform::UniqueHandle<CertificateTraits> leaf;
+    for (const std::vector<std::uint8_t>& der : chain) {
+        PCCERT_CONTEXT added = nullptr;
+        if (!CertAddEncodedCertificateToStore(sent.Get(), X509_ASN_ENCODING, der.data(),
+                                              static_cast<DWORD>(der.size()), CERT_STORE_ADD_ALWAYS,
+                                              leaf ? nullptr : &added))
+            return "The server's certificate could not be read";
+        if (added) leaf.Reset(added);
+    }
+
+    LPSTR serverAuth[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
+    CERT_CHAIN_PARA para{};
+    para.cbSize = sizeof para;
+    para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    para.RequestedUsage.Usage.cUsageIdentifier = 1;
+    para.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
+    PCCERT_CHAIN_CONTEXT built = nullptr;
+    if (!CertGetCertificateChain(nullptr, leaf.Get(), const_cast<FILETIME*>(ValidityMoment()),
+                                 sent.Get(), &para, 0, nullptr, &built))
+        return "The server's certificate could not be checked";
+    const platform::UniqueHandle<ChainTraits> owned(built);
+
+    std::wstring name = platform::WideFromAnsi(host);
+    SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
+    ssl.cbSize = sizeof ssl;
+    ssl.dwAuthType = AUTHTYPE_SERVER;
+    ssl.pwszServerName = name.data();
+    CERT_CHAIN_POLICY_PARA policy{};
+    policy.cbSize = sizeof policy;
+    policy.pvExtraPolicyPara = &ssl;
+    CERT_CHAIN_POLICY_STATUS status{};
+    status.cbSize = sizeof status;
+    if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, built, &policy, &status))
+        return "The server's certificate could not be checked";
+    if (status.dwError != 0) return PolicyWords(status.dwError);
+    return std::nullopt;
+}
+
+}  // namespace timesync

@@ -1,0 +1,21 @@
+#pragma once
+// The UDP side of the time server sources (SNTP and NTS): a socket connected to the server and
+// the wait for its next datagram.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/timesource/ntp_exchange.h"
+#include "core/timesource/unix_micros.h"
+#include "platform/sockets.h"  // first: Winsock before the other Windows headers
+
+namespace timesync {
+
+// A UDP socket connected to the server, so only its datagrams arrive; none when the name does
+// not resolve or no address can be used.
+platform::Socket ConnectUdp(const horolux::ServerAddress& server);
+
+// Waits up to waitMicros for a datagram; its bytes, or nothing.
+std::optional<std::vector<std::uint8_t>> ReceiveDatagram(SOCKET s, horolux::UnixMicros waitMicros);
+
+}  // namespace timesync
