@@ -16,21 +16,19 @@ constexpr std::size_t kBlock = 16;
 using Block = std::array<std::uint8_t, kBlock>;
 
 struct Free {
-    void operator()(EVP_MAC* m) const { EVP_MAC_free(m); }
     void operator()(EVP_MAC_CTX* c) const { EVP_MAC_CTX_free(c); }
-    void operator()(EVP_CIPHER* c) const { EVP_CIPHER_free(c); }
     void operator()(EVP_CIPHER_CTX* c) const { EVP_CIPHER_CTX_free(c); }
 };
 
-// Fetched once: the provider's lookup is not cheap, and what it gives is immutable.
+// Fetched once and kept for the process: the provider's lookup is not cheap, what it gives is
+// immutable, and a measurement still running on its own thread at exit may yet use it.
 EVP_MAC* Cmac() {
-    static const std::unique_ptr<EVP_MAC, Free> mac(EVP_MAC_fetch(nullptr, "CMAC", nullptr));
-    return mac.get();
+    static EVP_MAC* const mac = EVP_MAC_fetch(nullptr, "CMAC", nullptr);
+    return mac;
 }
 EVP_CIPHER* Ctr() {
-    static const std::unique_ptr<EVP_CIPHER, Free> ctr(
-        EVP_CIPHER_fetch(nullptr, "AES-128-CTR", nullptr));
-    return ctr.get();
+    static EVP_CIPHER* const ctr = EVP_CIPHER_fetch(nullptr, "AES-128-CTR", nullptr);
+    return ctr;
 }
 
 // AES-CMAC of the pieces, one after the other, under the 16-byte key.

@@ -39,8 +39,10 @@ std::string RefusalText(const horolux::NtsReading& reading) {
 }  // namespace
 
 horolux::NtsCookieJar& NtsSessions() {
-    static horolux::NtsCookieJar jar;
-    return jar;
+    // Never destroyed: a measurement of the Automatic source may still be running on its own
+    // thread when the process ends.
+    static horolux::NtsCookieJar* const jar = new horolux::NtsCookieJar;
+    return *jar;
 }
 
 TimeMeasurement MeasureNtsServer(const horolux::ServerAddress& server,

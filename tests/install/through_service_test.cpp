@@ -14,6 +14,7 @@
 #include "proxy_settings.h"
 #include "resource.h"
 #include "tests/support/child_process.h"
+#include "tests/support/json_reader.h"
 #include "tests/support/sync_request_of.h"
 #include "ui/sync/time_service_client.h"
 
@@ -150,6 +151,30 @@ TEST_F(ThroughService, AUserWhoNeverChoseASourceSyncsFromSeveralThroughTheServic
     EXPECT_NE(history->front().find("several time sources: " + server_ + " used"),
               std::string::npos)
         << history->front();
+}
+
+// chronyd serving NTS on loopback, its test authority trusted by the machine: the installed
+// service measures it authenticated and keeps its cookies from one sync to the next.
+TEST_F(ThroughService, TheServiceSetsFromAnAllowedNtsServer) {
+    const std::string ke = test::EnvText("HOROLUX_NTS_KE_PORT");
+    ASSERT_FALSE(ke.empty()) << "no loopback NTS server (script/test starts one)";
+    const std::string nts = "localhost:" + ke;
+    WriteMultiSz(HKEY_LOCAL_MACHINE, horolux::service::kServiceKey,
+                 horolux::service::kAllowedSourcesValue, {"nts:" + nts});
+    for (int sync = 0; sync < 2; ++sync) {
+        const auto answer =
+            ui::AskTimeService(RequestOf(TimeSource::Automatic, "nts:" + nts), [] {});
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
+        ASSERT_EQ(answer->sources.size(), 1u);
+        EXPECT_EQ(horolux::VerdictText(answer->sources[0]), "used (NTS)") << sync;
+        EXPECT_LE(std::llabs(answer->offset), answer->bound);
+    }
+    const test::ChildRun status = Status();
+    EXPECT_EQ(status.exitCode, static_cast<DWORD>(horolux::service::kStatusSynced));
+    const std::optional<test::Json> json = test::ParseJson(status.output);
+    ASSERT_TRUE(json) << status.output;
+    EXPECT_EQ((*json)["lastSync"]["outcome"].text, "ok");
 }
 
 }  // namespace
