@@ -63,6 +63,13 @@ TimeMeasurement MeasureSource(const horolux::SourceEntry& source, horolux::Refus
             return MeasureTimeServer(source.server, refused, progress);
         case horolux::TimeSource::WebServer:
             return MeasureWebClock(source.url, progress, http, webTimeLimitMs);
+        case horolux::TimeSource::NtsServer: {
+            // Until the NTS client is here: refused in words, never taken for the page below.
+            TimeMeasurement m;
+            m.outcome = TimeMeasurement::Outcome::Refused;
+            m.failure = "NTS is not available";
+            return m;
+        }
         case horolux::TimeSource::Page:
         default:
             return MeasureTimePage(progress, http);

@@ -10,17 +10,24 @@ namespace horolux::service {
 
 namespace {
 
+bool Holds(const std::vector<ServerAddress>& servers, const ServerAddress& server) {
+    return std::any_of(servers.begin(), servers.end(), [&](const ServerAddress& s) {
+        return s.host == server.host && s.port == server.port;
+    });
+}
+
 bool Allows(const AllowList& list, const SourceEntry& entry) {
     switch (entry.kind) {
         case TimeSource::Page:
             return list.page;
         case TimeSource::TimeServer:
-            return std::any_of(
-                list.servers.begin(), list.servers.end(), [&](const ServerAddress& s) {
-                    return s.host == entry.server.host && s.port == entry.server.port;
-                });
-        default:
+            return Holds(list.servers, entry.server);
+        case TimeSource::NtsServer:
+            return Holds(list.ntsServers, entry.server);
+        case TimeSource::WebServer:
             return std::find(list.urls.begin(), list.urls.end(), entry.url) != list.urls.end();
+        default:
+            return false;
     }
 }
 
@@ -36,6 +43,8 @@ AllowListRead ParseAllowList(const std::vector<std::string>& entries) {
             read.list.page = true;
         else if (entry->kind == TimeSource::TimeServer)
             read.list.servers.push_back(entry->server);
+        else if (entry->kind == TimeSource::NtsServer)
+            read.list.ntsServers.push_back(entry->server);
         else
             read.list.urls.push_back(entry->url);
     }

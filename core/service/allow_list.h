@@ -4,6 +4,8 @@
 //   "page"                              the time page
 //   "server:HOST" or "server:HOST:PORT" an Internet time server (HOST as the user writes it, an
 //                                       IPv6 address with a port in brackets; no port means 123)
+//   "nts:HOST" or "nts:HOST:PORT"       a time server asked over Network Time Security (PORT
+//                                       of its key establishment; no port means 4460)
 //   "web:URL"                           a web-server clock (an http:// or https:// URL)
 // Blanks around an entry, its prefix and its value are ignored; prefixes and host names compare
 // case-insensitively; a URL's scheme and host compare case-insensitively and the rest exactly.
@@ -19,8 +21,9 @@ namespace horolux::service {
 
 struct AllowList {
     bool page = false;
-    std::vector<ServerAddress> servers;  // hosts in lower case
-    std::vector<std::string> urls;       // scheme and host in lower case
+    std::vector<ServerAddress> servers;     // hosts in lower case
+    std::vector<ServerAddress> ntsServers;  // the same, ports of their key establishment
+    std::vector<std::string> urls;          // scheme and host in lower case
 };
 
 struct AllowListRead {

@@ -197,7 +197,10 @@ std::optional<SourceRow> VerdictOf(std::string_view text) {
     for (const SourceVerdict verdict : {SourceVerdict::Used, SourceVerdict::Disagrees,
                                         SourceVerdict::NoAnswer, SourceVerdict::NotAllowed}) {
         row.verdict = verdict;
-        if (VerdictText(row) == text) return row;
+        for (const bool authenticated : {false, true}) {
+            row.authenticated = authenticated;
+            if (VerdictText(row) == text) return row;
+        }
     }
     return std::nullopt;
 }

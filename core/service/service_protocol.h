@@ -50,8 +50,8 @@ enum class ReadError {
 // Answer with sources (an answer with rows, kind 3): the answer, then the count of rows (u32) at
 // 344 and kMaxSourceRows rows of 164 bytes from 348: flags (u32, 1: measured) at 0, offset, bound
 // and round trip (i64) at 4, 12 and 20, name length at 28 and name at 32, verdict length at 96
-// and verdict (VerdictText) at 100. Rows past the count are zero. An answer without rows is a
-// plain answer.
+// and verdict (VerdictText, the only word of whether a used source was authenticated) at 100.
+// Rows past the count are zero. An answer without rows is a plain answer.
 inline constexpr std::size_t kHeaderSize = 16;
 inline constexpr std::size_t kRequestSize = 28 + kMaxSourceText;      // 1052
 inline constexpr std::size_t kAnswerSize = 88 + kMaxFailureText;      // 344
@@ -78,12 +78,13 @@ std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer);
 //   WrongKind (an answer may be of either answer kind); size field or byte count other than the
 //   kind's fixed size: WrongSize; reserved header
 //   field: BadValue; a text length over its capacity: BadLength; a NUL or control character
-//   (< 0x20, 0x7F) in a text or a non-zero byte past it: BadText; an unknown source or status
-//   number, unknown flag bits, a time field out of range (a time all zero is "none"), a negative
-//   bound, round trip or request count, a request's text that does not name its source (an empty
-//   text for the page, one server or URL, blank-separated entries for Automatic), a verdict that is
-//   not one of VerdictText's, no rows or more than kMaxSourceRows in an answer with rows, or a
-//   non-zero byte in a row past the count: BadValue.
+//   (< 0x20, 0x7F) in a text or a non-zero byte past it: BadText; an unknown source (NtsServer
+//   too: an entry's kind, never a request's) or status number, unknown flag bits, a time field out
+//   of range (a time all zero is "none"), a negative bound, round trip or request count, a
+//   request's text that does not name its source (an empty text for the page, one server or URL,
+//   blank-separated entries for Automatic), a verdict that is not one of VerdictText's, no rows or
+//   more than kMaxSourceRows in an answer with rows, or a non-zero byte in a row past the count:
+//   BadValue.
 // A message that reads encodes back to the very same bytes, but for a request's sources, which
 // are read into their canonical form.
 struct RequestRead {

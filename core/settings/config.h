@@ -42,7 +42,7 @@ inline constexpr IntValue kSnoozeMinutes{"SnoozeMinutes", 5};  // one length for
 inline constexpr IntValue kTimeSource{"TimeSource", 0};
 inline constexpr TextValue kTimeServer{"TimeServer", ""};
 inline constexpr TextValue kTimeWebUrl{"TimeWebUrl", ""};
-inline constexpr char kAutoSources[] = "AutoSources";  // REG_MULTI_SZ, server: and web: entries
+inline constexpr char kAutoSources[] = "AutoSources";  // REG_MULTI_SZ, server:, nts:, web:
 inline constexpr char kSyncHistory[] = "SyncHistory";  // REG_MULTI_SZ, newest first
 // Floating clock appearance
 inline constexpr TextValue kAlarmClockPlacement{"AlarmClockPlacement", ""};

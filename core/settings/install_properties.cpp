@@ -13,8 +13,8 @@ namespace {
 constexpr char kTimeSourceRule[] = "page, server, web or auto";
 constexpr char kTimeServerRule[] = "a host name or address with an optional :port";
 constexpr char kTimeWebUrlRule[] = "an http:// or https:// address with a host";
-constexpr char kAutoSourcesRule[] = "server:HOST[:PORT] or web:URL";
-constexpr char kAllowedSourcesRule[] = "page, server:HOST[:PORT] or web:URL";
+constexpr char kAutoSourcesRule[] = "server:HOST[:PORT], nts:HOST[:PORT] or web:URL";
+constexpr char kAllowedSourcesRule[] = "page, server:HOST[:PORT], nts:HOST[:PORT] or web:URL";
 constexpr char kAutoStartRule[] = "0 or 1";
 
 std::string MustBe(const char* property, const char* rule, std::string_view given) {

@@ -3,7 +3,7 @@
 //   TIMESOURCE      page, server, web or auto           Defaults\TimeSource (DWORD 0, 1, 2, 3)
 //   TIMESERVER      HOST or HOST:PORT                   Defaults\TimeServer
 //   TIMEWEBURL      an http:// or https:// URL          Defaults\TimeWebUrl
-//   AUTOSOURCES     server:/web: entries, ';' between   Defaults\AutoSources (REG_MULTI_SZ)
+//   AUTOSOURCES     server:/nts:/web:, ';' between      Defaults\AutoSources (REG_MULTI_SZ)
 //   ALLOWEDSOURCES  allow-list entries, ';' between     Service\AllowedSources (REG_MULTI_SZ)
 //   AUTOSTART       1 (the package's default) or 0      the machine's Run value, or none
 // (keys under HKLM\Software\Horolux\Horolux). An empty property is one not given: its stored

@@ -42,7 +42,8 @@ struct SourceRow {
     bool measured = false;  // offset, bound and roundTrip are meaningful
     std::int64_t offset = 0, bound = 0, roundTrip = 0;
     SourceVerdict verdict = SourceVerdict::NoAnswer;
-    std::string reason;  // why it was refused (Refused only)
+    std::string reason;          // why it was refused (Refused only)
+    bool authenticated = false;  // Used only: its answer came over NTS and was verified
     bool operator==(const SourceRow&) const = default;
 };
 
@@ -58,7 +59,7 @@ struct SyncAnswer {
 };
 
 inline std::string VerdictText(const SourceRow& row) {
-    return VerdictText(row.verdict, row.reason);
+    return VerdictText(row.verdict, row.reason, row.authenticated);
 }
 
 }  // namespace horolux

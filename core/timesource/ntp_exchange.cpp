@@ -62,8 +62,13 @@ bool KissStopsQuerying(std::string_view code) {
 }
 
 std::optional<ServerAddress> ParseServerText(std::string_view text) {
+    return ParseServerText(text, kNtpPort);
+}
+
+std::optional<ServerAddress> ParseServerText(std::string_view text, std::uint16_t defaultPort) {
     text = TrimBlanks(text);
     ServerAddress server;
+    server.port = defaultPort;
     if (text.empty()) {
         server.host = kDefaultTimeServer;
         return server;

@@ -62,6 +62,8 @@ struct ServerAddress {
 // a port goes in brackets ("[::1]:123"); without one it may stand bare. A bad port, an empty host
 // or blanks inside give nothing.
 std::optional<ServerAddress> ParseServerText(std::string_view text);
+// The same for a service whose port is not NTP's: defaultPort when the text gives none.
+std::optional<ServerAddress> ParseServerText(std::string_view text, std::uint16_t defaultPort);
 
 // The servers that sent "RATE" or "DENY" this session, keyed by lower-case host and port so
 // that "Time.Windows.com" and "time.windows.com:123" are one server.

@@ -1,9 +1,11 @@
 #include "core/timesource/source_entry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/text/ascii.h"
 #include "core/timesource/http_url.h"
+#include "core/timesource/nts_ke.h"
 #include "core/timesource/time_source.h"
 
 namespace horolux {
@@ -12,6 +14,7 @@ namespace {
 
 constexpr std::string_view kPageEntry = "page";
 constexpr std::string_view kServerPrefix = "server";
+constexpr std::string_view kNtsPrefix = "nts";
 constexpr std::string_view kWebPrefix = "web";
 
 // ASCII only: a byte of the ANSI code page is compared as it is, whatever the locale.
@@ -19,10 +22,30 @@ void LowerAscii(std::string::iterator first, std::string::iterator last) {
     for (; first != last; ++first) *first = AsciiLower(*first);
 }
 
-std::optional<ServerAddress> CanonicalServer(std::string_view text) {
-    std::optional<ServerAddress> server = ParseServerText(text);
+std::optional<ServerAddress> CanonicalServer(std::string_view text, std::uint16_t defaultPort) {
+    std::optional<ServerAddress> server = ParseServerText(text, defaultPort);
     if (server) LowerAscii(server->host.begin(), server->host.end());
     return server;
+}
+
+bool IsIpv6(const std::string& host) {
+    return host.find(':') != std::string::npos;
+}
+
+// "HOST" or "HOST:PORT", the port only when it is not the kind's own; an IPv6 address goes in
+// brackets, always with its port, so that its last group is not taken for one.
+std::string ServerValue(const ServerAddress& server, std::uint16_t defaultPort) {
+    const bool ipv6 = IsIpv6(server.host);
+    std::string text = ipv6 ? '[' + server.host + ']' : server.host;
+    if (ipv6 || server.port != defaultPort) text += ':' + std::to_string(server.port);
+    return text;
+}
+
+// The host, with its port only when it is not the kind's own.
+std::string ServerName(const ServerAddress& server, std::uint16_t defaultPort) {
+    if (server.port == defaultPort) return server.host;
+    return (IsIpv6(server.host) ? '[' + server.host + ']' : server.host) + ':' +
+           std::to_string(server.port);
 }
 
 // Scheme and host in lower case, the rest as written; nothing for a URL the program would not
@@ -46,9 +69,9 @@ std::optional<std::string> CanonicalUrl(std::string_view url) {
     return key;
 }
 
-SourceEntry Server(ServerAddress server) {
+SourceEntry Server(TimeSource kind, ServerAddress server) {
     SourceEntry entry;
-    entry.kind = TimeSource::TimeServer;
+    entry.kind = kind;
     entry.server = std::move(server);
     return entry;
 }
@@ -66,6 +89,7 @@ bool SourceEntry::operator==(const SourceEntry& other) const {
     if (kind != other.kind) return false;
     switch (kind) {
         case TimeSource::TimeServer:
+        case TimeSource::NtsServer:
             return server.host == other.server.host && server.port == other.server.port;
         case TimeSource::WebServer:
             return url == other.url;
@@ -83,7 +107,11 @@ std::optional<SourceEntry> ReadSourceEntry(std::string_view entryText) {
     const std::string_view value = TrimBlanks(text.substr(colon + 1));
     // An empty server text is the program's default server; an entry must name its host.
     if (prefix == kServerPrefix && !value.empty()) {
-        if (auto server = CanonicalServer(value)) return Server(std::move(*server));
+        if (auto server = CanonicalServer(value, kNtpPort))
+            return Server(TimeSource::TimeServer, std::move(*server));
+    } else if (prefix == kNtsPrefix && !value.empty()) {
+        if (auto server = CanonicalServer(value, kNtsKePort))
+            return Server(TimeSource::NtsServer, std::move(*server));
     } else if (prefix == kWebPrefix) {
         if (auto url = CanonicalUrl(value)) return Web(std::move(*url));
     }
@@ -98,7 +126,8 @@ std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view tex
         case TimeSource::TimeServer:
             // The program's rule for its stored values: the default server only when empty.
             if (text.empty()) return std::nullopt;
-            if (auto server = CanonicalServer(text)) return Server(std::move(*server));
+            if (auto server = CanonicalServer(text, kNtpPort))
+                return Server(TimeSource::TimeServer, std::move(*server));
             return std::nullopt;
         case TimeSource::WebServer:
             // Blanks after the URL are the only ones UrlHost lets through; entries drop them too.
@@ -112,14 +141,10 @@ std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view tex
 
 std::string SourceEntryValue(const SourceEntry& entry) {
     switch (entry.kind) {
-        case TimeSource::TimeServer: {
-            // An IPv6 address goes in brackets, so that its last group is not taken for a port.
-            const bool ipv6 = entry.server.host.find(':') != std::string::npos;
-            std::string text = ipv6 ? '[' + entry.server.host + ']' : entry.server.host;
-            if (ipv6 || entry.server.port != kNtpPort)
-                text += ':' + std::to_string(entry.server.port);
-            return text;
-        }
+        case TimeSource::TimeServer:
+            return ServerValue(entry.server, kNtpPort);
+        case TimeSource::NtsServer:
+            return ServerValue(entry.server, kNtsKePort);
         case TimeSource::WebServer:
             return entry.url;
         default:
@@ -131,6 +156,8 @@ std::string SourceEntryText(const SourceEntry& entry) {
     switch (entry.kind) {
         case TimeSource::TimeServer:
             return std::string(kServerPrefix) + ':' + SourceEntryValue(entry);
+        case TimeSource::NtsServer:
+            return std::string(kNtsPrefix) + ':' + SourceEntryValue(entry);
         case TimeSource::WebServer:
             return std::string(kWebPrefix) + ':' + SourceEntryValue(entry);
         default:
@@ -157,19 +184,16 @@ std::vector<std::string> SourceEntryTexts(const std::vector<SourceEntry>& entrie
 
 std::string SourceEntryName(const SourceEntry& entry) {
     switch (entry.kind) {
-        case TimeSource::TimeServer: {
-            const bool ipv6 = entry.server.host.find(':') != std::string::npos;
-            if (entry.server.port == kNtpPort) return entry.server.host;
-            return (ipv6 ? '[' + entry.server.host + ']' : entry.server.host) + ':' +
-                   std::to_string(entry.server.port);
-        }
+        case TimeSource::TimeServer:
+            return ServerName(entry.server, kNtpPort);
+        case TimeSource::NtsServer:
+            return ServerName(entry.server, kNtsKePort);
         case TimeSource::WebServer: {
             const auto parts = SplitHttpUrl(entry.url);
             if (!parts) return entry.url;
             const std::string host(parts->host);
-            const bool ipv6 = host.find(':') != std::string::npos;
             if (parts->port.empty()) return host;
-            return (ipv6 ? '[' + host + ']' : host) + ':' + std::string(parts->port);
+            return (IsIpv6(host) ? '[' + host + ']' : host) + ':' + std::string(parts->port);
         }
         default:
             return kTimePageHostName;

@@ -4,6 +4,8 @@
 //   "page"                              the time page
 //   "server:HOST" or "server:HOST:PORT" an Internet time server (an IPv6 address with a port in
 //                                       brackets; no port means 123)
+//   "nts:HOST" or "nts:HOST:PORT"       a time server asked over Network Time Security, PORT
+//                                       that of its key establishment (no port means 4460)
 //   "web:URL"                           a web-server clock (an http:// or https:// URL)
 // Blanks around an entry, its prefix and its value are ignored and prefixes are read in any case.
 // An entry is read into its canonical form: host names in lower case, a URL's scheme and host in
@@ -20,8 +22,8 @@
 namespace horolux {
 
 struct SourceEntry {
-    TimeSource kind = TimeSource::Page;  // Page, TimeServer or WebServer
-    ServerAddress server;                // TimeServer
+    TimeSource kind = TimeSource::Page;  // Page, TimeServer, NtsServer or WebServer
+    ServerAddress server;                // TimeServer, NtsServer (the key establishment's port)
     std::string url;                     // WebServer
     bool operator==(const SourceEntry& other) const;
 };
@@ -30,11 +32,13 @@ std::optional<SourceEntry> ReadSourceEntry(std::string_view text);
 
 // The source that a sync request or a stored choice names with source and text, in canonical
 // form; nothing for a text the program would not use for it (the page takes no text, a server
-// text must name its host, a URL must be http:// or https:// with a host).
+// text must name its host, a URL must be http:// or https:// with a host). NtsServer and
+// Automatic name no one source: nothing.
 std::optional<SourceEntry> SourceEntryOf(TimeSource source, std::string_view text);
 
 // The entry as text: "page", "server:HOST" with ":PORT" when it is not 123 (an IPv6 host in
-// brackets, always with its port), "web:URL". ReadSourceEntry reads it back to the same entry.
+// brackets, always with its port), "nts:HOST" the same with 4460, "web:URL". ReadSourceEntry reads
+// it back to the same entry.
 std::string SourceEntryText(const SourceEntry& entry);
 // The entry's text after its prefix ("HOST[:PORT]", the URL), as SourceEntryOf reads it; empty
 // for the page.

@@ -26,7 +26,8 @@ bool IsIpAddress(const std::string& host) {
 
 std::string HostOf(const SourceEntry& entry) {
     if (entry.kind == TimeSource::Page) return kTimePageHostName;
-    if (entry.kind == TimeSource::TimeServer) return entry.server.host;
+    if (entry.kind == TimeSource::TimeServer || entry.kind == TimeSource::NtsServer)
+        return entry.server.host;
     if (const auto parts = SplitHttpUrl(entry.url)) return std::string(parts->host);
     return entry.url;
 }
@@ -55,10 +56,10 @@ std::string OperatorOf(const SourceEntry& entry) {
     return suffix ? LastLabels(host, 3) : two;
 }
 
-std::string VerdictText(SourceVerdict verdict, const std::string& reason) {
+std::string VerdictText(SourceVerdict verdict, const std::string& reason, bool authenticated) {
     switch (verdict) {
         case SourceVerdict::Used:
-            return "used";
+            return authenticated ? "used (NTS)" : "used";
         case SourceVerdict::Disagrees:
             return "disagrees";
         case SourceVerdict::Refused:

@@ -27,10 +27,12 @@ struct SourceAnswer {
     SourceVerdict verdict = SourceVerdict::NoAnswer;  // filled in by SelectSources
 };
 
-// "used", "disagrees", "no answer", "refused: REASON" or "not allowed".
-std::string VerdictText(SourceVerdict verdict, const std::string& reason);
+// "used", "used (NTS)" for a used source whose answer was authenticated, "disagrees", "no
+// answer", "refused: REASON" or "not allowed".
+std::string VerdictText(SourceVerdict verdict, const std::string& reason, bool authenticated);
 inline std::string VerdictText(const SourceAnswer& answer) {
-    return VerdictText(answer.verdict, answer.measurement.failure);
+    return VerdictText(answer.verdict, answer.measurement.failure,
+                       answer.measurement.authenticated);
 }
 
 struct Selection {

@@ -67,7 +67,12 @@ std::optional<std::string> UrlHost(std::string_view url) {
 }
 
 std::vector<std::string> DefaultAutoSources() {
-    return {"server:time.cloudflare.com", "server:time.windows.com", "server:pool.ntp.org",
+    return {"nts:time.cloudflare.com",
+            "nts:nts.netnod.se",
+            "nts:ptbtime1.ptb.de",
+            "server:time.cloudflare.com",
+            "server:time.windows.com",
+            "server:pool.ntp.org",
             "web:https://www.google.com/generate_204",
             "web:https://www.cloudflare.com/cdn-cgi/trace"};
 }
@@ -144,7 +149,8 @@ std::string OffsetText(std::int64_t offset, std::int64_t bound) {
 std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceName) {
     if (m.outcome != TimeMeasurement::Outcome::Ok) return m.failure + " (" + sourceName + ")";
     return "Offset " + OffsetText(m.offset, m.bound) + ", round trip " +
-           std::to_string(RoundedMillis(m.roundTrip)) + " ms (" + sourceName + ")";
+           std::to_string(RoundedMillis(m.roundTrip)) + " ms (" + sourceName +
+           (m.authenticated ? ", NTS)" : ")");
 }
 
 bool IsLargeCorrection(std::int64_t offset) {

@@ -21,9 +21,9 @@ inline constexpr char kDefaultTimeServerText[] = "time.windows.com";
 inline constexpr char kDefaultTimeWebUrl[] = "http://www.msftconnecttest.com/connecttest.txt";
 
 // The Automatic source's servers and web clocks when the user has chosen none, in the syntax of
-// core/timesource/source_entry.h: time servers of three operators, and two web clocks of two
-// more whose Date is made for each answer rather than served from a cache (the README says why
-// these).
+// core/timesource/source_entry.h: NTS servers of three operators first, time servers of three,
+// and two web clocks of two more whose Date is made for each answer rather than served from a
+// cache (the README says why these).
 std::vector<std::string> DefaultAutoSources();
 std::vector<SourceEntry> DefaultAutoSourceEntries();
 
@@ -37,8 +37,8 @@ struct TimeSourceChoice {
 
 // The stored values made safe: an unknown source number is the page, a server text that does not
 // read as one and a URL that is not http:// or https:// with a host are the defaults. The
-// Automatic list is read into entries here, once: those that do not read as a server or web clock
-// are left out, and a list left empty is the default one.
+// Automatic list is read into entries here, once: those that do not read as a time server, NTS
+// server or web clock are left out, and a list left empty is the default one.
 TimeSourceChoice SanitiseTimeSource(int source, const std::string& server, const std::string& url,
                                     const std::vector<std::string>& autoSources = {});
 
@@ -67,8 +67,9 @@ struct TimeMeasurement {
     bool authenticated = false;  // the answer came over NTS and its authenticator verified
 };
 
-// "Offset +0.734 s \xB1 0.012 s, round trip 24 ms (time.windows.com)", or the failure in words
-// with the source's name. The plus-minus sign is the one of the program's ANSI code page.
+// "Offset +0.734 s \xB1 0.012 s, round trip 24 ms (time.windows.com)", "(time.cloudflare.com,
+// NTS)" for an authenticated answer, or the failure in words with the source's name. The
+// plus-minus sign is the one of the program's ANSI code page.
 std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceName);
 // An offset and its bound: "+0.734 s \xB1 1.250 s" for a bound of a second or more, else the bound
 // in milliseconds, rounded up, and the offset to the bound's precision: "+0.73 s \xB1 12 ms",

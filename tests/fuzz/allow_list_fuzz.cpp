@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     request.sources = *sources;
 
     const AllowListRead read = ParseAllowList(entries);
-    Check(read.list.servers.size() + read.list.urls.size() + read.ignored.size() +
-                  (read.list.page ? 1 : 0) <=
+    Check(read.list.servers.size() + read.list.ntsServers.size() + read.list.urls.size() +
+                  read.ignored.size() + (read.list.page ? 1 : 0) <=
               entries.size(),
           "every entry is kept once or reported");
     const bool allowed = IsAllowed(read.list, request);

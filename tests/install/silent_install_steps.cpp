@@ -99,8 +99,8 @@ void RefusesAnAllowListEntryItCannotRead() {
     EXPECT_EQ(RunMsiexec(Install(FirstPackage(), " ALLOWEDSOURCES=\"page;server:[::1]:x\"")),
               static_cast<DWORD>(ERROR_INSTALL_FAILURE));
     EXPECT_TRUE(
-        LastMsiexecLogHolds("ALLOWEDSOURCES entries must be page, server:HOST[:PORT] or "
-                            "web:URL, not \"server:[::1]:x\"."))
+        LastMsiexecLogHolds("ALLOWEDSOURCES entries must be page, server:HOST[:PORT], "
+                            "nts:HOST[:PORT] or web:URL, not \"server:[::1]:x\"."))
         << LastMsiexecLog();
     ExpectNothingInstalled();
 }

@@ -22,7 +22,8 @@ constexpr char kBadUrl[] =
     "A web server's address begins with http:// or https:// and names a host!";
 constexpr char kBadEntry[] =
     "Each line names one source: \"server:HOST\" or \"server:HOST:PORT\" for a time server, "
-    "\"web:URL\" for a web server's clock!";
+    "\"nts:HOST\" or \"nts:HOST:PORT\" for one asked over NTS, \"web:URL\" for a web server's "
+    "clock!";
 
 // The lines of a multi-line edit, blank ones left out.
 std::vector<std::string> Lines(const std::string& text) {

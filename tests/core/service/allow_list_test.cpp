@@ -125,6 +125,25 @@ TEST(AllowList, UrlsCompareSchemeAndHostInAnyCaseAndTheRestExactly) {
                "urls");
 }
 
+TEST(AllowList, NtsServersAreAllowedByTheirOwnEntriesInCanonicalForm) {
+    const AllowList list = List({"nts:time.cloudflare.com", " NTS : Nts.Netnod.se:4460 ",
+                                 "nts:127.0.0.1:14460", "server:ptbtime1.ptb.de"});
+    const AllowedRequest allowed =
+        AllowedPart(list, *Asked{TimeSource::Automatic,
+                                 "nts:TIME.cloudflare.com:4460 nts:nts.netnod.se "
+                                 "nts:127.0.0.1:14460 nts:127.0.0.1 server:time.cloudflare.com "
+                                 "nts:ptbtime1.ptb.de"}
+                               .Read());
+    ASSERT_TRUE(allowed.request);
+    EXPECT_EQ(SourceEntryTexts(allowed.request->sources),
+              (std::vector<std::string>{"nts:time.cloudflare.com", "nts:nts.netnod.se",
+                                        "nts:127.0.0.1:14460"}));
+    EXPECT_EQ(allowed.notAllowed,
+              (std::vector<std::string>{"127.0.0.1", "time.cloudflare.com", "ptbtime1.ptb.de"}))
+        << "another port, and a time server of an NTS server's host or back, are other sources";
+    EXPECT_FALSE(IsAllowed(List({"nts:time.windows.com:123"}), Server("time.windows.com")));
+}
+
 TEST(AllowList, EntriesThatDoNotReadAreIgnoredAndReported) {
     const std::vector<std::string> bad = {
         "",
@@ -145,6 +164,8 @@ TEST(AllowList, EntriesThatDoNotReadAreIgnoredAndReported) {
         "web:http://",
         "time.windows.com",
         "ntp:time.windows.com",
+        "nts:",
+        "nts:host:70000",
         ":time.windows.com",
     };
     std::vector<std::string> entries = bad;
@@ -153,6 +174,7 @@ TEST(AllowList, EntriesThatDoNotReadAreIgnoredAndReported) {
     EXPECT_EQ(read.ignored, bad);
     EXPECT_FALSE(read.list.page);
     EXPECT_TRUE(read.list.urls.empty());
+    EXPECT_TRUE(read.list.ntsServers.empty());
     ASSERT_EQ(read.list.servers.size(), 1u);
     EXPECT_TRUE(IsAllowed(read.list, Server("pool.ntp.org:123")));
     EXPECT_FALSE(IsAllowed(read.list, Server("")));
@@ -160,10 +182,12 @@ TEST(AllowList, EntriesThatDoNotReadAreIgnoredAndReported) {
 
 TEST(AllowList, TheInstallersListAllowsTheDefaultSources) {
     const std::vector<std::string> list = DefaultAllowList();
-    ASSERT_GE(list.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(list.begin(), list.begin() + 3),
-              (std::vector<std::string>{"page", "server:time.windows.com",
-                                        "web:http://www.msftconnecttest.com/connecttest.txt"}));
+    ASSERT_GE(list.size(), 6u);
+    EXPECT_EQ(
+        std::vector<std::string>(list.begin(), list.begin() + 6),
+        (std::vector<std::string>{
+            "page", "server:time.windows.com", "web:http://www.msftconnecttest.com/connecttest.txt",
+            "nts:time.cloudflare.com", "nts:nts.netnod.se", "nts:ptbtime1.ptb.de"}));
     CheckCases(List(list),
                {{Page(), true},
                 {Server(kDefaultTimeServerText), true},

@@ -98,6 +98,7 @@ TEST(ServiceProtocol, RequestsGoBackAndForthWithTheirSourcesInCanonicalForm) {
         Request(TimeSource::WebServer, longUrl, true),
         Request(TimeSource::WebServer, "http://example.org/\xB1 ~"),
         Request(TimeSource::Automatic, "server:a.example.org web:http://b.example.org/x%20y page"),
+        Request(TimeSource::Automatic, "nts:a.example.org nts:[::1]:14460 server:a.example.org"),
         Request(TimeSource::Automatic, ""),
     };
     for (const SyncRequest& r : requests) {
@@ -217,7 +218,9 @@ TEST(ServiceProtocol, RequestReaderRefusesBadBodies) {
         {"DEL in the text", [](Bytes& b) { b[28] = 0x7F; }, ReadError::BadText},
         {"byte past the text", [](Bytes& b) { b[31] = 'x'; }, ReadError::BadText},
         {"last byte of the area", [](Bytes& b) { b.back() = 1; }, ReadError::BadText},
-        {"source 4", [](Bytes& b) { Put32(b, 16, 4); }, ReadError::BadValue},
+        {"NtsServer: an entry's kind, never a request's",
+         [](Bytes& b) { Put32(b, 16, static_cast<std::uint32_t>(TimeSource::NtsServer)); },
+         ReadError::BadValue},
         {"source -1", [](Bytes& b) { Put32(b, 16, 0xFFFFFFFF); }, ReadError::BadValue},
         {"flag bit 1", [](Bytes& b) { Put32(b, 20, 2); }, ReadError::BadValue},
         {"flag bit 31", [](Bytes& b) { Put32(b, 20, 0x80000001); }, ReadError::BadValue},
@@ -298,7 +301,8 @@ TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
     answer.sources = {
         {"127.0.0.1:12125", true, -250, 40, 90, SourceVerdict::Used, ""},
         {"ntp.example.org", false, 0, 0, 0, SourceVerdict::Refused, "RATE"},
-        {std::string(kMaxSourceName + 3, 'n'), false, 0, 0, 0, SourceVerdict::Refused, "a\r\nb"}};
+        {std::string(kMaxSourceName + 3, 'n'), false, 0, 0, 0, SourceVerdict::Refused, "a\r\nb"},
+        {"time.cloudflare.com", true, 300, 20, 40, SourceVerdict::Used, "", true}};
     const Bytes bytes = EncodeAnswer(answer);
     ASSERT_EQ(bytes.size(), kAnswerWithSourcesSize);
     EXPECT_EQ(bytes[6], kKindAnswerWithSources);
@@ -308,6 +312,9 @@ TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
     answer.sources[2] = {std::string(kMaxSourceName, 'n'), false, 0, 0, 0,
                          SourceVerdict::Refused,           "a  b"};
     EXPECT_TRUE(*read.answer == answer) << "names cut to their area, line breaks blanked";
+    const std::size_t fourth = kAnswerSize + 4 + 3 * kSourceRowSize;
+    EXPECT_EQ(std::string(bytes.begin() + fourth + 100, bytes.begin() + fourth + 110), "used (NTS)")
+        << "an authenticated answer in the verdict's words";
 
     SyncAnswer many = MeasuredAnswer();
     many.sources.assign(kMaxSourceRows + 2, {"a", false, 0, 0, 0, SourceVerdict::NoAnswer, ""});
@@ -317,7 +324,7 @@ TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
     const Damage damage[] = {
         {"no rows", [](Bytes& b) { Put32(b, kAnswerSize, 0); }, ReadError::BadValue},
         {"nine rows", [](Bytes& b) { Put32(b, kAnswerSize, 9); }, ReadError::BadValue},
-        {"a row past the count", [](Bytes& b) { b[kAnswerSize + 4 + 3 * kSourceRowSize] = 1; },
+        {"a row past the count", [](Bytes& b) { b[kAnswerSize + 4 + 4 * kSourceRowSize] = 1; },
          ReadError::BadValue},
         {"row flag bit 1", [](Bytes& b) { Put32(b, row, 2); }, ReadError::BadValue},
         {"negative row bound", [](Bytes& b) { b[row + 19] = 0x80; }, ReadError::BadValue},

@@ -15,7 +15,8 @@ TEST(InstallProperties, TimeSourceWordsAreTheStoredNumbers) {
     EXPECT_EQ(static_cast<int>(*ReadTimeSourceWord("auto")), 3);
     EXPECT_EQ(ReadTimeSourceWord(" Auto\t"), TimeSource::Automatic);
     EXPECT_EQ(ReadTimeSourceWord("SERVER"), TimeSource::TimeServer);
-    for (const char* other : {"", "automatic", "3", "pages", "web server", "sundial", "au to"})
+    for (const char* other :
+         {"", "automatic", "3", "4", "nts", "pages", "web server", "sundial", "au to"})
         EXPECT_EQ(ReadTimeSourceWord(other), std::nullopt) << other;
 }
 
@@ -46,8 +47,8 @@ TEST(InstallProperties, EveryPropertyGivenReads) {
         {"TIMESOURCE", "server"},
         {"TIMESERVER", " ntp.example.org:1123 "},
         {"TIMEWEBURL", "https://www.example.org/t"},
-        {"AUTOSOURCES", "server:a.example.org; web:https://b.example.org/"},
-        {"ALLOWEDSOURCES", "page;server:[::1]:123; web:HTTP://C.example.org/x"},
+        {"AUTOSOURCES", "nts:n.example.org;server:a.example.org; web:https://b.example.org/"},
+        {"ALLOWEDSOURCES", "page;server:[::1]:123; web:HTTP://C.example.org/x;NTS:[::1]:4461"},
         {"AUTOSTART", "0"},
         {"OTHER", "x"},  // the installer's own properties are not ours to read
     });
@@ -56,8 +57,10 @@ TEST(InstallProperties, EveryPropertyGivenReads) {
     expected.timeSource = TimeSource::TimeServer;
     expected.timeServer = "ntp.example.org:1123";
     expected.timeWebUrl = "https://www.example.org/t";
-    expected.autoSources = Entries{"server:a.example.org", "web:https://b.example.org/"};
-    expected.allowedSources = Entries{"page", "server:[::1]:123", "web:HTTP://C.example.org/x"};
+    expected.autoSources =
+        Entries{"nts:n.example.org", "server:a.example.org", "web:https://b.example.org/"};
+    expected.allowedSources =
+        Entries{"page", "server:[::1]:123", "web:HTTP://C.example.org/x", "NTS:[::1]:4461"};
     expected.autoStart = false;
     EXPECT_EQ(read.properties, expected);
     EXPECT_TRUE(ReadInstallProperties({{"AUTOSTART", "1"}}).properties.autoStart);
@@ -79,13 +82,21 @@ TEST(InstallProperties, TheFirstValueThatDoesNotReadIsNamedInTheMessage) {
          "TIMEWEBURL must be an http:// or https:// address with a host, not "
          "\"ftp://www.example.org/\"."},
         {{{"AUTOSOURCES", "server:a.example.org;page"}},
-         "AUTOSOURCES entries must be server:HOST[:PORT] or web:URL, not \"page\"."},
+         "AUTOSOURCES entries must be server:HOST[:PORT], nts:HOST[:PORT] or web:URL, not "
+         "\"page\"."},
         {{{"AUTOSOURCES", "server:a.example.org; a.example.org "}},
-         "AUTOSOURCES entries must be server:HOST[:PORT] or web:URL, not \"a.example.org\"."},
+         "AUTOSOURCES entries must be server:HOST[:PORT], nts:HOST[:PORT] or web:URL, not "
+         "\"a.example.org\"."},
+        {{{"AUTOSOURCES", "nts:a.example.org;nts:"}},
+         "AUTOSOURCES entries must be server:HOST[:PORT], nts:HOST[:PORT] or web:URL, not "
+         "\"nts:\"."},
         {{{"AUTOSOURCES", " ; "}}, "AUTOSOURCES names no source."},
         {{{"ALLOWEDSOURCES", "page;web:ftp://x.example.org/"}},
-         "ALLOWEDSOURCES entries must be page, server:HOST[:PORT] or web:URL, not "
-         "\"web:ftp://x.example.org/\"."},
+         "ALLOWEDSOURCES entries must be page, server:HOST[:PORT], nts:HOST[:PORT] or web:URL, "
+         "not \"web:ftp://x.example.org/\"."},
+        {{{"ALLOWEDSOURCES", "nts:a.example.org:0"}},
+         "ALLOWEDSOURCES entries must be page, server:HOST[:PORT], nts:HOST[:PORT] or web:URL, "
+         "not \"nts:a.example.org:0\"."},
         {{{"ALLOWEDSOURCES", ";"}}, "ALLOWEDSOURCES names no source."},
         {{{"AUTOSTART", "yes"}}, "AUTOSTART must be 0 or 1, not \"yes\"."},
         {{{"AUTOSTART", " 0"}}, "AUTOSTART must be 0 or 1, not \" 0\"."},

@@ -51,5 +51,25 @@ TEST(SyncOutcome, AnAnswerCarriesTheMeasurementOnlyWhenOneWasMade) {
     EXPECT_FALSE(failed.measured);
 }
 
+TEST(SyncOutcome, ARowSaysAnAuthenticatedAnswerOfAUsedSourceOnly) {
+    std::vector<SourceAnswer> answers(3);
+    answers[0].entry = *ReadSourceEntry("nts:a.example.org:4461");
+    answers[0].verdict = SourceVerdict::Used;
+    answers[1].entry = *ReadSourceEntry("nts:b.example.org");
+    answers[1].verdict = SourceVerdict::Disagrees;
+    answers[2].entry = *ReadSourceEntry("server:c.example.org");
+    answers[2].verdict = SourceVerdict::Used;
+    for (SourceAnswer& a : answers) a.measurement.outcome = TimeMeasurement::Outcome::Ok;
+    answers[0].measurement.authenticated = answers[1].measurement.authenticated = true;
+    const std::vector<SourceRow> rows = SourceRows(answers);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, "a.example.org:4461");
+    EXPECT_TRUE(rows[0].authenticated);
+    EXPECT_EQ(VerdictText(rows[0]), "used (NTS)");
+    EXPECT_FALSE(rows[1].authenticated) << "the verdict's words say it of a used source only";
+    EXPECT_FALSE(rows[2].authenticated);
+    EXPECT_EQ(VerdictText(rows[2]), "used");
+}
+
 }  // namespace
 }  // namespace horolux

@@ -19,6 +19,21 @@ TEST(SourceEntry, EntriesReadToOneCanonicalFormAndBack) {
          "www.example.com:8443"},
         {"web:http://127.0.0.1:12126/", "web:http://127.0.0.1:12126/", "127.0.0.1:12126"},
         {"page", "page", "tycho.usno.navy.mil"},
+        // NTS: the port is the key establishment's, 4460 unless given.
+        {" NTS : Time.Cloudflare.com ", "nts:time.cloudflare.com", "time.cloudflare.com"},
+        {"nts:time.cloudflare.com:4460", "nts:time.cloudflare.com", "time.cloudflare.com"},
+        {"nts:127.0.0.1:14460", "nts:127.0.0.1:14460", "127.0.0.1:14460"},
+        {"nts:127.0.0.1:123", "nts:127.0.0.1:123", "127.0.0.1:123"},
+        {"nts:[::1]:4460", "nts:[::1]:4460", "::1"},
+        {"nts:::1", "nts:[::1]:4460", "::1"},
+        {"nts:[::1]:14460", "nts:[::1]:14460", "[::1]:14460"},
+        {"nts:", "", ""},
+        {"nts: ", "", ""},
+        {"nts::4460", "", ""},
+        {"nts:host:99999", "", ""},
+        {"nts:host:", "", ""},
+        {"nts:[::1]:x", "", ""},
+        {"nts:a b", "", ""},
         {"server:", "", ""},
         {"server:host:99999", "", ""},
         {"web:ftp://example.org/", "", ""},
@@ -38,6 +53,13 @@ TEST(SourceEntry, EntriesReadToOneCanonicalFormAndBack) {
     EXPECT_FALSE(SourceEntryOf(TimeSource::TimeServer, ""));
     EXPECT_FALSE(SourceEntryOf(TimeSource::Page, "x"));
     EXPECT_FALSE(SourceEntryOf(TimeSource::Automatic, ""));
+
+    // An NTS server is another source than the time server of the same host and port.
+    EXPECT_NE(ReadSourceEntry("nts:a.example.org:123"), ReadSourceEntry("server:a.example.org"));
+    EXPECT_EQ(ReadSourceEntry("nts:A.Example.org"), ReadSourceEntry("nts:a.example.org:4460"));
+    EXPECT_EQ(ReadSourceEntry("nts:a.example.org")->server.port, 4460);
+    EXPECT_FALSE(SourceEntryOf(TimeSource::NtsServer, "a.example.org"))
+        << "an entry's kind, never a request's or a stored choice's";
 }
 
 TEST(SourceSelection, AnOperatorIsARegistrableDomainOrAnAddress) {
@@ -53,6 +75,9 @@ TEST(SourceSelection, AnOperatorIsARegistrableDomainOrAnAddress) {
         {"server:127.0.0.1:12300", "server:127.0.0.1:12300"},
         {"web:http://127.0.0.1:12300/", "web:http://127.0.0.1:12300/"},
         {"server:[::1]:123", "server:[::1]:123"},
+        {"nts:Time.Cloudflare.com", "cloudflare.com"},
+        {"nts:ptbtime1.ptb.de:4461", "ptb.de"},
+        {"nts:127.0.0.1", "nts:127.0.0.1"},
     };
     for (const auto& c : cases) EXPECT_EQ(OperatorOf(*ReadSourceEntry(c.entry)), c.op) << c.entry;
 }
@@ -138,6 +163,18 @@ TEST(SourceSelection, TheLargestAgreeingMajorityDecidesFromItsCommonPart) {
         EXPECT_EQ(s.offset, c.offset) << c.verdicts;
         EXPECT_EQ(s.bound, c.bound) << c.verdicts;
     }
+}
+
+TEST(SourceSelection, AUsedSourceSaysWhenItsAnswerWasAuthenticated) {
+    std::vector<SourceAnswer> answers{
+        Answer("nts:a.one.org", 0, 100), Answer("server:b.two.org", 50, 100),
+        Answer("nts:c.three.org", 9'000'000, 10),
+        Answer("nts:d.four.org", 0, 0, TimeMeasurement::Outcome::Refused)};
+    answers[0].measurement.authenticated = true;
+    answers[2].measurement.authenticated = true;
+    answers[3].measurement.authenticated = true;
+    SelectSources(answers);
+    EXPECT_EQ(Verdicts(answers), "used (NTS);used;disagrees;refused: RATE;");
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
     const TimeSourceChoice defaults;
     EXPECT_EQ(SanitiseTimeSource(0, "", ""), defaults)
         << "nothing stored: the page and the defaults";
-    for (int odd : {-1, 4, 1000})
+    // NtsServer is an entry's kind only: a stored 4 is a number nobody writes.
+    for (int odd : {-1, static_cast<int>(TimeSource::NtsServer), 1000})
         EXPECT_EQ(SanitiseTimeSource(odd, "", "").source, TimeSource::Page) << odd;
     EXPECT_EQ(SanitiseTimeSource(1, "", "").source, TimeSource::TimeServer);
     EXPECT_EQ(SanitiseTimeSource(2, "", "").source, TimeSource::WebServer);
@@ -20,6 +21,14 @@ TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
         << "a list with no readable server or web clock is the default one";
     EXPECT_EQ(SanitiseTimeSource(3, "", "", {"x", " server:127.0.0.1:12300 ", "page"}).autoSources,
               std::vector<SourceEntry>{*ReadSourceEntry("server:127.0.0.1:12300")});
+    EXPECT_EQ(SourceEntryTexts(
+                  SanitiseTimeSource(3, "", "", {"NTS:Nts.Example.org:4460", "nts:"}).autoSources),
+              std::vector<std::string>{"nts:nts.example.org"});
+    // A list stored before NTS servers were defaults loads as it was stored.
+    const std::vector<std::string> older = {
+        "server:time.cloudflare.com", "server:time.windows.com", "server:pool.ntp.org",
+        "web:https://www.google.com/generate_204", "web:https://www.cloudflare.com/cdn-cgi/trace"};
+    EXPECT_EQ(SourceEntryTexts(SanitiseTimeSource(3, "", "", older).autoSources), older);
 
     EXPECT_EQ(SanitiseTimeSource(1, "127.0.0.1:12300", "").server, "127.0.0.1:12300");
     EXPECT_EQ(SanitiseTimeSource(1, "ntp.example.org", "").server, "ntp.example.org");
@@ -31,6 +40,15 @@ TEST(TimeSourceChoice, StoredValuesAreMadeSafe) {
     for (const char* bad :
          {"ftp://example.org/", "example.org", "http://", "http:///x", "http://a b/"})
         EXPECT_EQ(SanitiseTimeSource(2, "", bad).webUrl, kDefaultTimeWebUrl) << bad;
+}
+
+TEST(TimeSourceChoice, TheDefaultListStartsWithNtsServersOfThreeOperators) {
+    const std::vector<std::string> list = DefaultAutoSources();
+    ASSERT_EQ(list.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(list.begin(), list.begin() + 3),
+              (std::vector<std::string>{"nts:time.cloudflare.com", "nts:nts.netnod.se",
+                                        "nts:ptbtime1.ptb.de"}));
+    EXPECT_EQ(SourceEntryTexts(DefaultAutoSourceEntries()), list) << "canonical, and all read";
 }
 
 TEST(TimeSourceChoice, HostsAndTheWelcomeLineNameTheSource) {
@@ -67,6 +85,10 @@ TEST(TimeMeasurement, TheTestLineShowsOffsetBoundAndRoundTripInMilliseconds) {
     m.roundTrip = 23'500;
     EXPECT_EQ(MeasurementLine(m, "time.windows.com"),
               "Offset +0.73 s \xB1 12 ms, round trip 24 ms (time.windows.com)");
+    m.authenticated = true;
+    EXPECT_EQ(MeasurementLine(m, "time.cloudflare.com"),
+              "Offset +0.73 s \xB1 12 ms, round trip 24 ms (time.cloudflare.com, NTS)");
+    m.authenticated = false;
     // The bound rounded up, the offset (half away from zero) to the bound's precision.
     const struct {
         std::int64_t offset, bound;
