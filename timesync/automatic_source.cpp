@@ -78,8 +78,9 @@ AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
             answer.entry = entries[i];
             if (shared->results[i]) {
                 answer.measurement = *shared->results[i];
-                if (entries[i].kind == horolux::TimeSource::TimeServer &&
-                    shared->refused[i].IsRefused(entries[i].server))
+                const bool server = entries[i].kind == horolux::TimeSource::TimeServer ||
+                                    entries[i].kind == horolux::TimeSource::NtsServer;
+                if (server && shared->refused[i].IsRefused(entries[i].server))
                     refused.Refuse(entries[i].server);
             } else {
                 answer.measurement.outcome = TimeMeasurement::Outcome::Unreachable;

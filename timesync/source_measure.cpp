@@ -3,6 +3,7 @@
 #include "core/sync/sync_outcome.h"
 #include "core/timesource/page_offset.h"
 #include "timesync/automatic_source.h"
+#include "timesync/nts_client.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
 #include "timesync/web_clock.h"
@@ -63,13 +64,8 @@ TimeMeasurement MeasureSource(const horolux::SourceEntry& source, horolux::Refus
             return MeasureTimeServer(source.server, refused, progress);
         case horolux::TimeSource::WebServer:
             return MeasureWebClock(source.url, progress, http, webTimeLimitMs);
-        case horolux::TimeSource::NtsServer: {
-            // Until the NTS client is here: refused in words, never taken for the page below.
-            TimeMeasurement m;
-            m.outcome = TimeMeasurement::Outcome::Refused;
-            m.failure = "NTS is not available";
-            return m;
-        }
+        case horolux::TimeSource::NtsServer:
+            return MeasureNtsServer(source.server, refused, progress);
         case horolux::TimeSource::Page:
         default:
             return MeasureTimePage(progress, http);
