@@ -26,7 +26,7 @@ _openssl_apt() {  # apt-get arguments...
 
 _openssl_apt_sources() {
   local parts=$_openssl_cache/apt/parts
-  rm -rf "$_openssl_cache/apt"
+  rm -rf "$parts"  # the lists stay, so that an update fetches only what changed
   mkdir -p "$parts" "$_openssl_cache/apt/lists/partial" "$_openssl_cache/apt/cache/archives/partial"
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     awk -v RS= -v ORS='\n\n' '!/-security/' /etc/apt/sources.list.d/debian.sources |

@@ -4,8 +4,9 @@
 // measuring time, the time of one bare query of the same server, their ratio, the error of the
 // measured offset against the server's known offset, the bound, whether the error stayed inside
 // the bound, and the number of requests. Then several sources at once, one of them five seconds
-// wrong: whether it was outvoted every time. Each case ends with a "row|" line for the table that
-// script/bench prints beside the peers' figures.
+// wrong: whether it was outvoted every time; and chronyd's NTS server ("n/a" until Horolux's NTS
+// source measures it). Each case ends with a "row|" line for the table that script/bench prints
+// beside the peers' figures.
 //   source_bench [N]     (script/bench sets up the Wine session and the servers)
 #include <algorithm>
 #include <cmath>
@@ -115,6 +116,33 @@ Run MeasureSeveral(int n, int port, const std::string& url, const std::string& w
     return r;
 }
 
+// chronyd's NTS server on loopback, serving this machine's clock, measured as the entry
+// "nts:localhost:PORT" would be. Horolux's NTS source is young: when the entry does not read yet
+// or the first measurement fails, the row says "n/a" and the bench goes on without it.
+void MeasureNts(int n) {
+    const char* kCase = "NTS, chronyd serving this clock";
+    const std::string port = test::EnvText("HOROLUX_NTS_KE_PORT");
+    const auto entries = horolux::ReadSourceEntries({"nts:localhost:" + port}).entries;
+    horolux::RefusedServers refused;
+    auto measure = [&] { return MeasureAutomatic(entries, refused, WinInetStack(), {}).combined; };
+    std::string why = port.empty()      ? "HOROLUX_NTS_KE_PORT is not set"
+                      : entries.empty() ? "the entry nts:localhost:" + port + " does not read"
+                                        : "";
+    if (why.empty()) {
+        const horolux::TimeMeasurement first = measure();
+        if (first.outcome != horolux::TimeMeasurement::Outcome::Ok)
+            why = "the first measurement failed: " + first.failure;
+    }
+    if (!why.empty()) {
+        std::printf("%s: n/a (%s)\n", kCase, why.c_str());
+        std::printf("row|%s|Horolux|0|0|n/a|n/a|-|-|-|-\n", kCase);
+        return;
+    }
+    const Run nts = Measure(n, 0, measure);
+    Print(kCase, nts, 0.0);
+    Row(kCase, nts);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +202,7 @@ int main(int argc, char** argv) {
     const Run stale = MeasureSeveral(n, port, url, "datelag=0.6", true, 3);
     Print("Automatic (3 time servers, 2 web clocks, both stale)", stale, 0.0);
     Row("several sources, web clocks stale", stale);
+    MeasureNts(n);
     return sntp.outside + web.outside + symmetric.outside + automatic.outside + automatic.failed +
                        stale.outside + stale.failed ==
                    0
