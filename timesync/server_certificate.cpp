@@ -54,6 +54,16 @@ std::string PolicyWords(DWORD error) {
     }
 }
 
+std::string ChainWords(DWORD trust) {
+    if (trust & CERT_TRUST_IS_NOT_TIME_VALID) return PolicyWords(CERT_E_EXPIRED);
+    if (trust & CERT_TRUST_IS_REVOKED) return PolicyWords(CERT_E_REVOKED);
+    if (trust & CERT_TRUST_IS_NOT_VALID_FOR_USAGE) return PolicyWords(CERT_E_WRONG_USAGE);
+    if (trust & CERT_TRUST_IS_UNTRUSTED_ROOT) return PolicyWords(CERT_E_UNTRUSTEDROOT);
+    if (trust & CERT_TRUST_IS_PARTIAL_CHAIN) return PolicyWords(CERT_E_CHAINING);
+    return platform::Format("Windows does not accept the server's certificate (chain 0x%08lX)",
+                            static_cast<unsigned long>(trust));
+}
+
 }  // namespace
 
 std::optional<std::string> ServerCertificateRefusal(
@@ -83,6 +93,12 @@ std::optional<std::string> ServerCertificateRefusal(
                                  sent.Get(), &para, 0, nullptr, &built))
         return "The server's certificate could not be checked";
     const platform::UniqueHandle<ChainTraits> owned(built);
+    // The chain's own verdict first: the SSL policy of some chain engines (Wine's) passes a chain
+    // that stops short of any root. Revocation is not asked for, so its "unknown" is no verdict.
+    const DWORD trust = built->TrustStatus.dwErrorStatus &
+                        ~static_cast<DWORD>(CERT_TRUST_REVOCATION_STATUS_UNKNOWN |
+                                            CERT_TRUST_IS_OFFLINE_REVOCATION);
+    if (trust != CERT_TRUST_NO_ERROR) return ChainWords(trust);
 
     std::wstring name = platform::WideFromAnsi(host);
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};

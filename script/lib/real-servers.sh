@@ -117,7 +117,7 @@ nts_start() {
         return 1
     }
     HOROLUX_NTS_CA=$HOROLUX_NTS_DIR/ca.pem
-    _nts_chrony_start "$root" trusted server && _nts_chrony_start "$root" untrusted self || {
+    _nts_chrony_start "$root" trusted server && _nts_chrony_start "$root" untrusted stranger || {
         nts_stop
         return 1
     }
@@ -167,7 +167,8 @@ nts_trust_test_ca() {  # TOOL_EXE
     }
 }
 
-# A test CA, a server certificate it issues and a self-signed one, both for localhost only (so
+# A test CA, a server certificate it issues, a self-signed one and one from a CA nobody trusts
+# (served without its issuer, as a server that sends no chain does), all for localhost only (so
 # that "127.0.0.1" is a wrong name), RSA 2048 for Windows' chain engine, valid from yesterday
 # for 30 days: a clock a little behind still accepts them.
 _nts_make_certificates() {  # DIR
@@ -197,13 +198,16 @@ subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
 CONF
     touch "$dir/index.txt"
-    for name in ca server self; do
+    for name in ca stranger-ca server self stranger; do
         openssl req -new -newkey rsa:2048 -nodes -keyout "$dir/$name.key" -out "$dir/$name.csr" \
-            -subj "/CN=$([ $name = ca ] && echo 'Horolux test CA' || echo localhost)" || return 1
+            -subj "/CN=$(case $name in ca) echo 'Horolux test CA' ;; stranger-ca) echo 'Stranger CA' ;; *) echo localhost ;; esac)" ||
+            return 1
     done
     _nts_sign "$dir" ca ca_cert -selfsign -keyfile "$dir/ca.key" &&
+        _nts_sign "$dir" stranger-ca ca_cert -selfsign -keyfile "$dir/stranger-ca.key" &&
         _nts_sign "$dir" server server_cert -cert "$dir/ca.pem" -keyfile "$dir/ca.key" &&
-        _nts_sign "$dir" self server_cert -selfsign -keyfile "$dir/self.key"
+        _nts_sign "$dir" self server_cert -selfsign -keyfile "$dir/self.key" &&
+        _nts_sign "$dir" stranger server_cert -cert "$dir/stranger-ca.pem" -keyfile "$dir/stranger-ca.key"
 }
 
 _nts_sign() {  # DIR NAME EXTENSIONS SIGNER...
@@ -242,7 +246,7 @@ CONF
     printf -v "HOROLUX_NTS_${which}_KE_PORT" %s "$ke"
     printf -v "HOROLUX_NTS_${which}_NTP_PORT" %s "$ntp"
     if _wait_until_answering "$pid" _ntp_answers "$ntp" &&
-        _wait_until_answering "$pid" _nts_ke_answers "$ke" "$([ "$2" = trusted ] && echo "$HOROLUX_NTS_DIR/ca.pem" || echo "$HOROLUX_NTS_DIR/self.pem")"; then
+        _wait_until_answering "$pid" _nts_ke_answers "$ke" "$([ "$2" = trusted ] && echo "$HOROLUX_NTS_DIR/ca.pem" || echo "$HOROLUX_NTS_DIR/stranger-ca.pem")"; then
         return 0
     fi
     echo "nts: chronyd ($2) did not answer: $(cat "$dir/log")" >&2

@@ -5,8 +5,10 @@
 #include "timesync/nts_client.h"
 
 #include <gtest/gtest.h>
+#include <wincrypt.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -15,6 +17,7 @@
 #include "platform/sockets.h"  // first: Winsock before the other Windows headers
 #include "time_server_client.h"
 #include "timesync/nts_key_establishment.h"
+#include "timesync/server_certificate.h"
 
 using namespace timesync;  // the layer under test
 
@@ -196,8 +199,9 @@ TEST_F(NtsClient, KeyEstablishmentsThatCannotBeTrustedAreRefusedInWords) {
         // The certificate names localhost only.
         {Address("127.0.0.1", test::EnvText("HOROLUX_NTS_KE_PORT")),
          "The server's certificate is for another name"},
+        // Its issuer is in no store and it sends no chain.
         {Address("localhost", test::EnvText("HOROLUX_NTS_UNTRUSTED_KE_PORT")),
-         "The server's certificate is not from a trusted authority"},
+         "The server's certificate does not lead to a trusted authority"},
         {Address("localhost", test::EnvText("HOROLUX_NTS_FAKE_NO_AEAD_PORT")),
          "The time server does not offer AES-SIV-CMAC-256"},
         {Address("localhost", test::EnvText("HOROLUX_NTS_FAKE_ERROR_PORT")),
@@ -211,6 +215,39 @@ TEST_F(NtsClient, KeyEstablishmentsThatCannotBeTrustedAreRefusedInWords) {
         EXPECT_EQ(m.failure, c.failure);
         EXPECT_FALSE(m.authenticated);
     }
+}
+
+// The certificates script/test made, judged directly: the test authority's is trusted by the
+// prefix, a self-signed one is not.
+TEST_F(NtsClient, WindowsJudgesTheCertificateForTheNameAsWritten) {
+    const std::string ca = test::EnvText("HOROLUX_NTS_CA");
+    const std::string dir = ca.substr(0, ca.find_last_of("/\\") + 1);
+    const auto der = [&](const char* name) {
+        std::string pem;
+        if (FILE* f = std::fopen((dir + name).c_str(), "rb")) {
+            char buffer[4096];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+                pem.append(buffer, n);
+            std::fclose(f);
+        }
+        DWORD size = 0;
+        CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                             nullptr);
+        std::vector<std::uint8_t> bytes(size);
+        CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, bytes.data(), &size,
+                             nullptr, nullptr);
+        return bytes;
+    };
+    const std::vector<std::uint8_t> server = der("server.pem"), self = der("self.pem");
+    ASSERT_FALSE(server.empty()) << dir;
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost"), std::nullopt);
+    EXPECT_EQ(ServerCertificateRefusal({server}, "LOCALHOST"), std::nullopt);
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost.example"),
+              "The server's certificate is for another name");
+    EXPECT_EQ(ServerCertificateRefusal({self}, "localhost"),
+              "The server's certificate is not from a trusted authority");
+    EXPECT_EQ(ServerCertificateRefusal({std::vector<std::uint8_t>(20, 0x30)}, "localhost"),
+              "The server's certificate could not be read");
 }
 
 }  // namespace
