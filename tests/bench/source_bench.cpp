@@ -4,8 +4,8 @@
 // measuring time, the time of one bare query of the same server, their ratio, the error of the
 // measured offset against the server's known offset, the bound, whether the error stayed inside
 // the bound, and the number of requests. Then several sources at once, one of them five seconds
-// wrong: whether it was outvoted every time; and chronyd's NTS server ("n/a" until Horolux's NTS
-// source measures it). Each case ends with a "row|" line for the table that script/bench prints
+// wrong: whether it was outvoted every time; and chronyd's NTS server ("n/a" when it cannot be
+// measured at all). Each case ends with a "row|" line for the table that script/bench prints
 // beside the peers' figures.
 //   source_bench [N]     (script/bench sets up the Wine session and the servers)
 #include <algorithm>
@@ -117,8 +117,8 @@ Run MeasureSeveral(int n, int port, const std::string& url, const std::string& w
 }
 
 // chronyd's NTS server on loopback, serving this machine's clock, measured as the entry
-// "nts:localhost:PORT" would be. Horolux's NTS source is young: when the entry does not read yet
-// or the first measurement fails, the row says "n/a" and the bench goes on without it.
+// "nts:localhost:PORT" would be. When the first measurement fails (no server, a certificate the
+// prefix does not trust), the row says "n/a" with the reason and the bench goes on without it.
 void MeasureNts(int n) {
     const char* kCase = "NTS, chronyd serving this clock";
     const std::string port = test::EnvText("HOROLUX_NTS_KE_PORT");
