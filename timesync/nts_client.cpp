@@ -48,9 +48,7 @@ horolux::NtsCookieJar& NtsSessions() {
 TimeMeasurement MeasureNtsServer(const horolux::ServerAddress& server,
                                  horolux::RefusedServers& refused,
                                  const std::function<void()>& progress) {
-    if (refused.IsRefused(server))
-        return FailedMeasurement(TimeMeasurement::Outcome::Refused,
-                                 "The server asked not to be queried again (kiss-o'-death)");
+    if (auto silenced = SilencedByKiss(server, refused)) return *silenced;
     const platform::WinsockSession winsock;
     if (!winsock)
         return FailedMeasurement(TimeMeasurement::Outcome::Unreachable,

@@ -31,6 +31,13 @@ std::string AnswerRefusalText(const std::string& why) {
     return "The server's answer was refused (" + why + ")";
 }
 
+std::optional<TimeMeasurement> SilencedByKiss(const horolux::ServerAddress& server,
+                                              const horolux::RefusedServers& refused) {
+    if (!refused.IsRefused(server)) return std::nullopt;
+    return FailedMeasurement(TimeMeasurement::Outcome::Refused,
+                             "The server asked not to be queried again (kiss-o'-death)");
+}
+
 TimeMeasurement MeasurementOf(std::span<const NtpExchange> exchanges,
                               const std::string& lastRefusal) {
     const auto best = horolux::BestNtpExchange(exchanges);
@@ -61,10 +68,7 @@ TimeMeasurement MeasureTimeServer(const std::string& serverText, horolux::Refuse
 TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
                                   horolux::RefusedServers& refused,
                                   const std::function<void()>& progress) {
-    if (refused.IsRefused(server))
-        return FailedMeasurement(TimeMeasurement::Outcome::Refused,
-                                 "The server asked not to be queried again (kiss-o'-death)");
-
+    if (auto silenced = SilencedByKiss(server, refused)) return *silenced;
     const platform::WinsockSession winsock;
     if (!winsock)
         return FailedMeasurement(TimeMeasurement::Outcome::Unreachable,

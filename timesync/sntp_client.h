@@ -1,6 +1,7 @@
 #pragma once
 // The Internet time server source: an SNTP client over UDP (RFC 4330), through Winsock.
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -24,6 +25,11 @@ horolux::TimeMeasurement MeasureTimeServer(const horolux::ServerAddress& server,
 // the last refusal (Refused) or no answer (Unreachable).
 horolux::TimeMeasurement MeasurementOf(std::span<const horolux::NtpExchange> exchanges,
                                        const std::string& lastRefusal);
+
+// The refusal of a server that said "RATE" or "DENY" this session; nothing for one that may be
+// asked.
+std::optional<horolux::TimeMeasurement> SilencedByKiss(const horolux::ServerAddress& server,
+                                                       const horolux::RefusedServers& refused);
 
 horolux::TimeMeasurement FailedMeasurement(horolux::TimeMeasurement::Outcome outcome,
                                            std::string failure);

@@ -44,6 +44,19 @@ print(s.getsockname()[1])' "$1"
 
 # chronyd runs with -x, so it never touches the clock; "local stratum" makes it serve the
 # machine's own clock.
+_chrony_config() {  # DIR NTP_PORT: a loopback server's configuration, on standard output
+    cat <<CONF
+port $2
+bindaddress 127.0.0.1
+local stratum 8
+allow 127.0.0.1
+cmdport 0
+user root
+pidfile $1/chronyd.pid
+driftfile $1/drift
+CONF
+}
+
 chrony_start() {
     chrony_stop
     local root _
@@ -51,16 +64,7 @@ chrony_start() {
     local chronyd=$root/usr/sbin/chronyd
     HOROLUX_CHRONY_DIR=$(mktemp -d /tmp/horolux-chrony.XXXXXX)
     HOROLUX_CHRONY_PORT=$(free_port udp)
-    cat >"$HOROLUX_CHRONY_DIR/chrony.conf" <<CONF
-port $HOROLUX_CHRONY_PORT
-bindaddress 127.0.0.1
-local stratum 8
-allow 127.0.0.1
-cmdport 0
-user root
-pidfile $HOROLUX_CHRONY_DIR/chronyd.pid
-driftfile $HOROLUX_CHRONY_DIR/drift
-CONF
+    _chrony_config "$HOROLUX_CHRONY_DIR" "$HOROLUX_CHRONY_PORT" >"$HOROLUX_CHRONY_DIR/chrony.conf"
     "$chronyd" -x -d -f "$HOROLUX_CHRONY_DIR/chrony.conf" >"$HOROLUX_CHRONY_DIR/log" 2>&1 &
     HOROLUX_CHRONY_PID=$!
     if _wait_until_answering "$HOROLUX_CHRONY_PID" _ntp_answers "$HOROLUX_CHRONY_PORT"; then
@@ -225,21 +229,16 @@ _nts_chrony_start() {  # CHRONY_ROOT WHICH(trusted|untrusted) CERTIFICATE_NAME
     local dir=$HOROLUX_NTS_DIR/$2 which=${2^^} ke ntp pid
     mkdir "$dir"
     ke=$(free_port tcp) ntp=$(free_port udp)
-    cat >"$dir/chrony.conf" <<CONF
-port $ntp
+    {
+        _chrony_config "$dir" "$ntp"
+        cat <<CONF
 ntsport $ke
 ntsservercert $HOROLUX_NTS_DIR/$3.pem
 ntsserverkey $HOROLUX_NTS_DIR/$3.key
 ntsprocesses 0
 ntsdumpdir $dir
-bindaddress 127.0.0.1
-local stratum 8
-allow 127.0.0.1
-cmdport 0
-user root
-pidfile $dir/chronyd.pid
-driftfile $dir/drift
 CONF
+    } >"$dir/chrony.conf"
     "$1/usr/sbin/chronyd" -x -d -f "$dir/chrony.conf" >"$dir/log" 2>&1 &
     pid=$!
     printf -v "HOROLUX_NTS_${which}_PID" %s "$pid"

@@ -5,7 +5,6 @@
 #include "timesync/nts_client.h"
 
 #include <gtest/gtest.h>
-#include <wincrypt.h>
 
 #include <atomic>
 #include <cstdio>
@@ -18,6 +17,9 @@
 #include "time_server_client.h"
 #include "timesync/nts_key_establishment.h"
 #include "timesync/server_certificate.h"
+// clang-format off
+#include <wincrypt.h>  // after the Windows headers, whose types it needs
+// clang-format on
 
 using namespace timesync;  // the layer under test
 
