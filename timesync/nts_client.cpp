@@ -1,5 +1,9 @@
 #include "timesync/nts_client.h"
 
+// clang-format off
+#include "timesync/udp_exchange.h"  // Winsock: before any other Windows header
+// clang-format on
+
 #include <openssl/rand.h>
 
 #include <array>
@@ -12,7 +16,6 @@
 #include "timesync/nts_key_establishment.h"
 #include "timesync/precise_clock.h"
 #include "timesync/sntp_client.h"
-#include "timesync/udp_exchange.h"  // first: Winsock before the other Windows headers
 
 namespace timesync {
 

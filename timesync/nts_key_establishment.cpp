@@ -1,5 +1,9 @@
 #include "timesync/nts_key_establishment.h"
 
+// clang-format off
+#include "platform/sockets.h"  // Winsock: before any other Windows header
+// clang-format on
+
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -10,7 +14,6 @@
 #include <vector>
 
 #include "core/timesource/nts_ke.h"
-#include "platform/sockets.h"  // first: Winsock before the other Windows headers
 #include "timesync/server_certificate.h"
 
 namespace timesync {

@@ -1,11 +1,14 @@
 #include "timesync/sntp_client.h"
 
+// clang-format off
+#include "timesync/udp_exchange.h"  // Winsock: before any other Windows header
+// clang-format on
+
 #include <optional>
 #include <random>
 #include <vector>
 
 #include "timesync/precise_clock.h"
-#include "timesync/udp_exchange.h"  // first: Winsock before the other Windows headers
 
 namespace timesync {
 

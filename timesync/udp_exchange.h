@@ -1,13 +1,15 @@
 #pragma once
 // The UDP side of the time server sources (SNTP and NTS): a socket connected to the server and
 // the wait for its next datagram.
+// clang-format off
+#include "platform/sockets.h"  // Winsock: before any other Windows header
+// clang-format on
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "core/timesource/ntp_exchange.h"
 #include "core/timesource/unix_micros.h"
-#include "platform/sockets.h"  // first: Winsock before the other Windows headers
 
 namespace timesync {
 
