@@ -42,7 +42,8 @@ TimeMeasurement Measure(const SourceEntry& entry, horolux::RefusedServers& refus
 
 AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
                                       horolux::RefusedServers& refused, HttpStack& http,
-                                      const std::function<void()>& progress) {
+                                      const std::function<void()>& progress,
+                                      bool requireAuthenticated) {
     const auto shared = std::make_shared<Shared>();
     shared->results.resize(entries.size());
     shared->refused.assign(entries.size(), refused);
@@ -90,7 +91,7 @@ AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
         }
     }
 
-    result.selection = horolux::SelectSources(result.answers);
+    result.selection = horolux::SelectSources(result.answers, requireAuthenticated);
     TimeMeasurement& combined = result.combined;
     for (const horolux::SourceAnswer& a : result.answers)
         combined.requests += a.measurement.requests;
@@ -101,10 +102,15 @@ AutomaticMeasurement MeasureAutomatic(const std::vector<SourceEntry>& entries,
             combined.offset = result.selection.offset;
             combined.bound = result.selection.bound;
             combined.roundTrip = result.selection.roundTrip;
+            combined.authenticated = result.selection.authenticated;
             break;
         case horolux::Selection::Outcome::Disagreed:
             combined.outcome = TimeMeasurement::Outcome::Refused;
             combined.failure = horolux::kSourcesDisagree;
+            break;
+        case horolux::Selection::Outcome::NoneAuthenticated:
+            combined.outcome = TimeMeasurement::Outcome::Refused;
+            combined.failure = horolux::kNoneAuthenticated;
             break;
         case horolux::Selection::Outcome::NoAnswer:
             combined.outcome = TimeMeasurement::Outcome::Unreachable;

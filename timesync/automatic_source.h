@@ -19,9 +19,12 @@ struct AutomaticMeasurement {
 // Measures every entry at once, time servers over UDP and web clocks over http, and judges the
 // answers that came within kAutomaticWaitMs: a source still measuring by then is left out as
 // giving no answer. A time server that said "RATE" or "DENY" joins refused. progress is called
-// about every 50 ms while the sources are measured.
+// about every 50 ms while the sources are measured. With requireAuthenticated only authenticated
+// answers are judged (SelectSources). The combined measurement is authenticated when its result
+// rests on authenticated answers.
 AutomaticMeasurement MeasureAutomatic(const std::vector<horolux::SourceEntry>& entries,
                                       horolux::RefusedServers& refused, HttpStack& http,
-                                      const std::function<void()>& progress);
+                                      const std::function<void()>& progress,
+                                      bool requireAuthenticated = false);
 
 }  // namespace timesync

@@ -77,11 +77,13 @@ RequestMeasurement MeasureRequest(const horolux::SyncRequest& request,
                                   const std::function<void()>& progress) {
     RequestMeasurement result;
     if (request.source == horolux::TimeSource::Automatic) {
-        const AutomaticMeasurement a = MeasureAutomatic(request.sources, refused, http, progress);
+        const AutomaticMeasurement a = MeasureAutomatic(request.sources, refused, http, progress,
+                                                        request.requireAuthenticated);
         result.combined = a.combined;
         result.sources = horolux::SourceRows(a.answers);
         result.used = a.selection.used;
         result.single = a.selection.outcome == horolux::Selection::Outcome::Single;
+        result.authenticatedOperators = a.selection.authenticatedOperators;
     } else {
         result.combined = MeasureSource(
             request.sources.empty() ? horolux::SourceEntry{} : request.sources.front(), refused,

@@ -44,6 +44,7 @@ struct RequestMeasurement {
     std::vector<horolux::SourceRow> sources;
     int used = 0;
     bool single = false;
+    int authenticatedOperators = 0;  // of the used authenticated sources
 };
 RequestMeasurement MeasureRequest(const horolux::SyncRequest& request,
                                   horolux::RefusedServers& refused, HttpStack& http,

@@ -194,8 +194,9 @@ std::optional<SourceRow> VerdictOf(std::string_view text) {
         row.reason = std::string(text.substr(kRefused.size()));
         return row;
     }
-    for (const SourceVerdict verdict : {SourceVerdict::Used, SourceVerdict::Disagrees,
-                                        SourceVerdict::NoAnswer, SourceVerdict::NotAllowed}) {
+    for (const SourceVerdict verdict :
+         {SourceVerdict::Used, SourceVerdict::Disagrees, SourceVerdict::NoAnswer,
+          SourceVerdict::NotAllowed, SourceVerdict::NotAuthenticated}) {
         row.verdict = verdict;
         for (const bool authenticated : {false, true}) {
             row.authenticated = authenticated;

@@ -57,6 +57,7 @@ SyncAnswer AnswerFrom(const TimeMeasurement& m) {
     answer.roundTrip = m.roundTrip;
     answer.requests = m.requests;
     answer.failure = m.failure;
+    answer.authenticated = answer.measured && m.authenticated;
     return answer;
 }
 
@@ -70,8 +71,10 @@ std::vector<SourceRow> SourceRows(const std::vector<SourceAnswer>& answers) {
         row.bound = a.measurement.bound;
         row.roundTrip = a.measurement.roundTrip;
         row.verdict = a.verdict;
-        // As the pipe carries it: in the verdict's words, which say it of a used source only.
-        row.authenticated = a.verdict == SourceVerdict::Used && a.measurement.authenticated;
+        // As the pipe carries it: in the verdict's words, which say it of a judged source only.
+        row.authenticated =
+            (a.verdict == SourceVerdict::Used || a.verdict == SourceVerdict::Disagrees) &&
+            a.measurement.authenticated;
         if (a.verdict == SourceVerdict::Refused) row.reason = a.measurement.failure;
         rows.push_back(std::move(row));
     }

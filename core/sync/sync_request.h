@@ -33,6 +33,11 @@ struct SyncRequest {
     // The server or web clock (one entry), the Automatic source's list, nothing for the page.
     std::vector<SourceEntry> sources;
     bool allowLargeCorrection = false;  // the user said yes to a correction of a day or more
+    // Of several sources, only authenticated answers (NTS, verified HTTPS) may be used.
+    bool requireAuthenticated = false;
+    // The user asked for this sync and can be asked about a large correction; a sync that started
+    // by itself makes one of a day or more only when authenticated sources of two operators agree.
+    bool userStarted = false;
     bool operator==(const SyncRequest&) const = default;
 };
 
@@ -43,7 +48,7 @@ struct SourceRow {
     std::int64_t offset = 0, bound = 0, roundTrip = 0;
     SourceVerdict verdict = SourceVerdict::NoAnswer;
     std::string reason;          // why it was refused (Refused only)
-    bool authenticated = false;  // Used only: its answer came over NTS and was verified
+    bool authenticated = false;  // Used or Disagrees: its answer was authenticated
     bool operator==(const SourceRow&) const = default;
 };
 
@@ -55,6 +60,7 @@ struct SyncAnswer {
     std::int32_t requests = 0;
     std::string failure;             // in words
     std::vector<SourceRow> sources;  // several sources: each one's measurement and verdict
+    bool authenticated = false;      // measured: the offset rests on authenticated answers
     bool operator==(const SyncAnswer&) const = default;
 };
 

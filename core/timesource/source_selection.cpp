@@ -59,13 +59,15 @@ std::string OperatorOf(const SourceEntry& entry) {
 std::string VerdictText(SourceVerdict verdict, const std::string& reason, bool authenticated) {
     switch (verdict) {
         case SourceVerdict::Used:
-            return authenticated ? "used (NTS)" : "used";
+            return authenticated ? "used (authenticated)" : "used";
         case SourceVerdict::Disagrees:
-            return "disagrees";
+            return authenticated ? "disagrees (authenticated)" : "disagrees";
         case SourceVerdict::Refused:
             return "refused: " + reason;
         case SourceVerdict::NotAllowed:
             return "not allowed";
+        case SourceVerdict::NotAuthenticated:
+            return "not authenticated";
         case SourceVerdict::NoAnswer:
         default:
             return "no answer";
@@ -79,68 +81,121 @@ std::string SeveralSourcesLine(const TimeMeasurement& combined, int used, std::s
            std::to_string(used) + " of " + std::to_string(sources) + " sources";
 }
 
-Selection SelectSources(std::vector<SourceAnswer>& answers) {
-    Selection selection;
-    // The ends of every answer's interval: -1 where one begins, +1 where one ends. Beginnings sort
-    // before ends at one point, so intervals that only touch still share it.
-    std::vector<std::pair<std::int64_t, int>> ends;
-    for (SourceAnswer& a : answers) {
-        const TimeMeasurement& m = a.measurement;
-        if (m.outcome == TimeMeasurement::Outcome::Ok) {
-            ++selection.answered;
-            const std::int64_t bound = std::max<std::int64_t>(m.bound, 0);
-            ends.emplace_back(m.offset - bound, -1);
-            ends.emplace_back(m.offset + bound, +1);
-        } else {
-            a.verdict = m.outcome == TimeMeasurement::Outcome::Refused ? SourceVerdict::Refused
-                                                                       : SourceVerdict::NoAnswer;
-        }
-    }
-    if (selection.answered == 0) return selection;
-    std::sort(ends.begin(), ends.end());
+namespace {
 
-    // As NTP selects: allowing f of n sources to be wrong, fewer than half, the part of the line
-    // from the first point where n - f intervals overlap to the last. Wherever the true offset
-    // lies inside n - f intervals, it lies inside this part, even when two groups of that size
-    // overlap in different places.
-    const int n = selection.answered;
-    std::optional<std::int64_t> low, high;
-    for (int wrong = 0; 2 * wrong < n && !(low && high && *low <= *high); ++wrong) {
+std::int64_t Low(const SourceAnswer& a) {
+    return a.measurement.offset - std::max<std::int64_t>(a.measurement.bound, 0);
+}
+std::int64_t High(const SourceAnswer& a) {
+    return a.measurement.offset + std::max<std::int64_t>(a.measurement.bound, 0);
+}
+bool Meets(const SourceAnswer& a, std::int64_t low, std::int64_t high) {
+    return Low(a) <= high && low <= High(a);
+}
+
+// As NTP selects among group: allowing f of n sources to be wrong, fewer than half, the part of
+// the line from the first point where n - f intervals overlap to the last. Wherever the true
+// offset lies inside n - f intervals, it lies inside this part, even when two groups of that size
+// overlap in different places. Nothing when no majority overlaps.
+std::optional<std::pair<std::int64_t, std::int64_t>> MajorityPart(
+    const std::vector<SourceAnswer*>& group) {
+    // The ends of every interval: -1 where one begins, +1 where one ends. Beginnings sort before
+    // ends at one point, so intervals that only touch still share it.
+    std::vector<std::pair<std::int64_t, int>> ends;
+    for (const SourceAnswer* a : group) {
+        ends.emplace_back(Low(*a), -1);
+        ends.emplace_back(High(*a), +1);
+    }
+    std::sort(ends.begin(), ends.end());
+    const int n = static_cast<int>(group.size());
+    for (int wrong = 0; 2 * wrong < n; ++wrong) {
         const int need = n - wrong;
-        low.reset();
-        high.reset();
+        std::optional<std::int64_t> low, high;
         int count = 0;
         for (auto e = ends.begin(); e != ends.end() && !low; ++e)
             if ((count -= e->second) >= need) low = e->first;
         count = 0;
         for (auto e = ends.rbegin(); e != ends.rend() && !high; ++e)
             if ((count += e->second) >= need) high = e->first;
+        if (low && high && *low <= *high) return std::make_pair(*low, *high);
     }
-    std::set<std::string> operators;
-    std::int64_t shortest = -1;
-    const bool found = low && high && *low <= *high;
+    return std::nullopt;
+}
+
+Selection Disagreed(std::vector<SourceAnswer*>& answered) {
+    for (SourceAnswer* a : answered)
+        if (a->verdict != SourceVerdict::NotAuthenticated) a->verdict = SourceVerdict::Disagrees;
+    Selection selection;
+    selection.outcome = Selection::Outcome::Disagreed;
+    selection.answered = static_cast<int>(answered.size());
+    return selection;
+}
+
+}  // namespace
+
+Selection SelectSources(std::vector<SourceAnswer>& answers, bool requireAuthenticated) {
+    std::vector<SourceAnswer*> answered, authenticated;
     for (SourceAnswer& a : answers) {
         const TimeMeasurement& m = a.measurement;
-        if (m.outcome != TimeMeasurement::Outcome::Ok) continue;
-        const std::int64_t bound = std::max<std::int64_t>(m.bound, 0);
-        const bool meets = found && m.offset - bound <= *high && *low <= m.offset + bound;
-        a.verdict = meets ? SourceVerdict::Used : SourceVerdict::Disagrees;
-        if (!meets) continue;
+        if (m.outcome == TimeMeasurement::Outcome::Ok) {
+            answered.push_back(&a);
+            if (m.authenticated) authenticated.push_back(&a);
+        } else {
+            a.verdict = m.outcome == TimeMeasurement::Outcome::Refused ? SourceVerdict::Refused
+                                                                       : SourceVerdict::NoAnswer;
+        }
+    }
+    Selection selection;
+    selection.answered = static_cast<int>(answered.size());
+    if (answered.empty()) return selection;
+    if (requireAuthenticated) {
+        for (SourceAnswer* a : answered)
+            if (!a->measurement.authenticated) a->verdict = SourceVerdict::NotAuthenticated;
+        if (authenticated.empty()) {
+            selection.outcome = Selection::Outcome::NoneAuthenticated;
+            return selection;
+        }
+    }
+
+    // The authenticated decide among themselves when there are any; their operators need not
+    // differ. Otherwise every answer counts, and a result needs two operators' word.
+    std::vector<SourceAnswer*>& judged = authenticated.empty() ? answered : authenticated;
+    const auto part = MajorityPart(judged);
+    if (!part) return Disagreed(answered);
+    std::int64_t low = part->first, high = part->second;
+    std::set<std::string> operators;
+    for (SourceAnswer* a : judged) {
+        a->verdict = Meets(*a, low, high) ? SourceVerdict::Used : SourceVerdict::Disagrees;
+        if (a->verdict == SourceVerdict::Used) operators.insert(OperatorOf(a->entry));
+    }
+    if (!authenticated.empty()) {
+        // Inside every used authenticated interval; the others are measured against that alone.
+        for (SourceAnswer* a : authenticated) {
+            if (a->verdict != SourceVerdict::Used) continue;
+            low = std::max(low, Low(*a));
+            high = std::min(high, High(*a));
+        }
+        if (low > high) return Disagreed(answered);
+        for (SourceAnswer* a : answered)
+            if (!a->measurement.authenticated && !requireAuthenticated)
+                a->verdict = Meets(*a, low, high) ? SourceVerdict::Used : SourceVerdict::Disagrees;
+        selection.authenticated = true;
+        selection.authenticatedOperators = static_cast<int>(operators.size());
+    } else if (answered.size() >= 2 && operators.size() < 2) {
+        return Disagreed(answered);
+    }
+
+    std::int64_t shortest = -1;
+    for (SourceAnswer* a : answered) {
+        if (a->verdict != SourceVerdict::Used) continue;
         ++selection.used;
-        operators.insert(OperatorOf(a.entry));
-        if (shortest < 0 || m.roundTrip < shortest) shortest = m.roundTrip;
+        if (shortest < 0 || a->measurement.roundTrip < shortest)
+            shortest = a->measurement.roundTrip;
     }
-    const bool operatorsAgree = n < 2 || operators.size() >= 2;
-    if (!found || !operatorsAgree) {
-        for (SourceAnswer& a : answers)
-            if (a.verdict == SourceVerdict::Used) a.verdict = SourceVerdict::Disagrees;
-        selection.outcome = Selection::Outcome::Disagreed;
-        selection.used = 0;
-        return selection;
-    }
-    selection.outcome = n == 1 ? Selection::Outcome::Single : Selection::Outcome::Agreed;
-    selection.offset = *low + (*high - *low) / 2;
-    selection.bound = (*high - *low + 1) / 2;
+    selection.outcome =
+        selection.answered == 1 ? Selection::Outcome::Single : Selection::Outcome::Agreed;
+    selection.offset = low + (high - low) / 2;
+    selection.bound = (high - low + 1) / 2;
     selection.roundTrip = shortest;
     return selection;
 }

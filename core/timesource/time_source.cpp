@@ -150,7 +150,7 @@ std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceN
     if (m.outcome != TimeMeasurement::Outcome::Ok) return m.failure + " (" + sourceName + ")";
     return "Offset " + OffsetText(m.offset, m.bound) + ", round trip " +
            std::to_string(RoundedMillis(m.roundTrip)) + " ms (" + sourceName +
-           (m.authenticated ? ", NTS)" : ")");
+           (m.authenticated ? ", authenticated)" : ")");
 }
 
 bool IsLargeCorrection(std::int64_t offset) {

@@ -63,12 +63,14 @@ struct TimeMeasurement {
     std::int64_t bound = 0;
     std::int64_t roundTrip = 0;
     int requests = 0;
-    std::string failure;         // in words, for Test and the history, when not Ok
-    bool authenticated = false;  // the answer came over NTS and its authenticator verified
+    std::string failure;  // in words, for Test and the history, when not Ok
+    // The answer came over NTS and its authenticator verified, or over HTTPS on a connection whose
+    // certificate Windows accepted for the host; for several sources, the result rests on such.
+    bool authenticated = false;
 };
 
 // "Offset +0.734 s \xB1 0.012 s, round trip 24 ms (time.windows.com)", "(time.cloudflare.com,
-// NTS)" for an authenticated answer, or the failure in words with the source's name. The
+// authenticated)" for an authenticated answer, or the failure in words with the source's name. The
 // plus-minus sign is the one of the program's ANSI code page.
 std::string MeasurementLine(const TimeMeasurement& m, const std::string& sourceName);
 // An offset and its bound: "+0.734 s \xB1 1.250 s" for a bound of a second or more, else the bound

@@ -167,7 +167,7 @@ TEST_F(ThroughService, TheServiceSetsFromAnAllowedNtsServer) {
         ASSERT_TRUE(answer);
         EXPECT_EQ(answer->status, SyncStatus::Ok) << answer->failure;
         ASSERT_EQ(answer->sources.size(), 1u);
-        EXPECT_EQ(horolux::VerdictText(answer->sources[0]), "used (NTS)") << sync;
+        EXPECT_EQ(horolux::VerdictText(answer->sources[0]), "used (authenticated)") << sync;
         EXPECT_LE(std::llabs(answer->offset), answer->bound);
     }
     const test::ChildRun status = Status();

@@ -201,7 +201,7 @@ TEST_F(TimeSource, AnNtsServerIsUsedAuthenticatedAndAForeignNameIsRefusedInWords
         << driver::ControlText(dialog, IDC_TEST_RESULT);
     const HWND rows = GetDlgItem(dialog, IDC_TEST_SOURCES);
     EXPECT_EQ(driver::ListCell(rows, 0, 0), nts);
-    EXPECT_EQ(driver::ListCell(rows, 0, 3), "used (NTS)");
+    EXPECT_EQ(driver::ListCell(rows, 0, 3), "used (authenticated)");
     EXPECT_EQ(driver::ListCell(rows, 1, 3),
               "refused: The server's certificate is for another name");
     EXPECT_EQ(driver::ListCell(rows, 2, 3), "used");
@@ -211,10 +211,11 @@ TEST_F(TimeSource, AnNtsServerIsUsedAuthenticatedAndAForeignNameIsRefusedInWords
     driver::Click(main, IDC_SYNC);
     ASSERT_TRUE(WaitForStatus(kSuccess)) << Text(IDC_STATUS);
     ASSERT_TRUE(driver::WaitUntil([] { return History().size() == 1; }, 5000));
-    EXPECT_NE(History()[0].find("several time sources: " + nts + " used (NTS), " + foreign +
-                                " refused: The server's certificate is for another name, " +
-                                Server() + " used\t"),
-              std::string::npos)
+    EXPECT_NE(
+        History()[0].find("several time sources: " + nts + " used (authenticated), " + foreign +
+                          " refused: The server's certificate is for another name, " + Server() +
+                          " used\t"),
+        std::string::npos)
         << History()[0];
 }
 

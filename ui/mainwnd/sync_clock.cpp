@@ -56,7 +56,8 @@ void CHoroluxDlg::SyncClock(bool userStarted) {
     std::optional<SyncAnswer> answer;
     try {
         BeginSync();
-        const SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
+        SyncRequest request = horolux::SyncRequestFor(m_model.timeSource);
+        request.userStarted = userStarted;
         // The time service, where it is installed, holds the right to set the clock that a
         // normally started program lacks.
         answer = SyncThroughService(request, wait, userStarted);
@@ -80,6 +81,8 @@ void CHoroluxDlg::RecordSync(const SyncAnswer* answer) {
     record.source = horolux::SourceName(m_model.timeSource);
     record.outcome = m_statusText;
     if (answer) {
+        // A result that no one on the path could have forged says so after the source's name.
+        if (answer->measured && answer->authenticated) record.source += " (authenticated)";
         // Several sources: each one's verdict after the name, "a.org used, b.org disagrees".
         for (std::size_t i = 0; i < answer->sources.size(); ++i)
             record.source += (i == 0 ? ": " : ", ") + answer->sources[i].name + ' ' +
@@ -88,7 +91,10 @@ void CHoroluxDlg::RecordSync(const SyncAnswer* answer) {
             record.offset = answer->offset;
             record.bound = answer->bound;
         }
-        if (answer->failure == horolux::kSourcesDisagree) record.outcome = answer->failure;
+        // The several sources' own ends say more than the status line.
+        for (const char* words : {horolux::kSourcesDisagree, horolux::kNoneAuthenticated,
+                                  horolux::kUnauthenticatedLimit, horolux::kHealed})
+            if (answer->failure == words) record.outcome = words;
     }
     m_model.RecordSync(record);
 }

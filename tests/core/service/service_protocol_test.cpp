@@ -313,7 +313,8 @@ TEST(ServiceProtocol, AnAnswerWithSourcesCarriesEachOnesRowStrictly) {
                          SourceVerdict::Refused,           "a  b"};
     EXPECT_TRUE(*read.answer == answer) << "names cut to their area, line breaks blanked";
     const std::size_t fourth = kAnswerSize + 4 + 3 * kSourceRowSize;
-    EXPECT_EQ(std::string(bytes.begin() + fourth + 100, bytes.begin() + fourth + 110), "used (NTS)")
+    EXPECT_EQ(std::string(bytes.begin() + fourth + 100, bytes.begin() + fourth + 120),
+              "used (authenticated)")
         << "an authenticated answer in the verdict's words";
 
     SyncAnswer many = MeasuredAnswer();

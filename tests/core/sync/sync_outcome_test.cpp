@@ -51,24 +51,29 @@ TEST(SyncOutcome, AnAnswerCarriesTheMeasurementOnlyWhenOneWasMade) {
     EXPECT_FALSE(failed.measured);
 }
 
-TEST(SyncOutcome, ARowSaysAnAuthenticatedAnswerOfAUsedSourceOnly) {
-    std::vector<SourceAnswer> answers(3);
+TEST(SyncOutcome, ARowSaysAnAuthenticatedAnswerOfAJudgedSourceOnly) {
+    std::vector<SourceAnswer> answers(4);
     answers[0].entry = *ReadSourceEntry("nts:a.example.org:4461");
     answers[0].verdict = SourceVerdict::Used;
     answers[1].entry = *ReadSourceEntry("nts:b.example.org");
     answers[1].verdict = SourceVerdict::Disagrees;
     answers[2].entry = *ReadSourceEntry("server:c.example.org");
     answers[2].verdict = SourceVerdict::Used;
+    answers[3].entry = *ReadSourceEntry("nts:d.example.org");
+    answers[3].verdict = SourceVerdict::Refused;
+    answers[3].measurement.failure = "RATE";
     for (SourceAnswer& a : answers) a.measurement.outcome = TimeMeasurement::Outcome::Ok;
     answers[0].measurement.authenticated = answers[1].measurement.authenticated = true;
+    answers[3].measurement.authenticated = true;
     const std::vector<SourceRow> rows = SourceRows(answers);
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].name, "a.example.org:4461");
     EXPECT_TRUE(rows[0].authenticated);
-    EXPECT_EQ(VerdictText(rows[0]), "used (NTS)");
-    EXPECT_FALSE(rows[1].authenticated) << "the verdict's words say it of a used source only";
+    EXPECT_EQ(VerdictText(rows[0]), "used (authenticated)");
+    EXPECT_EQ(VerdictText(rows[1]), "disagrees (authenticated)");
     EXPECT_FALSE(rows[2].authenticated);
     EXPECT_EQ(VerdictText(rows[2]), "used");
+    EXPECT_EQ(VerdictText(rows[3]), "refused: RATE") << "the verdict's words say it of judged ones";
 }
 
 }  // namespace

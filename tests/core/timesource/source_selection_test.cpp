@@ -165,16 +165,99 @@ TEST(SourceSelection, TheLargestAgreeingMajorityDecidesFromItsCommonPart) {
     }
 }
 
-TEST(SourceSelection, AUsedSourceSaysWhenItsAnswerWasAuthenticated) {
-    std::vector<SourceAnswer> answers{
-        Answer("nts:a.one.org", 0, 100), Answer("server:b.two.org", 50, 100),
-        Answer("nts:c.three.org", 9'000'000, 10),
-        Answer("nts:d.four.org", 0, 0, TimeMeasurement::Outcome::Refused)};
-    answers[0].measurement.authenticated = true;
-    answers[2].measurement.authenticated = true;
-    answers[3].measurement.authenticated = true;
-    SelectSources(answers);
-    EXPECT_EQ(Verdicts(answers), "used (NTS);used;disagrees;refused: RATE;");
+SourceAnswer Authenticated(SourceAnswer a) {
+    a.measurement.authenticated = true;
+    return a;
+}
+
+TEST(SourceSelection, AuthenticatedAnswersAnchorTheResultWhateverTheMajority) {
+    using O = Selection::Outcome;
+    constexpr std::int64_t kHour = 3'600'000'000;
+    const auto forged = [](const char* entry) { return Answer(entry, kHour, 1'000); };
+    struct Case {
+        const char* what;
+        std::vector<SourceAnswer> answers;
+        bool required;
+        O outcome;
+        std::int64_t offset, bound;
+        const char* verdicts;
+        int operators;
+    } cases[] = {
+        {"three forged UDP answers outvote no one",
+         {forged("server:127.0.0.1:1"), forged("server:127.0.0.2:1"), forged("server:127.0.0.3:1"),
+          Authenticated(Answer("nts:localhost:2", 0, 4'000)),
+          Authenticated(Answer("web:https://localhost:3/", 1'000, 4'000))},
+         false,
+         O::Agreed,
+         500,
+         3'500,
+         "disagrees;disagrees;disagrees;used (authenticated);used (authenticated);",
+         1},
+        {"the result stays inside every authenticated interval; a plain answer meeting it is used",
+         {Answer("server:a.one.org", 2'000, 500), Authenticated(Answer("nts:b.two.org", 0, 3'000)),
+          Answer("server:c.three.org", 9'000, 100)},
+         false,
+         O::Agreed,
+         0,
+         3'000,
+         "used;used (authenticated);disagrees;",
+         1},
+        {"one authenticated answer alone among forged ones",
+         {forged("server:127.0.0.1:1"), forged("server:127.0.0.2:1"),
+          Authenticated(Answer("web:https://localhost:3/", -2'000, 5'000))},
+         false,
+         O::Agreed,
+         -2'000,
+         5'000,
+         "disagrees;disagrees;used (authenticated);",
+         1},
+        {"authenticated answers that disagree are judged by majority among themselves",
+         {Authenticated(Answer("nts:a.one.org", 0, 1'000)),
+          Authenticated(Answer("nts:b.two.org", 500, 1'000)),
+          Authenticated(Answer("nts:c.three.org", kHour, 1'000)), Answer("server:d.org", kHour, 1)},
+         false,
+         O::Agreed,
+         250,
+         750,
+         "used (authenticated);used (authenticated);disagrees (authenticated);disagrees;",
+         2},
+        {"two authenticated answers apart: no result",
+         {Authenticated(Answer("nts:a.one.org", 0, 1'000)),
+          Authenticated(Answer("nts:b.two.org", kHour, 1'000)), Answer("server:c.org", 0, 1'000)},
+         false,
+         O::Disagreed,
+         0,
+         0,
+         "disagrees (authenticated);disagrees (authenticated);disagrees;",
+         0},
+        {"required: plain answers are not authenticated and play no part",
+         {Answer("server:a.one.org", 0, 100), Answer("server:b.two.org", 0, 100),
+          Authenticated(Answer("nts:c.three.org", 3'000, 1'000))},
+         true,
+         O::Agreed,
+         3'000,
+         1'000,
+         "not authenticated;not authenticated;used (authenticated);",
+         1},
+        {"required, and none authenticated",
+         {Answer("server:a.one.org", 0, 100), Answer("server:b.two.org", 0, 100)},
+         true,
+         O::NoneAuthenticated,
+         0,
+         0,
+         "not authenticated;not authenticated;",
+         0},
+    };
+    for (auto& c : cases) {
+        const Selection s = SelectSources(c.answers, c.required);
+        EXPECT_EQ(s.outcome, c.outcome) << c.what;
+        EXPECT_EQ(Verdicts(c.answers), c.verdicts) << c.what;
+        EXPECT_EQ(s.authenticatedOperators, c.operators) << c.what;
+        EXPECT_EQ(s.authenticated, c.outcome == O::Agreed) << c.what;
+        if (c.outcome != O::Agreed) continue;
+        EXPECT_EQ(s.offset, c.offset) << c.what;
+        EXPECT_EQ(s.bound, c.bound) << c.what;
+    }
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST(TimeMeasurement, TheTestLineShowsOffsetBoundAndRoundTripInMilliseconds) {
               "Offset +0.73 s \xB1 12 ms, round trip 24 ms (time.windows.com)");
     m.authenticated = true;
     EXPECT_EQ(MeasurementLine(m, "time.cloudflare.com"),
-              "Offset +0.73 s \xB1 12 ms, round trip 24 ms (time.cloudflare.com, NTS)");
+              "Offset +0.73 s \xB1 12 ms, round trip 24 ms (time.cloudflare.com, authenticated)");
     m.authenticated = false;
     // The bound rounded up, the offset (half away from zero) to the bound's precision.
     const struct {

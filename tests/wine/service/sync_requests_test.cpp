@@ -179,7 +179,7 @@ TEST_F(SyncRequests, AnAllowedNtsServerIsMeasuredAuthenticatedAndSet) {
         EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
         ASSERT_EQ(a.sources.size(), 1u);
         EXPECT_EQ(a.sources[0].name, nts);
-        EXPECT_EQ(horolux::VerdictText(a.sources[0]), "used (NTS)");
+        EXPECT_EQ(horolux::VerdictText(a.sources[0]), "used (authenticated)");
         EXPECT_TRUE(a.measured);
         EXPECT_LE(std::llabs(a.offset), a.bound);
         EXPECT_EQ(Recorded().event, ServiceEvent::ClockSet);
