@@ -14,6 +14,7 @@
 #include "core/sync/time_page.h"
 #include "core/timesource/http_url.h"
 #include "core/timesource/ntp_packet.h"
+#include "timesync/server_certificate.h"
 
 namespace timesync {
 
@@ -38,9 +39,15 @@ struct HeadAnswer {
     horolux::UnixMicros sent = 0;      // just before the request went out
     horolux::UnixMicros answered = 0;  // just after the answer's headers were in
     std::string headers;  // the raw header block, CRLF lines; empty when it could not be read
+    // https: the certificates of the secure connection the answer came over, the server's own
+    // first; none when it did not come over one (a proxy's own answer, such as its refusal to
+    // tunnel). The stack does not judge them: the web clock does, at the time the server vouches
+    // for (timesync/server_certificate.h).
+    CertificateChain certificates;
 };
 
-// One keep-alive connection to one web server.
+// One keep-alive connection to one web server. Over https, a redirect is an answer of its own and
+// is never followed, so that no answer but the server's own counts.
 class HttpConnection {
 public:
     virtual ~HttpConnection() = default;

@@ -59,6 +59,9 @@ TimeMeasurement MeasureNtsServer(const horolux::ServerAddress& server,
 
     horolux::NtsCookieJar& jar = NtsSessions();
     std::optional<horolux::NtsTicket> ticket = jar.Take(server.host, server.port);
+    // A new session's certificate, its dates judged once the exchanges found the time; a session
+    // kept in the jar had its dates judged when it was made.
+    std::optional<CertificateChain> certificates;
     if (!ticket) {
         NtsKeyEstablishment ke = EstablishNtsKeys(server, kKeyEstablishmentMs);
         if (ke.outcome != NtsKeyEstablishment::Outcome::Ok)
@@ -66,12 +69,14 @@ TimeMeasurement MeasureNtsServer(const horolux::ServerAddress& server,
                                          ? TimeMeasurement::Outcome::Refused
                                          : TimeMeasurement::Outcome::Unreachable,
                                      ke.failure);
+        certificates = std::move(ke.certificates);
         jar.Store(server.host, server.port, std::move(ke.session));
         ticket = jar.Take(server.host, server.port);
         if (!ticket)
             return FailedMeasurement(TimeMeasurement::Outcome::Refused,
                                      "The time server gave no cookie");
     }
+    const horolux::NtsTicket first = *ticket;
     // Every ticket of one session names the same server; the socket is made for the first.
     const platform::Socket socket = ConnectUdp({ticket->ntpHost, ticket->ntpPort});
     if (!socket)
@@ -131,6 +136,17 @@ TimeMeasurement MeasureNtsServer(const horolux::ServerAddress& server,
     if (refusedCookie && exchanges.empty()) jar.Forget(*refusedCookie);
 
     TimeMeasurement m = MeasurementOf(exchanges, lastRefusal);
+    if (certificates) {
+        // Only a session whose certificate the PC's clock accepts is kept for later syncs, which
+        // judge no certificate.
+        if (ServerCertificateRefusal(*certificates, server.host, PreciseNowMicros()))
+            jar.Forget(first);
+        const auto refusal =
+            m.outcome == TimeMeasurement::Outcome::Ok
+                ? TimeSourceCertificateRefusal(*certificates, server.host, m.offset)
+                : std::nullopt;
+        if (refusal) return FailedMeasurement(TimeMeasurement::Outcome::Refused, *refusal);
+    }
     m.authenticated = m.outcome == TimeMeasurement::Outcome::Ok;
     return m;
 }

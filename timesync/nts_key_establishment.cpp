@@ -96,8 +96,8 @@ std::string TlsReason() {
     return reason ? reason : "the connection ended";
 }
 
-std::vector<std::vector<std::uint8_t>> PeerChain(SSL* ssl) {
-    std::vector<std::vector<std::uint8_t>> chain;
+CertificateChain PeerChain(SSL* ssl) {
+    CertificateChain chain;
     const STACK_OF(X509)* sent = SSL_get_peer_cert_chain(ssl);
     for (int i = 0; sent && i < sk_X509_num(sent); ++i) {
         X509* certificate = sk_X509_value(sent, i);
@@ -154,7 +154,8 @@ NtsKeyEstablishment EstablishNtsKeys(const horolux::ServerAddress& server,
     SSL_get0_alpn_selected(ssl.get(), &alpn, &alpnSize);
     if (alpnSize != sizeof kAlpn - 2 || std::memcmp(alpn, kAlpn + 1, alpnSize) != 0)
         return Failed(Outcome::Refused, "The server does not offer NTS key establishment");
-    if (auto refusal = ServerCertificateRefusal(PeerChain(ssl.get()), server.host))
+    CertificateChain certificates = PeerChain(ssl.get());
+    if (auto refusal = ServerCertificateRefusal(certificates, server.host, std::nullopt))
         return Failed(Outcome::Refused, *refusal);
 
     const std::vector<std::uint8_t> request = horolux::NtsKeRequest();
@@ -185,6 +186,7 @@ NtsKeyEstablishment EstablishNtsKeys(const horolux::ServerAddress& server,
     ke.session.ntpHost = read.server.empty() ? server.host : read.server;
     ke.session.ntpPort = read.port;
     ke.session.cookies.assign(read.cookies.begin(), read.cookies.end());
+    ke.certificates = std::move(certificates);
     return ke;
 }
 

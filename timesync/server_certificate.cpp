@@ -1,8 +1,10 @@
 #include "timesync/server_certificate.h"
 
+#include "core/timesource/time_source.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "platform/win32.h"
+#include "timesync/precise_clock.h"
 // clang-format off
 #include <wincrypt.h>
 // clang-format on
@@ -26,12 +28,6 @@ struct ChainTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { CertFreeCertificateChain(h); }
 };
-
-// The moment a certificate's validity dates are judged at: nothing is the PC's clock. This is
-// the one place that decides it, for a PC whose clock may be the very thing that is wrong.
-const FILETIME* ValidityMoment() {
-    return nullptr;
-}
 
 std::string PolicyWords(DWORD error) {
     switch (static_cast<HRESULT>(error)) {
@@ -66,8 +62,9 @@ std::string ChainWords(DWORD trust) {
 
 }  // namespace
 
-std::optional<std::string> ServerCertificateRefusal(
-    const std::vector<std::vector<std::uint8_t>>& chain, const std::string& host) {
+std::optional<std::string> ServerCertificateRefusal(const CertificateChain& chain,
+                                                    const std::string& host,
+                                                    std::optional<horolux::UnixMicros> moment) {
     if (chain.empty()) return "The server sent no certificate";
     const platform::UniqueHandle<StoreTraits> sent(
         CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, CERT_STORE_CREATE_NEW_FLAG, nullptr));
@@ -89,15 +86,16 @@ std::optional<std::string> ServerCertificateRefusal(
     para.RequestedUsage.Usage.cUsageIdentifier = 1;
     para.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
     PCCERT_CHAIN_CONTEXT built = nullptr;
-    if (!CertGetCertificateChain(nullptr, leaf.Get(), const_cast<FILETIME*>(ValidityMoment()),
-                                 sent.Get(), &para, 0, nullptr, &built))
+    FILETIME at = FileTimeFromMicros(moment.value_or(0));
+    if (!CertGetCertificateChain(nullptr, leaf.Get(), moment ? &at : nullptr, sent.Get(), &para, 0,
+                                 nullptr, &built))
         return "The server's certificate could not be checked";
     const platform::UniqueHandle<ChainTraits> owned(built);
     // The chain's own verdict first: the SSL policy of some chain engines (Wine's) passes a chain
     // that stops short of any root. Revocation is not asked for, so its "unknown" is no verdict.
-    const DWORD trust = built->TrustStatus.dwErrorStatus &
-                        ~static_cast<DWORD>(CERT_TRUST_REVOCATION_STATUS_UNKNOWN |
-                                            CERT_TRUST_IS_OFFLINE_REVOCATION);
+    DWORD ignored = CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+    if (!moment) ignored |= CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_CTL_IS_NOT_TIME_VALID;
+    const DWORD trust = built->TrustStatus.dwErrorStatus & ~ignored;
     if (trust != CERT_TRUST_NO_ERROR) return ChainWords(trust);
 
     std::wstring name = platform::WideFromAnsi(host);
@@ -107,6 +105,7 @@ std::optional<std::string> ServerCertificateRefusal(
     ssl.pwszServerName = name.data();
     CERT_CHAIN_POLICY_PARA policy{};
     policy.cbSize = sizeof policy;
+    if (!moment) policy.dwFlags = CERT_CHAIN_POLICY_IGNORE_ALL_NOT_TIME_VALID_FLAGS;
     policy.pvExtraPolicyPara = &ssl;
     CERT_CHAIN_POLICY_STATUS status{};
     status.cbSize = sizeof status;
@@ -114,6 +113,44 @@ std::optional<std::string> ServerCertificateRefusal(
         return "The server's certificate could not be checked";
     if (status.dwError != 0) return PolicyWords(status.dwError);
     return std::nullopt;
+}
+
+std::optional<std::string> TimeSourceCertificateRefusal(const CertificateChain& chain,
+                                                        const std::string& host,
+                                                        horolux::UnixMicros offset) {
+    const horolux::UnixMicros now = PreciseNowMicros();
+    auto refusal = ServerCertificateRefusal(chain, host, now + offset);
+    if (!refusal && !horolux::IsLargeCorrection(offset))
+        refusal = ServerCertificateRefusal(chain, host, now);
+    return refusal;
+}
+
+CertificateChain CertificatesOf(const _CERT_CHAIN_CONTEXT* chain) {
+    CertificateChain certificates;
+    if (!chain || chain->cChain == 0) return certificates;
+    const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+    for (DWORD i = 0; i < simple->cElement; ++i) {
+        const CERT_CONTEXT* c = simple->rgpElement[i]->pCertContext;
+        certificates.emplace_back(c->pbCertEncoded, c->pbCertEncoded + c->cbCertEncoded);
+    }
+    return certificates;
+}
+
+CertificateChain CertificatesOf(const _CERT_CONTEXT* serverCertificate) {
+    CertificateChain certificates;
+    if (!serverCertificate) return certificates;
+    const auto der = [](const CERT_CONTEXT* c) {
+        return std::vector<std::uint8_t>(c->pbCertEncoded, c->pbCertEncoded + c->cbCertEncoded);
+    };
+    certificates.push_back(der(serverCertificate));
+    // The others the server sent travel in the certificate's own store.
+    PCCERT_CONTEXT other = nullptr;
+    while (serverCertificate->hCertStore &&
+           (other = CertEnumCertificatesInStore(serverCertificate->hCertStore, other)) != nullptr)
+        if (!CertCompareCertificate(X509_ASN_ENCODING, other->pCertInfo,
+                                    serverCertificate->pCertInfo))
+            certificates.push_back(der(other));
+    return certificates;
 }
 
 }  // namespace timesync

@@ -39,11 +39,16 @@ void WaitUntil(UnixMicros moment) {
 constexpr int kMaxAttempts = 2;
 constexpr char kClockJumped[] = "The server's clock jumped while it was measured";
 
+constexpr char kNotSecure[] = "The answer did not come from the server over a secure connection";
+constexpr char kCertificateChanged[] = "The server's certificate changed while it was measured";
+
 // One bracketing of the server's second over connection, at most DateBracket::kMaxRequests
 // requests, none sent after lastSend (the interval is then as narrow as the answers made it);
-// Refused with kClockJumped when the answers contradict each other.
-TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path,
-                            UnixMicros lastSend, const std::function<void()>& progress) {
+// Refused with kClockJumped when the answers contradict each other. Over https every answer must
+// have come over a secure connection with one and the same certificate, which certificates keeps.
+TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path, bool secure,
+                            UnixMicros lastSend, const std::function<void()>& progress,
+                            CertificateChain& certificates) {
     horolux::DateBracket bracket;
     UnixMicros shortest = -1;
     while (bracket.Status() == horolux::BracketStatus::Measuring) {
@@ -58,6 +63,12 @@ TimeMeasurement BracketOnce(HttpConnection& connection, const std::string& path,
         if (!answer)
             return Failed(TimeMeasurement::Outcome::Unreachable, "Cannot reach the server",
                           bracket.Requests() + 1);
+        if (secure && answer->certificates.empty())
+            return Failed(TimeMeasurement::Outcome::Refused, kNotSecure, bracket.Requests() + 1);
+        if (secure && !certificates.empty() && answer->certificates != certificates)
+            return Failed(TimeMeasurement::Outcome::Refused, kCertificateChanged,
+                          bracket.Requests() + 1);
+        if (secure) certificates = std::move(answer->certificates);
         const auto value = horolux::FindDateHeader(answer->headers);
         if (!value)
             return Failed(TimeMeasurement::Outcome::Refused, "The server sends no Date header",
@@ -97,10 +108,18 @@ TimeMeasurement MeasureWebClock(const std::string& url, const std::function<void
         PreciseNowMicros() + timeLimitMs * (horolux::kMicrosPerSecond / 1000);
     int requests = 0;
     for (int attempt = 1;; ++attempt) {
-        TimeMeasurement m = BracketOnce(*connection, parts->path, lastSend, progress);
+        CertificateChain certificates;
+        TimeMeasurement m =
+            BracketOnce(*connection, parts->path, parts->secure, lastSend, progress, certificates);
         requests += m.requests;
         m.requests = requests;
-        if (m.failure != kClockJumped || attempt == kMaxAttempts) return m;
+        if (m.failure == kClockJumped && attempt < kMaxAttempts) continue;
+        if (m.outcome != TimeMeasurement::Outcome::Ok || !parts->secure) return m;
+        // Judged once the server's time is known: the PC's clock may be the one that is wrong.
+        if (auto refusal = TimeSourceCertificateRefusal(certificates, parts->host, m.offset))
+            return Failed(TimeMeasurement::Outcome::Refused, *refusal, requests);
+        m.authenticated = true;
+        return m;
     }
 }
 

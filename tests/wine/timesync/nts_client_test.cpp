@@ -16,6 +16,7 @@
 #include "platform/sockets.h"  // first: Winsock before the other Windows headers
 #include "time_server_client.h"
 #include "timesync/nts_key_establishment.h"
+#include "timesync/precise_clock.h"
 #include "timesync/server_certificate.h"
 // clang-format off
 #include <wincrypt.h>  // after the Windows headers, whose types it needs
@@ -242,14 +243,24 @@ TEST_F(NtsClient, WindowsJudgesTheCertificateForTheNameAsWritten) {
     };
     const std::vector<std::uint8_t> server = der("server.pem"), self = der("self.pem");
     ASSERT_FALSE(server.empty()) << dir;
-    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost"), std::nullopt);
-    EXPECT_EQ(ServerCertificateRefusal({server}, "LOCALHOST"), std::nullopt);
-    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost.example"),
+    const horolux::UnixMicros now = PreciseNowMicros(), day = 86'400'000'000;
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost", now), std::nullopt);
+    EXPECT_EQ(ServerCertificateRefusal({server}, "LOCALHOST", std::nullopt), std::nullopt);
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost.example", now),
               "The server's certificate is for another name");
-    EXPECT_EQ(ServerCertificateRefusal({self}, "localhost"),
+    EXPECT_EQ(ServerCertificateRefusal({self}, "localhost", now),
               "The server's certificate is not from a trusted authority");
-    EXPECT_EQ(ServerCertificateRefusal({std::vector<std::uint8_t>(20, 0x30)}, "localhost"),
+    EXPECT_EQ(ServerCertificateRefusal({std::vector<std::uint8_t>(20, 0x30)}, "localhost", now),
               "The server's certificate could not be read");
+    // The test certificates are valid from yesterday for 30 days: judged at the time given.
+    constexpr char kDates[] = "The server's certificate is expired or not yet valid";
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost", now + 60 * day), kDates);
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost", now - 3 * day), kDates);
+    EXPECT_EQ(ServerCertificateRefusal({server}, "localhost", std::nullopt), std::nullopt)
+        << "dates left to the caller";
+    EXPECT_EQ(TimeSourceCertificateRefusal({server}, "localhost", 60 * day), kDates)
+        << "a source vouching for a time its certificate does not cover";
+    EXPECT_EQ(TimeSourceCertificateRefusal({server}, "localhost", 10 * day), std::nullopt);
 }
 
 }  // namespace
