@@ -11,6 +11,11 @@
 #       HOROLUX_NTS_FAKE_GOOD_PORT, HOROLUX_NTS_FAKE_NO_AEAD_PORT, HOROLUX_NTS_FAKE_ERROR_PORT
 #       and HOROLUX_NTS_FAKE_WARNING_PORT
 #   nts_trust_test_ca TOOL_EXE        adds the test CA to the Wine session's trusted roots
+#   https_start / https_stop          tools/httpsclock.py with nts_start's certificates (so after
+#       it): web clocks over HTTPS with a good, a self-signed and a stranger's certificate, one
+#       over plain HTTP, and a proxy that refuses; exports HOROLUX_HTTPS_GOOD_PORT,
+#       HOROLUX_HTTPS_SELF_PORT, HOROLUX_HTTPS_STRANGER_PORT, HOROLUX_HTTPS_PLAIN_PORT and
+#       HOROLUX_HTTPS_PROXY_PORT
 source "$(dirname "${BASH_SOURCE[0]}")/timeserver.sh"  # _loopback_server_stop
 _horolux_tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/tools"
 
@@ -159,6 +164,67 @@ nts_stop() {
     unset HOROLUX_NTS_KE_PORT HOROLUX_NTS_NTP_PORT HOROLUX_NTS_UNTRUSTED_KE_PORT HOROLUX_NTS_CA \
         HOROLUX_NTS_FAKE_GOOD_PORT HOROLUX_NTS_FAKE_NO_AEAD_PORT HOROLUX_NTS_FAKE_ERROR_PORT \
         HOROLUX_NTS_FAKE_WARNING_PORT
+}
+
+https_start() {
+    https_stop
+    if [ -z "${HOROLUX_NTS_DIR:-}" ]; then
+        echo "https: no certificates; nts_start makes them" >&2
+        return 1
+    fi
+    local certs=$HOROLUX_NTS_DIR name port trust
+    HOROLUX_HTTPS_DIR=$(mktemp -d /tmp/horolux-https.XXXXXX)
+    python3 "$_horolux_tools/httpsclock.py" --certs "$certs" --port-file "$HOROLUX_HTTPS_DIR/ports" \
+        --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$HOROLUX_HTTPS_DIR/log" &
+    HOROLUX_HTTPS_PID=$!
+    _wait_until_answering "$HOROLUX_HTTPS_PID" test -s "$HOROLUX_HTTPS_DIR/ports"
+    for name in good self stranger plain proxy; do
+        # Each TLS port trusted by its own issuer alone, so each is known to serve its certificate.
+        case $name in
+            good) trust=$certs/ca.pem ;;
+            self) trust=$certs/self.pem ;;
+            stranger) trust=$certs/stranger-ca.pem ;;
+            *) trust="" ;;
+        esac
+        port=$(sed -n "s/^$name //p" "$HOROLUX_HTTPS_DIR/ports" 2>/dev/null)
+        if [ -z "$port" ] ||
+            ! _wait_until_answering "$HOROLUX_HTTPS_PID" _https_answers "$name" "$port" ${trust:+"$trust"}; then
+            echo "https: httpsclock.py did not answer ($name): $(cat "$HOROLUX_HTTPS_DIR/log")" >&2
+            https_stop
+            return 1
+        fi
+        printf -v "HOROLUX_HTTPS_${name^^}_PORT" %s "$port"
+    done
+    export HOROLUX_HTTPS_GOOD_PORT HOROLUX_HTTPS_SELF_PORT HOROLUX_HTTPS_STRANGER_PORT \
+        HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT
+}
+
+https_stop() {
+    _loopback_server_stop HOROLUX_HTTPS  # its own pid, and its folder
+    unset HOROLUX_HTTPS_GOOD_PORT HOROLUX_HTTPS_SELF_PORT HOROLUX_HTTPS_STRANGER_PORT \
+        HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT
+}
+
+# NAME PORT [CA]: HEAD / on PORT gets 200 with a Date, over TLS to "localhost" trusting CA alone
+# when one is given; for the proxy, a CONNECT gets its 403. Not through http_proxy, which a test
+# run points at the time server.
+_https_answers() {
+    python3 - "$@" <<'PY'
+import http.client, ssl, sys
+name, port = sys.argv[1], int(sys.argv[2])
+if len(sys.argv) > 3:
+    context = ssl.create_default_context(cafile=sys.argv[3])
+    conn = http.client.HTTPSConnection("localhost", port, timeout=2, context=context)
+else:
+    conn = http.client.HTTPConnection("127.0.0.1", port, timeout=2)
+if name == "proxy":
+    conn.request("CONNECT", "localhost:443")
+else:
+    conn.request("HEAD", "/")
+answer = conn.getresponse()
+expected = 403 if name == "proxy" else 200
+sys.exit(0 if answer.status == expected and answer.getheader("Date") else 1)
+PY
 }
 
 # Runs TOOL_EXE (build/win/trust_test_ca.exe, tests/wine/tools/trust_test_ca.cpp) on the test CA
