@@ -4,8 +4,9 @@
 #   timeserver_start [mode] / timeserver_stop   the time page (tools/timeserver.py), with Wine's
 #       WinINet routed to it through http_proxy so the program's fixed URL never leaves the
 #       machine; exports HOROLUX_TIMESERVER_PORT (the Wine tests' switch) and http_proxy
-#   sntpserver_start / sntpserver_stop          two SNTP servers, each with a web-server clock on
-#       its port (tools/sntpserver.py); exports HOROLUX_SNTPSERVER_PORT and HOROLUX_SNTPSERVER2_PORT
+#   sntpserver_start / sntpserver_stop          three SNTP servers, each with a web-server clock on
+#       its port (tools/sntpserver.py); exports HOROLUX_SNTPSERVER_PORT, _SNTPSERVER2_PORT and
+#       _SNTPSERVER3_PORT
 _horolux_tools="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/tools"
 
 timeserver_start() {
@@ -24,9 +25,10 @@ timeserver_stop() {
 
 sntpserver_start() {
     sntpserver_stop
-    # A second one, so that several sources can be measured at once and one can be made wrong.
+    # More than one, so that several sources can be measured at once and some can be made wrong.
     _loopback_server_start HOROLUX_SNTPSERVER sntpserver.py &&
-        _loopback_server_start HOROLUX_SNTPSERVER2 sntpserver.py || {
+        _loopback_server_start HOROLUX_SNTPSERVER2 sntpserver.py &&
+        _loopback_server_start HOROLUX_SNTPSERVER3 sntpserver.py || {
         sntpserver_stop
         return 1
     }
@@ -35,6 +37,7 @@ sntpserver_start() {
 sntpserver_stop() {
     _loopback_server_stop HOROLUX_SNTPSERVER
     _loopback_server_stop HOROLUX_SNTPSERVER2
+    _loopback_server_stop HOROLUX_SNTPSERVER3
 }
 
 # True when the server on 127.0.0.1:PORT answers a control request within 5 s.

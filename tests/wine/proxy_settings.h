@@ -69,10 +69,10 @@ private:
     ScopedRegistryValue value_;
 };
 
-// The loopback web servers reached directly by both stacks while the time page still goes through
-// http_proxy. Under Wine neither stack leaves 127.0.0.1 out of http_proxy by itself: WinINet
-// takes the user's bypass list (ProxyOverride; read at every InternetOpen), WinHTTP the machine's
-// setting, which then names the same proxy.
+// The loopback web servers (127.0.0.1 and localhost) reached directly by both stacks while the time
+// page still goes through http_proxy. Under Wine neither stack leaves 127.0.0.1 out of http_proxy
+// by itself: WinINet takes the user's bypass list (ProxyOverride; read at every InternetOpen),
+// WinHTTP the machine's setting, which then names the same proxy.
 class LoopbackBypassesTheProxy {
 public:
     LoopbackBypassesTheProxy()
@@ -81,7 +81,7 @@ public:
           winHttp_(ProxyOfEnvironment(), kLoopback) {}
 
 private:
-    static constexpr char kLoopback[] = "127.0.0.1";
+    static constexpr char kLoopback[] = "127.0.0.1;localhost";
     static std::string ProxyOfEnvironment() {
         const std::string proxy = EnvText("http_proxy");
         return proxy.rfind("http://", 0) == 0 ? proxy.substr(7) : proxy;

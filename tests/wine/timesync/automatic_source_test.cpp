@@ -1,6 +1,7 @@
-// The Automatic source against loopback servers that script/test starts: two of
-// tools/sntpserver.py (each an SNTP server and a web clock), Debian's chronyd and lighttpd. Each
-// serves this machine's clock unless told to be off it, so the true offset is nil.
+// The Automatic source against loopback servers that script/test starts: three of
+// tools/sntpserver.py (each an SNTP server and a web clock), Debian's chronyd and lighttpd, and
+// for authenticated answers chronyd's NTS and tools/httpsclock.py. Each serves this machine's
+// clock unless told to be off it, so the true offset is nil.
 #include "timesync/automatic_source.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,13 @@ protected:
             if (test::EnvText(name).empty()) GTEST_SKIP() << name << " is not set (script/test)";
         one_ = test::EnvText("HOROLUX_SNTPSERVER_PORT");
         two_ = test::EnvText("HOROLUX_SNTPSERVER2_PORT");
+        three_ = test::EnvText("HOROLUX_SNTPSERVER3_PORT");
         bypass_.emplace();
         Reset();  // whatever an earlier test left them in
     }
     void TearDown() override { Reset(); }
     void Reset() {
-        for (const std::string& port : {one_, two_})
+        for (const std::string& port : {one_, two_, three_})
             if (!port.empty()) Control(port, "mode=now&offset=0&delay=0&datelag=0&dateform=imf");
     }
     static void Control(const std::string& port, const std::string& query) {
@@ -50,9 +52,11 @@ protected:
         return Entry("web:http://127.0.0.1:" + test::EnvText("HOROLUX_LIGHTTPD_PORT") + "/");
     }
 
-    AutomaticMeasurement Measure(const std::vector<SourceEntry>& entries, DWORD* ms = nullptr) {
+    AutomaticMeasurement Measure(const std::vector<SourceEntry>& entries, DWORD* ms = nullptr,
+                                 bool requireAuthenticated = false) {
         const DWORD start = GetTickCount();
-        AutomaticMeasurement a = MeasureAutomatic(entries, refused_, WinInetStack(), {});
+        AutomaticMeasurement a =
+            MeasureAutomatic(entries, refused_, WinInetStack(), {}, requireAuthenticated);
         if (ms) *ms = GetTickCount() - start;
         return a;
     }
@@ -72,7 +76,7 @@ protected:
         return text;
     }
 
-    std::string one_, two_;
+    std::string one_, two_, three_;
     horolux::RefusedServers refused_;
     std::optional<test::LoopbackBypassesTheProxy> bypass_;
 };
@@ -143,6 +147,48 @@ TEST_F(AutomaticSource, SourcesThatAllDisagreeSetNothingAndOneAloneIsTrustedWith
     EXPECT_EQ(answer.status, horolux::SyncStatus::LargeCorrection);
     EXPECT_TRUE(answer.measured);
     EXPECT_NEAR(static_cast<double>(answer.offset), 120e6, 50e3);
+}
+
+// Forged UDP answers, however many agree, cannot outvote sources whose answers no one on the path
+// can forge, nor move the clock by more than a minute on their own.
+TEST_F(AutomaticSource, AuthenticatedSourcesOutweighAnyNumberOfPlainOnes) {
+    const std::string ke = test::EnvText("HOROLUX_NTS_KE_PORT");
+    const std::string https = test::EnvText("HOROLUX_HTTPS_GOOD_PORT");
+    if (ke.empty() || https.empty() || three_.empty()) GTEST_SKIP() << "script/test starts them";
+    for (const std::string& port : {one_, two_, three_}) Control(port, "mode=offset&offset=3600");
+    const SourceEntry nts = Entry("nts:localhost:" + ke);
+    const SourceEntry web = Entry("web:https://localhost:" + https + "/");
+    const std::vector<SourceEntry> plain{Server(one_), Server(two_), Server(three_)};
+    const struct {
+        const char* what;
+        bool withNts, required;
+    } cases[] = {{"NTS and HTTPS", true, false},
+                 {"NTS and HTTPS, only authenticated required", true, true},
+                 {"HTTPS alone", false, false}};
+    for (const auto& c : cases) {
+        std::vector<SourceEntry> entries = plain;
+        if (c.withNts) entries.push_back(nts);
+        entries.push_back(web);
+        const AutomaticMeasurement a = Measure(entries, nullptr, c.required);
+        ASSERT_EQ(a.combined.outcome, TimeMeasurement::Outcome::Ok) << c.what << Describe(a);
+        EXPECT_TRUE(a.combined.authenticated) << c.what;
+        EXPECT_LE(a.combined.offset - a.combined.bound, 0) << c.what << Describe(a);
+        EXPECT_GE(a.combined.offset + a.combined.bound, 0) << c.what << Describe(a);
+        for (const SourceEntry& forged : plain)
+            EXPECT_EQ(VerdictOf(a, forged), c.required ? "not authenticated" : "disagrees")
+                << c.what;
+        EXPECT_EQ(VerdictOf(a, web), "used (authenticated)") << c.what << Describe(a);
+    }
+
+    // The three alone agree on an hour: not made unless asked, and the history says why.
+    horolux::SyncRequest request;
+    request.source = horolux::TimeSource::Automatic;
+    request.sources = plain;
+    const horolux::SyncAnswer answer =
+        timesync::RunSyncRequest(request, {timesync::WinInetStack(), refused_, {}, {}});
+    EXPECT_EQ(answer.status, horolux::SyncStatus::LargeCorrection);
+    EXPECT_EQ(answer.failure, horolux::kUnauthenticatedLimit);
+    EXPECT_FALSE(answer.authenticated);
 }
 
 }  // namespace

@@ -173,4 +173,81 @@ TEST_P(WebClockAgainstLighttpd, AStockServersDateLagsTheClockByLessThanASecond) 
 
 HOROLUX_FOR_BOTH_STACKS(WebClockAgainstLighttpd);
 
+// tools/httpsclock.py on loopback (script/test starts it): web clocks over TLS with a certificate
+// for localhost from the test authority the prefix trusts, a self-signed one, one from an
+// authority nobody trusts, and a proxy that refuses to tunnel, answering with a Date 30 s ahead.
+class HttpsWebClock : public ::testing::TestWithParam<test::StackParam> {
+protected:
+    void SetUp() override {
+        good_ = test::EnvText("HOROLUX_HTTPS_GOOD_PORT");
+        if (good_.empty()) GTEST_SKIP() << "no HTTPS web clock (script/test starts one)";
+    }
+    TimeMeasurement Measure(const std::string& url) {
+        return timesync::MeasureWebClock(url, {}, GetParam().stack());
+    }
+    static std::string Url(const char* host, const char* port) {
+        return std::string("https://") + host + ':' + test::EnvText(port) + '/';
+    }
+    std::string good_;
+};
+
+TEST_P(HttpsWebClock, AVerifiedServerIsAuthenticatedAndAnyOtherCertificateIsRefusedInWords) {
+    const test::LoopbackBypassesTheProxy bypass;
+    const TimeMeasurement m = Measure(Url("localhost", "HOROLUX_HTTPS_GOOD_PORT"));
+    ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << m.failure;
+    EXPECT_TRUE(m.authenticated);
+    EXPECT_LE(m.offset - m.bound, 0) << m.offset << " +- " << m.bound;
+    EXPECT_GE(m.offset + m.bound, 0) << m.offset << " +- " << m.bound;
+    EXPECT_LE(m.bound, 10 * kMs);
+
+    const struct {
+        std::string url;
+        const char* failure;
+    } refused[] = {
+        {Url("127.0.0.1", "HOROLUX_HTTPS_GOOD_PORT"),
+         "The server's certificate is for another name"},
+        {Url("localhost", "HOROLUX_HTTPS_SELF_PORT"),
+         "The server's certificate is not from a trusted authority"},
+        {Url("localhost", "HOROLUX_HTTPS_STRANGER_PORT"),
+         "The server's certificate does not lead to a trusted authority"},
+    };
+    for (const auto& c : refused) {
+        const TimeMeasurement r = Measure(c.url);
+        EXPECT_EQ(r.outcome, TimeMeasurement::Outcome::Refused) << c.url;
+        EXPECT_EQ(r.failure, c.failure) << c.url;
+        EXPECT_FALSE(r.authenticated) << c.url;
+    }
+    const TimeMeasurement plain =
+        Measure("http://localhost:" + test::EnvText("HOROLUX_HTTPS_PLAIN_PORT") + "/");
+    ASSERT_EQ(plain.outcome, TimeMeasurement::Outcome::Ok) << plain.failure;
+    EXPECT_FALSE(plain.authenticated);
+}
+
+TEST_P(HttpsWebClock, AProxysOwnAnswerIsNoTimeAndARedirectToPlainHttpIsNotFollowed) {
+    // Both stacks sent through the proxy that refuses to tunnel; first, since WinINet keeps a
+    // direct connection it made for later requests to the same server, proxy or not.
+    {
+        const std::string proxy = "127.0.0.1:" + test::EnvText("HOROLUX_HTTPS_PROXY_PORT");
+        const test::ScopedRegistryValue enable(HKEY_CURRENT_USER, test::kUserInternetSettings,
+                                               "ProxyEnable", REG_DWORD,
+                                               std::string("\1\0\0\0", 4));
+        const test::ScopedRegistryValue server(HKEY_CURRENT_USER, test::kUserInternetSettings,
+                                               "ProxyServer", REG_SZ, proxy + '\0');
+        const test::ScopedMachineWinHttpProxy machine(proxy, "");
+        const TimeMeasurement m = Measure(Url("localhost", "HOROLUX_HTTPS_GOOD_PORT"));
+        EXPECT_NE(m.outcome, TimeMeasurement::Outcome::Ok) << "offset " << m.offset;
+        EXPECT_FALSE(m.authenticated);
+    }
+    const test::LoopbackBypassesTheProxy bypass;
+    const auto connection = GetParam().stack().Connect(
+        *horolux::ParseHttpUrl(Url("localhost", "HOROLUX_HTTPS_GOOD_PORT")));
+    ASSERT_TRUE(connection);
+    const auto answer = connection->Head("/to-plain");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->headers.rfind("HTTP/1.1 301", 0), 0u) << answer->headers;
+    EXPECT_FALSE(answer->certificates.empty()) << "the HTTPS server's own answer";
+}
+
+HOROLUX_FOR_BOTH_STACKS(HttpsWebClock);
+
 }  // namespace
