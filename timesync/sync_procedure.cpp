@@ -38,23 +38,24 @@ SyncAnswer SyncFromSource(const SyncRequest& request, const SyncSeams& seams) {
     SyncAnswer answer = horolux::AnswerFrom(m);
     answer.sources = std::move(measured.sources);
     if (m.outcome != TimeMeasurement::Outcome::Ok) return answer;
-    // One source alone, or several none of whom proved who they are, are trusted with a minute
-    // at most; a day or more is never done unasked, unless the clock is healing by itself on
-    // the word of two authenticated operators.
-    const bool several = request.source == horolux::TimeSource::Automatic;
-    const bool beyondMinute = m.offset > kSingleSourceLimit || m.offset < -kSingleSourceLimit;
-    const bool unauthenticated = several && !m.authenticated && beyondMinute;
-    const bool healing = !request.userStarted && m.authenticated &&
-                         measured.authenticatedOperators >= kBootstrapOperators;
-    const bool large = (horolux::IsLargeCorrection(m.offset) && !healing) ||
-                       (measured.single && beyondMinute) || unauthenticated;
-    if (large && !request.allowLargeCorrection &&
+    horolux::CorrectionFacts facts;
+    facts.offset = m.offset;
+    facts.several = request.source == horolux::TimeSource::Automatic;
+    facts.single = measured.single;
+    facts.authenticated = m.authenticated;
+    facts.authenticatedOperators = measured.authenticatedOperators;
+    facts.userStarted = request.userStarted;
+    const horolux::Correction correction = horolux::JudgeCorrection(facts);
+    const bool ask = correction == horolux::Correction::AskLarge ||
+                     correction == horolux::Correction::AskUnauthenticated;
+    if (ask && !request.allowLargeCorrection &&
         !(seams.allowLargeCorrection && seams.allowLargeCorrection(m))) {
         answer.status = SyncStatus::LargeCorrection;
-        if (unauthenticated) answer.failure = horolux::kUnauthenticatedLimit;
+        if (correction == horolux::Correction::AskUnauthenticated)
+            answer.failure = horolux::kUnauthenticatedLimit;
         return answer;
     }
-    if (healing && horolux::IsLargeCorrection(m.offset)) answer.failure = horolux::kHealed;
+    if (correction == horolux::Correction::Heal) answer.failure = horolux::kHealed;
     seams.progress(SyncPhase::Setting);
     SetClock(answer, CorrectClock(m.offset));
     return answer;

@@ -21,14 +21,6 @@ struct SyncSeams {
     std::function<void(horolux::SyncPhase)> progress;  // may be empty
 };
 
-// A single source of the Automatic list, the others silent, and the Automatic list without an
-// authenticated answer are trusted with no more than this without a question: a correction beyond
-// it is treated as a large one.
-inline constexpr std::int64_t kSingleSourceLimit = 60LL * 1000000;
-// A correction of a day or more that started by itself is made without a question when
-// authenticated sources of this many operators agree on it: a PC whose clock is years off heals.
-inline constexpr int kBootstrapOperators = 2;
-
 // The page's Universal time of day is set as the local time of day on the clock's nearest day;
 // a measured source's offset, or the Automatic sources' common one, is added to the clock. The
 // answer's status says how it ended; its failure says why in words where there are any; for

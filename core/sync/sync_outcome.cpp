@@ -81,4 +81,15 @@ std::vector<SourceRow> SourceRows(const std::vector<SourceAnswer>& answers) {
     return rows;
 }
 
+Correction JudgeCorrection(const CorrectionFacts& f) {
+    const bool large = IsLargeCorrection(f.offset);
+    const bool beyondMinute = f.offset > kSingleSourceLimit || f.offset < -kSingleSourceLimit;
+    if (large && !f.userStarted && f.authenticated &&
+        f.authenticatedOperators >= kBootstrapOperators)
+        return Correction::Heal;
+    if (large || (f.several && f.single && beyondMinute)) return Correction::AskLarge;
+    if (f.several && !f.authenticated && beyondMinute) return Correction::AskUnauthenticated;
+    return Correction::Make;
+}
+
 }  // namespace horolux

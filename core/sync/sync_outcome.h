@@ -2,6 +2,7 @@
 // What a sync reports while it runs and how its ends are put into words, the same for the program
 // and the time service: how a measurement or a page fetch ends a sync, and the copies between a
 // source choice, a sync request, a sync answer and a measurement.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -36,5 +37,29 @@ SyncAnswer EndedAnswer(SyncStatus status, std::string failure = {});
 SyncAnswer AnswerFrom(const TimeMeasurement& m);
 // Several sources' answers as an answer reports them: the name, the measurement and the verdict.
 std::vector<SourceRow> SourceRows(const std::vector<SourceAnswer>& answers);
+
+// A single source of the Automatic list, the others silent, and the Automatic list without an
+// authenticated answer are trusted with no more than this without a question.
+inline constexpr std::int64_t kSingleSourceLimit = 60LL * 1000000;
+// A correction of a day or more that started by itself is made without a question when
+// authenticated sources of this many operators agree on it: a PC whose clock is years off heals.
+inline constexpr int kBootstrapOperators = 2;
+
+// What a measured correction is to be made on.
+struct CorrectionFacts {
+    std::int64_t offset = 0;
+    bool several = false;        // the Automatic source
+    bool single = false;         // of several, one alone answered
+    bool authenticated = false;  // the offset rests on authenticated answers
+    int authenticatedOperators = 0;
+    bool userStarted = false;
+};
+enum class Correction {
+    Make,                // at once
+    Heal,                // at once, a day or more on the word of two authenticated operators
+    AskLarge,            // asked first where someone can answer, else not made
+    AskUnauthenticated,  // the same, for over a minute from unauthenticated sources alone
+};
+Correction JudgeCorrection(const CorrectionFacts& facts);
 
 }  // namespace horolux

@@ -76,5 +76,32 @@ TEST(SyncOutcome, ARowSaysAnAuthenticatedAnswerOfAJudgedSourceOnly) {
     EXPECT_EQ(VerdictText(rows[3]), "refused: RATE") << "the verdict's words say it of judged ones";
 }
 
+TEST(SyncOutcome, ACorrectionIsMadeAskedOrHealedByWhoseWordItRestsOn) {
+    constexpr std::int64_t kMinute = 60'000'000, kYears = 3 * 365 * 24 * 60 * kMinute;
+    using C = Correction;
+    const struct {
+        const char* what;
+        CorrectionFacts facts;
+        Correction expected;
+    } cases[] = {
+        {"a chosen server, an hour", {60 * kMinute}, C::Make},
+        {"a chosen server, years", {kYears}, C::AskLarge},
+        {"several unauthenticated, a minute", {kMinute, true}, C::Make},
+        {"several unauthenticated, two minutes", {-2 * kMinute, true}, C::AskUnauthenticated},
+        {"one of several alone, authenticated, two minutes",
+         {2 * kMinute, true, true, true, 1},
+         C::AskLarge},
+        {"several authenticated, an hour", {60 * kMinute, true, false, true, 1}, C::Make},
+        {"by itself, years, two authenticated operators", {-kYears, true, false, true, 2}, C::Heal},
+        {"by itself, years, one authenticated operator",
+         {kYears, true, false, true, 1},
+         C::AskLarge},
+        {"the user's, years, two authenticated operators",
+         {kYears, true, false, true, 2, true},
+         C::AskLarge},
+    };
+    for (const auto& c : cases) EXPECT_EQ(JudgeCorrection(c.facts), c.expected) << c.what;
+}
+
 }  // namespace
 }  // namespace horolux
