@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Web-server clocks over HTTPS, and a proxy that refuses, on the loopback interface only.
 
-    httpsclock.py --certs DIR --port-file FILE [--offset S] [--lifetime 3600]
+    httpsclock.py --certs DIR --port-file FILE [--offset S] [--years-off DAYS] [--lifetime 3600]
 
 One process, one listener on 127.0.0.1 per name; the port file gets one "name port" line each,
 once every listener is open:
@@ -9,6 +9,9 @@ once every listener is open:
             https://127.0.0.1:PORT/ is a wrong name)
   self      HTTPS with DIR/self.pem and .key (self-signed)
   stranger  HTTPS with DIR/stranger.pem and .key (from a CA no store holds, sent without it)
+  ahead     HTTPS with DIR/ahead.pem and .key, its Date --years-off days ahead (1095 unless
+            given): a clock, with a certificate valid around its own time, for a PC years behind
+  behind    the same with DIR/behind.pem, days behind
   plain     plain HTTP, answering as the others do
   proxy     an HTTP proxy that tunnels nothing: CONNECT gets 403 Forbidden and the connection
             closed; a request in proxy form (GET http://...) gets a 200 error page. Both answers'
@@ -148,6 +151,8 @@ def main():
                         help="folder of server.pem, self.pem, stranger.pem and their .key files")
     parser.add_argument("--port-file", required=True, help="file to write the ports to")
     parser.add_argument("--offset", type=float, default=0.0, help="seconds the clocks' Date moves")
+    parser.add_argument("--years-off", type=float, default=1095.0,
+                        help="days the ahead and behind clocks are off")
     parser.add_argument("--lifetime", type=float, default=3600.0, help="seconds before it ends")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
@@ -158,6 +163,11 @@ def main():
         base = os.path.join(args.certs, files)
         context = tls_context(base + ".pem", base + ".key")
         listeners.append(Listener(name, ClockHandler, context, args.offset, args.verbose))
+    for name, sign in ("ahead", 1), ("behind", -1):
+        base = os.path.join(args.certs, name)
+        context = tls_context(base + ".pem", base + ".key")
+        listeners.append(Listener(name, ClockHandler, context,
+                                  args.offset + sign * args.years_off * 86400, args.verbose))
     plain = Listener("plain", ClockHandler, None, args.offset, args.verbose)
     listeners.append(plain)
     listeners.append(Listener("proxy", ProxyHandler, None, 0.0, args.verbose))

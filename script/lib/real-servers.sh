@@ -166,6 +166,9 @@ nts_stop() {
         HOROLUX_NTS_FAKE_WARNING_PORT
 }
 
+# How far the "ahead" and "behind" clocks of tools/httpsclock.py are off, in days.
+_https_years_off=1095
+
 https_start() {
     https_stop
     if [ -z "${HOROLUX_NTS_DIR:-}" ]; then
@@ -175,13 +178,14 @@ https_start() {
     local certs=$HOROLUX_NTS_DIR name port trust
     HOROLUX_HTTPS_DIR=$(mktemp -d /tmp/horolux-https.XXXXXX)
     python3 "$_horolux_tools/httpsclock.py" --certs "$certs" --port-file "$HOROLUX_HTTPS_DIR/ports" \
+        --years-off "$_https_years_off" \
         --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$HOROLUX_HTTPS_DIR/log" &
     HOROLUX_HTTPS_PID=$!
     _wait_until_answering "$HOROLUX_HTTPS_PID" test -s "$HOROLUX_HTTPS_DIR/ports"
-    for name in good self stranger plain proxy; do
+    for name in good self stranger plain proxy ahead behind; do
         # Each TLS port trusted by its own issuer alone, so each is known to serve its certificate.
         case $name in
-            good) trust=$certs/ca.pem ;;
+            good | ahead | behind) trust=$certs/ca.pem ;;
             self) trust=$certs/self.pem ;;
             stranger) trust=$certs/stranger-ca.pem ;;
             *) trust="" ;;
@@ -196,13 +200,15 @@ https_start() {
         printf -v "HOROLUX_HTTPS_${name^^}_PORT" %s "$port"
     done
     export HOROLUX_HTTPS_GOOD_PORT HOROLUX_HTTPS_SELF_PORT HOROLUX_HTTPS_STRANGER_PORT \
-        HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT
+        HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT HOROLUX_HTTPS_AHEAD_PORT \
+        HOROLUX_HTTPS_BEHIND_PORT
 }
 
 https_stop() {
     _loopback_server_stop HOROLUX_HTTPS  # its own pid, and its folder
     unset HOROLUX_HTTPS_GOOD_PORT HOROLUX_HTTPS_SELF_PORT HOROLUX_HTTPS_STRANGER_PORT \
-        HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT
+        HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT HOROLUX_HTTPS_AHEAD_PORT \
+        HOROLUX_HTTPS_BEHIND_PORT
 }
 
 # NAME PORT [CA]: HEAD / on PORT gets 200 with a Date, over TLS to "localhost" trusting CA alone
@@ -214,6 +220,8 @@ import http.client, ssl, sys
 name, port = sys.argv[1], int(sys.argv[2])
 if len(sys.argv) > 3:
     context = ssl.create_default_context(cafile=sys.argv[3])
+    if name in ("ahead", "behind"):
+        context.verify_flags |= 0x200000  # X509_V_FLAG_NO_CHECK_TIME: valid only years off
     conn = http.client.HTTPSConnection("localhost", port, timeout=2, context=context)
 else:
     conn = http.client.HTTPConnection("127.0.0.1", port, timeout=2)
@@ -240,7 +248,8 @@ nts_trust_test_ca() {  # TOOL_EXE
 # A test CA, a server certificate it issues, a self-signed one and one from a CA nobody trusts
 # (served without its issuer, as a server that sends no chain does), all for localhost only (so
 # that "127.0.0.1" is a wrong name), RSA 2048 for Windows' chain engine, valid from yesterday
-# for 30 days: a clock a little behind still accepts them.
+# for 30 days: a clock a little behind still accepts them. Two more from the test CA are valid
+# only around three years ahead and three years behind, for clocks that far off.
 _nts_make_certificates() {  # DIR
     local dir=$1 name
     cat >"$dir/ca.cnf" <<CONF
@@ -268,7 +277,7 @@ subjectKeyIdentifier = hash
 authorityKeyIdentifier = keyid
 CONF
     touch "$dir/index.txt"
-    for name in ca stranger-ca server self stranger; do
+    for name in ca stranger-ca server self stranger ahead behind; do
         openssl req -new -newkey rsa:2048 -nodes -keyout "$dir/$name.key" -out "$dir/$name.csr" \
             -subj "/CN=$(case $name in ca) echo 'Horolux test CA' ;; stranger-ca) echo 'Stranger CA' ;; *) echo localhost ;; esac)" ||
             return 1
@@ -277,13 +286,23 @@ CONF
         _nts_sign "$dir" stranger-ca ca_cert -selfsign -keyfile "$dir/stranger-ca.key" &&
         _nts_sign "$dir" server server_cert -cert "$dir/ca.pem" -keyfile "$dir/ca.key" &&
         _nts_sign "$dir" self server_cert -selfsign -keyfile "$dir/self.key" &&
-        _nts_sign "$dir" stranger server_cert -cert "$dir/stranger-ca.pem" -keyfile "$dir/stranger-ca.key"
+        _nts_sign "$dir" stranger server_cert -cert "$dir/stranger-ca.pem" -keyfile "$dir/stranger-ca.key" &&
+        _nts_sign "$dir" ahead server_cert -cert "$dir/ca.pem" -keyfile "$dir/ca.key" &&
+        _nts_sign "$dir" behind server_cert -cert "$dir/ca.pem" -keyfile "$dir/ca.key"
 }
 
+# Valid from yesterday for 30 days; "ahead" and "behind" the same moved by _https_years_off days;
+# the authorities from before the one behind to after the one ahead, as a root outlives them.
 _nts_sign() {  # DIR NAME EXTENSIONS SIGNER...
-    local dir=$1 name=$2 extensions=$3 from to
+    local dir=$1 name=$2 extensions=$3 from_days=-1 to_days=30
     shift 3
-    from=$(date -u -d yesterday +%Y%m%d%H%M%SZ) to=$(date -u -d '+30 days' +%Y%m%d%H%M%SZ)
+    case $name in
+        ahead) from_days=$((_https_years_off - 1)) to_days=$((_https_years_off + 30)) ;;
+        behind) from_days=$((-_https_years_off - 1)) to_days=$((-_https_years_off + 30)) ;;
+        ca | stranger-ca) from_days=$((-_https_years_off - 30)) to_days=$((_https_years_off + 60)) ;;
+    esac
+    local from to
+    from=$(date -u -d "$from_days days" +%Y%m%d%H%M%SZ) to=$(date -u -d "$to_days days" +%Y%m%d%H%M%SZ)
     openssl ca -batch -notext -config "$dir/ca.cnf" "$@" -in "$dir/$name.csr" -out "$dir/$name.pem" \
         -extensions "$extensions" -startdate "$from" -enddate "$to"
 }

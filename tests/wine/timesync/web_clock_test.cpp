@@ -11,6 +11,7 @@
 
 #include "http_stacks.h"
 #include "time_server_client.h"
+#include "timesync/sync_procedure.h"
 
 using namespace timesync;  // the layer under test
 
@@ -246,6 +247,30 @@ TEST_P(HttpsWebClock, AProxysOwnAnswerIsNoTimeAndARedirectToPlainHttpIsNotFollow
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->headers.rfind("HTTP/1.1 301", 0), 0u) << answer->headers;
     EXPECT_FALSE(answer->certificates.empty()) << "the HTTPS server's own answer";
+}
+
+// Clocks three years ahead and behind with certificates valid only around their own time, as a PC
+// whose clock is that far off sees every server: they are believed, for what they vouch for.
+TEST_P(HttpsWebClock, AClockYearsOffIsAuthenticatedByACertificateValidAtItsOwnTime) {
+    const test::LoopbackBypassesTheProxy bypass;
+    constexpr double kYearsOff = 1095 * 86400e6;
+    for (const auto& [port, sign] :
+         {std::pair{"HOROLUX_HTTPS_AHEAD_PORT", 1}, std::pair{"HOROLUX_HTTPS_BEHIND_PORT", -1}}) {
+        const TimeMeasurement m = Measure(Url("localhost", port));
+        ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << port << ": " << m.failure;
+        EXPECT_TRUE(m.authenticated) << port;
+        EXPECT_NEAR(static_cast<double>(m.offset), sign * kYearsOff, 50e3) << port;
+    }
+    // Such a clock alone, one operator, in a sync that started by itself: nothing set unasked.
+    horolux::SyncRequest request;
+    request.source = horolux::TimeSource::Automatic;
+    request.sources = {
+        *horolux::ReadSourceEntry(Url("localhost", "HOROLUX_HTTPS_AHEAD_PORT").insert(0, "web:"))};
+    horolux::RefusedServers refused;
+    const horolux::SyncAnswer answer =
+        timesync::RunSyncRequest(request, {GetParam().stack(), refused, {}, {}});
+    EXPECT_EQ(answer.status, horolux::SyncStatus::LargeCorrection) << answer.failure;
+    EXPECT_TRUE(answer.authenticated);
 }
 
 HOROLUX_FOR_BOTH_STACKS(HttpsWebClock);
