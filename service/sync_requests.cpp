@@ -135,7 +135,8 @@ std::vector<std::uint8_t> Requests::AnswerSync(const horolux::SyncRequest& reque
                                    horolux::service::ExactSeconds(answer.offset) + " s"
                              : unknown,
              answer.measured ? horolux::service::ExactSeconds(answer.bound) + " s" : unknown,
-             SourcesUsed(answer, source), client});
+             SourcesUsed(answer, source) + (answer.authenticated ? " (authenticated)" : ""),
+             client});
     } else {
         RecordEvent(ServiceEvent::SyncFailed, {source, Reason(answer), client});
     }

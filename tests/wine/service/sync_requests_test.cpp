@@ -202,7 +202,10 @@ TEST_F(SyncRequests, AnAllowedNtsServerIsMeasuredAuthenticatedAndSet) {
         EXPECT_EQ(horolux::VerdictText(a.sources[0]), "used (authenticated)");
         EXPECT_TRUE(a.measured);
         EXPECT_LE(std::llabs(a.offset), a.bound);
-        EXPECT_EQ(Recorded().event, ServiceEvent::ClockSet);
+        const timeservice::EventRecord set = Recorded();
+        EXPECT_EQ(set.event, ServiceEvent::ClockSet);
+        ASSERT_EQ(set.inserts.size(), 6u);
+        EXPECT_EQ(set.inserts[4], nts + " (authenticated)");
     }
 }
 
