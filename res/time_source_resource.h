@@ -15,5 +15,6 @@
 #define IDC_TEST_RESULT 1108
 #define IDC_SYNC_HISTORY 1109
 #define IDC_SOURCE_AUTO 1110
-#define IDC_AUTO_SOURCES 1111  // the Automatic source's entries, one a line
-#define IDC_TEST_SOURCES 1112  // Test's row for each of several sources
+#define IDC_AUTO_SOURCES 1111        // the Automatic source's entries, one a line
+#define IDC_TEST_SOURCES 1112        // Test's row for each of several sources
+#define IDC_AUTO_AUTHENTICATED 1113  // Automatic uses authenticated answers only

@@ -67,6 +67,9 @@ DWORD WriteMachineDefaults(const horolux::install::InstallProperties& properties
     if (!error && properties.autoSources)
         error =
             platform::WriteTextListValue(key.Get(), config::kAutoSources, *properties.autoSources);
+    if (!error && properties.requireAuthenticated)
+        error = SetDword(key.Get(), config::kRequireAuthenticated.name,
+                         *properties.requireAuthenticated ? 1 : 0);
     return error;
 }
 

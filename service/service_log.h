@@ -11,6 +11,7 @@ namespace timeservice {
 
 // Each record's stable event ID, as the README lists them; its message is in
 // horolux_time_events.mc, and the inserts below are that message's %1, %2, ... in this order.
+// ClockSet's sources end in " (authenticated)" when its offset rests on authenticated answers.
 enum class ServiceEvent : std::uint32_t {
     Started = 100,                  // version
     Stopped = 101,                  // (none)

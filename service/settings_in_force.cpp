@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/service/service_names.h"
+#include "core/settings/config.h"
 #include "core/settings/policy.h"
 #include "platform/registry_profile.h"
 #include "platform/win32.h"
@@ -73,6 +74,14 @@ std::vector<horolux::service::PolicyValue> ReadPolicyInForce() {
         values.push_back(std::move(held));
     }
     return values;
+}
+
+bool PolicyRequiresAuthenticated() {
+    MachineKey key = PolicyKey();
+    const char* name = horolux::config::kRequireAuthenticated.name;
+    const policy::Value* value = policy::Find(name);
+    return value && policy::Holds(key.store, *value) &&
+           key.store.ReadInt(key.section, name, 0) == 1;
 }
 
 }  // namespace timeservice

@@ -25,4 +25,8 @@ AllowListInForce ReadAllowListInForce();
 // reads it: a value of another type than its policy writes is not held.
 std::vector<horolux::service::PolicyValue> ReadPolicyInForce();
 
+// Whether the policy holds RequireAuthenticated = 1: then every sync the service makes uses
+// authenticated answers only, whatever its client asked.
+bool PolicyRequiresAuthenticated();
+
 }  // namespace timeservice

@@ -105,9 +105,12 @@ AllowListInForce Requests::ReadAllowList() {
 std::vector<std::uint8_t> Requests::AnswerSync(const horolux::SyncRequest& request,
                                                const std::string& client) {
     const std::string source = horolux::SourceName(request);
+    // The administrators' requirement of authenticated answers holds whatever the client asked.
+    horolux::SyncRequest inForce = request;
+    if (PolicyRequiresAuthenticated()) inForce.requireAuthenticated = true;
     // Of several sources, those on the list are measured and the others named in the answer.
     const horolux::service::AllowedRequest allowed =
-        horolux::service::AllowedPart(ReadAllowList().list, request);
+        horolux::service::AllowedPart(ReadAllowList().list, inForce);
     if (!allowed.request) {
         RecordEvent(ServiceEvent::RequestNotAllowed, {client, Asked(request)});
         return horolux::service::EncodeAnswer(horolux::EndedAnswer(
@@ -132,7 +135,8 @@ std::vector<std::uint8_t> Requests::AnswerSync(const horolux::SyncRequest& reque
                                    horolux::service::ExactSeconds(answer.offset) + " s"
                              : unknown,
              answer.measured ? horolux::service::ExactSeconds(answer.bound) + " s" : unknown,
-             SourcesUsed(answer, source), client});
+             SourcesUsed(answer, source) + (answer.authenticated ? " (authenticated)" : ""),
+             client});
     } else {
         RecordEvent(ServiceEvent::SyncFailed, {source, Reason(answer), client});
     }

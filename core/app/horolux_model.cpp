@@ -10,6 +10,7 @@ void HoroluxModel::LoadTimeSource() {
                                     config::Read(store_, config::kTimeServer),
                                     config::Read(store_, config::kTimeWebUrl),
                                     store_.ReadTextList(config::kSection, config::kAutoSources));
+    timeSource.requireAuthenticated = config::Read(store_, config::kRequireAuthenticated) == 1;
     history = ReadSyncHistory(store_.ReadTextList(config::kSection, config::kSyncHistory));
 }
 
@@ -19,6 +20,7 @@ void HoroluxModel::SaveTimeSource() const {
     config::Write(store_, config::kTimeWebUrl, timeSource.webUrl);
     store_.WriteTextList(config::kSection, config::kAutoSources,
                          SourceEntryTexts(timeSource.autoSources));
+    config::Write(store_, config::kRequireAuthenticated, timeSource.requireAuthenticated ? 1 : 0);
 }
 
 void HoroluxModel::RecordSync(const SyncRecord& record) {

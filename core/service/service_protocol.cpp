@@ -38,6 +38,10 @@ constexpr std::size_t kRowNameAt = 28;     // length, then the area
 constexpr std::size_t kRowVerdictAt = 96;  // length, then the area
 constexpr std::uint32_t kRowMeasured = 1;
 
+constexpr std::uint32_t kRequestFlags =
+    kRequestAllowLargeCorrection | kRequestRequireAuthenticated | kRequestUserStarted;
+constexpr std::uint32_t kAnswerFlags = kAnswerMeasured | kAnswerAuthenticated;
+
 static_assert(kSourceTextAt + 4 + kMaxSourceText == kRequestSize);
 static_assert(kFailureAt + 4 + kMaxFailureText == kAnswerSize);
 static_assert(kRowNameAt + 4 + kMaxSourceName == kRowVerdictAt);
@@ -212,7 +216,9 @@ std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request) {
     Writer w(kRequestSize);
     w.Header(kRequestMagic, kKindRequest);
     w.U32(kSourceAt, static_cast<std::uint32_t>(request.source));
-    w.U32(kRequestFlagsAt, request.allowLargeCorrection ? kRequestAllowLargeCorrection : 0);
+    w.U32(kRequestFlagsAt, (request.allowLargeCorrection ? kRequestAllowLargeCorrection : 0) |
+                               (request.requireAuthenticated ? kRequestRequireAuthenticated : 0) |
+                               (request.userStarted ? kRequestUserStarted : 0));
     w.Text(kSourceTextAt, SourcesText(request), kMaxSourceText);
     return w.Take();
 }
@@ -222,7 +228,8 @@ std::vector<std::uint8_t> EncodeAnswer(const SyncAnswer& answer) {
     Writer w(rows ? kAnswerWithSourcesSize : kAnswerSize);
     w.Header(kAnswerMagic, rows ? kKindAnswerWithSources : kKindAnswer);
     w.U32(kStatusAt, static_cast<std::uint32_t>(answer.status));
-    w.U32(kAnswerFlagsAt, answer.measured ? kAnswerMeasured : 0);
+    w.U32(kAnswerFlagsAt, (answer.measured ? kAnswerMeasured : 0) |
+                              (answer.authenticated ? kAnswerAuthenticated : 0));
     w.Time(kBeforeAt, answer.before);
     w.Time(kAfterAt, answer.after);
     w.U64(kOffsetAt, static_cast<std::uint64_t>(answer.offset));
@@ -258,7 +265,7 @@ RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
     const std::uint32_t source = r.U32(kSourceAt);
     const std::uint32_t flags = r.U32(kRequestFlagsAt);
     if (source > static_cast<std::uint32_t>(TimeSource::Automatic) ||
-        (flags & ~kRequestAllowLargeCorrection) != 0) {
+        (flags & ~kRequestFlags) != 0) {
         read.error = ReadError::BadValue;
         return read;
     }
@@ -270,6 +277,8 @@ RequestRead ReadRequest(std::span<const std::uint8_t> bytes) {
     }
     request.sources = std::move(*sources);
     request.allowLargeCorrection = (flags & kRequestAllowLargeCorrection) != 0;
+    request.requireAuthenticated = (flags & kRequestRequireAuthenticated) != 0;
+    request.userStarted = (flags & kRequestUserStarted) != 0;
     read.request = std::move(request);
     return read;
 }
@@ -329,13 +338,14 @@ AnswerRead ReadAnswer(std::span<const std::uint8_t> bytes) {
     answer.bound = r.I64(kBoundAt);
     answer.roundTrip = r.I64(kRoundTripAt);
     answer.requests = static_cast<std::int32_t>(r.U32(kRequestsAt));
-    if (status > kLastSyncStatus || (flags & ~kAnswerMeasured) != 0 || !before || !after ||
+    if (status > kLastSyncStatus || (flags & ~kAnswerFlags) != 0 || !before || !after ||
         answer.bound < 0 || answer.roundTrip < 0 || answer.requests < 0) {
         read.error = ReadError::BadValue;
         return read;
     }
     answer.status = static_cast<SyncStatus>(status);
     answer.measured = (flags & kAnswerMeasured) != 0;
+    answer.authenticated = (flags & kAnswerAuthenticated) != 0;
     answer.before = *before;
     answer.after = *after;
     if (rows) {

@@ -41,12 +41,16 @@ enum class ReadError {
 // (u16), kind (u16), total size (u32, the message's fixed size), reserved (u32, 0). Then the body
 // at fixed offsets, little-endian; a text is a u32 length and a fixed area, zero past the text.
 //
-// Request: source (u32, TimeSource) at 16, flags (u32) at 20, text length at 24, text at 28. The
-// text is the server ("HOST[:PORT]") or the URL, the Automatic list's entries separated by blanks,
-// or nothing for the page, each source in its canonical form (core/timesource/source_entry.h).
-// Answer: status (u32) at 16, flags (u32) at 20, before and after (8 x u16 each, SYSTEMTIME's
-// order) at 24 and 40, offset, bound and round trip (i64) at 56, 64 and 72, requests (i32) at 80,
-// failure length at 84, failure at 88.
+// Request: source (u32, TimeSource) at 16, flags (u32: 1 a large correction is allowed, 2 only
+// authenticated answers may be used, 4 the user started the sync) at 20, text length at 24, text at
+// 28. The text is the server ("HOST[:PORT]") or the URL, the Automatic list's entries separated by
+// blanks, or nothing for the page, each source in its canonical form
+// (core/timesource/source_entry.h).
+// Answer: status (u32) at 16, flags (u32: 1 measured, 2 the offset rests on authenticated answers)
+// at 20, before and after (8 x u16 each, SYSTEMTIME's order) at 24 and 40, offset, bound and round
+// trip (i64) at 56, 64 and 72, requests (i32) at 80, failure length at 84, failure at 88.
+// Flags 2 and 4 came after the first version of the pipe, which wrote them zero; a message without
+// them is byte for byte as it was, and an older reader refuses one with them.
 // Answer with sources (an answer with rows, kind 3): the answer, then the count of rows (u32) at
 // 344 and kMaxSourceRows rows of 164 bytes from 348: flags (u32, 1: measured) at 0, offset, bound
 // and round trip (i64) at 4, 12 and 20, name length at 28 and name at 32, verdict length at 96
@@ -63,8 +67,13 @@ inline constexpr std::uint16_t kKindRequest = 1;
 inline constexpr std::uint16_t kKindAnswer = 2;
 inline constexpr std::uint16_t kKindAnswerWithSources = 3;
 // Kinds 4 and 5 are the status command's request and answer (status_message.h).
-inline constexpr std::uint32_t kRequestAllowLargeCorrection = 1;  // request flag bits
-inline constexpr std::uint32_t kAnswerMeasured = 1;               // answer flag bits
+// Request flag bits.
+inline constexpr std::uint32_t kRequestAllowLargeCorrection = 1;
+inline constexpr std::uint32_t kRequestRequireAuthenticated = 2;
+inline constexpr std::uint32_t kRequestUserStarted = 4;
+// Answer flag bits.
+inline constexpr std::uint32_t kAnswerMeasured = 1;
+inline constexpr std::uint32_t kAnswerAuthenticated = 2;
 
 // Exactly kRequestSize bytes; the text cut to kMaxSourceText.
 std::vector<std::uint8_t> EncodeRequest(const SyncRequest& request);

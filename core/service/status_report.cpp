@@ -103,7 +103,7 @@ std::string PolicyLine(const PolicyValue& value) {
 void AppendLastSyncText(std::string& text, const LastSync& last) {
     const SyncAnswer& a = last.answer;
     text += "Last sync: " + PersonTime(last.when) + ", for " + last.client + ", from " +
-            last.source + "\n";
+            last.source + (a.authenticated ? " (authenticated)" : "") + "\n";
     text += "  Outcome: " + std::string(SyncStatusName(a.status)) +
             (a.failure.empty() ? "" : ": " + a.failure) + "\n";
     if (a.measured) text += "  Offset: " + PersonOffset(a.offset, a.bound) + "\n";
@@ -120,7 +120,9 @@ std::string LastSyncJson(const LastSync& last) {
                        ",\"succeeded\":" + (a.status == SyncStatus::Ok ? "true" : "false") +
                        ",\"failure\":" + JsonString(a.failure) +
                        ",\"offset\":" + JsonSeconds(a.measured, a.offset) +
-                       ",\"bound\":" + JsonSeconds(a.measured, a.bound) + ",\"sources\":[";
+                       ",\"bound\":" + JsonSeconds(a.measured, a.bound) +
+                       ",\"authenticated\":" + (a.authenticated ? "true" : "false") +
+                       ",\"sources\":[";
     for (std::size_t i = 0; i < a.sources.size(); ++i) {
         const SourceRow& row = a.sources[i];
         json += std::string(i ? "," : "") + "{\"name\":" + JsonString(row.name) +

@@ -18,14 +18,16 @@ int StatusExitCode(const StatusAnswer& status);
 const char* SyncStatusName(SyncStatus status);
 
 // Lines for a person, each ending in "\n". Times in Universal Time; offsets as the program's Test
-// shows them, with "+/-" for the sign no console code page is sure to have.
+// shows them, with "+/-" for the sign no console code page is sure to have; "(authenticated)"
+// after the last sync's source when its offset rests on authenticated answers.
 std::string StatusText(const StatusAnswer& status);
 
 // One JSON object on one line, ASCII only. Its texts are taken as UTF-8; a byte that is not is
 // written as U+FFFD. Keys: runningSince; allowList {fromPolicy, unreadable, entries, ignored};
 // policy {NAME: number, text or list of texts}; lastSync (null when none) {when, for, source,
-// outcome, succeeded, failure, offset, bound, sources [{name, verdict, offset, bound}]}, offsets
-// and bounds in seconds, null when not measured; times as "2026-05-01T12:00:03.250Z".
+// outcome, succeeded, failure, offset, bound, authenticated (the offset rests on authenticated
+// answers), sources [{name, verdict, offset, bound}]}, offsets and bounds in seconds, null when
+// not measured; times as "2026-05-01T12:00:03.250Z".
 std::string StatusJson(const StatusAnswer& status);
 // The object printed when the service could not be asked: {"error": why}.
 std::string UnreachableJson(std::string_view why);

@@ -44,6 +44,8 @@ inline constexpr TextValue kTimeServer{"TimeServer", ""};
 inline constexpr TextValue kTimeWebUrl{"TimeWebUrl", ""};
 inline constexpr char kAutoSources[] = "AutoSources";  // REG_MULTI_SZ, server:, nts:, web:
 inline constexpr char kSyncHistory[] = "SyncHistory";  // REG_MULTI_SZ, newest first
+// 1: Automatic uses authenticated answers only; any other value is 0, the default
+inline constexpr IntValue kRequireAuthenticated{"RequireAuthenticated", 0};
 // Floating clock appearance
 inline constexpr TextValue kAlarmClockPlacement{"AlarmClockPlacement", ""};
 inline constexpr TextValue kAlarmClockBkColor{"AlarmClockBkColor", "0"};

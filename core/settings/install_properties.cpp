@@ -16,6 +16,7 @@ constexpr char kTimeWebUrlRule[] = "an http:// or https:// address with a host";
 constexpr char kAutoSourcesRule[] = "server:HOST[:PORT], nts:HOST[:PORT] or web:URL";
 constexpr char kAllowedSourcesRule[] = "page, server:HOST[:PORT], nts:HOST[:PORT] or web:URL";
 constexpr char kAutoStartRule[] = "0 or 1";
+constexpr char kRequireAuthenticatedRule[] = "0 or 1";
 
 std::string MustBe(const char* property, const char* rule, std::string_view given) {
     return std::string(property) + " must be " + rule + ", not \"" + std::string(given) + "\".";
@@ -127,6 +128,14 @@ InstallPropertiesRead ReadInstallProperties(const PropertyValues& values) {
             return read;
         }
         p.autoStart = *autoStart == "1";
+    }
+    if (const std::string* require = Given(values, kRequireAuthenticatedProperty)) {
+        // The stored value's two spellings, as AUTOSTART's.
+        if (*require != "0" && *require != "1") {
+            read.error = MustBe(kRequireAuthenticatedProperty, kRequireAuthenticatedRule, *require);
+            return read;
+        }
+        p.requireAuthenticated = *require == "1";
     }
     return read;
 }

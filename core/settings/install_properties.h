@@ -1,11 +1,12 @@
 #pragma once
 // The MSI package's public properties for a deployment command line, and where each one goes:
-//   TIMESOURCE      page, server, web or auto           Defaults\TimeSource (DWORD 0, 1, 2, 3)
-//   TIMESERVER      HOST or HOST:PORT                   Defaults\TimeServer
-//   TIMEWEBURL      an http:// or https:// URL          Defaults\TimeWebUrl
-//   AUTOSOURCES     server:/nts:/web:, ';' between      Defaults\AutoSources (REG_MULTI_SZ)
-//   ALLOWEDSOURCES  allow-list entries, ';' between     Service\AllowedSources (REG_MULTI_SZ)
-//   AUTOSTART       1 (the package's default) or 0      the machine's Run value, or none
+//   TIMESOURCE            page, server, web or auto       Defaults\TimeSource (DWORD 0, 1, 2, 3)
+//   TIMESERVER            HOST or HOST:PORT               Defaults\TimeServer
+//   TIMEWEBURL            an http:// or https:// URL      Defaults\TimeWebUrl
+//   AUTOSOURCES           server:/nts:/web:, ';' between  Defaults\AutoSources (REG_MULTI_SZ)
+//   ALLOWEDSOURCES        allow-list entries, ';' between Service\AllowedSources (REG_MULTI_SZ)
+//   AUTOSTART             1 (the package's default) or 0  the machine's Run value, or none
+//   REQUIREAUTHENTICATED  1 or 0                          Defaults\RequireAuthenticated (DWORD)
 // (keys under HKLM\Software\Horolux\Horolux). An empty property is one not given: its stored
 // value stays as it is. The package's check reads them before anything is installed and ends the
 // installation with Error() of the first one that does not read; HoroluxTime.exe --configure
@@ -26,12 +27,14 @@ inline constexpr char kTimeWebUrlProperty[] = "TIMEWEBURL";
 inline constexpr char kAutoSourcesProperty[] = "AUTOSOURCES";
 inline constexpr char kAllowedSourcesProperty[] = "ALLOWEDSOURCES";
 inline constexpr char kAutoStartProperty[] = "AUTOSTART";
+inline constexpr char kRequireAuthenticatedProperty[] = "REQUIREAUTHENTICATED";
 
 // Every property above, in the order they are checked; script/package lists the same names as
 // secure, so that a managed installation passes them on.
-inline constexpr const char* kPropertyNames[] = {kTimeSourceProperty,     kTimeServerProperty,
-                                                 kTimeWebUrlProperty,     kAutoSourcesProperty,
-                                                 kAllowedSourcesProperty, kAutoStartProperty};
+inline constexpr const char* kPropertyNames[] = {kTimeSourceProperty,          kTimeServerProperty,
+                                                 kTimeWebUrlProperty,          kAutoSourcesProperty,
+                                                 kAllowedSourcesProperty,      kAutoStartProperty,
+                                                 kRequireAuthenticatedProperty};
 
 // Where the defaults go under HKEY_LOCAL_MACHINE: the "Defaults" section
 // (core/settings/defaults_store.h) of the key the program keeps its settings in.
@@ -58,6 +61,7 @@ struct InstallProperties {
     std::optional<std::vector<std::string>> autoSources;     // as SplitPropertyList gives them
     std::optional<std::vector<std::string>> allowedSources;  // the same
     bool autoStart = true;
+    std::optional<bool> requireAuthenticated;
     bool operator==(const InstallProperties&) const = default;
 };
 

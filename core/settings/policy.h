@@ -21,15 +21,22 @@ enum class Kind { Number, Text, TextList };  // REG_DWORD, REG_SZ, REG_MULTI_SZ
 struct Value {
     const char* name;
     Kind kind;
-    bool service;  // read by the time service (the others by the program)
+    bool service;  // the time service's alone; the program reads the others (and the service
+                   // enforces RequireAuthenticated too)
 };
 
 inline constexpr Value kValues[] = {
-    {"TimeSource", Kind::Number, false},      {"TimeServer", Kind::Text, false},
-    {"TimeWebUrl", Kind::Text, false},        {"AutoSources", Kind::TextList, false},
-    {"AllowedSources", Kind::TextList, true}, {"SyncOnStart", Kind::Number, false},
-    {"ScheduleSync", Kind::Number, false},    {"ScheduleHourDaySync", Kind::Number, false},
-    {"ScheduleInterval", Kind::Text, false},  {"SyncOnInternetConnect", Kind::Number, false},
+    {"TimeSource", Kind::Number, false},
+    {"TimeServer", Kind::Text, false},
+    {"TimeWebUrl", Kind::Text, false},
+    {"AutoSources", Kind::TextList, false},
+    {"AllowedSources", Kind::TextList, true},
+    {"SyncOnStart", Kind::Number, false},
+    {"ScheduleSync", Kind::Number, false},
+    {"ScheduleHourDaySync", Kind::Number, false},
+    {"ScheduleInterval", Kind::Text, false},
+    {"SyncOnInternetConnect", Kind::Number, false},
+    {"RequireAuthenticated", Kind::Number, false},
 };
 
 // The table's entry of that name, or null.

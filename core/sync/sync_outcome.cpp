@@ -31,7 +31,10 @@ SyncRequest SyncRequestFor(const TimeSourceChoice& choice) {
         entry = SourceEntryOf(choice.source, choice.server);
     if (choice.source == TimeSource::WebServer) entry = SourceEntryOf(choice.source, choice.webUrl);
     if (entry) request.sources.push_back(std::move(*entry));
-    if (choice.source == TimeSource::Automatic) request.sources = choice.autoSources;
+    if (choice.source == TimeSource::Automatic) {
+        request.sources = choice.autoSources;
+        request.requireAuthenticated = choice.requireAuthenticated;
+    }
     return request;
 }
 

@@ -25,7 +25,8 @@ SyncStatus PageFetchStatus(TimePageOutcome outcome);
 // A measurement that did not end Ok: Unreachable is ConnectFailed, Refused NotRecognised.
 SyncStatus MeasurementStatus(TimeMeasurement::Outcome outcome);
 
-// The request that syncs from the chosen source.
+// The request that syncs from the chosen source; Automatic's with the choice's requirement of
+// authenticated answers, which means nothing to one source.
 SyncRequest SyncRequestFor(const TimeSourceChoice& choice);
 // The source a request names as the history and the Test line name it (SourceName).
 std::string SourceName(const SyncRequest& request);

@@ -32,6 +32,8 @@ struct TimeSourceChoice {
     std::string server = kDefaultTimeServerText;
     std::string webUrl = kDefaultTimeWebUrl;
     std::vector<SourceEntry> autoSources = DefaultAutoSourceEntries();  // servers and web clocks
+    // Automatic uses only authenticated answers (NTS, HTTPS the certificate vouches for).
+    bool requireAuthenticated = false;
     bool operator==(const TimeSourceChoice&) const = default;
 };
 

@@ -50,7 +50,8 @@ std::vector<std::string> GivenAllowedSources() {
 std::string EveryProperty() {
     return " TIMESOURCE=server TIMESERVER=" + GivenServer() + " TIMEWEBURL=" + GivenWebUrl() +
            " AUTOSOURCES=\"server:" + GivenServer() + "; web:" + GivenWebUrl() + "\"" +
-           " ALLOWEDSOURCES=\"page; server:" + GivenServer() + "\" AUTOSTART=0";
+           " ALLOWEDSOURCES=\"page; server:" + GivenServer() + "\" AUTOSTART=0" +
+           " REQUIREAUTHENTICATED=1";
 }
 
 DWORD g_installExitCode = kMsiexecNotRun;
@@ -131,6 +132,8 @@ void WritesTheDefaultsAndTheAllowListAsAsked() {
     ASSERT_MSIEXEC(g_installExitCode);
     EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeSource.name), 1u)
         << "server";
+    EXPECT_EQ(
+        ReadDword(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kRequireAuthenticated.name), 1u);
     ExpectTheGivenAddressesAndLists();
 }
 
@@ -198,6 +201,8 @@ TEST(Installed, MachineDefaultsHoldTheSourceAlone) {
         << "several sources";
     EXPECT_FALSE(test::ReadRaw(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeServer.name));
     EXPECT_FALSE(test::ReadRaw(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kTimeWebUrl.name));
+    EXPECT_FALSE(
+        test::ReadRaw(HKEY_LOCAL_MACHINE, kMachineDefaultsKey, config::kRequireAuthenticated.name));
 }
 
 // Windows passes a managed installation only the properties its package lists as secure.

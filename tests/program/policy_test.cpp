@@ -22,6 +22,7 @@ TEST_F(Policy, APolicyValueWinsIsShownLockedWithItsTipAndTheUsersOwnStays) {
                  &automatic, sizeof automatic);
     SetPolicy("SyncOnInternetConnect", 1);
     SetPolicy("TimeSource", 1);
+    SetPolicy("RequireAuthenticated", 1);
     const std::string server = "127.0.0.1:1";  // nothing answers there: no sync leaves the PC
     test::SetRaw(HKEY_LOCAL_MACHINE, kPolicyValues, "TimeServer", REG_SZ, server.c_str(),
                  static_cast<DWORD>(server.size() + 1));
@@ -50,6 +51,8 @@ TEST_F(Policy, APolicyValueWinsIsShownLockedWithItsTipAndTheUsersOwnStays) {
     EXPECT_EQ(driver::ControlText(dialog, IDC_TIME_SERVER), server);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TIME_SERVER)));
     EXPECT_EQ(driver::ToolTipText(dialog, IDC_TIME_SERVER), "Set by your administrator");
+    EXPECT_EQ(driver::CheckState(dialog, IDC_AUTO_AUTHENTICATED), BST_CHECKED);
+    EXPECT_EQ(driver::ToolTipText(dialog, IDC_AUTO_AUTHENTICATED), "Set by your administrator");
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
 
@@ -57,6 +60,7 @@ TEST_F(Policy, APolicyValueWinsIsShownLockedWithItsTipAndTheUsersOwnStays) {
     EXPECT_EQ(driver::ConfigInt("SyncOnInternetConnect"), 0u) << "the user's own, untouched";
     EXPECT_EQ(driver::ConfigInt("TimeSource"), 0u);
     EXPECT_FALSE(driver::ConfigText("TimeServer"));
+    EXPECT_FALSE(driver::ConfigInt("RequireAuthenticated"));
 }
 
 }  // namespace

@@ -392,4 +392,33 @@ TEST_F(TimeSource, TheWindowFromTheSystemMenuStoresTheChoice) {
     EXPECT_NE(WelcomeText(main).find("From time server " + server + "."), std::string::npos);
 }
 
+TEST_F(TimeSource, AutomaticMayBeHeldToAuthenticatedSourcesAndTheBoxIsStored) {
+    HWND main = Start();
+    ASSERT_TRUE(main);
+    HWND dialog = OpenTimeSourceWindow(main);
+    ASSERT_TRUE(dialog);
+    const HWND box = GetDlgItem(dialog, IDC_AUTO_AUTHENTICATED);
+    EXPECT_EQ(driver::ControlText(dialog, IDC_AUTO_AUTHENTICATED),
+              "&Use authenticated sources only (NTS, HTTPS)");
+    EXPECT_EQ(driver::CheckState(dialog, IDC_AUTO_AUTHENTICATED), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowEnabled(box)) << "the page is chosen";
+
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_SOURCE_AUTO), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+    EXPECT_TRUE(IsWindowEnabled(box));
+    SendMessageTimeoutA(box, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    EXPECT_EQ(driver::CheckState(dialog, IDC_AUTO_AUTHENTICATED), BST_CHECKED);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_EQ(driver::ConfigInt("TimeSource"), 3u);
+    EXPECT_EQ(driver::ConfigInt("RequireAuthenticated"), 1u);
+
+    dialog = OpenTimeSourceWindow(main);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(driver::CheckState(dialog, IDC_AUTO_AUTHENTICATED), BST_CHECKED);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+}
+
 }  // namespace

@@ -90,6 +90,7 @@ void CTimeSourceDlg::DoDataExchange(fw::DataExchange& dx) {
     dx.Text(IDC_TIME_SERVER, m_server);
     dx.Text(IDC_WEB_URL, m_webUrl);
     dx.Text(IDC_AUTO_SOURCES, m_autoSources);
+    dx.Check(IDC_AUTO_AUTHENTICATED, m_requireAuthenticated);
 }
 
 BOOL CTimeSourceDlg::OnInitDialog() {
@@ -99,6 +100,7 @@ BOOL CTimeSourceDlg::OnInitDialog() {
     m_server = m_choice.server;
     m_webUrl = m_choice.webUrl;
     m_autoSources = JoinLines(horolux::SourceEntryTexts(m_choice.autoSources));
+    m_requireAuthenticated = m_choice.requireAuthenticated ? 1 : 0;
     UpdateData(false);
     EnableFields();
 
@@ -140,11 +142,13 @@ void CTimeSourceDlg::EnableFields() {
                  m_source == static_cast<int>(horolux::TimeSource::WebServer));
     EnableWindow(GetDlgItem(IDC_AUTO_SOURCES),
                  m_source == static_cast<int>(horolux::TimeSource::Automatic));
+    EnableWindow(GetDlgItem(IDC_AUTO_AUTHENTICATED),
+                 m_source == static_cast<int>(horolux::TimeSource::Automatic));
     static constexpr PolicyControl kPolicyControls[] = {
         {IDC_SOURCE_PAGE, "TimeSource"},   {IDC_SOURCE_SERVER, "TimeSource"},
         {IDC_SOURCE_WEB, "TimeSource"},    {IDC_SOURCE_AUTO, "TimeSource"},
         {IDC_TIME_SERVER, "TimeServer"},   {IDC_WEB_URL, "TimeWebUrl"},
-        {IDC_AUTO_SOURCES, "AutoSources"},
+        {IDC_AUTO_SOURCES, "AutoSources"}, {IDC_AUTO_AUTHENTICATED, "RequireAuthenticated"},
     };
     m_policyLock.Apply(m_hWnd, kPolicyControls, m_policyHeld);
 }
@@ -160,6 +164,7 @@ bool CTimeSourceDlg::TakeChoice(horolux::TimeSourceChoice& choice) {
                                                    : horolux::TimeSource::Page;
     choice.server = m_server;
     choice.webUrl = m_webUrl;
+    choice.requireAuthenticated = m_requireAuthenticated != 0;
     // The list is read here, where it is typed, and travels as entries from then on.
     const horolux::SourceEntriesRead read = horolux::ReadSourceEntries(Lines(m_autoSources));
     choice.autoSources.clear();
@@ -212,6 +217,7 @@ void CTimeSourceDlg::OnOK() {
     m_choice =
         horolux::SanitiseTimeSource(static_cast<int>(choice.source), choice.server, choice.webUrl);
     if (!choice.autoSources.empty()) m_choice.autoSources = choice.autoSources;
+    m_choice.requireAuthenticated = choice.requireAuthenticated;
     EndDialog(IDOK);
 }
 

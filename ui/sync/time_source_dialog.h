@@ -49,6 +49,7 @@ private:
     std::vector<horolux::SyncRecord> m_history;
     Measure m_measure;
     int m_source = 0;
+    int m_requireAuthenticated = 0;
     std::string m_pageUrl, m_server, m_webUrl, m_autoSources, m_testResult;
 };
 

@@ -87,6 +87,7 @@ TEST(HoroluxModel, TheTimeSourceAndTheHistoryAreStoredApartFromTheOptions) {
     EXPECT_EQ(store.ReadInt("Config", "TimeSource", -1), 1);
     EXPECT_EQ(store.ReadText("Config", "TimeServer", "?"), "127.0.0.1:12300");
     EXPECT_EQ(store.ReadTextList("Config", "SyncHistory").size(), kSyncHistorySize);
+    EXPECT_EQ(store.ReadInt("Config", "RequireAuthenticated", -1), 0);
 
     HoroluxModel reloaded(store);
     reloaded.LoadTimeSource();
@@ -94,11 +95,20 @@ TEST(HoroluxModel, TheTimeSourceAndTheHistoryAreStoredApartFromTheOptions) {
     ASSERT_EQ(reloaded.history.size(), kSyncHistorySize);
     EXPECT_EQ(reloaded.history.front().when, "21");
 
+    model.timeSource = {TimeSource::Automatic};
+    model.timeSource.requireAuthenticated = true;
+    model.SaveTimeSource();
+    EXPECT_EQ(store.ReadInt("Config", "RequireAuthenticated", -1), 1);
+    reloaded.LoadTimeSource();
+    EXPECT_EQ(reloaded.timeSource, model.timeSource);
+
     store.WriteInt("Config", "TimeSource", 7);
     store.WriteText("Config", "TimeWebUrl", "gopher://x");
+    store.WriteInt("Config", "RequireAuthenticated", 2);
     reloaded.LoadTimeSource();
     EXPECT_EQ(reloaded.timeSource.source, TimeSource::Page);
     EXPECT_EQ(reloaded.timeSource.webUrl, kDefaultTimeWebUrl);
+    EXPECT_FALSE(reloaded.timeSource.requireAuthenticated) << "only 1 asks for it";
 }
 
 }  // namespace

@@ -48,6 +48,9 @@ TEST(ServiceProtocol, MessagesHaveTheirFixedLittleEndianLayout) {
     const Bytes head = {'H', 'L', 'X', 'Q', 1, 0, 1, 0, 0x1C, 0x04, 0, 0, 0,   0,   0,   0,
                         1,   0,   0,   0,   1, 0, 0, 0, 3,    0,    0, 0, 'n', 't', 'p', 0};
     EXPECT_EQ(Bytes(request.begin(), request.begin() + 32), head);
+    SyncRequest flagged = Request(TimeSource::TimeServer, "ntp", true);
+    flagged.requireAuthenticated = flagged.userStarted = true;
+    EXPECT_EQ(EncodeRequest(flagged)[20], 1 | 2 | 4);
 
     const Bytes answer = EncodeAnswer(MeasuredAnswer());
     ASSERT_EQ(answer.size(), kAnswerSize);
@@ -57,6 +60,9 @@ TEST(ServiceProtocol, MessagesHaveTheirFixedLittleEndianLayout) {
     EXPECT_EQ(answer[25], 0x07);
     const Bytes offset = {0x40, 0xCB, 0xF4, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // -734400
     EXPECT_EQ(Bytes(answer.begin() + 56, answer.begin() + 64), offset);
+    SyncAnswer authenticated = MeasuredAnswer();
+    authenticated.authenticated = true;
+    EXPECT_EQ(EncodeAnswer(authenticated)[20], 1 | 2);
 }
 
 // Every installed service and every program must go on understanding each other: the bytes of
@@ -100,6 +106,9 @@ TEST(ServiceProtocol, RequestsGoBackAndForthWithTheirSourcesInCanonicalForm) {
         Request(TimeSource::Automatic, "server:a.example.org web:http://b.example.org/x%20y page"),
         Request(TimeSource::Automatic, "nts:a.example.org nts:[::1]:14460 server:a.example.org"),
         Request(TimeSource::Automatic, ""),
+        {TimeSource::Automatic, {}, false, true, false},
+        {TimeSource::TimeServer, {*ReadSourceEntry("server:ntp")}, true, false, true},
+        {TimeSource::Automatic, {*ReadSourceEntry("nts:a.example.org")}, true, true, true},
     };
     for (const SyncRequest& r : requests) {
         const RequestRead read = ReadRequest(EncodeRequest(r));
@@ -137,6 +146,9 @@ TEST(ServiceProtocol, AnswersGoBackAndForth) {
     extremes.offset = kMax64;
     extremes.before = {2024, 2, 4, 29, 12, 0, 0, 0};  // a leap day
     answers.push_back(extremes);
+    SyncAnswer authenticated = MeasuredAnswer();
+    authenticated.authenticated = true;
+    answers.push_back(authenticated);
 
     for (const SyncAnswer& a : answers) {
         const AnswerRead read = ReadAnswer(EncodeAnswer(a));
@@ -222,7 +234,7 @@ TEST(ServiceProtocol, RequestReaderRefusesBadBodies) {
          [](Bytes& b) { Put32(b, 16, static_cast<std::uint32_t>(TimeSource::NtsServer)); },
          ReadError::BadValue},
         {"source -1", [](Bytes& b) { Put32(b, 16, 0xFFFFFFFF); }, ReadError::BadValue},
-        {"flag bit 1", [](Bytes& b) { Put32(b, 20, 2); }, ReadError::BadValue},
+        {"flag bit 3", [](Bytes& b) { Put32(b, 20, 8); }, ReadError::BadValue},
         {"flag bit 31", [](Bytes& b) { Put32(b, 20, 0x80000001); }, ReadError::BadValue},
         {"a server text that is no server", [](Bytes& b) { b[29] = ' '; }, ReadError::BadValue},
         {"the page with a text", [](Bytes& b) { Put32(b, 16, 0); }, ReadError::BadValue},
@@ -244,7 +256,7 @@ TEST(ServiceProtocol, AnswerReaderRefusesBadBodies) {
         {"tab in the text", [](Bytes& b) { b[94] = '\t'; }, ReadError::BadText},
         {"byte past the text", [](Bytes& b) { b[95] = 'x'; }, ReadError::BadText},
         {"status 9", [](Bytes& b) { Put32(b, 16, 9); }, ReadError::BadValue},
-        {"flag bit 1", [](Bytes& b) { Put32(b, 20, 3); }, ReadError::BadValue},
+        {"flag bit 2", [](Bytes& b) { Put32(b, 20, 5); }, ReadError::BadValue},
         {"year 1600",
          [](Bytes& b) {
              b[24] = 0x40;

@@ -73,7 +73,9 @@ TEST(StatusMessage, AnswersGoBackAndForth) {
     failed.lastSync->answer = {};
     failed.lastSync->answer.status = SyncStatus::ConnectFailed;
     failed.lastSync->answer.failure = "The operation timed out";
-    for (const StatusAnswer& s : {fresh, FullStatus(), failed}) {
+    StatusAnswer authenticated = FullStatus();
+    authenticated.lastSync->answer.authenticated = true;
+    for (const StatusAnswer& s : {fresh, FullStatus(), failed, authenticated}) {
         const Bytes bytes = EncodeStatusAnswer(s);
         const StatusRead read = ReadStatusAnswer(bytes);
         ASSERT_EQ(read.error, ReadError::None) << ReadErrorText(read.error);

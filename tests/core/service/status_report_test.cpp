@@ -86,6 +86,12 @@ TEST(StatusReport, TextForAPerson) {
     EXPECT_NE(text.find("  Outcome: connect failed: The operation timed out\n"), std::string::npos)
         << text;
     EXPECT_EQ(text.find("Offset"), std::string::npos) << "nothing measured";
+    StatusAnswer authenticated = AfterSeveralSources();
+    authenticated.lastSync->answer.authenticated = true;
+    EXPECT_NE(StatusText(authenticated)
+                  .find(", for VM\\alice, from several time sources (authenticated)\n"),
+              std::string::npos)
+        << StatusText(authenticated);
 }
 
 TEST(StatusReport, JsonReadsBackWithEveryValue) {
@@ -111,10 +117,18 @@ TEST(StatusReport, JsonReadsBackWithEveryValue) {
     EXPECT_EQ(last["failure"].text, "");
     EXPECT_EQ(last["offset"].text, "-1.250000");
     EXPECT_EQ(last["bound"].text, "0.003300");
+    EXPECT_EQ(last["authenticated"].type, Json::Type::Bool);
+    EXPECT_FALSE(last["authenticated"].boolean);
     EXPECT_EQ(last["sources"][0]["offset"].text, "0.000734");
     EXPECT_EQ(last["sources"][1]["verdict"].text, "no answer");
     EXPECT_EQ(last["sources"][1]["offset"].type, Json::Type::Null) << "not measured";
     EXPECT_TRUE(last["sources"][1].Has("bound"));
+
+    StatusAnswer authenticated = AfterSeveralSources();
+    authenticated.lastSync->answer.authenticated = true;
+    const std::optional<Json> set = test::ParseJson(StatusJson(authenticated));
+    ASSERT_TRUE(set);
+    EXPECT_TRUE((*set)["lastSync"]["authenticated"].boolean);
 
     const std::optional<Json> fresh = test::ParseJson(StatusJson(Started()));
     ASSERT_TRUE(fresh);

@@ -36,8 +36,11 @@ TEST(InstallProperties, NothingGivenAsksForNothing) {
     EXPECT_EQ(read.properties, InstallProperties{});
     EXPECT_TRUE(read.properties.autoStart);
     // An empty property is one not given.
-    const InstallPropertiesRead empty = ReadInstallProperties(
-        {{"TIMESOURCE", ""}, {"TIMESERVER", ""}, {"AUTOSOURCES", ""}, {"AUTOSTART", ""}});
+    const InstallPropertiesRead empty = ReadInstallProperties({{"TIMESOURCE", ""},
+                                                               {"TIMESERVER", ""},
+                                                               {"AUTOSOURCES", ""},
+                                                               {"AUTOSTART", ""},
+                                                               {"REQUIREAUTHENTICATED", ""}});
     EXPECT_EQ(empty.error, "");
     EXPECT_EQ(empty.properties, InstallProperties{});
 }
@@ -50,6 +53,7 @@ TEST(InstallProperties, EveryPropertyGivenReads) {
         {"AUTOSOURCES", "nts:n.example.org;server:a.example.org; web:https://b.example.org/"},
         {"ALLOWEDSOURCES", "page;server:[::1]:123; web:HTTP://C.example.org/x;NTS:[::1]:4461"},
         {"AUTOSTART", "0"},
+        {"REQUIREAUTHENTICATED", "1"},
         {"OTHER", "x"},  // the installer's own properties are not ours to read
     });
     ASSERT_EQ(read.error, "");
@@ -62,8 +66,12 @@ TEST(InstallProperties, EveryPropertyGivenReads) {
     expected.allowedSources =
         Entries{"page", "server:[::1]:123", "web:HTTP://C.example.org/x", "NTS:[::1]:4461"};
     expected.autoStart = false;
+    expected.requireAuthenticated = true;
     EXPECT_EQ(read.properties, expected);
     EXPECT_TRUE(ReadInstallProperties({{"AUTOSTART", "1"}}).properties.autoStart);
+    EXPECT_EQ(
+        ReadInstallProperties({{"REQUIREAUTHENTICATED", "0"}}).properties.requireAuthenticated,
+        false);
 }
 
 TEST(InstallProperties, TheFirstValueThatDoesNotReadIsNamedInTheMessage) {
@@ -100,6 +108,7 @@ TEST(InstallProperties, TheFirstValueThatDoesNotReadIsNamedInTheMessage) {
         {{{"ALLOWEDSOURCES", ";"}}, "ALLOWEDSOURCES names no source."},
         {{{"AUTOSTART", "yes"}}, "AUTOSTART must be 0 or 1, not \"yes\"."},
         {{{"AUTOSTART", " 0"}}, "AUTOSTART must be 0 or 1, not \" 0\"."},
+        {{{"REQUIREAUTHENTICATED", "yes"}}, "REQUIREAUTHENTICATED must be 0 or 1, not \"yes\"."},
         // In the order of kPropertyNames, whatever the order given.
         {{{"AUTOSTART", "2"}, {"TIMEWEBURL", "x"}, {"TIMESOURCE", "web"}},
          "TIMEWEBURL must be an http:// or https:// address with a host, not \"x\"."},
@@ -132,10 +141,11 @@ TEST(InstallProperties, TheConfigureCommandLineCarriesWhatConfigureWrites) {
         {"TIMESOURCE", "auto"},
         {"TIMESERVER", ""},
         {"AUTOSTART", "0"},
+        {"REQUIREAUTHENTICATED", "1"},
         {"OTHER", "x"},
     };
     EXPECT_EQ(ConfigureCommandLine(values),
-              "TIMESOURCE=auto \"ALLOWEDSOURCES=page; server:[::1]:123\"");
+              "TIMESOURCE=auto \"ALLOWEDSOURCES=page; server:[::1]:123\" REQUIREAUTHENTICATED=1");
     EXPECT_EQ(ConfigureCommandLine({}), "");
     EXPECT_EQ(ConfigureCommandLine({{"AUTOSTART", "1"}}), "") << "the package's own";
 

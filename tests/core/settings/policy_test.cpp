@@ -21,6 +21,7 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     policyStore.WriteInt(policy::kSection, "TimeSource", 1);
     policyStore.WriteText(policy::kSection, "TimeServer", "ntp.corp.example");
     policyStore.WriteTextList(policy::kSection, "AutoSources", {"server:a.corp.example"});
+    policyStore.WriteInt(policy::kSection, "RequireAuthenticated", 1);
     policyStore.WriteInt(policy::kSection, "ScheduleInterval", 5);  // text expected: not held
     policyStore.WriteText(policy::kSection, "ScheduleSync", "0");   // number expected: not held
     policyStore.WriteInt(policy::kSection, "AllowedSources", 1);    // the service's, and odd
@@ -29,7 +30,8 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     WithPolicy settings(defaults, policyStore);
 
     EXPECT_EQ(policy::HeldNames(policyStore),
-              (std::vector<std::string>{"TimeSource", "TimeServer", "AutoSources", "SyncOnStart"}));
+              (std::vector<std::string>{"TimeSource", "TimeServer", "AutoSources", "SyncOnStart",
+                                        "RequireAuthenticated"}));
     HoroluxModel model(settings);
     model.Load();
     model.LoadTimeSource();
@@ -40,6 +42,7 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     EXPECT_EQ(model.timeSource.server, "ntp.corp.example");
     EXPECT_EQ(SourceEntryTexts(model.timeSource.autoSources),
               std::vector<std::string>{"server:a.corp.example"});
+    EXPECT_TRUE(model.timeSource.requireAuthenticated);
 
     // The model saves what it holds, the policy's values, each unlike the user's own.
     model.Save();
@@ -48,6 +51,7 @@ TEST(WithPolicy, APolicyValueWinsOverUserAndDefaultsAndTheUsersOwnIsLeftAlone) {
     EXPECT_EQ(user.ReadText(config::kSection, "TimeServer", ""), "mine.example.org");
     EXPECT_EQ(user.ReadTextList(config::kSection, "AutoSources"), std::vector<std::string>{"page"});
     EXPECT_EQ(user.ReadInt(config::kSection, "TimeSource", 9), 9) << "never written";
+    EXPECT_EQ(user.ReadInt(config::kSection, "RequireAuthenticated", 9), 9);
     EXPECT_EQ(user.ReadInt(config::kSection, "ExitAfterSync", 9), 0) << "others are written";
     EXPECT_EQ(settings.ReadInt("Elsewhere", "SyncOnStart", 7), 7) << "only the Config section";
 }

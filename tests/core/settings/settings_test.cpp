@@ -21,6 +21,7 @@ TEST(ConfigTable, NamesAndDefaultsAreTheStoredOnes) {
         {config::kSyncOnInternetConnect, "SyncOnInternetConnect", 0},
         {config::kShowAlarmClock, "ShowAlarmClock", 0},
         {config::kAlarmClockTransp, "AlarmClockTransp", 70},
+        {config::kRequireAuthenticated, "RequireAuthenticated", 0},
     };
     for (const auto& e : ints) {
         EXPECT_STREQ(e.v.name, e.name);

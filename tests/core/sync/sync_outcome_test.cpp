@@ -25,6 +25,12 @@ TEST(SyncOutcome, ARequestCarriesOnlyTheChosenSourceAsEntriesNamedAsTheChoiceIs)
         EXPECT_FALSE(request.allowLargeCorrection);
         // The service names the request as the program names its choice.
         EXPECT_EQ(SourceName(request), SourceName(choice));
+        EXPECT_FALSE(request.requireAuthenticated);
+    }
+    choice.requireAuthenticated = true;
+    for (const TimeSource source : {TimeSource::TimeServer, TimeSource::Automatic}) {
+        choice.source = source;
+        EXPECT_EQ(SyncRequestFor(choice).requireAuthenticated, source == TimeSource::Automatic);
     }
 }
 

@@ -168,6 +168,26 @@ TEST_F(SyncRequests, OfSeveralSourcesTheAllowedAreMeasuredAndTheOthersNamed) {
     EXPECT_EQ(Recorded().inserts, (Inserts{"tester", "server:127.0.0.1:9"}));
 }
 
+TEST_F(SyncRequests, ThePolicysRequirementOfAuthenticatedAnswersHoldsWhateverTheRequestSays) {
+    Allow({"server:" + server_});
+    const SyncRequest plain = RequestOf(TimeSource::Automatic, "server:" + server_);
+    ASSERT_FALSE(plain.requireAuthenticated);
+    const auto require = [](DWORD value) {
+        test::SetRaw(HKEY_LOCAL_MACHINE, horolux::policy::kKey, "RequireAuthenticated", REG_DWORD,
+                     &value, sizeof value);
+    };
+    require(1);
+    SyncAnswer a = Ask(plain);
+    EXPECT_NE(a.status, SyncStatus::Ok);
+    ASSERT_EQ(a.sources.size(), 1u);
+    EXPECT_EQ(a.sources[0].verdict, SourceVerdict::NotAuthenticated);
+    EXPECT_EQ(Recorded().event, ServiceEvent::SyncFailed);
+    require(0);
+    a = Ask(plain);
+    EXPECT_EQ(a.status, SyncStatus::Ok) << a.failure;
+    EXPECT_EQ(Recorded().event, ServiceEvent::ClockSet);
+}
+
 // chronyd serving NTS on loopback (script/test): the service keeps its cookies between syncs.
 TEST_F(SyncRequests, AnAllowedNtsServerIsMeasuredAuthenticatedAndSet) {
     const std::string ke = test::EnvText("HOROLUX_NTS_KE_PORT");
@@ -182,7 +202,10 @@ TEST_F(SyncRequests, AnAllowedNtsServerIsMeasuredAuthenticatedAndSet) {
         EXPECT_EQ(horolux::VerdictText(a.sources[0]), "used (authenticated)");
         EXPECT_TRUE(a.measured);
         EXPECT_LE(std::llabs(a.offset), a.bound);
-        EXPECT_EQ(Recorded().event, ServiceEvent::ClockSet);
+        const timeservice::EventRecord set = Recorded();
+        EXPECT_EQ(set.event, ServiceEvent::ClockSet);
+        ASSERT_EQ(set.inserts.size(), 6u);
+        EXPECT_EQ(set.inserts[4], nts + " (authenticated)");
     }
 }
 
