@@ -70,11 +70,11 @@ std::vector<std::string> DefaultAutoSources() {
     return {"nts:time.cloudflare.com",
             "nts:nts.netnod.se",
             "nts:ptbtime1.ptb.de",
+            "web:https://www.google.com/generate_204",
+            "web:https://www.cloudflare.com/cdn-cgi/trace",
             "server:time.cloudflare.com",
             "server:time.windows.com",
-            "server:pool.ntp.org",
-            "web:https://www.google.com/generate_204",
-            "web:https://www.cloudflare.com/cdn-cgi/trace"};
+            "server:pool.ntp.org"};
 }
 
 std::vector<SourceEntry> DefaultAutoSourceEntries() {
