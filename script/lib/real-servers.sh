@@ -178,7 +178,7 @@ https_start() {
     local certs=$HOROLUX_NTS_DIR name port trust
     HOROLUX_HTTPS_DIR=$(mktemp -d /tmp/horolux-https.XXXXXX)
     python3 "$_horolux_tools/httpsclock.py" --certs "$certs" --port-file "$HOROLUX_HTTPS_DIR/ports" \
-        --years-off "$_https_years_off" \
+        --years-off "$_https_years_off" --offset "${HOROLUX_HTTPS_OFFSET:-0}" \
         --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$HOROLUX_HTTPS_DIR/log" &
     HOROLUX_HTTPS_PID=$!
     _wait_until_answering "$HOROLUX_HTTPS_PID" test -s "$HOROLUX_HTTPS_DIR/ports"
