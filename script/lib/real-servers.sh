@@ -9,13 +9,15 @@
 #       (a test CA, and localhost alone as the servers' name); exports HOROLUX_NTS_KE_PORT,
 #       HOROLUX_NTS_NTP_PORT, HOROLUX_NTS_UNTRUSTED_KE_PORT, HOROLUX_NTS_CA (the CA's PEM file),
 #       HOROLUX_NTS_FAKE_GOOD_PORT, HOROLUX_NTS_FAKE_NO_AEAD_PORT, HOROLUX_NTS_FAKE_ERROR_PORT
-#       and HOROLUX_NTS_FAKE_WARNING_PORT
+#       and HOROLUX_NTS_FAKE_WARNING_PORT; and two chronyd running three years ahead and behind
+#       (libfaketime), HOROLUX_NTS_AHEAD_KE_PORT and HOROLUX_NTS_BEHIND_KE_PORT
 #   nts_trust_test_ca TOOL_EXE        adds the test CA to the Wine session's trusted roots
 #   https_start / https_stop          tools/httpsclock.py with nts_start's certificates (so after
 #       it): web clocks over HTTPS with a good, a self-signed and a stranger's certificate, one
-#       over plain HTTP, and a proxy that refuses; exports HOROLUX_HTTPS_GOOD_PORT,
-#       HOROLUX_HTTPS_SELF_PORT, HOROLUX_HTTPS_STRANGER_PORT, HOROLUX_HTTPS_PLAIN_PORT and
-#       HOROLUX_HTTPS_PROXY_PORT
+#       over plain HTTP, a proxy that refuses, and two clocks three years ahead and behind; exports
+#       HOROLUX_HTTPS_GOOD_PORT, HOROLUX_HTTPS_SELF_PORT, HOROLUX_HTTPS_STRANGER_PORT,
+#       HOROLUX_HTTPS_PLAIN_PORT, HOROLUX_HTTPS_PROXY_PORT, HOROLUX_HTTPS_AHEAD_PORT and
+#       HOROLUX_HTTPS_BEHIND_PORT
 source "$(dirname "${BASH_SOURCE[0]}")/timeserver.sh"  # _loopback_server_stop
 _horolux_tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/tools"
 
@@ -126,7 +128,8 @@ nts_start() {
         return 1
     }
     HOROLUX_NTS_CA=$HOROLUX_NTS_DIR/ca.pem
-    _nts_chrony_start "$root" trusted server && _nts_chrony_start "$root" untrusted stranger || {
+    _nts_chrony_start "$root" trusted server && _nts_chrony_start "$root" untrusted stranger &&
+        _nts_chrony_start "$root" ahead ahead && _nts_chrony_start "$root" behind behind || {
         nts_stop
         return 1
     }
@@ -151,19 +154,21 @@ nts_start() {
     done
     export HOROLUX_NTS_KE_PORT HOROLUX_NTS_NTP_PORT HOROLUX_NTS_UNTRUSTED_KE_PORT HOROLUX_NTS_CA \
         HOROLUX_NTS_FAKE_GOOD_PORT HOROLUX_NTS_FAKE_NO_AEAD_PORT HOROLUX_NTS_FAKE_ERROR_PORT \
-        HOROLUX_NTS_FAKE_WARNING_PORT
+        HOROLUX_NTS_FAKE_WARNING_PORT HOROLUX_NTS_AHEAD_KE_PORT HOROLUX_NTS_BEHIND_KE_PORT
 }
 
 nts_stop() {
     local pid
-    for pid in "${HOROLUX_NTS_TRUSTED_PID:-}" "${HOROLUX_NTS_UNTRUSTED_PID:-}" "${HOROLUX_NTS_FAKE_PID:-}"; do
+    for pid in "${HOROLUX_NTS_TRUSTED_PID:-}" "${HOROLUX_NTS_UNTRUSTED_PID:-}" "${HOROLUX_NTS_FAKE_PID:-}" \
+        "${HOROLUX_NTS_AHEAD_PID:-}" "${HOROLUX_NTS_BEHIND_PID:-}"; do
         [ -z "$pid" ] || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; } || true
     done
     if [ -n "${HOROLUX_NTS_DIR:-}" ]; then rm -rf "$HOROLUX_NTS_DIR"; fi
     HOROLUX_NTS_DIR="" HOROLUX_NTS_TRUSTED_PID="" HOROLUX_NTS_UNTRUSTED_PID="" HOROLUX_NTS_FAKE_PID=""
+    HOROLUX_NTS_AHEAD_PID="" HOROLUX_NTS_BEHIND_PID=""
     unset HOROLUX_NTS_KE_PORT HOROLUX_NTS_NTP_PORT HOROLUX_NTS_UNTRUSTED_KE_PORT HOROLUX_NTS_CA \
         HOROLUX_NTS_FAKE_GOOD_PORT HOROLUX_NTS_FAKE_NO_AEAD_PORT HOROLUX_NTS_FAKE_ERROR_PORT \
-        HOROLUX_NTS_FAKE_WARNING_PORT
+        HOROLUX_NTS_FAKE_WARNING_PORT HOROLUX_NTS_AHEAD_KE_PORT HOROLUX_NTS_BEHIND_KE_PORT
 }
 
 # How far the "ahead" and "behind" clocks of tools/httpsclock.py are off, in days.
@@ -309,9 +314,11 @@ _nts_sign() {  # DIR NAME EXTENSIONS SIGNER...
 
 # chronyd -x as an NTS server on loopback with the certificate NAME; sets
 # HOROLUX_NTS_<WHICH>_KE_PORT, _NTP_PORT and _PID. "ntsprocesses 0" keeps the key establishment
-# in chronyd's own process, so stopping it stops all.
-_nts_chrony_start() {  # CHRONY_ROOT WHICH(trusted|untrusted) CERTIFICATE_NAME
-    local dir=$HOROLUX_NTS_DIR/$2 which=${2^^} ke ntp pid
+# in chronyd's own process, so stopping it stops all. "ahead" and "behind" run in a time
+# _https_years_off days away (Debian's libfaketime, for chronyd alone), with the certificates of
+# their own name, valid only around that time.
+_nts_chrony_start() {  # CHRONY_ROOT WHICH(trusted|untrusted|ahead|behind) CERTIFICATE_NAME
+    local dir=$HOROLUX_NTS_DIR/$2 which=${2^^} ke ntp pid shifted=()
     mkdir "$dir"
     ke=$(free_port tcp) ntp=$(free_port udp)
     {
@@ -324,13 +331,21 @@ ntsprocesses 0
 ntsdumpdir $dir
 CONF
     } >"$dir/chrony.conf"
-    "$1/usr/sbin/chronyd" -x -d -f "$dir/chrony.conf" >"$dir/log" 2>&1 &
+    case $2 in
+        ahead | behind)
+            local faketime
+            faketime=$(package_root libfaketime) || return 1
+            shifted=(env "LD_PRELOAD=$faketime/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1"
+                "FAKETIME=$([ "$2" = ahead ] && echo +)$([ "$2" = behind ] && echo -)${_https_years_off}d")
+            ;;
+    esac
+    "${shifted[@]}" "$1/usr/sbin/chronyd" -x -d -f "$dir/chrony.conf" >"$dir/log" 2>&1 &
     pid=$!
     printf -v "HOROLUX_NTS_${which}_PID" %s "$pid"
     printf -v "HOROLUX_NTS_${which}_KE_PORT" %s "$ke"
     printf -v "HOROLUX_NTS_${which}_NTP_PORT" %s "$ntp"
     if _wait_until_answering "$pid" _ntp_answers "$ntp" &&
-        _wait_until_answering "$pid" _nts_ke_answers "$ke" "$([ "$2" = trusted ] && echo "$HOROLUX_NTS_DIR/ca.pem" || echo "$HOROLUX_NTS_DIR/stranger-ca.pem")"; then
+        _wait_until_answering "$pid" _nts_ke_answers "$ke" "$([ "$2" = untrusted ] && echo "$HOROLUX_NTS_DIR/stranger-ca.pem" || echo "$HOROLUX_NTS_DIR/ca.pem")"; then
         return 0
     fi
     echo "nts: chronyd ($2) did not answer: $(cat "$dir/log")" >&2
@@ -343,6 +358,7 @@ _nts_ke_answers() {
     python3 - "$1" "${2:-$HOROLUX_NTS_CA}" <<'PY'
 import socket, ssl, struct, sys
 context = ssl.create_default_context(cafile=sys.argv[2])
+context.verify_flags |= 0x200000  # X509_V_FLAG_NO_CHECK_TIME: some serve years off
 context.minimum_version = ssl.TLSVersion.TLSv1_3
 context.set_alpn_protocols(["ntske/1"])
 request = bytes.fromhex("8001 0002 0000 8004 0002 000f 8000 0000")

@@ -191,4 +191,26 @@ TEST_F(AutomaticSource, AuthenticatedSourcesOutweighAnyNumberOfPlainOnes) {
     EXPECT_FALSE(answer.authenticated);
 }
 
+// A PC three years behind: its authenticated sources, run three years ahead with certificates
+// valid only then, outweigh a plain server that agrees with the PC; one operator alone sets
+// nothing unasked.
+TEST_F(AutomaticSource, AClockYearsBehindFollowsItsAuthenticatedSources) {
+    const std::string ke = test::EnvText("HOROLUX_NTS_AHEAD_KE_PORT");
+    const std::string https = test::EnvText("HOROLUX_HTTPS_AHEAD_PORT");
+    if (ke.empty() || https.empty()) GTEST_SKIP() << "script/test starts them";
+    horolux::SyncRequest request;
+    request.source = horolux::TimeSource::Automatic;
+    request.sources = {Entry("nts:localhost:" + ke), Entry("web:https://localhost:" + https + "/"),
+                       Server(one_)};
+    const AutomaticMeasurement a = Measure(request.sources);
+    ASSERT_EQ(a.combined.outcome, TimeMeasurement::Outcome::Ok) << Describe(a);
+    EXPECT_TRUE(a.combined.authenticated);
+    EXPECT_NEAR(static_cast<double>(a.combined.offset), 1095 * 86400e6, 50e3) << Describe(a);
+    EXPECT_EQ(VerdictOf(a, Server(one_)), "disagrees");
+    EXPECT_EQ(a.selection.authenticatedOperators, 1);
+    const horolux::SyncAnswer answer =
+        timesync::RunSyncRequest(request, {timesync::WinInetStack(), refused_, {}, {}});
+    EXPECT_EQ(answer.status, horolux::SyncStatus::LargeCorrection);
+}
+
 }  // namespace

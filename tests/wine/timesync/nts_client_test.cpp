@@ -122,7 +122,8 @@ protected:
     void SetUp() override {
         for (const char* name : {"HOROLUX_NTS_KE_PORT", "HOROLUX_NTS_NTP_PORT",
                                  "HOROLUX_NTS_UNTRUSTED_KE_PORT", "HOROLUX_NTS_FAKE_NO_AEAD_PORT",
-                                 "HOROLUX_NTS_FAKE_ERROR_PORT", "HOROLUX_NTS_FAKE_WARNING_PORT"})
+                                 "HOROLUX_NTS_FAKE_ERROR_PORT", "HOROLUX_NTS_FAKE_WARNING_PORT",
+                                 "HOROLUX_NTS_AHEAD_KE_PORT", "HOROLUX_NTS_BEHIND_KE_PORT"})
             if (test::EnvText(name).empty()) GTEST_SKIP() << name << " is not set (script/test)";
         chrony_ = Address("localhost", test::EnvText("HOROLUX_NTS_KE_PORT"));
     }
@@ -163,6 +164,22 @@ TEST_F(NtsClient, AChronyServerAnswersAuthenticatedAndItsCookiesServeTheNextMeas
         const TimeMeasurement again = Measure(borrowed);
         ASSERT_EQ(again.outcome, TimeMeasurement::Outcome::Ok) << "sync " << sync << again.failure;
         EXPECT_TRUE(again.authenticated);
+    }
+}
+
+// chronyd three years ahead and behind (libfaketime), with certificates valid only around its
+// own time: believed for what it vouches for, and its session not kept for syncs that judge no
+// certificate, since the PC's clock does not accept it.
+TEST_F(NtsClient, AServerYearsOffIsBelievedAtItsOwnTimeAndItsSessionIsNotKept) {
+    constexpr double kYearsOff = 1095 * 86400e6;
+    for (const auto& [port, sign] :
+         {std::pair{"HOROLUX_NTS_AHEAD_KE_PORT", 1}, std::pair{"HOROLUX_NTS_BEHIND_KE_PORT", -1}}) {
+        const ServerAddress server = Address("localhost", test::EnvText(port));
+        const TimeMeasurement m = Measure(server);
+        ASSERT_EQ(m.outcome, TimeMeasurement::Outcome::Ok) << port << ": " << m.failure;
+        EXPECT_TRUE(m.authenticated) << port;
+        EXPECT_NEAR(static_cast<double>(m.offset), sign * kYearsOff, 50e3) << port;
+        EXPECT_EQ(NtsSessions().CookiesLeft(server.host, server.port), 0u) << port;
     }
 }
 
