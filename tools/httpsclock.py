@@ -9,6 +9,8 @@ once every listener is open:
             https://127.0.0.1:PORT/ is a wrong name)
   self      HTTPS with DIR/self.pem and .key (self-signed)
   stranger  HTTPS with DIR/stranger.pem and .key (from a CA no store holds, sent without it)
+  proxied   as good, for a client to ask through the proxy alone: WinINet reuses a connection it
+            kept to a server whatever the proxy setting says, so none may be kept to this one
   ahead     HTTPS with DIR/ahead.pem and .key, its Date --years-off days ahead (1095 unless
             given): a clock, with a certificate valid around its own time, for a PC years behind
   behind    the same with DIR/behind.pem, days behind
@@ -36,7 +38,8 @@ import time
 HOST = "127.0.0.1"
 SOCKET_TIMEOUT = 30  # an idle kept-alive connection is closed after it
 PROXY_AHEAD = 30.0
-CERTIFIED = ("good", "server"), ("self", "self"), ("stranger", "stranger")
+CERTIFIED = (("good", "server"), ("self", "self"), ("stranger", "stranger"),
+             ("proxied", "server"))
 
 
 class ClockHandler(http.server.BaseHTTPRequestHandler):

@@ -14,10 +14,10 @@
 #   nts_trust_test_ca TOOL_EXE        adds the test CA to the Wine session's trusted roots
 #   https_start / https_stop          tools/httpsclock.py with nts_start's certificates (so after
 #       it): web clocks over HTTPS with a good, a self-signed and a stranger's certificate, one
-#       over plain HTTP, a proxy that refuses, and two clocks three years ahead and behind; exports
-#       HOROLUX_HTTPS_GOOD_PORT, HOROLUX_HTTPS_SELF_PORT, HOROLUX_HTTPS_STRANGER_PORT,
-#       HOROLUX_HTTPS_PLAIN_PORT, HOROLUX_HTTPS_PROXY_PORT, HOROLUX_HTTPS_AHEAD_PORT and
-#       HOROLUX_HTTPS_BEHIND_PORT
+#       over plain HTTP, a proxy that refuses, a good one to ask only through it, and two clocks
+#       three years ahead and behind; exports HOROLUX_HTTPS_GOOD_PORT, HOROLUX_HTTPS_SELF_PORT,
+#       HOROLUX_HTTPS_STRANGER_PORT, HOROLUX_HTTPS_PLAIN_PORT, HOROLUX_HTTPS_PROXY_PORT,
+#       HOROLUX_HTTPS_PROXIED_PORT, HOROLUX_HTTPS_AHEAD_PORT and HOROLUX_HTTPS_BEHIND_PORT
 source "$(dirname "${BASH_SOURCE[0]}")/timeserver.sh"  # _loopback_server_stop
 _horolux_tools_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/tools"
 
@@ -187,10 +187,10 @@ https_start() {
         --lifetime "${HOROLUX_TIMESERVER_LIFETIME:-3600}" 2>"$HOROLUX_HTTPS_DIR/log" &
     HOROLUX_HTTPS_PID=$!
     _wait_until_answering "$HOROLUX_HTTPS_PID" test -s "$HOROLUX_HTTPS_DIR/ports"
-    for name in good self stranger plain proxy ahead behind; do
+    for name in good self stranger proxied plain proxy ahead behind; do
         # Each TLS port trusted by its own issuer alone, so each is known to serve its certificate.
         case $name in
-            good | ahead | behind) trust=$certs/ca.pem ;;
+            good | proxied | ahead | behind) trust=$certs/ca.pem ;;
             self) trust=$certs/self.pem ;;
             stranger) trust=$certs/stranger-ca.pem ;;
             *) trust="" ;;
@@ -206,14 +206,14 @@ https_start() {
     done
     export HOROLUX_HTTPS_GOOD_PORT HOROLUX_HTTPS_SELF_PORT HOROLUX_HTTPS_STRANGER_PORT \
         HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT HOROLUX_HTTPS_AHEAD_PORT \
-        HOROLUX_HTTPS_BEHIND_PORT
+        HOROLUX_HTTPS_BEHIND_PORT HOROLUX_HTTPS_PROXIED_PORT
 }
 
 https_stop() {
     _loopback_server_stop HOROLUX_HTTPS  # its own pid, and its folder
     unset HOROLUX_HTTPS_GOOD_PORT HOROLUX_HTTPS_SELF_PORT HOROLUX_HTTPS_STRANGER_PORT \
         HOROLUX_HTTPS_PLAIN_PORT HOROLUX_HTTPS_PROXY_PORT HOROLUX_HTTPS_AHEAD_PORT \
-        HOROLUX_HTTPS_BEHIND_PORT
+        HOROLUX_HTTPS_BEHIND_PORT HOROLUX_HTTPS_PROXIED_PORT
 }
 
 # NAME PORT [CA]: HEAD / on PORT gets 200 with a Date, over TLS to "localhost" trusting CA alone

@@ -225,8 +225,8 @@ TEST_P(HttpsWebClock, AVerifiedServerIsAuthenticatedAndAnyOtherCertificateIsRefu
 }
 
 TEST_P(HttpsWebClock, AProxysOwnAnswerIsNoTimeAndARedirectToPlainHttpIsNotFollowed) {
-    // Both stacks sent through the proxy that refuses to tunnel; first, since WinINet keeps a
-    // direct connection it made for later requests to the same server, proxy or not.
+    // Both stacks sent through the proxy that refuses to tunnel, to a server nothing here reaches
+    // directly: WinINet would reuse a direct connection it kept, proxy or not.
     {
         const std::string proxy = "127.0.0.1:" + test::EnvText("HOROLUX_HTTPS_PROXY_PORT");
         const test::ScopedRegistryValue enable(HKEY_CURRENT_USER, test::kUserInternetSettings,
@@ -235,7 +235,7 @@ TEST_P(HttpsWebClock, AProxysOwnAnswerIsNoTimeAndARedirectToPlainHttpIsNotFollow
         const test::ScopedRegistryValue server(HKEY_CURRENT_USER, test::kUserInternetSettings,
                                                "ProxyServer", REG_SZ, proxy + '\0');
         const test::ScopedMachineWinHttpProxy machine(proxy, "");
-        const TimeMeasurement m = Measure(Url("localhost", "HOROLUX_HTTPS_GOOD_PORT"));
+        const TimeMeasurement m = Measure(Url("localhost", "HOROLUX_HTTPS_PROXIED_PORT"));
         EXPECT_NE(m.outcome, TimeMeasurement::Outcome::Ok) << "offset " << m.offset;
         EXPECT_FALSE(m.authenticated);
     }
