@@ -411,8 +411,10 @@ TEST_F(TimeSource, AutomaticMayBeHeldToAuthenticatedSourcesAndTheBoxIsStored) {
     EXPECT_EQ(driver::CheckState(dialog, IDC_AUTO_AUTHENTICATED), BST_CHECKED);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+    // The choice is stored once the window has gone.
+    EXPECT_TRUE(
+        driver::WaitUntil([] { return driver::ConfigInt("RequireAuthenticated") == 1; }, 5000));
     EXPECT_EQ(driver::ConfigInt("TimeSource"), 3u);
-    EXPECT_EQ(driver::ConfigInt("RequireAuthenticated"), 1u);
 
     dialog = OpenTimeSourceWindow(main);
     ASSERT_TRUE(dialog);
