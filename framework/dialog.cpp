@@ -6,6 +6,7 @@
 #include "framework/controls.h"
 #include "framework/dpi.h"
 #include "framework/geometry.h"
+#include "framework/high_contrast.h"
 
 namespace fw {
 
@@ -101,6 +102,11 @@ bool CDialog::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         m_controlFonts.clear();
         m_dialogFont.Reset();
     }
+    if (msg == WM_SYSCOLORCHANGE || (msg == WM_SETTINGCHANGE && wp == SPI_SETHIGHCONTRAST)) {
+        RedrawForSystemColours(m_hWnd);
+        result = Default();
+        return true;
+    }
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {  // also Enter and Esc
         switch (LOWORD(wp)) {
             case IDOK:
@@ -125,7 +131,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
     // The template was laid out for this DPI; a later change is answered from it.
     self->m_layoutDpi = DpiOf(hwnd);
     TakeOverDialogDpiChange(hwnd);
-    return self->OnInitDialog();
+    const BOOL result = self->OnInitDialog();
+    if (HighContrast())  // keyboard cues stay on from the start, not only after a first key
+        ::SendMessageA(hwnd, WM_CHANGEUISTATE,
+                       MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    return result;
 }
 
 namespace {

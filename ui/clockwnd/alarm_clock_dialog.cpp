@@ -70,6 +70,7 @@ bool CAlarmClockDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         fw::OnMessage(WM_NCHITTEST, &Self::OnNcHitTest),
         fw::OnMessage(WM_PAINT, &Self::OnPaint),
         fw::OnMessage(WM_KEYDOWN, &Self::OnKeyDown),
+        fw::OnMessage(WM_CONTEXTMENU, &Self::OnContextMenu),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
@@ -141,7 +142,7 @@ void CAlarmClockDlg::OnCancel() {
 // ---- Mouse ------------------------------------------------------------------------------------
 
 LRESULT CAlarmClockDlg::OnMouseMove(WPARAM wp, LPARAM) {
-    if (wp == MK_LBUTTON) DragAndSnap();
+    if (wp == MK_LBUTTON) MoveAndSnap([this] { RunMoveLoop(); });
     return m_hWnd ? Default() : 0;
 }
 
@@ -150,11 +151,15 @@ void CAlarmClockDlg::RunMoveLoop() {
     SendMessage(WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-void CAlarmClockDlg::DragAndSnap() {
+void CAlarmClockDlg::RunKeyboardMoveLoop() {
+    SendMessage(WM_SYSCOMMAND, SC_MOVE, 0);  // the system's own: arrow keys, then Enter or Esc
+}
+
+void CAlarmClockDlg::MoveAndSnap(const std::function<void()>& moveLoop) {
     const RECT before = WindowRect(m_hWnd);
     {
         BusyScope busy(m_busy);
-        RunMoveLoop();
+        moveLoop();
     }
     if (!m_hWnd) return;
     const RECT after = WindowRect(m_hWnd);
@@ -196,6 +201,33 @@ void CAlarmClockDlg::ShowMenu(LPARAM clickPoint) {
                                                    m_hWnd, nullptr));
     }
     if (m_hWnd && command) OnMenuCommand(command);
+}
+
+// The context-menu key or Shift+F10 (a mouse's WM_CONTEXTMENU carries a point and is left alone,
+// the right button being the opacity popup's): the menu with what the mouse alone could do.
+LRESULT CAlarmClockDlg::OnContextMenu(WPARAM, LPARAM lp) {
+    if (lp != -1) return Default();
+    const fw::OwnedMenu menu(IDR_ALARM_CLOCK_MENU);
+    HMENU popup = menu.SubMenu(0);
+    if (!popup) return 0;
+    AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(popup, MF_STRING, kKeyboardMove, kKeyboardMoveText);
+    AppendMenuA(popup, MF_STRING, kKeyboardOpacity, kKeyboardOpacityText);
+    const RECT outer = WindowRect(m_hWnd);
+    UINT command = 0;
+    {
+        BusyScope busy(m_busy);
+        command = static_cast<UINT>(
+            TrackPopupMenu(popup, TPM_RETURNCMD, outer.left, outer.bottom, 0, m_hWnd, nullptr));
+    }
+    if (!m_hWnd || !command) return 0;
+    if (command == kKeyboardMove)
+        MoveAndSnap([this] { RunKeyboardMoveLoop(); });
+    else if (command == kKeyboardOpacity)
+        ShowOpacityPopup();
+    else
+        OnMenuCommand(command);
+    return 0;
 }
 
 bool CAlarmClockDlg::PickColour(COLORREF& colour) {
@@ -243,7 +275,12 @@ void CAlarmClockDlg::OnMenuCommand(UINT id) {
 }
 
 LRESULT CAlarmClockDlg::OnRButtonDown(WPARAM, LPARAM) {
-    if (m_sliderPopup && m_sliderPopup->GetSafeHwnd()) return Default();  // one popup at a time
+    if (!ShowOpacityPopup()) return Default();  // one popup at a time
+    return m_hWnd ? Default() : 0;
+}
+
+bool CAlarmClockDlg::ShowOpacityPopup() {
+    if (m_sliderPopup && m_sliderPopup->GetSafeHwnd()) return false;
     m_sliderPopup = std::make_unique<CTranspSliderDlg>();
     m_sliderPopup->SetNotify(m_hWnd, UWM_SET_TRANSPARENCY, 1, 0);
     INT_PTR result = 0;
@@ -251,9 +288,8 @@ LRESULT CAlarmClockDlg::OnRButtonDown(WPARAM, LPARAM) {
         BusyScope busy(m_busy);
         result = m_sliderPopup->DoModal();
     }
-    if (!m_hWnd) return 0;
-    if (result == IDOK) SetTransparency(m_sliderPopup->m_position);
-    return Default();
+    if (m_hWnd && result == IDOK) SetTransparency(m_sliderPopup->m_position);
+    return true;
 }
 
 LRESULT CAlarmClockDlg::OnTransparencyChanged(WPARAM wp, LPARAM lp) {

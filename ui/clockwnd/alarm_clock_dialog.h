@@ -3,6 +3,7 @@
 // shows the minutes left to each alarm in segment digits, partly see-through; it is dragged with
 // the left button, snaps back onto the screen, and keeps its colours, opacity and placement in the
 // settings. The main window creates it, hands it its text and destroys it.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ namespace ui {
 // Raises the clock into the topmost band again, every 3.5 minutes while it is shown.
 inline constexpr UINT_PTR kTimerKeepOnTop = 8934874;
 inline constexpr UINT kKeepOnTopPeriod = 210000;
+
+// The keyboard's menu (the context-menu key) adds these to the mouse's four.
+inline constexpr UINT kKeyboardMove = 32781;
+inline constexpr UINT kKeyboardOpacity = 32782;
+inline constexpr char kKeyboardMoveText[] = "&Move";
+inline constexpr char kKeyboardOpacityText[] = "&Opacity...";
 
 class CAlarmClockDlg : public fw::CDialog {
 public:
@@ -56,6 +63,7 @@ protected:
 
     // The user's part of the gestures; tests stand in for the user here.
     virtual void RunMoveLoop();
+    virtual void RunKeyboardMoveLoop();
     virtual bool PickColour(COLORREF& colour);
     virtual void ShowAbout();
 
@@ -77,9 +85,13 @@ private:
     LRESULT OnNcHitTest(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnKeyDown(WPARAM, LPARAM);
+    LRESULT OnContextMenu(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
 
-    void DragAndSnap();
+    // Runs a move loop, then brings the clock back onto the screen as a drag does.
+    void MoveAndSnap(const std::function<void()>& moveLoop);
+    // The opacity slider; false when one is open already.
+    bool ShowOpacityPopup();
     void ShowMenu(LPARAM clickPoint);
     void OnMenuCommand(UINT id);
     void ApplyStoredColours();

@@ -2,6 +2,7 @@
 
 #include "framework/dpi.h"
 #include "framework/gdi.h"
+#include "framework/high_contrast.h"
 #include "framework/message_map.h"
 
 namespace ui {
@@ -131,19 +132,24 @@ void CSegmentDisplay::RebuildGlyphs() {
 }
 
 void CSegmentDisplay::Draw(HDC dc, int width, int height) {
+    // High contrast: lit segments in the text colour on the window colour, unlit ones not drawn;
+    // the colours the user chose stay for when it is off.
+    const bool plain = fw::HighContrast();
+    const COLORREF background = plain ? GetSysColor(COLOR_WINDOW) : m_background;
+    const COLORREF lit = plain ? GetSysColor(COLOR_WINDOWTEXT) : m_litColour;
     const RECT all{0, 0, width, height};
     {
-        const fw::Brush background(CreateSolidBrush(m_background));
-        FillRect(dc, &all, background.Get());
+        const fw::Brush backgroundBrush(CreateSolidBrush(background));
+        FillRect(dc, &all, backgroundBrush.Get());
     }
     const fw::Brush unlitBrush(CreateSolidBrush(m_unlitColour));
-    const fw::Brush litBrush(CreateSolidBrush(m_litColour));
+    const fw::Brush litBrush(CreateSolidBrush(lit));
     // The outline is one pixel at 96 DPI and keeps its share of the segment at larger scales.
     const int penWidth = fw::ScaleFor(m_hWnd, 1);
     const Pen unlitPen(
-        CreatePen(PS_SOLID, penWidth, horolux::SegmentPenColour(m_background, m_unlitColour)));
+        CreatePen(PS_SOLID, penWidth, horolux::SegmentPenColour(background, m_unlitColour)));
     const Pen litPen(
-        CreatePen(PS_SOLID, penWidth, horolux::SegmentPenColour(m_background, m_litColour)));
+        CreatePen(PS_SOLID, penWidth, plain ? lit : horolux::SegmentPenColour(background, lit)));
 
     if (m_dirty) RebuildGlyphs();
     const auto segments = horolux::LayOutSegments(m_glyphs, width, height, m_style);
@@ -153,6 +159,7 @@ void CSegmentDisplay::Draw(HDC dc, int width, int height) {
     fw::SelectObjectScope keepPen(dc, unlitPen.Get());
     fw::SelectObjectScope keepBrush(dc, unlitBrush.Get());
     for (const horolux::SegmentPath& segment : segments) {
+        if (plain && !segment.lit) continue;
         SelectObject(dc, segment.lit ? litPen.Get() : unlitPen.Get());
         SelectObject(dc, segment.lit ? litBrush.Get() : unlitBrush.Get());
         BeginPath(dc);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/dpi.h"
+#include "framework/high_contrast.h"
 #include "framework/message_map.h"
 
 namespace ui {
@@ -98,8 +99,12 @@ void CPictureDialog::PaintBackground(HDC dc) {
     }
 }
 
+bool CPictureDialog::ShowsPicture() const {
+    return m_picture.HasPixels() && !fw::HighContrast();
+}
+
 LRESULT CPictureDialog::OnEraseBkgnd(WPARAM wp, LPARAM) {
-    if (!m_picture.HasPixels()) return Default();
+    if (!ShowsPicture()) return Default();
     HDC dc = reinterpret_cast<HDC>(wp);
     if (m_mode == kCentre) {
         Default();  // the plain dialog colour around the picture
@@ -138,7 +143,7 @@ HBRUSH CPictureDialog::BrushBehind(HWND control) {
 }
 
 LRESULT CPictureDialog::OnCtlColor(WPARAM wp, LPARAM lp) {
-    if (!m_picture.HasPixels()) return Default();
+    if (!ShowsPicture()) return Default();
     HWND control = reinterpret_cast<HWND>(lp);
     HDC dc = reinterpret_cast<HDC>(wp);
     // Sliders keep their own background: a hollow brush would leave their channel smeared.

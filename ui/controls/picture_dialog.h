@@ -1,6 +1,7 @@
 #pragma once
 // CPictureDialog: a dialog whose background is a bitmap of the program's resources, stretched,
-// tiled or centred; static texts, check boxes and buttons show the picture through.
+// tiled or centred; static texts, check boxes and buttons show the picture through. In high
+// contrast the dialog is plain.
 #include <map>
 #include <tuple>
 
@@ -33,6 +34,8 @@ private:
     LRESULT OnQueryNewPalette(WPARAM wp, LPARAM lp);
     LRESULT OnPaletteChanged(WPARAM wp, LPARAM lp);
     void PaintBehind(HWND control, HDC dc);
+    // Not in high contrast, where the dialog keeps the system's plain colours behind its text.
+    bool ShowsPicture() const;
     // The display scale is above 96 DPI: pictures are drawn resampled to it.
     bool Enlarged() const;
     void DrawCentred(HDC dc, const RECT& client) const;

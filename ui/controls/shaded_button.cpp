@@ -5,8 +5,10 @@
 
 #include "core/controls/shade.h"
 #include "framework/controls.h"
+#include "framework/dpi.h"
 #include "framework/gdi.h"
 #include "framework/geometry.h"
+#include "framework/high_contrast.h"
 #include "framework/message_map.h"
 
 namespace ui {
@@ -278,6 +280,10 @@ LRESULT CShadedButton::OnDrawItem(WPARAM, LPARAM lp) {
     const bool pressed = (dis->itemState & ODS_SELECTED) || m_holding;
     const bool disabled = (dis->itemState & ODS_DISABLED) != 0;
 
+    if (fw::HighContrast()) {
+        DrawPlain(dc, *dis, pressed, disabled);
+        return TRUE;
+    }
     if (m_normalFace.Image().Empty()) {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
     } else if (!m_hover) {
@@ -293,7 +299,24 @@ LRESULT CShadedButton::OnDrawItem(WPARAM, LPARAM lp) {
         Frame(dc, rc, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW);
 
     DrawCaption(dc, rc, pressed, disabled, (dis->itemState & ODS_NOACCEL) != 0);
+    // Only once the keyboard has been used in the window: a mouse user sees the button as ever.
+    if ((dis->itemState & ODS_FOCUS) && !(dis->itemState & ODS_NOFOCUSRECT)) DrawFocus(dc, rc);
     return TRUE;
+}
+
+void CShadedButton::DrawPlain(HDC dc, const DRAWITEMSTRUCT& dis, bool pressed, bool disabled) {
+    RECT rc = dis.rcItem;
+    DrawFrameControl(dc, &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    DrawCaption(dc, dis.rcItem, pressed, disabled, false);
+    if (dis.itemState & ODS_FOCUS) DrawFocus(dc, dis.rcItem);
+}
+
+void CShadedButton::DrawFocus(HDC dc, const RECT& rc) {
+    RECT focus = rc;
+    const int inset = fw::ScaleFor(m_hWnd, 3);
+    InflateRect(&focus, -inset, -inset);
+    fw::TextColorScope text(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawFocusRect(dc, &focus);
 }
 
 void CShadedButton::DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disabled,
@@ -315,7 +338,10 @@ void CShadedButton::DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disab
     place.bottom = place.top + textHeight;
     if (pressed) OffsetRect(&place, 1, 1);
 
-    if (disabled) {
+    if (disabled && fw::HighContrast()) {
+        fw::TextColorScope colour(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextA(dc, text.data(), -1, &place, flags);
+    } else if (disabled) {
         fw::TextColorScope colour(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
         RECT raised = place;
         OffsetRect(&raised, 1, 1);
@@ -323,7 +349,10 @@ void CShadedButton::DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disab
         colour.Set(GetSysColor(COLOR_BTNSHADOW));
         DrawTextA(dc, text.data(), -1, &place, flags);
     } else {
-        fw::TextColorScope colour(dc, m_hover ? m_hoverCaptionColour : m_captionColour);
+        const COLORREF caption = fw::HighContrast() ? GetSysColor(COLOR_BTNTEXT)
+                                 : m_hover          ? m_hoverCaptionColour
+                                                    : m_captionColour;
+        fw::TextColorScope colour(dc, caption);
         DrawTextA(dc, text.data(), -1, &place, flags);
     }
 }

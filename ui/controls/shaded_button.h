@@ -52,6 +52,9 @@ private:
 
     void BuildFaces();
 
+    // High contrast: a plain push button in the system's colours, its focus always shown.
+    void DrawPlain(HDC dc, const DRAWITEMSTRUCT& dis, bool pressed, bool disabled);
+    void DrawFocus(HDC dc, const RECT& rc);
     void DrawCaption(HDC dc, const RECT& rc, bool pressed, bool disabled, bool hideMnemonic);
     void ClearHover();
     void Repaint() { InvalidateRect(m_hWnd, nullptr, FALSE); }

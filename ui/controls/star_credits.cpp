@@ -1,6 +1,7 @@
 #include "ui/controls/star_credits.h"
 
 #include "framework/dpi.h"
+#include "framework/high_contrast.h"
 #include "framework/message_map.h"
 
 namespace ui {
@@ -128,7 +129,7 @@ void CStarCredits::ComposeFrame() {
     SetBkColor(dc, RGB(0, 0, 0));
     SetTextColor(dc, RGB(255, 255, 255));
     FillBlack(dc, Width(), Height());
-    DrawStars(dc);
+    if (!fw::HighContrast()) DrawStars(dc);  // no picture behind the text then
     DrawCredits(dc);
     ++m_frames;
     InvalidateRect(m_hWnd, &m_client, TRUE);
@@ -192,10 +193,27 @@ void CStarCredits::DrawCredits(HDC frame) {
 }
 
 void CStarCredits::CopyFrameTo(HDC dc) const {
-    if (m_frameDc)
+    if (m_frameDc && fw::HighContrast())
+        CopyFrameInSystemColours(dc);
+    else if (m_frameDc)
         BitBlt(dc, 0, 0, Width(), Height(), m_frameDc, 0, 0, SRCCOPY);
     else
         FillBlack(dc, Width(), Height());
+}
+
+// Through a one-bit image: the black field becomes the window colour, every lit pixel the
+// window's text colour, so the crawl is as sharp as any text of the system's.
+void CStarCredits::CopyFrameInSystemColours(HDC dc) const {
+    fw::MemoryDC mask(m_frameDc.Get());
+    fw::Bitmap bits(CreateBitmap(Width(), Height(), 1, 1, nullptr));
+    if (!mask || !bits) return;
+    fw::SelectObjectScope select(mask, bits.Get());
+    SetBkColor(m_frameDc, RGB(0, 0, 0));  // the colour that becomes the mask's 1 bits
+    BitBlt(mask, 0, 0, Width(), Height(), m_frameDc, 0, 0, SRCCOPY);
+    fw::TextColorScope text(dc, GetSysColor(COLOR_WINDOWTEXT));
+    const COLORREF oldBackground = SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    BitBlt(dc, 0, 0, Width(), Height(), mask, 0, 0, SRCCOPY);
+    SetBkColor(dc, oldBackground);
 }
 
 }  // namespace ui

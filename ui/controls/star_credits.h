@@ -59,6 +59,7 @@ private:
     void DrawStars(HDC dc);
     void DrawCredits(HDC dc);
     void CopyFrameTo(HDC dc) const;
+    void CopyFrameInSystemColours(HDC dc) const;
     int Width() const { return m_client.right - m_client.left; }
     int Height() const { return m_client.bottom - m_client.top; }
 

@@ -365,6 +365,9 @@ void CHoroluxDlg::OnTrayShowAlarmClock() {
         }
         m_alarmClock.Reset(std::move(clock));
         SetAlarmClockText();
+        // Chosen from the tray menu with the keyboard: the clock takes the focus, so that its
+        // own keys (Esc, the context-menu key) reach it.
+        if (m_trayIcon.CommandByKeyboard()) SetForegroundWindow(window);
     });
 }
 

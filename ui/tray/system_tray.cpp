@@ -80,6 +80,7 @@ bool CSystemTray::Create(fw::CWnd* parent, UINT callbackMessage, const char* tip
 
     m_wanted = true;
     m_enabled = Shell_NotifyIconA(NIM_ADD, &m_notifyData);
+    if (m_enabled) AskForKeyboardEvents();
     return m_enabled != FALSE;
 }
 
@@ -91,10 +92,19 @@ void CSystemTray::OnTaskbarCreated() {
     // Also when the first add failed because the program started before the taskbar did.
     if (!m_wanted) return;
     constexpr UINT kAll = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    if (Notify(NIM_ADD, kAll))
+    if (Notify(NIM_ADD, kAll)) {
         m_enabled = TRUE;
-    else if (m_enabled)
+        AskForKeyboardEvents();
+    } else if (m_enabled)
         Notify(NIM_MODIFY, kAll);  // a shell that still knows the icon refuses it twice
+}
+
+void CSystemTray::AskForKeyboardEvents() {
+    // Version 3 keeps the mouse messages as they are and adds the keyboard's selection and
+    // context-menu events.
+    m_notifyData.uVersion = NOTIFYICON_VERSION;
+    Notify(NIM_SETVERSION, 0);
+    m_notifyData.uTimeout = 0;  // shares its place with the version; balloons use it
 }
 
 bool CSystemTray::Notify(DWORD action, UINT flags) {
@@ -211,38 +221,88 @@ HWND CSystemTray::CommandTarget() const {
     return m_notifyData.hWnd;  // no main window: at least the menu has an owner
 }
 
+void CSystemTray::ShowMenu(HWND target, bool byKeyboard) {
+    fw::OwnedMenu menu(m_notifyData.uID);
+    HMENU popup = menu.SubMenu(0);
+    if (!popup) return;
+    SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
+    const POINT pos = byKeyboard ? MenuPointForKeyboard() : CursorPoint();
+    // Without the foreground the menu would not close when the user clicks elsewhere, and
+    // without the WM_NULL after it the next right click would open it only briefly.
+    SetForegroundWindow(target);
+    MenuScope open(m_inMenu);
+    if (!byKeyboard) {
+        TrackPopupMenu(popup, 0, pos.x, pos.y, 0, target, nullptr);
+        PostMessageA(target, WM_NULL, 0, 0);
+        return;
+    }
+    // Chosen with the keyboard: the command is sent from here, so its handler can tell.
+    const UINT command =
+        static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD, pos.x, pos.y, 0, target, nullptr));
+    PostMessageA(target, WM_NULL, 0, 0);
+    if (!command) return;
+    m_commandByKeyboard = true;
+    ::SendMessageA(target, WM_COMMAND, command, 0);
+    m_commandByKeyboard = false;
+}
+
+void CSystemTray::RunDefaultCommand(HWND target) {
+    SetForegroundWindow(target);
+    UINT command = m_defaultItem;
+    if (m_defaultByPosition) {
+        fw::OwnedMenu menu(m_notifyData.uID);
+        HMENU popup = menu.SubMenu(0);
+        if (!popup) return;
+        command = GetMenuItemID(popup, static_cast<int>(m_defaultItem));
+    }
+    ::SendMessageA(target, WM_COMMAND, command, 0);
+}
+
+POINT CSystemTray::CursorPoint() {
+    POINT pos{};
+    GetCursorPos(&pos);
+    return pos;
+}
+
+POINT CSystemTray::MenuPointForKeyboard() const {
+    // At the icon; where the shell cannot say where that is, at the pointer as for a click.
+    // Looked up, as shells before Windows 7 do not have it.
+    using GetRect = HRESULT(WINAPI*)(const NOTIFYICONIDENTIFIER*, RECT*);
+    const auto getRect = reinterpret_cast<GetRect>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconGetRect")));
+    NOTIFYICONIDENTIFIER icon{sizeof icon, m_notifyData.hWnd, m_notifyData.uID, {}};
+    RECT rc{};
+    if (getRect && SUCCEEDED(getRect(&icon, &rc))) return {rc.left, rc.top};
+    return CursorPoint();
+}
+
 LRESULT CSystemTray::OnTrayMessage(WPARAM wp, LPARAM lp) {
     if (wp != m_notifyData.uID) return 0;
     HWND target = CommandTarget();
 
-    switch (LOWORD(lp)) {
-        case WM_RBUTTONUP: {
-            fw::OwnedMenu menu(m_notifyData.uID);
-            HMENU popup = menu.SubMenu(0);
-            if (!popup) return 0;
-            SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
-            POINT pos{};
-            GetCursorPos(&pos);
-            // Without the foreground the menu would not close when the user clicks elsewhere,
-            // and without the WM_NULL after it the next right click would open it only briefly.
-            SetForegroundWindow(target);
-            TrackPopupMenu(popup, 0, pos.x, pos.y, 0, target, nullptr);
-            PostMessageA(target, WM_NULL, 0, 0);
+    // Version 3 of the shell's protocol adds the keyboard's events to the mouse messages; a
+    // mouse action may bring one of them too, which must not run it a second time.
+    const UINT event = LOWORD(lp);
+    const DWORD now = GetTickCount();
+    const bool echoOfRightClick = now - m_lastMouseMenu <= GetDoubleClickTime();
+    switch (event) {
+        case WM_RBUTTONUP:
+            m_lastMouseMenu = now;
+            ShowMenu(target, false);
             return 1;
-        }
-        case WM_LBUTTONDBLCLK: {
-            SetForegroundWindow(target);
-            UINT command = m_defaultItem;
-            if (m_defaultByPosition) {
-                fw::OwnedMenu menu(m_notifyData.uID);
-                HMENU popup = menu.SubMenu(0);
-                if (!popup) return 0;
-                command = GetMenuItemID(popup, static_cast<int>(m_defaultItem));
-            }
-            ::SendMessageA(target, WM_COMMAND, command, 0);
+        case WM_CONTEXTMENU:  // the context-menu key or Shift+F10 on the icon
+            if (m_inMenu || echoOfRightClick) return 1;  // the shell's echo of a right click
+            ShowMenu(target, true);
             return 1;
-        }
-        default:
+        case WM_LBUTTONDBLCLK:
+            RunDefaultCommand(target);
+            return 1;
+        case NIN_KEYSELECT:  // Space or Enter on the icon; Windows sends Enter's twice
+            if (now - m_lastKeySelect <= GetDoubleClickTime()) return 1;
+            m_lastKeySelect = now;
+            RunDefaultCommand(target);
+            return 1;
+        default:  // NIN_SELECT included: a single click does nothing
             return 1;
     }
 }

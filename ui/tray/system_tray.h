@@ -43,6 +43,8 @@ public:
 
     // The callback message: 1 when it concerned this icon, 0 otherwise.
     virtual LRESULT OnTrayMessage(WPARAM wp, LPARAM lp);
+    // True while the command of a menu opened and chosen with the keyboard is handled.
+    bool CommandByKeyboard() const { return m_commandByKeyboard; }
     // A new notification area (Explorer restarted) has none of the old icons: adds ours again,
     // with the picture and tip it has now, a frame of a running animation included.
     void OnTaskbarCreated();
@@ -67,8 +69,26 @@ private:
     UINT TaskbarCreated() const;
     HWND CommandTarget() const;
     bool Notify(DWORD action, UINT flags);
+    void AskForKeyboardEvents();
+    void ShowMenu(HWND target, bool byKeyboard);
+    void RunDefaultCommand(HWND target);
+    static POINT CursorPoint();
+    POINT MenuPointForKeyboard() const;
+    class MenuScope {
+    public:
+        explicit MenuScope(bool& flag) : flag_(flag) { flag_ = true; }
+        ~MenuScope() { flag_ = false; }
+        MenuScope(const MenuScope&) = delete;
+        MenuScope& operator=(const MenuScope&) = delete;
+
+    private:
+        bool& flag_;
+    };
 
     BOOL m_enabled = FALSE;
+    bool m_inMenu = false;                           // its menu is open
+    bool m_commandByKeyboard = false;                // see CommandByKeyboard
+    DWORD m_lastMouseMenu = 0, m_lastKeySelect = 0;  // tick counts
     bool m_wanted = false;  // created and not deleted: belongs in every new notification area
     NOTIFYICONDATAA m_notifyData{};
     horolux::TrayFrames<HICON> m_frames;  // with the index of the frame shown

@@ -700,3 +700,44 @@ TEST(LayeredWindowHelper, MissingModuleOrCallIsNoError) {
 }
 
 }  // namespace
+
+// The context-menu key: the mouse's menu with Move and Opacity added, at the clock's lower
+// left; Move is the system's keyboard move (arrow keys, Enter), snapped back like a drag. A
+// mouse's WM_CONTEXTMENU (after the right button's opacity popup) opens nothing.
+TEST_F(AlarmClock, TheContextMenuKeyOpensTheMenuWithMoveAndOpacity) {
+    Open();
+    MoveTo(200, 150);
+    const RECT at = Rect(hwnd);
+    std::atomic<int> menus{0};
+    RECT menuRect{};
+    std::vector<std::string> items;
+    bool moving = false;
+    Answer menu("#32768", [&](HWND m) {
+        ++menus;
+        GetWindowRect(m, &menuRect);
+        HMENU h = reinterpret_cast<HMENU>(SendMessageA(m, MN_GETHMENU, 0, 0));
+        for (int i = 0; i < GetMenuItemCount(h); ++i) {
+            char text[64] = {};
+            GetMenuStringA(h, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            items.push_back(text);
+        }
+        PostMessageA(m, WM_CHAR, 'm', 0);
+        GUITHREADINFO info{sizeof info};
+        for (int i = 0; i < 500 && !moving; ++i, Sleep(10))
+            moving = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
+                     (info.flags & GUI_INMOVESIZE);
+        PostKeys(hwnd, {VK_RIGHT, VK_RIGHT, VK_RETURN});
+    });
+    SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+    ASSERT_TRUE(menu.Seen());
+    EXPECT_EQ(items, (std::vector<std::string>{"Set text fore color...", "Set text back color...",
+                                               "Set background color...", "Close alarm clock", "",
+                                               kKeyboardMoveText, kKeyboardOpacityText}));
+    EXPECT_EQ(menuRect.left, at.left);
+    EXPECT_EQ(menuRect.top, at.bottom);
+    ASSERT_TRUE(moving) << "the system's move loop";
+    EXPECT_GT(Rect(hwnd).left, at.left);
+
+    SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(210, 160));
+    EXPECT_EQ(menus, 1) << "a mouse's context menu message opens none";
+}
