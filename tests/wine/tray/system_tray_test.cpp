@@ -26,11 +26,14 @@ public:
                         WS_OVERLAPPED | WS_CAPTION, 40, 40, 240, 120, nullptr, nullptr);
     }
     std::vector<std::pair<WPARAM, LPARAM>> commands;
+    const CSystemTray* tray = nullptr;
+    std::vector<bool> byKeyboard;  // for each command, what the tray said while it was handled
 
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
         if (msg == WM_COMMAND) {
             commands.emplace_back(wp, lp);
+            byKeyboard.push_back(tray && tray->CommandByKeyboard());
             result = 0;
             return true;
         }
@@ -57,6 +60,7 @@ protected:
         normal = CSystemTray::LoadTrayIcon(IDR_MAINFRAME);
         ASSERT_TRUE(normal);
         ASSERT_TRUE(tray.Create(nullptr, WM_USER, "Horolux", normal, IDR_TRAY_MENU));
+        owner.tray = &tray;
         EXPECT_TRUE(tray.SetDefaultMenuItem(0, true));
     }
     void TearDown() override {
@@ -227,6 +231,47 @@ TEST_F(SystemTrayTest, RightClickOpensTheMenuAndTheChoiceReachesTheOwnerAsAComma
     EXPECT_TRUE(foreground) << "the main window was brought to the foreground first";
     ASSERT_EQ(owner.commands.size(), 1u);
     EXPECT_EQ(owner.commands[0].first, static_cast<WPARAM>(ID_TRAY_SYNC_CLOCK));
+}
+
+// The shell's keyboard events: Space or Enter on the icon runs the default command, once for
+// Enter's two notifications; a single click's NIN_SELECT runs nothing; the context-menu key
+// opens the menu, whose choice its handler knows came from the keyboard; the shell's
+// WM_CONTEXTMENU that follows a right click opens no second menu.
+TEST_F(SystemTrayTest, TheKeyboardSelectsTheIconAndOpensItsMenu) {
+    EXPECT_EQ(Callback(IDR_TRAY_MENU, NIN_SELECT), 1);
+    EXPECT_EQ(Callback(IDR_TRAY_MENU, NIN_KEYSELECT), 1);
+    EXPECT_EQ(Callback(IDR_TRAY_MENU, NIN_KEYSELECT), 1);
+    Pump();
+    ASSERT_EQ(owner.commands.size(), 1u);
+    EXPECT_EQ(owner.commands[0].first, static_cast<WPARAM>(ID_TRAY_SHOW));
+
+    std::atomic<int> menus{0};
+    std::atomic<bool> stop{false};
+    std::thread helper([&] {  // takes "Sync clock" from the first menu, dismisses any other
+        while (!stop) {
+            HWND menu = FindOpenMenu();
+            if (!menu) {
+                Sleep(10);
+                continue;
+            }
+            if (++menus == 1)
+                for (int k = 0; k < 5; ++k) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(menu, WM_KEYDOWN, menus == 1 ? VK_RETURN : VK_ESCAPE, 0);
+            while (!stop && FindOpenMenu() == menu) Sleep(10);
+        }
+    });
+    Callback(IDR_TRAY_MENU, WM_CONTEXTMENU);
+    Callback(IDR_TRAY_MENU, WM_RBUTTONUP);
+    Callback(IDR_TRAY_MENU, WM_CONTEXTMENU);  // returns at once: no menu to wait for
+    stop = true;
+    helper.join();
+    Pump();
+    EXPECT_EQ(menus, 2);
+    ASSERT_EQ(owner.commands.size(), 2u);
+    EXPECT_EQ(owner.commands[1].first, static_cast<WPARAM>(ID_TRAY_SYNC_CLOCK));
+    EXPECT_TRUE(owner.byKeyboard[1]);
+    EXPECT_FALSE(owner.byKeyboard[0]);
+    EXPECT_FALSE(tray.CommandByKeyboard());
 }
 
 TEST_F(SystemTrayTest, FramesRunFromTheSecondAndWrapAround) {
