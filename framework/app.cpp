@@ -23,6 +23,27 @@ HWND OwnerWindow(const CWnd* except) {
     return GetLastActivePopup(main->GetSafeHwnd());
 }
 
+HWND EnabledPopupOf(HWND owner) {
+    struct Search {
+        HWND owner, found;
+    };
+    for (HWND waiting = nullptr; owner; owner = waiting) {
+        Search search{owner, nullptr};
+        EnumThreadWindows(
+            GetWindowThreadProcessId(owner, nullptr),
+            [](HWND w, LPARAM lp) {
+                auto* s = reinterpret_cast<Search*>(lp);
+                if (GetWindow(w, GW_OWNER) != s->owner || !IsWindowVisible(w)) return TRUE;
+                s->found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        waiting = search.found;
+        if (waiting && IsWindowEnabled(waiting)) return waiting;
+    }
+    return nullptr;
+}
+
 CWinApp::CWinApp() : m_appName(ExecutableBaseName()) {
     g_app = this;
 }

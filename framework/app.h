@@ -43,4 +43,8 @@ std::string ExecutableBaseName();
 // the main window is the one being opened (except).
 HWND OwnerWindow(const CWnd* except = nullptr);
 
+// The shown, enabled window that a disabled owner waits for (its modal window, or that one's
+// own), or null when there is none.
+HWND EnabledPopupOf(HWND owner);
+
 }  // namespace fw

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "framework/app.h"
 #include "framework/controls.h"
 #include "framework/dpi.h"
 #include "framework/guard.h"
@@ -204,6 +205,10 @@ void CHoroluxDlg::OnExit() {
 void CHoroluxDlg::OnTrayShow() {
     ShowWindow(m_hWnd, SW_RESTORE);
     if (!IsWindowVisible(m_hWnd)) ShowWindow(m_hWnd, SW_SHOW);
+    // From the keyboard, while a window of ours waits for the user (an alarm's popup does not
+    // take the focus when it appears): that window, the only one the keys can work.
+    if (m_trayIcon.CommandByKeyboard() && !IsWindowEnabled(m_hWnd))
+        if (HWND waiting = fw::EnabledPopupOf(m_hWnd)) SetForegroundWindow(waiting);
 }
 
 LRESULT CHoroluxDlg::OnShowMain(WPARAM, LPARAM) {

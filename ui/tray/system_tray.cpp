@@ -246,7 +246,7 @@ void CSystemTray::ShowMenu(HWND target, bool byKeyboard) {
     m_commandByKeyboard = false;
 }
 
-void CSystemTray::RunDefaultCommand(HWND target) {
+void CSystemTray::RunDefaultCommand(HWND target, bool byKeyboard) {
     SetForegroundWindow(target);
     UINT command = m_defaultItem;
     if (m_defaultByPosition) {
@@ -255,7 +255,9 @@ void CSystemTray::RunDefaultCommand(HWND target) {
         if (!popup) return;
         command = GetMenuItemID(popup, static_cast<int>(m_defaultItem));
     }
+    m_commandByKeyboard = byKeyboard;
     ::SendMessageA(target, WM_COMMAND, command, 0);
+    m_commandByKeyboard = false;
 }
 
 POINT CSystemTray::CursorPoint() {
@@ -295,12 +297,12 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM wp, LPARAM lp) {
             ShowMenu(target, true);
             return 1;
         case WM_LBUTTONDBLCLK:
-            RunDefaultCommand(target);
+            RunDefaultCommand(target, false);
             return 1;
         case NIN_KEYSELECT:  // Space or Enter on the icon; Windows sends Enter's twice
             if (now - m_lastKeySelect <= GetDoubleClickTime()) return 1;
             m_lastKeySelect = now;
-            RunDefaultCommand(target);
+            RunDefaultCommand(target, true);
             return 1;
         default:  // NIN_SELECT included: a single click does nothing
             return 1;

@@ -43,7 +43,8 @@ public:
 
     // The callback message: 1 when it concerned this icon, 0 otherwise.
     virtual LRESULT OnTrayMessage(WPARAM wp, LPARAM lp);
-    // True while the command of a menu opened and chosen with the keyboard is handled.
+    // True while a command given with the keyboard (the icon selected, or its menu opened and
+    // chosen) is handled.
     bool CommandByKeyboard() const { return m_commandByKeyboard; }
     // A new notification area (Explorer restarted) has none of the old icons: adds ours again,
     // with the picture and tip it has now, a frame of a running animation included.
@@ -71,7 +72,7 @@ private:
     bool Notify(DWORD action, UINT flags);
     void AskForKeyboardEvents();
     void ShowMenu(HWND target, bool byKeyboard);
-    void RunDefaultCommand(HWND target);
+    void RunDefaultCommand(HWND target, bool byKeyboard);
     static POINT CursorPoint();
     POINT MenuPointForKeyboard() const;
     class MenuScope {

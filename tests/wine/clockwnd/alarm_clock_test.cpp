@@ -113,9 +113,10 @@ class TestClock : public CAlarmClockDlg {
 public:
     using CAlarmClockDlg::CAlarmClockDlg;
     std::optional<POINT> dragTo;         // where the user lets go; none: the system's move loop
+    std::optional<POINT> keyTo;          // where the keyboard's move ends; none: the system's
     std::optional<COLORREF> pick;        // the colour chosen; none: the colour dialog cancelled
     std::function<void()> whilePicking;  // runs where the colour dialog would
-    int moveLoops = 0, picks = 0;
+    int moveLoops = 0, keyboardMoves = 0, picks = 0;
     bool* deleted = nullptr;
     ~TestClock() override {
         if (deleted) *deleted = true;
@@ -126,6 +127,12 @@ protected:
         ++moveLoops;
         if (!dragTo) return CAlarmClockDlg::RunMoveLoop();
         SetWindowPos(m_hWnd, nullptr, dragTo->x, dragTo->y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    void RunKeyboardMoveLoop() override {
+        ++keyboardMoves;
+        if (!keyTo) return CAlarmClockDlg::RunKeyboardMoveLoop();
+        SetWindowPos(m_hWnd, nullptr, keyTo->x, keyTo->y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     bool PickColour(COLORREF& colour) override {
@@ -702,8 +709,9 @@ TEST(LayeredWindowHelper, MissingModuleOrCallIsNoError) {
 }  // namespace
 
 // The context-menu key: the mouse's menu with Move and Opacity added, at the clock's lower
-// left; Move is the system's keyboard move (arrow keys, Enter), snapped back like a drag. A
-// mouse's WM_CONTEXTMENU (after the right button's opacity popup) opens nothing.
+// left; Move runs the system's keyboard move (arrow keys, then Enter) and snaps the clock back
+// onto the screen as a drag does. A mouse's WM_CONTEXTMENU (after the right button's opacity
+// popup) opens nothing.
 TEST_F(AlarmClock, TheContextMenuKeyOpensTheMenuWithMoveAndOpacity) {
     Open();
     MoveTo(200, 150);
@@ -711,7 +719,6 @@ TEST_F(AlarmClock, TheContextMenuKeyOpensTheMenuWithMoveAndOpacity) {
     std::atomic<int> menus{0};
     RECT menuRect{};
     std::vector<std::string> items;
-    bool moving = false;
     Answer menu("#32768", [&](HWND m) {
         ++menus;
         GetWindowRect(m, &menuRect);
@@ -722,12 +729,8 @@ TEST_F(AlarmClock, TheContextMenuKeyOpensTheMenuWithMoveAndOpacity) {
             items.push_back(text);
         }
         PostMessageA(m, WM_CHAR, 'm', 0);
-        GUITHREADINFO info{sizeof info};
-        for (int i = 0; i < 500 && !moving; ++i, Sleep(10))
-            moving = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) &&
-                     (info.flags & GUI_INMOVESIZE);
-        PostKeys(hwnd, {VK_RIGHT, VK_RIGHT, VK_RETURN});
     });
+    clock.keyTo = POINT{-30, 170};
     SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
     ASSERT_TRUE(menu.Seen());
     EXPECT_EQ(items, (std::vector<std::string>{"Set text fore color...", "Set text back color...",
@@ -735,8 +738,9 @@ TEST_F(AlarmClock, TheContextMenuKeyOpensTheMenuWithMoveAndOpacity) {
                                                kKeyboardMoveText, kKeyboardOpacityText}));
     EXPECT_EQ(menuRect.left, at.left);
     EXPECT_EQ(menuRect.top, at.bottom);
-    ASSERT_TRUE(moving) << "the system's move loop";
-    EXPECT_GT(Rect(hwnd).left, at.left);
+    EXPECT_EQ(clock.keyboardMoves, 1);
+    EXPECT_EQ(Rect(hwnd).left, 0) << "snapped back";
+    EXPECT_EQ(Rect(hwnd).top, 170);
 
     SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(210, 160));
     EXPECT_EQ(menus, 1) << "a mouse's context menu message opens none";

@@ -220,3 +220,20 @@ TEST(CatchAll, ReportsTheHandlerAndTheLastErrorAndGoesOn) {
 }
 
 }  // namespace
+
+// What a disabled owner waits for: its shown, enabled popup, through a chain of modal windows.
+TEST(EnabledPopup, IsFoundThroughTheChainOfDisabledOwners) {
+    const auto popup = [](HWND owner) {
+        return CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr,
+                               nullptr, nullptr);
+    };
+    HWND main = popup(nullptr), first = popup(main), second = popup(first);
+    CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, main, nullptr, nullptr, nullptr);
+    EnableWindow(main, FALSE);
+    EXPECT_EQ(fw::EnabledPopupOf(main), first) << "a hidden popup is not the one";
+    EnableWindow(first, FALSE);
+    EXPECT_EQ(fw::EnabledPopupOf(main), second);
+    EnableWindow(second, FALSE);
+    EXPECT_EQ(fw::EnabledPopupOf(main), nullptr);
+    DestroyWindow(main);  // takes its owned windows along
+}

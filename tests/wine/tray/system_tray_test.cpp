@@ -269,9 +269,11 @@ TEST_F(SystemTrayTest, TheKeyboardSelectsTheIconAndOpensItsMenu) {
     EXPECT_EQ(menus, 2);
     ASSERT_EQ(owner.commands.size(), 2u);
     EXPECT_EQ(owner.commands[1].first, static_cast<WPARAM>(ID_TRAY_SYNC_CLOCK));
+    EXPECT_TRUE(owner.byKeyboard[0]);
     EXPECT_TRUE(owner.byKeyboard[1]);
-    EXPECT_FALSE(owner.byKeyboard[0]);
-    EXPECT_FALSE(tray.CommandByKeyboard());
+    Callback(IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
+    ASSERT_EQ(owner.byKeyboard.size(), 3u);
+    EXPECT_FALSE(owner.byKeyboard[2]) << "the mouse's";
 }
 
 TEST_F(SystemTrayTest, FramesRunFromTheSecondAndWrapAround) {
