@@ -221,10 +221,10 @@ HWND CSystemTray::CommandTarget() const {
     return m_notifyData.hWnd;  // no main window: at least the menu has an owner
 }
 
-void CSystemTray::ShowMenu(HWND target, bool byKeyboard) {
+bool CSystemTray::ShowMenu(HWND target, bool byKeyboard) {
     fw::OwnedMenu menu(m_notifyData.uID);
     HMENU popup = menu.SubMenu(0);
-    if (!popup) return;
+    if (!popup) return false;
     SetMenuDefaultItem(popup, m_defaultItem, m_defaultByPosition);
     const POINT pos = byKeyboard ? MenuPointForKeyboard() : CursorPoint();
     // Without the foreground the menu would not close when the user clicks elsewhere, and
@@ -234,30 +234,32 @@ void CSystemTray::ShowMenu(HWND target, bool byKeyboard) {
     if (!byKeyboard) {
         TrackPopupMenu(popup, 0, pos.x, pos.y, 0, target, nullptr);
         PostMessageA(target, WM_NULL, 0, 0);
-        return;
+        return true;
     }
     // Chosen with the keyboard: the command is sent from here, so its handler can tell.
     const UINT command =
         static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD, pos.x, pos.y, 0, target, nullptr));
     PostMessageA(target, WM_NULL, 0, 0);
-    if (!command) return;
+    if (!command) return true;
     m_commandByKeyboard = true;
     ::SendMessageA(target, WM_COMMAND, command, 0);
     m_commandByKeyboard = false;
+    return true;
 }
 
-void CSystemTray::RunDefaultCommand(HWND target, bool byKeyboard) {
+bool CSystemTray::RunDefaultCommand(HWND target, bool byKeyboard) {
     SetForegroundWindow(target);
     UINT command = m_defaultItem;
     if (m_defaultByPosition) {
         fw::OwnedMenu menu(m_notifyData.uID);
         HMENU popup = menu.SubMenu(0);
-        if (!popup) return;
+        if (!popup) return false;
         command = GetMenuItemID(popup, static_cast<int>(m_defaultItem));
     }
     m_commandByKeyboard = byKeyboard;
     ::SendMessageA(target, WM_COMMAND, command, 0);
     m_commandByKeyboard = false;
+    return true;
 }
 
 POINT CSystemTray::CursorPoint() {
@@ -290,20 +292,16 @@ LRESULT CSystemTray::OnTrayMessage(WPARAM wp, LPARAM lp) {
     switch (event) {
         case WM_RBUTTONUP:
             m_lastMouseMenu = now;
-            ShowMenu(target, false);
-            return 1;
+            return ShowMenu(target, false) ? 1 : 0;
         case WM_CONTEXTMENU:  // the context-menu key or Shift+F10 on the icon
             if (m_inMenu || echoOfRightClick) return 1;  // the shell's echo of a right click
-            ShowMenu(target, true);
-            return 1;
+            return ShowMenu(target, true) ? 1 : 0;
         case WM_LBUTTONDBLCLK:
-            RunDefaultCommand(target, false);
-            return 1;
+            return RunDefaultCommand(target, false) ? 1 : 0;
         case NIN_KEYSELECT:  // Space or Enter on the icon; Windows sends Enter's twice
             if (now - m_lastKeySelect <= GetDoubleClickTime()) return 1;
             m_lastKeySelect = now;
-            RunDefaultCommand(target, true);
-            return 1;
+            return RunDefaultCommand(target, true) ? 1 : 0;
         default:  // NIN_SELECT included: a single click does nothing
             return 1;
     }

@@ -71,8 +71,9 @@ private:
     HWND CommandTarget() const;
     bool Notify(DWORD action, UINT flags);
     void AskForKeyboardEvents();
-    void ShowMenu(HWND target, bool byKeyboard);
-    void RunDefaultCommand(HWND target, bool byKeyboard);
+    // False when the menu cannot be loaded.
+    bool ShowMenu(HWND target, bool byKeyboard);
+    bool RunDefaultCommand(HWND target, bool byKeyboard);
     static POINT CursorPoint();
     POINT MenuPointForKeyboard() const;
     class MenuScope {

@@ -28,15 +28,22 @@ public:
     ShotColours() {
         if (!std::getenv("HOROLUX_SHOT_DIR")) return;
         const COLORREF black = RGB(0, 0, 0), white = RGB(255, 255, 255);
-        const std::vector<std::pair<int, COLORREF>> scheme = {
-            {COLOR_WINDOW, black},          {COLOR_WINDOWTEXT, white},
-            {COLOR_BTNFACE, black},         {COLOR_BTNTEXT, white},
-            {COLOR_BTNHIGHLIGHT, white},    {COLOR_BTNSHADOW, white},
-            {COLOR_3DLIGHT, white},         {COLOR_3DDKSHADOW, white},
-            {COLOR_GRAYTEXT, RGB(63, 242, 63)}, {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
-            {COLOR_HIGHLIGHTTEXT, black},   {COLOR_ACTIVECAPTION, black},
-            {COLOR_CAPTIONTEXT, white},     {COLOR_ACTIVEBORDER, white},
-            {COLOR_INACTIVECAPTION, black}, {COLOR_WINDOWFRAME, white}};
+        const std::vector<std::pair<int, COLORREF>> scheme = {{COLOR_WINDOW, black},
+                                                              {COLOR_WINDOWTEXT, white},
+                                                              {COLOR_BTNFACE, black},
+                                                              {COLOR_BTNTEXT, white},
+                                                              {COLOR_BTNHIGHLIGHT, white},
+                                                              {COLOR_BTNSHADOW, white},
+                                                              {COLOR_3DLIGHT, white},
+                                                              {COLOR_3DDKSHADOW, white},
+                                                              {COLOR_GRAYTEXT, RGB(63, 242, 63)},
+                                                              {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
+                                                              {COLOR_HIGHLIGHTTEXT, black},
+                                                              {COLOR_ACTIVECAPTION, black},
+                                                              {COLOR_CAPTIONTEXT, white},
+                                                              {COLOR_ACTIVEBORDER, white},
+                                                              {COLOR_INACTIVECAPTION, black},
+                                                              {COLOR_WINDOWFRAME, white}};
         for (const auto& [element, colour] : scheme) {
             elements_.push_back(element);
             saved_.push_back(GetSysColor(element));
@@ -156,7 +163,8 @@ TEST(HighContrast, TheClockAndTheCreditsDrawInTheWindowColoursOnly) {
     CAlarmClockDlg clock(settings);
     ASSERT_TRUE(clock.Create());
     ShowWindow(clock.GetSafeHwnd(), SW_SHOWNA);
-    SetWindowPos(clock.GetSafeHwnd(), nullptr, 20, 560, 160, 60, SWP_NOZORDER | SWP_NOACTIVATE);  // clear of the about box
+    SetWindowPos(clock.GetSafeHwnd(), nullptr, 20, 560, 160, 60,
+                 SWP_NOZORDER | SWP_NOACTIVATE);  // clear of the about box
     clock.SetClockText("12::5");
     HWND digits = clock.GetDlgItem(IDC_CLOCK_DISPLAY);
     EXPECT_TRUE(Colours(test::Capture(digits)).count(RGB(255, 0, 0))) << "lit red by default";
