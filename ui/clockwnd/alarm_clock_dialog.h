@@ -9,6 +9,7 @@
 
 #include "core/clockwnd/clock_window.h"
 #include "core/settings/settings_store.h"
+#include "framework/accessible.h"
 #include "framework/dialog.h"
 #include "res/clock_resource.h"
 #include "ui/clockwnd/segment_display.h"
@@ -20,7 +21,7 @@ namespace ui {
 inline constexpr UINT_PTR kTimerKeepOnTop = 8934874;
 inline constexpr UINT kKeepOnTopPeriod = 210000;
 
-class CAlarmClockDlg : public fw::CDialog {
+class CAlarmClockDlg : public fw::CDialog, private fw::AccessibleSource {
 public:
     enum { IDD = IDD_ALARM_CLOCK };
     // settings: where the clock's colours, placement and opacity are kept.
@@ -78,6 +79,10 @@ private:
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnKeyDown(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnGetObject(WPARAM, LPARAM);
+
+    // A frameless window has no caption to name it (alarm_clock_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
 
     void DragAndSnap();
     void ShowMenu(LPARAM clickPoint);
@@ -110,6 +115,7 @@ private:
 
     horolux::SettingsStore& m_settings;
     int m_busy = 0;
+    fw::AccessibleServer m_accessible{*this};
 };
 
 // The owner's floating clock. Replacing or destroying a clock takes its window at once; the object
