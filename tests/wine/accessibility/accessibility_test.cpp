@@ -89,6 +89,11 @@ LONG State(IAccessible* object) {
     return Number(object, &IAccessible::get_accState);
 }
 
+std::string NameOf(const fw::CWnd& dialog, int control) {
+    const Accessible object = ClientOf(dialog.GetDlgItem(control));
+    return object ? Name(object.get()) : std::string();
+}
+
 std::vector<HWND> Controls(HWND dialog) {
     std::vector<HWND> controls;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -163,8 +168,11 @@ public:
         const auto it = m_counts.find({event, hwnd});
         return it == m_counts.end() ? 0 : it->second;
     }
-    // The client's name each time the window's name change arrived.
-    const std::vector<std::string>& NamesHeard() const { return m_names; }
+    // The window's name each time its name change arrived.
+    std::vector<std::string> NamesHeard(HWND hwnd) const {
+        const auto it = m_names.find(hwnd);
+        return it == m_names.end() ? std::vector<std::string>() : it->second;
+    }
 
 private:
     static void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG child,
@@ -172,13 +180,14 @@ private:
         if (!s_self || (object != OBJID_CLIENT && event != EVENT_SYSTEM_DIALOGSTART)) return;
         ++s_self->m_counts[{event, hwnd}];
         if (event != EVENT_OBJECT_NAMECHANGE || child != CHILDID_SELF) return;
-        if (const Accessible heard = ClientOf(hwnd)) s_self->m_names.push_back(Name(heard.get()));
+        if (const Accessible heard = ClientOf(hwnd))
+            s_self->m_names[hwnd].push_back(Name(heard.get()));
     }
 
     static inline EventCounter* s_self = nullptr;
     HWINEVENTHOOK m_hook = nullptr;
     std::map<std::pair<DWORD, HWND>, int> m_counts;
-    std::vector<std::string> m_names;
+    std::map<HWND, std::vector<std::string>> m_names;
 };
 
 }  // namespace
@@ -194,7 +203,7 @@ TEST(Accessibility, EveryControlAReaderMeetsHasANameAPersonUnderstands) {
         KillTimer(main.GetSafeHwnd(), kTimerInit);
         ExpectNamed(main.GetSafeHwnd(), "main window");
         // The interval's label is a check box, which the proxy does not take for one.
-        EXPECT_EQ(Name(ClientOf(main.GetDlgItem(IDC_INTERVAL)).get()), "Sync interval");
+        EXPECT_EQ(NameOf(main, IDC_INTERVAL), "Sync interval");
         const Accessible picker = ClientOf(main.GetDlgItem(IDC_NEXT_START_PICKER));
         EXPECT_EQ(Name(picker.get()), "Next sync at");
         EXPECT_EQ(Value(picker.get()),
@@ -214,7 +223,7 @@ TEST(Accessibility, EveryControlAReaderMeetsHasANameAPersonUnderstands) {
         CAlarmsDlg list(alarms, sounds);
         ASSERT_TRUE(list.Create());
         ExpectNamed(list.GetSafeHwnd(), "alarms");
-        EXPECT_EQ(Name(ClientOf(list.GetDlgItem(IDC_ALARM_LIST)).get()), "Alarms");
+        EXPECT_EQ(NameOf(list, IDC_ALARM_LIST), "Alarms");
         list.DestroyWindow();
     }
     {
@@ -228,7 +237,7 @@ TEST(Accessibility, EveryControlAReaderMeetsHasANameAPersonUnderstands) {
         popup.m_message = "Tea";
         ASSERT_TRUE(popup.Create());
         ExpectNamed(popup.GetSafeHwnd(), "alarm popup");
-        EXPECT_EQ(Name(ClientOf(popup.GetDlgItem(IDC_POPUP_MESSAGE)).get()), "Alarm message");
+        EXPECT_EQ(NameOf(popup, IDC_POPUP_MESSAGE), "Alarm message");
         popup.DestroyWindow();
     }
     {
@@ -251,8 +260,8 @@ TEST(Accessibility, EveryControlAReaderMeetsHasANameAPersonUnderstands) {
         ASSERT_TRUE(source.Create());
         ExpectNamed(source.GetSafeHwnd(), "time source");
         // Each field beside its radio button, not the window's first label for all four.
-        EXPECT_EQ(Name(ClientOf(source.GetDlgItem(IDC_TIME_SERVER)).get()), "Internet time server");
-        EXPECT_EQ(Name(ClientOf(source.GetDlgItem(IDC_TEST_SOURCES)).get()), "Test results");
+        EXPECT_EQ(NameOf(source, IDC_TIME_SERVER), "Internet time server");
+        EXPECT_EQ(NameOf(source, IDC_TEST_SOURCES), "Test results");
         source.DestroyWindow();
     }
 }
@@ -371,8 +380,8 @@ TEST(Accessibility, ReadersHearOfTheAlarmAndOfNewMinutesAtMostOnceAMinute) {
 
     SendMessageA(face, WM_TIMER, kTimerReaderNameChange, 0);  // the minute is over
     ASSERT_TRUE(PumpUntil([&] { return events.Count(EVENT_OBJECT_NAMECHANGE, face) == 2; }));
-    EXPECT_EQ(events.NamesHeard().front(), "12 minutes, 5 minutes");
-    EXPECT_EQ(events.NamesHeard().back(), "10 minutes, 3 minutes");
+    EXPECT_EQ(events.NamesHeard(face),
+              (std::vector<std::string>{"12 minutes, 5 minutes", "10 minutes, 3 minutes"}));
     clock.DestroyWindow();
 }
 
