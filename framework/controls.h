@@ -3,6 +3,7 @@
 // is a window handle it does not own, and each method sends one message with typed arguments and
 // result; the casts the messages need live here and nowhere else.
 #include <initializer_list>
+#include <string>
 
 #include "framework/dpi.h"
 #include "framework/win32.h"
@@ -253,6 +254,18 @@ public:
     // A mouse message of a tool's window, so the tip sees the pointer come and go.
     void RelayEvent(const MSG& message) const {
         Send(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    }
+    // The text of the tool at index, in the order they were added; empty when there is none.
+    // Enumerating gives no text, so the tool found is asked for it (version 6 takes the size).
+    std::string GetToolText(int index) const {
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        if (!Send(TTM_ENUMTOOLSA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&tool)))
+            return {};
+        char text[1024] = {};
+        tool.lpszText = text;
+        Send(TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        return text;
     }
 };
 

@@ -13,6 +13,7 @@ bool CAlarmPopupDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         fw::OnMessage(WM_TIMER, &Self::OnTimer),
         fw::OnMessage(WM_CLOSE, &Self::OnClose),
         fw::OnCommand(IDC_POPUP_SNOOZE, &Self::OnSnooze),
+        fw::OnMessage(WM_GETOBJECT, &Self::OnGetObject),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }
@@ -39,6 +40,7 @@ BOOL CAlarmPopupDlg::OnInitDialog() {
     m_picture.SubclassDlgItem(IDC_POPUP_PICTURE, m_hWnd);
     if (m_picture.LoadPictureResource(MAKEINTRESOURCEA(IDR_ALARM_GIF), "GIF"))
         m_picture.ShowPicture();
+    AnnounceToReaders();
     return TRUE;
 }
 

@@ -4,6 +4,7 @@
 // (2), Snooze keeps it and asks for it again a little later (IDC_POPUP_SNOOZE).
 #include <string>
 
+#include "framework/accessible.h"
 #include "framework/dialog.h"
 #include "framework/gdi.h"
 #include "res/alarm_resource.h"
@@ -14,7 +15,7 @@ namespace ui {
 inline constexpr UINT_PTR kPopupTimerEnableButtons = 88;
 inline constexpr UINT_PTR kPopupTimerKeepOnTop = 434344;
 
-class CAlarmPopupDlg : public fw::CDialog {
+class CAlarmPopupDlg : public fw::CDialog, private fw::AccessibleSource {
 public:
     enum { IDD = IDD_ALARM_POPUP };
     CAlarmPopupDlg() : fw::CDialog(IDD) {}
@@ -36,13 +37,20 @@ protected:
 private:
     LRESULT OnTimer(WPARAM id, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
+    LRESULT OnGetObject(WPARAM, LPARAM);
     void OnSnooze() { EndIfEnabled(IDC_POPUP_SNOOZE); }
     void EndIfEnabled(int button) {
         if (IsWindowEnabled(GetDlgItem(button))) EndDialog(button);
     }
 
+    // An alert dialog to screen readers, its parts named and itself announced as it appears,
+    // since it takes no focus (alarm_popup_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
+    void AnnounceToReaders();
+
     CAnimatedPicture m_picture;
     fw::Font m_messageFont;
+    fw::AccessibleServer m_accessible{*this};
 };
 
 }  // namespace ui

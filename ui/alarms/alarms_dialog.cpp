@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/accessible.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/wait_cursor.h"
@@ -16,6 +17,11 @@ namespace {
 constexpr char kNoInterval[] = "You must give a alarm time interval!";
 constexpr char kNoSelection[] = "You must select a alarm in the list!";
 constexpr int kWarnColumn = 3;
+// Names for screen readers: the list has no label, and the arrows' label is their edit's.
+constexpr fw::ControlName kReaderNames[] = {
+    {IDC_ALARM_LIST, "Alarms"},
+    {IDC_SNOOZE_MINUTES_SPIN, "Snooze for"},
+};
 
 }  // namespace
 
@@ -32,6 +38,7 @@ bool CAlarmsDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 
 BOOL CAlarmsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    fw::SetAccessibleNames(m_hWnd, kReaderNames);
     m_list.SubclassDlgItem(IDC_ALARM_LIST, m_hWnd);
     const fw::ListView list = List();
     SetWindowLongA(list, GWL_STYLE, GetWindowLongA(list, GWL_STYLE) | WS_CLIPCHILDREN);

@@ -217,6 +217,7 @@ bool CAnimatedPicture::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
         fw::OnMessage(WM_ERASEBKGND, &Self::OnEraseBkgnd),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
         fw::OnMessage(fw::kWmDpiChangedAfterParent, &Self::OnDpiChanged),
+        fw::OnMessage(WM_GETOBJECT, &Self::OnGetObject),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }

@@ -8,8 +8,11 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "framework/accessible.h"
 #include "framework/gdi.h"
 #include "framework/wnd.h"
 #include "platform/handles.h"
@@ -22,7 +25,7 @@ struct ComRelease {
 };
 using PictureRef = std::unique_ptr<IPicture, ComRelease>;
 
-class CAnimatedPicture : public fw::CWnd {
+class CAnimatedPicture : public fw::CWnd, private fw::AccessibleSource {
 public:
     struct FrameInfo {
         int left, top, width, height;
@@ -42,6 +45,8 @@ public:
     bool ShowPicture();
     void HaltAnimation();
     void ReleasePicture();
+    // What the picture shows, for screen readers.
+    void SetReaderName(std::string name) { m_readerName = std::move(name); }
 
     // The picture's own size in pixels; the control shows it at its display scale.
     SIZE PictureSize() const { return {static_cast<LONG>(m_width), static_cast<LONG>(m_height)}; }
@@ -67,6 +72,10 @@ private:
     LRESULT OnEraseBkgnd(WPARAM wp, LPARAM lp);
     LRESULT OnDestroy(WPARAM wp, LPARAM lp);
     LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
+    LRESULT OnGetObject(WPARAM wp, LPARAM lp);
+
+    // An animation to screen readers (animated_picture_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
 
     bool PrepareSurface(unsigned width, unsigned height);
     // Sizes the control for a picture of width × height at its display scale.
@@ -84,6 +93,8 @@ private:
     platform::KernelHandle m_exitEvent;  // manual reset; wakes the thread's wait when it must stop
     PictureRef m_stillPicture;
     bool m_prepared = false;
+    std::string m_readerName;
+    fw::AccessibleServer m_accessible{*this};
 };
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 
 #include "core/alarms/alarm_sound.h"
 #include "core/alarms/alarm_store.h"
+#include "framework/accessible.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -16,6 +17,11 @@ namespace {
 constexpr char kUnstorableMessage[] = "An alarm message must not contain \"@@\" or end with \"@\"!";
 constexpr int kFirstSoundButton = IDC_SOUND_NONE;
 constexpr int kLastSoundButton = IDC_SOUND_NONE + horolux::kSoundCount - 1;
+// Names for screen readers: the arrows' label is their edit's.
+constexpr fw::ControlName kReaderNames[] = {
+    {IDC_ALARM_INTERVAL_SPIN, "Alarm interval"},
+    {IDC_ALARM_WARN_SPIN, "Warn before"},
+};
 }  // namespace
 
 bool CSetAlarmDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -43,6 +49,7 @@ void CSetAlarmDlg::DoDataExchange(fw::DataExchange& dx) {
 
 BOOL CSetAlarmDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    fw::SetAccessibleNames(m_hWnd, kReaderNames);
     UpdateData(true);
     m_intervalEdit.SubclassDlgItem(IDC_ALARM_INTERVAL, m_hWnd);
     m_intervalSpin.SubclassDlgItem(IDC_ALARM_INTERVAL_SPIN, m_hWnd);

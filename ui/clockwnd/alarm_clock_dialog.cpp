@@ -72,6 +72,7 @@ bool CAlarmClockDlg::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
         fw::OnMessage(WM_KEYDOWN, &Self::OnKeyDown),
         fw::OnMessage(WM_CONTEXTMENU, &Self::OnContextMenu),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
+        fw::OnMessage(WM_GETOBJECT, &Self::OnGetObject),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CDialog::ProcessMessage(msg, wp, lp, result);
 }

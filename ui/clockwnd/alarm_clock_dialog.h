@@ -10,6 +10,7 @@
 
 #include "core/clockwnd/clock_window.h"
 #include "core/settings/settings_store.h"
+#include "framework/accessible.h"
 #include "framework/dialog.h"
 #include "res/clock_resource.h"
 #include "ui/clockwnd/segment_display.h"
@@ -27,7 +28,7 @@ inline constexpr UINT kKeyboardOpacity = 32782;
 inline constexpr char kKeyboardMoveText[] = "&Move";
 inline constexpr char kKeyboardOpacityText[] = "&Opacity...";
 
-class CAlarmClockDlg : public fw::CDialog {
+class CAlarmClockDlg : public fw::CDialog, private fw::AccessibleSource {
 public:
     enum { IDD = IDD_ALARM_CLOCK };
     // settings: where the clock's colours, placement and opacity are kept.
@@ -87,6 +88,10 @@ private:
     LRESULT OnKeyDown(WPARAM, LPARAM);
     LRESULT OnContextMenu(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnGetObject(WPARAM, LPARAM);
+
+    // A frameless window has no caption to name it (alarm_clock_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
 
     // Runs a move loop, then brings the clock back onto the screen as a drag does.
     void MoveAndSnap(const std::function<void()>& moveLoop);
@@ -122,6 +127,7 @@ private:
 
     horolux::SettingsStore& m_settings;
     int m_busy = 0;
+    fw::AccessibleServer m_accessible{*this};
 };
 
 // The owner's floating clock. Replacing or destroying a clock takes its window at once; the object

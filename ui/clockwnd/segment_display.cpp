@@ -45,6 +45,7 @@ void CSegmentDisplay::SetText(const std::string& text) {
     m_text = text;
     m_dirty = true;
     Invalidate();
+    TellReadersOfNewText();
 }
 
 void CSegmentDisplay::SetColors(COLORREF unlit, COLORREF lit) {
@@ -76,6 +77,8 @@ bool CSegmentDisplay::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
         fw::OnMessage(WM_PRINTCLIENT, &Self::OnPrintClient),
         fw::OnMessage(WM_SETTEXT, &Self::OnSetWindowText),
         fw::OnMessage(WM_ENABLE, &Self::OnEnable),
+        fw::OnMessage(WM_GETOBJECT, &Self::OnGetObject),
+        fw::OnMessage(WM_TIMER, &Self::OnTimer),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }

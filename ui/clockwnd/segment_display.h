@@ -6,11 +6,18 @@
 #include <vector>
 
 #include "core/clockwnd/segment_glyphs.h"
+#include "core/controls/event_throttle.h"
+#include "framework/accessible.h"
 #include "framework/wnd.h"
 
 namespace ui {
 
-class CSegmentDisplay : public fw::CWnd {
+// The display's own timer: a change of what it shows reaches screen readers at most once a
+// minute, and the last change held back goes when the minute is over.
+inline constexpr UINT_PTR kTimerReaderNameChange = 8934875;
+inline constexpr std::int64_t kReaderNameChangePeriodMs = 60000;
+
+class CSegmentDisplay : public fw::CWnd, private fw::AccessibleSource {
 public:
     // Display style bits.
     static constexpr DWORD kStyleSmooth = horolux::kSegmentSmooth;
@@ -32,6 +39,8 @@ public:
     COLORREF GetBackground() const { return m_background; }
     DWORD GetDisplayStyle() const { return m_style; }
     std::size_t GlyphCount() const { return m_glyphs.size(); }
+    // What it shows, as a screen reader says it ("12 minutes, 5 minutes").
+    std::string SpokenText() const;
 
 protected:
     bool ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -42,6 +51,12 @@ private:
     LRESULT OnPrintClient(WPARAM wp, LPARAM lp);
     LRESULT OnSetWindowText(WPARAM wp, LPARAM lp);
     LRESULT OnEnable(WPARAM wp, LPARAM lp);
+    LRESULT OnGetObject(WPARAM wp, LPARAM lp);
+    LRESULT OnTimer(WPARAM wp, LPARAM lp);
+
+    // Static text to screen readers (segment_display_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
+    void TellReadersOfNewText();
 
     // Background and every segment, straight into dc.
     void Draw(HDC dc, int width, int height);
@@ -57,6 +72,8 @@ private:
     COLORREF m_litColour = RGB(0, 255, 0);
     COLORREF m_background = RGB(0, 0, 0);
     DWORD m_style = kStyleProportional;
+    horolux::EventThrottle m_nameChanges{kReaderNameChangePeriodMs};
+    fw::AccessibleServer m_accessible{*this};
 };
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "core/clockwnd/transparency.h"
+#include "framework/accessible.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr char kCallbackError[] = "Unexpected error in OnSliderTrackCallback()!";
 constexpr char kSetLayeredName[] = "SetLayeredWindowAttributes";
 using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+constexpr fw::ControlName kReaderNames[] = {{IDC_TRANSP_SLIDER, "Opacity"}};
 }  // namespace
 
 // ---- CLayeredWindowHelper ---------------------------------------------------------------------
@@ -120,6 +122,7 @@ void CTranspSliderDlg::DoDataExchange(fw::DataExchange& dx) {
 }
 
 BOOL CTranspSliderDlg::OnInitDialog() {
+    fw::SetAccessibleNames(m_hWnd, kReaderNames);  // before the slider is ours
     m_slider.SubclassDlgItem(IDC_TRANSP_SLIDER, m_hWnd);
     CDialog::OnInitDialog();
     const fw::Trackbar slider(m_slider);

@@ -159,6 +159,7 @@ bool CShadedButton::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         fw::OnMessage(WM_SYSCOLORCHANGE, &Self::OnSysColorChange),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
         fw::OnMessage(WM_SIZE, &Self::OnSize),
+        fw::OnMessage(WM_GETOBJECT, &Self::OnGetObject),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }

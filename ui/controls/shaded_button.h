@@ -4,12 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "framework/accessible.h"
 #include "framework/wnd.h"
 #include "ui/controls/palette_dib.h"
 
 namespace ui {
 
-class CShadedButton : public fw::CWnd {
+class CShadedButton : public fw::CWnd, private fw::AccessibleSource {
 public:
     enum ReliefType { kSoftBump = 6 };  // the only relief the program uses
 
@@ -49,6 +50,11 @@ private:
     LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
     LRESULT OnDestroy(WPARAM wp, LPARAM lp);
     LRESULT OnSize(WPARAM wp, LPARAM lp);
+    LRESULT OnGetObject(WPARAM wp, LPARAM lp);
+
+    // A push button to screen readers (shaded_button_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
+    bool DoDefaultAction() override;
 
     void BuildFaces();
 
@@ -75,6 +81,7 @@ private:
     HWND m_tooltip = nullptr;
     COLORREF m_captionColour = GetSysColor(COLOR_BTNTEXT);
     COLORREF m_hoverCaptionColour = GetSysColor(COLOR_BTNTEXT);
+    fw::AccessibleServer m_accessible{*this};
 };
 
 }  // namespace ui

@@ -62,6 +62,7 @@ bool CStarCredits::ProcessMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resul
         fw::OnMessage(WM_SIZE, &Self::OnSize),
         fw::OnMessage(WM_DESTROY, &Self::OnDestroy),
         fw::OnMessage(fw::kWmDpiChangedAfterParent, &Self::OnDpiChanged),
+        fw::OnMessage(WM_GETOBJECT, &Self::OnGetObject),
     };
     return map.Dispatch(*this, msg, wp, lp, result) || CWnd::ProcessMessage(msg, wp, lp, result);
 }

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "core/controls/star_field.h"
+#include "framework/accessible.h"
 #include "framework/gdi.h"
 #include "framework/wnd.h"
 
 namespace ui {
 
-class CStarCredits : public fw::CWnd {
+class CStarCredits : public fw::CWnd, private fw::AccessibleSource {
 public:
     static constexpr UINT_PTR kFrameTimer = 1;
     static constexpr UINT kFrameMs = 75;
@@ -50,6 +51,10 @@ private:
     LRESULT OnSize(WPARAM wp, LPARAM lp);
     LRESULT OnDestroy(WPARAM wp, LPARAM lp);
     LRESULT OnDpiChanged(WPARAM wp, LPARAM lp);
+    LRESULT OnGetObject(WPARAM wp, LPARAM lp);
+
+    // An animation whose text a screen reader can read (star_credits_accessible.cpp).
+    fw::AccessibleFacts Describe() const override;
 
     // The crawl's font at a display scale: 24 pixels high at 96 DPI.
     void MakeFont(UINT dpi);
@@ -78,6 +83,7 @@ private:
     fw::Bitmap m_frameBitmap;
     fw::SelectObjectScope m_frameSelect;
     std::vector<std::string> m_lines;
+    fw::AccessibleServer m_accessible{*this};
 };
 
 }  // namespace ui

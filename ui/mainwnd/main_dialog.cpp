@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "framework/accessible.h"
 #include "framework/app.h"
 #include "framework/controls.h"
 #include "framework/dpi.h"
@@ -49,6 +50,19 @@ constexpr PolicyControl kPolicyControls[] = {
     {IDC_UNIT_HOUR, "ScheduleHourDaySync"},
     {IDC_UNIT_DAY, "ScheduleHourDaySync"},
     {IDC_SYNC_ON_CONNECT, "SyncOnInternetConnect"},
+};
+// Names for screen readers where no label before a control gives one: the interval's label is a
+// check box, and the sync texts are values beside their labels.
+constexpr fw::ControlName kReaderNames[] = {
+    {IDC_SYNC_ANIMATION, "Sync animation"},
+    {IDC_LAST_SYNC, "Last sync"},
+    {IDC_OLD_TIME, "Old time"},
+    {IDC_NEW_TIME, "New time"},
+    {IDC_INTERVAL, "Sync interval"},
+    {IDC_INTERVAL_SPIN, "Sync interval"},
+    {IDC_NEXT_START_PICKER, "Next sync at"},
+    {IDC_NEXT_SYNC, "Next sync"},
+    {IDC_STATUS, "Status"},
 };
 }  // namespace
 
@@ -114,6 +128,7 @@ void CHoroluxDlg::CleanAlarmDataArray() {
 BOOL CHoroluxDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetPropA(m_hWnd, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    fw::SetAccessibleNames(m_hWnd, kReaderNames);
     m_intervalEdit.SubclassDlgItem(IDC_INTERVAL, m_hWnd);
     m_intervalSpin.SubclassDlgItem(IDC_INTERVAL_SPIN, m_hWnd);
 

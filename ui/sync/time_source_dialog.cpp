@@ -6,6 +6,7 @@
 #include "core/sync/sync_outcome.h"
 #include "core/timesource/ntp_exchange.h"
 #include "core/timesource/source_selection.h"
+#include "framework/accessible.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
@@ -24,6 +25,14 @@ constexpr char kBadEntry[] =
     "Each line names one source: \"server:HOST\" or \"server:HOST:PORT\" for a time server, "
     "\"nts:HOST\" or \"nts:HOST:PORT\" for one asked over NTS, \"web:URL\" for a web server's "
     "clock!";
+// Names for screen readers: each field's label is the radio button before it, which the
+// standard proxy does not take for one, and the test's list and outcome have none.
+constexpr fw::ControlName kReaderNames[] = {
+    {IDC_PAGE_URL, "Time page"},       {IDC_TIME_SERVER, "Internet time server"},
+    {IDC_WEB_URL, "Web server clock"}, {IDC_AUTO_SOURCES, "Automatic sources"},
+    {IDC_TEST_RESULT, "Test outcome"}, {IDC_TEST_SOURCES, "Test results"},
+    {IDC_SYNC_HISTORY, "Last syncs"},
+};
 
 // The lines of a multi-line edit, blank ones left out.
 std::vector<std::string> Lines(const std::string& text) {
@@ -95,6 +104,7 @@ void CTimeSourceDlg::DoDataExchange(fw::DataExchange& dx) {
 
 BOOL CTimeSourceDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    fw::SetAccessibleNames(m_hWnd, kReaderNames);
     m_source = static_cast<int>(m_choice.source);
     m_pageUrl = std::string("http://") + timesync::kTimePageHost + timesync::kTimePagePath;
     m_server = m_choice.server;
