@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "framework/data_exchange.h"
+#include "framework/wnd.h"
 #include "platform/text.h"
 
 namespace fw {
@@ -284,26 +285,19 @@ LRESULT CALLBACK AccessibleServer::WatchDestroy(HWND hwnd, UINT msg, WPARAM wp, 
 
 namespace {
 
-std::string ClassOf(HWND hwnd) {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
 // A control's name, and the value the proxies leave out: the text a static or a date picker
 // shows, a slider's position.
 class NamedControl final : public AccessibleSource {
 public:
     NamedControl(HWND control, std::string name)
-        : m_control(control), m_name(std::move(name)), m_class(ClassOf(control)) {}
+        : m_control(control), m_name(std::move(name)), m_shows(ShownBy(control)) {}
 
     AccessibleFacts Describe() const override {
         AccessibleFacts facts;
         facts.name = m_name;
-        if (_stricmp(m_class.c_str(), WC_STATICA) == 0 ||
-            _stricmp(m_class.c_str(), DATETIMEPICK_CLASSA) == 0)
+        if (m_shows == Shows::kText)
             facts.value = GetWindowTextString(m_control);
-        else if (_stricmp(m_class.c_str(), TRACKBAR_CLASSA) == 0)
+        else if (m_shows == Shows::kPosition)
             facts.value = std::to_string(::SendMessageA(m_control, TBM_GETPOS, 0, 0));
         return facts;
     }
@@ -312,9 +306,16 @@ public:
     AccessibleServer& Server() { return m_server; }
 
 private:
+    enum class Shows { kOwnValue, kText, kPosition };
+    static Shows ShownBy(HWND control) {
+        if (IsWindowClass(control, WC_STATICA) || IsWindowClass(control, DATETIMEPICK_CLASSA))
+            return Shows::kText;
+        return IsWindowClass(control, TRACKBAR_CLASSA) ? Shows::kPosition : Shows::kOwnValue;
+    }
+
     HWND m_control;
     std::string m_name;
-    std::string m_class;
+    Shows m_shows;
     AccessibleServer m_server{*this};
 };
 

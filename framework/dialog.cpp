@@ -148,9 +148,7 @@ std::vector<HWND> Children(HWND parent) {
 }
 
 bool IsReportList(HWND hwnd) {
-    char name[32] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return _stricmp(name, WC_LISTVIEWA) == 0 &&
+    return IsWindowClass(hwnd, WC_LISTVIEWA) &&
            (GetWindowLongA(hwnd, GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
 }
 

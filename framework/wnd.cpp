@@ -111,4 +111,9 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return result;
 }
 
+bool IsWindowClass(HWND hwnd, const char* className) {
+    char name[64] = {};
+    return GetClassNameA(hwnd, name, sizeof name) > 0 && _stricmp(name, className) == 0;
+}
+
 }  // namespace fw

@@ -72,4 +72,7 @@ private:
     CurrentMessage m_current{};
 };
 
+// Whether hwnd is a window of that class (names compared as Windows does, without case).
+bool IsWindowClass(HWND hwnd, const char* className);
+
 }  // namespace fw

@@ -1,7 +1,5 @@
 #include "ui/controls/picture_dialog.h"
 
-#include <string>
-
 #include "framework/dpi.h"
 #include "framework/high_contrast.h"
 #include "framework/message_map.h"
@@ -10,14 +8,8 @@ namespace ui {
 
 namespace {
 
-std::string ClassOf(HWND hwnd) {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
-
 bool IsTrackbar(HWND hwnd) {
-    return _stricmp(ClassOf(hwnd).c_str(), TRACKBAR_CLASSA) == 0;
+    return fw::IsWindowClass(hwnd, TRACKBAR_CLASSA);
 }
 
 // Controls that fill their whole window with the colour brush, and so need the picture put
@@ -25,13 +17,12 @@ bool IsTrackbar(HWND hwnd) {
 // may lie over other controls, so they are left out.
 // An animation control fills the frame's transparent parts with the brush it is given.
 bool IsAnimation(HWND hwnd) {
-    return _stricmp(ClassOf(hwnd).c_str(), ANIMATE_CLASSA) == 0;
+    return fw::IsWindowClass(hwnd, ANIMATE_CLASSA);
 }
 
 bool FillsItsBackground(HWND hwnd) {
-    const std::string cls = ClassOf(hwnd);
-    if (_stricmp(cls.c_str(), "Static") == 0 || _stricmp(cls.c_str(), "Edit") == 0) return true;
-    if (_stricmp(cls.c_str(), "Button") != 0) return false;
+    if (fw::IsWindowClass(hwnd, WC_STATICA) || fw::IsWindowClass(hwnd, WC_EDITA)) return true;
+    if (!fw::IsWindowClass(hwnd, WC_BUTTONA)) return false;
     const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
            type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON;

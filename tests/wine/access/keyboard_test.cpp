@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "controls/test_picture_dialog.h"
+#include "framework/data_exchange.h"
+#include "framework/wnd.h"
 #include "tests/support/memory_settings_store.h"
 #include "ui/alarms/alarm_popup_dialog.h"
 #include "ui/alarms/alarms_dialog.h"
@@ -21,12 +23,6 @@
 using namespace ui;  // the layer under test
 
 namespace {
-
-std::string TextOf(HWND hwnd) {
-    char text[512] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
 
 // The letter after a single '&', or 0.
 char AccessKey(const std::string& text) {
@@ -40,10 +36,8 @@ char AccessKey(const std::string& text) {
 
 // Controls that take a key; a tab stop anywhere else would be a stop where nothing happens.
 bool TakesKeys(HWND control) {
-    char cls[64] = {};
-    GetClassNameA(control, cls, sizeof cls);
-    for (const char* c : {"Button", "Edit", WC_LISTVIEWA, DATETIMEPICK_CLASSA, TRACKBAR_CLASSA})
-        if (_stricmp(cls, c) == 0) return true;
+    for (const char* c : {WC_BUTTONA, WC_EDITA, WC_LISTVIEWA, DATETIMEPICK_CLASSA, TRACKBAR_CLASSA})
+        if (fw::IsWindowClass(control, c)) return true;
     return false;
 }
 
@@ -65,7 +59,7 @@ void ExpectKeyboardReachesEverything(HWND dialog, const char* name) {
     std::set<HWND> wanted;
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (!IsWindowVisible(c)) continue;
-        const std::string text = TextOf(c);
+        const std::string text = fw::GetWindowTextString(c);
         if (const char key = AccessKey(text)) {
             EXPECT_EQ(keys.count(key), 0u) << "\"" << text << "\" and \"" << keys[key] << "\"";
             keys[key] = text;
